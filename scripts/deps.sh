@@ -1,0 +1,32 @@
+#!/bin/bash
+# Installs, when missing, every Debian package that building, running and testing ScanLink needs.
+set -euo pipefail
+
+packages=(
+  cmake g++ make googletest libgtest-dev             # native build and unit tests
+  clang libclang-rt-14-dev                            # fuzz targets (libFuzzer)
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64   # the Windows build
+  wine64                                              # runs the Windows build
+  xvfb x11-apps imagemagick                           # windows without a desktop, screenshots
+  snmpd snmp                                          # the virtual scanner LAN's agents
+  iproute2 procps psmisc locales                      # namespaces, process control, ja_JP locale
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "deps: missing packages: ${missing[*]} (run as root to install them)" >&2
+    exit 1
+  fi
+  echo "deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# The packaged snmpd starts a system-wide agent; the tests run their own agents in namespaces only.
+# Only the packaged service is stopped (its pid file); agents of running tests are left alone.
+if [[ -f /run/snmpd.pid ]]; then kill "$(cat /run/snmpd.pid)" 2>/dev/null || true; rm -f /run/snmpd.pid; fi
+exit 0

@@ -1,0 +1,151 @@
+# Shared shell helpers of the test scripts: results, namespaces, Wine prefixes, Xvfb, screenshots.
+# A test script sources this file, does its work and ends with sl_finish (0 pass, 77 skip, 1 fail).
+
+SL_ROOT="${SL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
+SL_BUILD_NATIVE="${SL_BUILD_NATIVE:-$SL_ROOT/build/native}"
+SL_BUILD_WIN64="${SL_BUILD_WIN64:-$SL_ROOT/build/windows-x64}"
+SL_INSTALL="${SL_INSTALL:-$SL_BUILD_WIN64/install}"
+SL_WINE_PROGS="${SL_WINE_PROGS:-$SL_BUILD_WIN64/tests}"
+if [[ -z "${SL_RUN_DIR:-}" ]]; then
+  SL_RUN_DIR="$(mktemp -d /tmp/scanlink-test.XXXXXX)"
+  SL_OWN_RUN_DIR=1
+fi
+export SL_ROOT SL_BUILD_NATIVE SL_BUILD_WIN64 SL_INSTALL SL_WINE_PROGS SL_RUN_DIR
+export PATH="/usr/lib/wine:$PATH"
+export WINEDEBUG="${WINEDEBUG:--all}"
+
+SL_FAILURES=0
+SL_CHECKS=0
+SL_CLEANUPS=()
+
+sl_log()  { echo "[$(basename "$0")] $*"; }
+sl_skip() { echo "SKIP: $*"; sl_run_cleanups; exit 77; }
+sl_fail_now() { echo "FAIL: $*"; sl_run_cleanups; exit 1; }
+
+# sl_check DESCRIPTION COMMAND...: runs the command and records a failed check when it fails.
+sl_check() {
+  local what="$1"; shift
+  SL_CHECKS=$((SL_CHECKS + 1))
+  if "$@"; then echo "  ok   $what"; else echo "  FAIL $what"; SL_FAILURES=$((SL_FAILURES + 1)); fi
+}
+# sl_expect_eq DESCRIPTION ACTUAL EXPECTED
+sl_expect_eq() {
+  SL_CHECKS=$((SL_CHECKS + 1))
+  if [[ "$2" == "$3" ]]; then echo "  ok   $1"
+  else
+    echo "  FAIL $1"; echo "       expected: $(printf '%q' "$3")"; echo "       actual:   $(printf '%q' "$2")"
+    SL_FAILURES=$((SL_FAILURES + 1))
+  fi
+}
+# sl_expect_contains DESCRIPTION HAYSTACK NEEDLE
+sl_expect_contains() {
+  SL_CHECKS=$((SL_CHECKS + 1))
+  if [[ "$2" == *"$3"* ]]; then echo "  ok   $1"
+  else
+    echo "  FAIL $1"; echo "       expected to contain: $(printf '%q' "$3")"; echo "       actual: $(printf '%q' "$2")"
+    SL_FAILURES=$((SL_FAILURES + 1))
+  fi
+}
+sl_finish() {
+  sl_run_cleanups
+  if ((SL_FAILURES)); then echo "FAILED: $SL_FAILURES of $SL_CHECKS checks"; exit 1; fi
+  if ((SL_CHECKS == 0)); then echo "FAIL: no checks ran"; exit 1; fi
+  echo "PASSED: $SL_CHECKS checks"; exit 0
+}
+
+sl_on_exit() { SL_CLEANUPS+=("$1"); }
+sl_run_cleanups() {
+  local i
+  for ((i = ${#SL_CLEANUPS[@]} - 1; i >= 0; i--)); do eval "${SL_CLEANUPS[$i]}" >/dev/null 2>&1 || true; done
+  SL_CLEANUPS=()
+  if [[ -n "${SL_OWN_RUN_DIR:-}" ]]; then rm -rf "$SL_RUN_DIR"; fi
+}
+trap 'sl_run_cleanups' EXIT
+trap 'echo "interrupted"; exit 130' INT TERM
+
+sl_need_root()  { [[ $(id -u) -eq 0 ]] || sl_skip "needs root to make network namespaces"; }
+sl_need_cmd()   { local c; for c in "$@"; do command -v "$c" >/dev/null 2>&1 || sl_skip "needs $c"; done; }
+sl_need_wine()  {
+  command -v wine64 >/dev/null 2>&1 || sl_skip "needs wine64 (scripts/deps.sh installs it)"
+  [[ -x "$SL_INSTALL/ScanLink.exe" ]] || sl_skip "needs the installed Windows build in $SL_INSTALL"
+}
+
+# sl_netns_new TAG: makes a network namespace with only a loopback interface (up) and sets SL_NS
+# to its name; it is deleted, with every process left in it, when the script ends. (Call it
+# directly, not in $(...), so that the clean-up is registered in the script itself.)
+sl_netns_new() {
+  SL_NS="sl-$1-$$"
+  ip netns add "$SL_NS" || sl_fail_now "cannot make network namespace $SL_NS"
+  ip -n "$SL_NS" link set lo up
+  sl_on_exit "sl_netns_delete $SL_NS"
+}
+sl_netns_delete() {
+  local ns="$1" pids
+  pids="$(ip netns pids "$ns" 2>/dev/null)"
+  [[ -n "$pids" ]] && kill $pids 2>/dev/null && sleep 0.3
+  pids="$(ip netns pids "$ns" 2>/dev/null)"
+  [[ -n "$pids" ]] && kill -9 $pids 2>/dev/null
+  ip netns delete "$ns" 2>/dev/null
+  return 0
+}
+
+# sl_wine_template: prints the path of a prepared Wine prefix, made once per test run (inside a
+# loopback-only namespace, so its wineserver never runs in the machine's own namespace).
+sl_wine_template() {
+  local tpl="$SL_RUN_DIR/wine-template"
+  (
+    flock 9
+    if [[ ! -f "$tpl/.ready" ]]; then
+      local ns="sl-tpl-$$"
+      ip netns add "$ns" && ip -n "$ns" link set lo up
+      rm -rf "$tpl"
+      WINEPREFIX="$tpl" ip netns exec "$ns" wine64 wineboot -i >/dev/null 2>&1
+      WINEPREFIX="$tpl" ip netns exec "$ns" wineserver -w
+      sl_netns_delete "$ns"
+      [[ -d "$tpl/drive_c/windows/system32" ]] && touch "$tpl/.ready"
+    fi
+  ) 9>"$SL_RUN_DIR/wine-template.lock"
+  [[ -f "$tpl/.ready" ]] || return 1
+  echo "$tpl"
+}
+
+# sl_wine_prefix DEST: copies the prepared prefix to DEST (about 1.5 s instead of about 10 s).
+sl_wine_prefix() {
+  local tpl; tpl="$(sl_wine_template)" || return 1
+  rm -rf "$1"; cp -a "$tpl" "$1"; rm -f "$1/.ready"
+}
+
+# sl_wine NS PREFIX PROGRAM ARGS...: runs a Windows program in namespace NS with prefix PREFIX.
+# The prefix's wineserver starts inside NS and is ended when the script ends.
+sl_wine() {
+  local ns="$1" prefix="$2"; shift 2
+  if [[ -z "${SL_WINESERVERS[$prefix]:-}" ]]; then
+    SL_WINESERVERS[$prefix]="$ns"
+    sl_on_exit "WINEPREFIX='$prefix' ip netns exec '$ns' wineserver -k"
+    # The first program of a prefix starts Wine's services, which inherit its output: start them
+    # with a throw-away program so that later output can be captured safely.
+    WINEPREFIX="$prefix" ip netns exec "$ns" wine64 cmd /c exit </dev/null >/dev/null 2>&1
+  fi
+  WINEPREFIX="$prefix" ip netns exec "$ns" "$SL_ROOT/tests/lib/wine-run" "$@"
+}
+declare -A SL_WINESERVERS=()
+
+# sl_xvfb_start: starts a private Xvfb display (unless one is already given in SL_DISPLAY) and
+# exports DISPLAY; the server ends with the script.
+sl_xvfb_start() {
+  if [[ -n "${SL_DISPLAY:-}" ]]; then export DISPLAY="$SL_DISPLAY"; return 0; fi
+  command -v Xvfb >/dev/null 2>&1 || sl_skip "needs Xvfb"
+  local fifo="$SL_RUN_DIR/xvfb-$$.fd"
+  rm -f "$fifo"; mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  local pid=$!
+  local num; read -r -t 15 num <"$fifo" || { kill $pid; sl_fail_now "Xvfb did not start"; }
+  rm -f "$fifo"
+  sl_on_exit "kill $pid"
+  export DISPLAY=":$num"
+}
+
+# sl_screenshot FILE.png: saves the whole Xvfb screen as a PNG.
+sl_screenshot() {
+  xwd -root -silent | convert xwd:- "png:$1"
+}

@@ -7,6 +7,7 @@
 //   settings_check value KEY VALUE               prints "type N size N hex ..." and "class ..."
 //   settings_check ensure PATH                   prints "result N usable [path] ms N"
 //   settings_check writable FOLDER               prints 1 or 0
+//   settings_check null-dacl FILE                gives the file a null access list (for comparison)
 //   settings_check acl FILE                      prints one line per entry: "SID mask" and "protected N"
 #include <windows.h>
 #include <sddl.h>
@@ -124,6 +125,12 @@ int main(int argc, char** argv)
         return 0;
     }
     if (command == "acl" && argc == 3) return Acl(argv[2]);
+    if (command == "null-dacl" && argc == 3) {
+        SECURITY_DESCRIPTOR descriptor;
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        std::printf("%d\n", SetFileSecurityA(argv[2], DACL_SECURITY_INFORMATION, &descriptor) ? 1 : 0);
+        return 0;
+    }
     std::fprintf(stderr, "settings_check: unknown command or wrong arguments\n");
     return 2;
 }

@@ -237,3 +237,15 @@ TEST(Save, WritesBelowTheVariantsDataFolderAndKey)
                                            "IPAddress", "none"),
               "192.168.1.20");
 }
+
+TEST(SaveTo, TheOldDataFileStaysWholeWhenTheNewOneCannotBeWrittenBesideIt)
+{
+    TempFolder temp;
+    const std::string folder = temp / "Scanner";
+    SettingsStore::SaveTo(folder.c_str(), nullptr, "10.0.0.3", "", "", 0, 1);
+    // The replacement is written under its own name first; with that name taken by a folder the
+    // save cannot go on, and the data file must not have been rewritten in place.
+    fs::create_directory(temp / "Scanner/ScanLink.new");
+    SettingsStore::SaveTo(folder.c_str(), nullptr, "10.9.9.9", "", "", 0, 1);
+    EXPECT_EQ(ReadAll(temp / "Scanner/ScanLink.dat"), "10.0.0.3\r\n\r\n0\r\n\r\n1\r\n");
+}

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+// The socket library must have been started (Platform::StartSocketLibrary, at program start-up).
+
 // A socket handle. kUdpInvalidHandle is "no socket". The caller owns an open handle and closes it
 // with UdpClose exactly once.
 using UdpHandle = std::intptr_t;
@@ -28,11 +30,6 @@ struct UdpAddress {
     std::uint16_t port;
     std::uint32_t scopeId;
 };
-
-// Starts the system's socket layer for this process (Windows: WSAStartup 2.2; elsewhere nothing).
-// The program calls it once at start-up; UdpOpen calls it too when it has not run. kUdpOk or
-// kUdpFailed.
-int UdpStartup();
 
 // Opens an unbound UDP socket of the family (kUdpIPv4 or kUdpIPv6); kUdpInvalidHandle on failure.
 UdpHandle UdpOpen(int family);

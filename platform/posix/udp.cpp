@@ -53,11 +53,6 @@ int Fd(UdpHandle socket)
 
 }  // namespace
 
-int UdpStartup()
-{
-    return kUdpOk;
-}
-
 UdpHandle UdpOpen(int family)
 {
     int fd = ::socket(family == kUdpIPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);

@@ -32,6 +32,7 @@ struct UdpAddress {
 };
 
 // Opens an unbound UDP socket of the family (kUdpIPv4 or kUdpIPv6); kUdpInvalidHandle on failure.
+// An IPv6 socket carries IPv6 only (on every system), so it never holds the IPv4 port too.
 UdpHandle UdpOpen(int family);
 // Enables sending to broadcast addresses (SO_BROADCAST). kUdpOk or kUdpFailed.
 int UdpSetBroadcast(UdpHandle socket);

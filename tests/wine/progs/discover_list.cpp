@@ -1,0 +1,68 @@
+// Runs one discovery for the LAN tests and the benchmark and prints the result and the list, one
+// record per line: discover_list VARIANT PASSES PROTOCOL. Built for Windows (under Wine) and, from
+// tests/tools, natively. It discovers: run it only inside a namespace of the test scripts.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/scanlink_app.h"
+#include "discovery/discovery_driver.h"
+#include "platform/framework_init.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include <filesystem>
+
+// True when this process runs inside a named network namespace of the test scripts (one listed
+// in /run/netns whose name begins with "sl-"). Discovery must run nowhere else: never in the
+// machine's own namespace.
+static bool InTestNamespace()
+{
+    struct stat own;
+    if (stat("/proc/self/ns/net", &own) != 0) return false;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/run/netns", error)) {
+        struct stat named;
+        if (entry.path().filename().string().rfind("sl-", 0) == 0 &&
+            stat(entry.path().c_str(), &named) == 0 && named.st_dev == own.st_dev &&
+            named.st_ino == own.st_ino)
+            return true;
+    }
+    return false;
+}
+#endif
+
+int main(int argc, char** argv)
+{
+#ifndef _WIN32
+    if (!InTestNamespace()) {
+        std::fprintf(stderr, "discover_list: refusing to discover outside a network namespace of "
+                             "the test scripts (ip netns exec sl-...)\n");
+        return 125;
+    }
+#endif
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: discover_list VARIANT PASSES PROTOCOL\n");
+        return 2;
+    }
+    if (Platform::StartSocketLibrary() != 0) {
+        std::fprintf(stderr, "discover_list: the socket library did not start\n");
+        return 1;
+    }
+    TheApp().m_nVariant = std::atoi(argv[1]);
+    DeviceList devices;
+    int selected = 99;
+    auto start = std::chrono::steady_clock::now();
+    int result = RunDiscovery(devices, selected, std::atoi(argv[2]), std::atoi(argv[3]));
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    std::printf("result %d\nselected %d\ncount %u\nelapsed_ms %lld\n", result, selected,
+                static_cast<unsigned>(devices.Count()), static_cast<long long>(elapsed.count()));
+    for (size_t i = 0; i < devices.Count(); ++i) {
+        const DeviceRecord& r = devices.At(i);
+        std::printf("%d|%s|%s|%s|%s|%s\n", r.ipVersion, r.address, r.sysDescr, r.sysObjectId,
+                    r.macAddress, r.adapterName);
+    }
+    return 0;
+}

@@ -35,7 +35,10 @@ step() {
   local name="$1"; shift
   local log="$LOGDIR/${name//\//_}.log" start=$SECONDS rc state
   echo "=== $name"
-  timeout 1800 "$@" >"$log" 2>&1 </dev/null
+  # timeout cannot run shell functions: the step runs in a fresh bash that has this script's
+  # functions and the shared helpers.
+  timeout 1800 bash -c "source tests/lib/common.sh; $(declare -f build in_loopback_ns wine_unit_tests); \"\$@\"" \
+    step "$@" >"$log" 2>&1 </dev/null
   rc=$?
   case $rc in
     0) state=PASS ;;

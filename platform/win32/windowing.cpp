@@ -112,6 +112,13 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+// EnumChildWindows' callback (a named CALLBACK function: 32-bit Windows calls it as stdcall).
+BOOL CALLBACK VisitChild(HWND child, LPARAM data)
+{
+    (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
+    return TRUE;
+}
+
 // Key messages go first to the subclassed controls on the way from the target up to the dialog.
 bool PreTranslate(HWND dialog, const MSG& msg)
 {
@@ -256,13 +263,7 @@ WindowHandle OwnerOf(WindowHandle window)
 void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)>& visit)
 {
     if (!window) return;
-    EnumChildWindows(
-        H(window),
-        [](HWND child, LPARAM data) -> BOOL {
-            (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&visit));
+    EnumChildWindows(H(window), VisitChild, reinterpret_cast<LPARAM>(&visit));
 }
 
 bool SetWindowPosition(WindowHandle window, int x, int y, int width, int height, unsigned flags)

@@ -248,6 +248,7 @@ void TranslateKey(Window* w, unsigned message, uintptr_t wParam)
         if (!(code & kDlgcWantAllKeys)) {
             Window* d = DialogOf(w);
             if (wParam == kVkTab) MoveFocus(d, S().shift);
+            else if (wParam == kVkReturn && w->kind == Headless::Kind::Button) Notify(w, kBnClicked);
             else DefaultProc(d, kWmKeyDown, wParam, 0);
             return;
         }

@@ -30,6 +30,7 @@ TEST_F(WindowingTest, DoModalResults)
     // Enter and Escape on a control that does not ask for them reach the dialog's commands.
     EXPECT_EQ(kIdOk, Run([](WindowHandle h) { Headless::PressKey(h, kCheckId, kVkReturn); }));
     EXPECT_EQ(kIdCancel, Run([](WindowHandle h) { Headless::PressKey(h, kListId, kVkEscape); }));
+    EXPECT_EQ(kIdCancel, Run([](WindowHandle h) { Headless::PressKey(h, kIdCancel, kVkReturn); }));
     // Actions on an ended dialog do nothing.
     EXPECT_EQ(kIdOk, Run([](WindowHandle h) {
         Headless::Click(h, kIdOk);

@@ -135,12 +135,6 @@ constexpr unsigned kMbTopmost = 0x00040000;
 constexpr unsigned kSwpNoZOrder = 0x0004;
 
 // ---------------------------------------------------------------------------------------------
-// The resource module that dialog templates and icons come from. nullptr (the start value) is the
-// executable itself. Start-up sets the variant's resource module once it is loaded.
-void SetResourceModule(void* module);
-void* ResourceModule();
-
-// ---------------------------------------------------------------------------------------------
 // Control state. ItemOf answers the dialog's control with that ID; ID 0 answers the dialog itself
 // (so every "by ID" operation below treats ID 0 as the dialog's caption / window).
 WindowHandle ItemOf(WindowHandle dialog, int id);
@@ -260,13 +254,16 @@ void DrawTextIn(DcHandle dc, const char* text, const Rect& rect, unsigned flags)
 void DrawFocusRectangle(DcHandle dc, const Rect& rect);
 
 // ---------------------------------------------------------------------------------------------
-// Icons: from the resource module by ID (nullptr when missing); set as the small icon of a window.
+// Icons: from the current resource module (Platform::ResourceModule, platform/resource_module.h)
+// by ID, nullptr when missing; set as the small icon of a window.
 IconHandle LoadModuleIcon(int id);
 void SetSmallIcon(WindowHandle window, IconHandle icon);
 
 // ---------------------------------------------------------------------------------------------
 // A modal message box owned by the window (nullptr: no owner), with the text, caption and MB_*
-// style. Returns the button that closed it (IDOK, IDYES ...).
+// style. Returns the button that closed it (IDOK, IDYES ...), 0 when none could be shown. It is
+// Platform::ShowMessageBox (platform/message_box.h): recorded there, and answered without being
+// shown while capture is on (the unit tests).
 int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style);
 
 // ---------------------------------------------------------------------------------------------
@@ -326,7 +323,7 @@ struct Notification {
 };
 using Handler = std::function<void(const Notification&)>;
 
-// A modal dialog from a template of the resource module, with no parent window.
+// A modal dialog from a template of the current resource module, with no parent window.
 class CDialog {
 public:
     explicit CDialog(int templateId);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/message_box.h"
 #include "platform/posix/windowing_headless.h"
 #include "platform/windowing.h"
 
@@ -76,7 +77,6 @@ struct State {
     std::unique_ptr<Window> lastDialog;
     std::deque<Headless::MessageRecord> queue;
     std::vector<Headless::MessageRecord> posted, sent;
-    std::vector<Headless::MessageBoxRecord> boxes;
     std::vector<Headless::DrawOp> drawOps;
     std::vector<std::unique_ptr<Font>> fonts;
     std::vector<std::unique_ptr<Dc>> dcs;
@@ -85,8 +85,6 @@ struct State {
     std::string clipboard;
     bool shift = false;
     bool failDc = false;
-    int answer = kIdOk;
-    void* resourceModule = nullptr;
 };
 
 State& S()
@@ -328,16 +326,6 @@ void SetRowState(Window* list, int row, unsigned state, unsigned mask)
 }  // namespace
 
 namespace Windowing {
-
-void SetResourceModule(void* module)
-{
-    S().resourceModule = module;
-}
-
-void* ResourceModule()
-{
-    return S().resourceModule;
-}
 
 WindowHandle ItemOf(WindowHandle dialog, int id)
 {
@@ -875,8 +863,7 @@ void SetSmallIcon(WindowHandle window, IconHandle icon)
 
 int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style)
 {
-    S().boxes.push_back(Headless::MessageBoxRecord{owner, text ? text : "", caption ? caption : "", style});
-    return S().answer;
+    return Platform::ShowMessageBox(owner, text, caption, style);
 }
 
 CWnd::~CWnd()
@@ -1055,11 +1042,6 @@ void SetShiftHeld(bool held)
     S().shift = held;
 }
 
-void SetMessageBoxAnswer(int answer)
-{
-    S().answer = answer;
-}
-
 const std::vector<MessageRecord>& PostedMessages()
 {
     return S().posted;
@@ -1068,11 +1050,6 @@ const std::vector<MessageRecord>& PostedMessages()
 const std::vector<MessageRecord>& SentMessages()
 {
     return S().sent;
-}
-
-const std::vector<MessageBoxRecord>& MessageBoxes()
-{
-    return S().boxes;
 }
 
 const std::vector<DrawOp>& DrawOps()

@@ -76,8 +76,6 @@ bool ClickListRow(WindowHandle dialog, int id, int row);
 // The text that Ctrl+V (character 22) pastes into an edit control.
 void SetClipboardText(const char* text);
 void SetShiftHeld(bool held);
-// The button that every following message box returns (IDOK at the start).
-void SetMessageBoxAnswer(int answer);
 
 // ---------------------------------------------------------------------------------------------
 // What the program did.
@@ -92,13 +90,7 @@ const std::vector<MessageRecord>& PostedMessages();
 // Every message sent with SendToWindow since Reset, in order.
 const std::vector<MessageRecord>& SentMessages();
 
-struct MessageBoxRecord {
-    WindowHandle owner;
-    std::string text;
-    std::string caption;
-    unsigned style;
-};
-const std::vector<MessageBoxRecord>& MessageBoxes();
+// Message boxes are recorded by platform/message_box.h (Platform::RecordedMessageBoxes).
 
 // Drawing operations on device contexts, in order.
 struct DrawOp {

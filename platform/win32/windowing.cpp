@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/message_box.h"
+#include "platform/resource_module.h"
 #include "platform/windowing.h"
 
 using namespace Windowing;
@@ -15,8 +17,6 @@ namespace {
 // The property that links a subclassed control's window to its CWnd object.
 const char kCWndProperty[] = "ScanLink.CWnd";
 constexpr UINT_PTR kSubclassId = 0x5C41;
-
-void* g_resourceModule = nullptr;
 
 HWND H(WindowHandle window)
 {
@@ -30,7 +30,8 @@ HDC Hdc(DcHandle dc)
 
 HINSTANCE ResourceInstance()
 {
-    return g_resourceModule ? static_cast<HINSTANCE>(g_resourceModule) : GetModuleHandleA(nullptr);
+    void* module = Platform::ResourceModule();
+    return module ? static_cast<HINSTANCE>(module) : GetModuleHandleA(nullptr);
 }
 
 CWnd* CWndOf(HWND hwnd)
@@ -122,16 +123,6 @@ bool PreTranslate(HWND dialog, const MSG& msg)
 }  // namespace
 
 namespace Windowing {
-
-void SetResourceModule(void* module)
-{
-    g_resourceModule = module;
-}
-
-void* ResourceModule()
-{
-    return g_resourceModule;
-}
 
 WindowHandle ItemOf(WindowHandle dialog, int id)
 {
@@ -596,7 +587,7 @@ void SetSmallIcon(WindowHandle window, IconHandle icon)
 
 int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style)
 {
-    return MessageBoxA(H(owner), text ? text : "", caption ? caption : "", style);
+    return Platform::ShowMessageBox(owner, text, caption, style);
 }
 
 CWnd::~CWnd()

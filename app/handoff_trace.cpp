@@ -15,7 +15,7 @@ void TraceHandoff(const char* line)
     if (enabled == nullptr || std::strcmp(enabled, "1") != 0 || file == nullptr || file[0] == '\0') {
         return;
     }
-    if (std::FILE* out = std::fopen(file, "a")) {
+    if (std::FILE* out = Platform::OpenFile(file, "a")) {
         std::fprintf(out, "%s\n", line != nullptr ? line : "");
         std::fclose(out);
     }

@@ -99,7 +99,7 @@ namespace StringTable {
 
 int Load(const char* path)
 {
-    std::FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+    std::FILE* file = Platform::OpenFile(path, "rb");
     if (file == nullptr) {
         Platform::ShowFrameworkMessageBox("Can not find StringFile.");
         return -1;

@@ -12,6 +12,7 @@
 // sets them.
 #pragma once
 #include <cstddef>
+#include <cstdio>
 
 namespace Platform {
 
@@ -55,6 +56,10 @@ int GetShellFolder(int folderId, char* buffer, size_t size);
 
 // True when a file (or folder) exists at the full path.
 bool FileExists(const char* path);
+
+// Opens a file by its full path with a C library mode ("rb", "a" ...); null when it cannot be
+// opened. The native build reads "\" in a path as "/", so Windows-style paths work on both.
+std::FILE* OpenFile(const char* path, const char* mode);
 
 // Upper-cases text in place by the ANSI code page's rules, leaving the trail bytes of double-byte
 // characters alone.

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+// The socket library must have been started (Platform::StartSocketLibrary, at program start-up).
+
 // A socket handle. kUdpInvalidHandle is "no socket". The caller owns an open handle and closes it
 // with UdpClose exactly once.
 using UdpHandle = std::intptr_t;
@@ -29,12 +31,8 @@ struct UdpAddress {
     std::uint32_t scopeId;
 };
 
-// Starts the system's socket layer for this process (Windows: WSAStartup 2.2; elsewhere nothing).
-// The program calls it once at start-up; UdpOpen calls it too when it has not run. kUdpOk or
-// kUdpFailed.
-int UdpStartup();
-
 // Opens an unbound UDP socket of the family (kUdpIPv4 or kUdpIPv6); kUdpInvalidHandle on failure.
+// An IPv6 socket carries IPv6 only (on every system), so it never holds the IPv4 port too.
 UdpHandle UdpOpen(int family);
 // Enables sending to broadcast addresses (SO_BROADCAST). kUdpOk or kUdpFailed.
 int UdpSetBroadcast(UdpHandle socket);

@@ -35,7 +35,12 @@ step() {
   local name="$1"; shift
   local log="$LOGDIR/${name//\//_}.log" start=$SECONDS rc state
   echo "=== $name"
-  timeout 1800 "$@" >"$log" 2>&1 </dev/null
+  if declare -F "$1" >/dev/null; then
+    # timeout runs programs, not shell functions: give it a shell that has this one's functions.
+    timeout 1800 bash -c "$(declare -f); $(printf '%q ' "$@")" >"$log" 2>&1 </dev/null
+  else
+    timeout 1800 "$@" >"$log" 2>&1 </dev/null
+  fi
   rc=$?
   case $rc in
     0) state=PASS ;;

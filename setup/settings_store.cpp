@@ -110,7 +110,7 @@ bool EnsureOne(const std::string& requested, bool parentReady, FolderSearch& sea
     if (requested.empty() || requested.size() > kMaxFolderPath) return false;
     std::string path = requested;
     RemoveTrailingSeparator(path);
-    const std::string key = "F" + FoldCase(path);
+    const std::string key = 'F' + FoldCase(path);
     // A folder already being worked on further up is a cycle; one that failed before fails again.
     // (A folder whose parent is ready never climbs, so it may repeat the folder that asked.)
     if (!parentReady && (search.IsActive(key) || search.failed.count(key) != 0)) return false;
@@ -158,7 +158,7 @@ bool EnsureParentOrSibling(const std::string& parent, FolderSearch& search, std:
 {
     std::string base = parent;
     RemoveTrailingSeparator(base);
-    const std::string key = "P" + FoldCase(base);
+    const std::string key = 'P' + FoldCase(base);
     if (search.IsActive(key) || search.failed.count(key) != 0) return false;
     if (auto known = search.usableParents.find(key); known != search.usableParents.end()) {
         usableParent = known->second;

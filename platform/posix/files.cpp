@@ -13,6 +13,16 @@
 
 namespace {
 
+// Paths that the portable code built from Windows-style parts (the variant table's folders use
+// '\\') name the same places here with '/'.
+std::string Native(const char* path)
+{
+    std::string native = path != nullptr ? path : "";
+    for (char& c : native)
+        if (c == '\\') c = '/';
+    return native;
+}
+
 std::string ParentOf(const std::string& path)
 {
     const size_t cut = path.find_last_of('/');
@@ -27,30 +37,30 @@ namespace Files {
 int GetPathKind(const char* path)
 {
     struct stat info;
-    if (path == nullptr || stat(path, &info) != 0) return errno == EACCES ? kPathDenied : kPathMissing;
+    if (path == nullptr || stat(Native(path).c_str(), &info) != 0) return errno == EACCES ? kPathDenied : kPathMissing;
     return S_ISDIR(info.st_mode) ? kPathFolder : kPathFile;
 }
 
 bool IsVolumeAvailable(const char* root)
 {
     struct statvfs info;
-    return root != nullptr && statvfs(root, &info) == 0;
+    return root != nullptr && statvfs(Native(root).c_str(), &info) == 0;
 }
 
 bool IsDriveRoot(const char* path)
 {
-    return path != nullptr && std::strcmp(path, "/") == 0;
+    return path != nullptr && Native(path) == "/";
 }
 
 bool MakeFolder(const char* path)
 {
-    return path != nullptr && mkdir(path, 0777) == 0;
+    return path != nullptr && mkdir(Native(path).c_str(), 0777) == 0;
 }
 
 bool MakeTempFile(const char* folder, const char* prefix, char* out, size_t size)
 {
     if (folder == nullptr || prefix == nullptr || out == nullptr) return false;
-    std::string base = folder;
+    std::string base = Native(folder);
     if (base.empty() || base.back() != '/') base.push_back('/');
     base.append(prefix, strnlen(prefix, 3));
     // As on Windows: up to 65535 four-digit hexadecimal numbers, starting at a varying one.
@@ -79,11 +89,15 @@ bool MakeTempFile(const char* folder, const char* prefix, char* out, size_t size
 bool Exists(const char* path)
 {
     struct stat info;
-    return path != nullptr && stat(path, &info) == 0;
+    return path != nullptr && stat(Native(path).c_str(), &info) == 0;
 }
 
-int ReplaceFileContents(const char* path, const char* tempPath, const void* data, size_t size)
+int ReplaceFileContents(const char* pathText, const char* tempText, const void* data, size_t size)
 {
+    if (pathText == nullptr || tempText == nullptr || (data == nullptr && size != 0)) return kFileOpenFailed;
+    const std::string target = Native(pathText), temp = Native(tempText);
+    const char* path = target.c_str();
+    const char* tempPath = temp.c_str();
     const int fd = open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return kFileOpenFailed;
     fchmod(fd, 0666);
@@ -119,7 +133,7 @@ int ReplaceFileContents(const char* path, const char* tempPath, const void* data
 
 bool SetSharedAccess(const char* path)
 {
-    return path != nullptr && chmod(path, 0666) == 0;
+    return path != nullptr && chmod(Native(path).c_str(), 0666) == 0;
 }
 
 }  // namespace Files

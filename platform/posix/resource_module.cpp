@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/resource_module.h"
+#include "platform/system.h"
 
 namespace {
 struct LoadedModule {
@@ -16,7 +17,7 @@ namespace Platform {
 void* LoadResourceModule(const char* path)
 {
     if (path == nullptr) return nullptr;
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = OpenFile(path, "rb");
     if (file == nullptr) return nullptr;
     char magic[2] = {};
     size_t read = std::fread(magic, 1, sizeof(magic), file);

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/system_os.h"
 
@@ -98,11 +99,26 @@ int GetShellFolder(int folderId, char* buffer, size_t size)
 
 namespace Platform {
 
+std::string NativePath(const char* path)
+{
+    std::string native = path;
+    for (char& c : native) {
+        if (c == '\\') c = '/';
+    }
+    return native;
+}
+
 bool FileExists(const char* path)
 {
     if (path == nullptr || path[0] == '\0') return false;
     struct stat info;
-    return ::stat(path, &info) == 0;
+    return ::stat(NativePath(path).c_str(), &info) == 0;
+}
+
+std::FILE* OpenFile(const char* path, const char* mode)
+{
+    if (path == nullptr || mode == nullptr) return nullptr;
+    return std::fopen(NativePath(path).c_str(), mode);
 }
 
 void ToUpperAnsi(char* text)

@@ -53,15 +53,16 @@ int Fd(UdpHandle socket)
 
 }  // namespace
 
-int UdpStartup()
-{
-    return kUdpOk;
-}
-
 UdpHandle UdpOpen(int family)
 {
     int fd = ::socket(family == kUdpIPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    return fd < 0 ? kUdpInvalidHandle : static_cast<UdpHandle>(fd);
+    if (fd < 0) return kUdpInvalidHandle;
+    if (family == kUdpIPv6) {
+        // IPv6 sockets carry IPv6 only, as on Windows: they never take the IPv4 port as well.
+        int on = 1;
+        setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+    }
+    return static_cast<UdpHandle>(fd);
 }
 
 int UdpSetBroadcast(UdpHandle socket)

@@ -270,9 +270,13 @@ std::unique_ptr<Window> Create(const Headless::DialogSpec& spec, CDialog* dialog
         w->text = c.text ? c.text : "";
         w->style = c.style | (c.hidden ? 0 : kWsVisible);
         w->rect = Rect{c.x, c.y, c.x + c.width, c.y + c.height};
-        w->parent = d.get();
         w->singleSelection = c.singleSelection;
-        d->children.push_back(std::move(w));
+        Window* parent = d.get();
+        for (auto& sibling : d->children) {
+            if (c.parentId != 0 && sibling->id == c.parentId) parent = sibling.get();
+        }
+        w->parent = parent;
+        parent->children.push_back(std::move(w));
     }
     return d;
 }
@@ -479,7 +483,10 @@ bool SetWindowPosition(WindowHandle window, int x, int y, int width, int height,
 {
     Window* w = W(window);
     if (!w) return false;
-    w->rect = Rect{x, y, x + width, y + height};
+    auto limit = [](int v) { return std::clamp(v, -Headless::kMaxCoordinate, Headless::kMaxCoordinate); };
+    x = limit(x);
+    y = limit(y);
+    w->rect = Rect{x, y, x + limit(width), y + limit(height)};
     return true;
 }
 
@@ -953,9 +960,9 @@ bool Click(WindowHandle dialog, int id)
         w->checked = !w->checked;
     } else if (w->kind == Kind::Radio) {
         // The radio's group: from the last control with WS_GROUP up to the next one.
-        auto& all = W(dialog)->children;
+        auto& all = w->parent->children;
         size_t at = 0;
-        while (all[at].get() != w) ++at;
+        while (all[at].get() != w) ++at;  // w is one of its parent's children
         size_t first = at;
         while (first > 0 && !(all[first]->style & kWsGroup)) --first;
         for (size_t i = first; i < all.size(); ++i) {

@@ -14,7 +14,7 @@
 // its window's top-left corner (frame and caption); controls have no frame. Text is measured as 7
 // pixels per character by 16 pixels. SystemColor(i) is 0x00100000 + i. The vertical scroll bar is
 // 17 pixels wide. The Shift key is up unless SetShiftHeld says otherwise. The default button is
-// IDOK.
+// IDOK. Positions and sizes given to a window are limited to -kMaxCoordinate .. kMaxCoordinate.
 #pragma once
 #include <functional>
 #include <string>
@@ -27,18 +27,20 @@ using Windowing::WindowHandle;
 
 // DoModal's result when the driver returned without ending the dialog.
 constexpr int kLeftOpen = -2;
+constexpr int kMaxCoordinate = 32767;
 
 enum class Kind { Static, Button, CheckBox, Radio, Edit, ComboBox, ListView };
 
 struct ControlSpec {
     int id;
     Kind kind;
-    int x, y, width, height;  // dialog client coordinates
+    int x, y, width, height;  // client coordinates of its parent
     uint32_t style;           // WS_* (WS_TABSTOP, WS_GROUP, WS_DISABLED; WS_VISIBLE is implied
                               // unless hidden is set)
     const char* text;
     bool hidden = false;
     bool singleSelection = true;  // list views
+    int parentId = 0;             // an earlier control of the dialog it lies in; 0 = the dialog
 };
 
 struct DialogSpec {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -101,6 +102,12 @@ bool FileExists(const char* path)
     if (search == INVALID_HANDLE_VALUE) return false;
     ::FindClose(search);
     return true;
+}
+
+std::FILE* OpenFile(const char* path, const char* mode)
+{
+    if (path == nullptr || mode == nullptr) return nullptr;
+    return std::fopen(path, mode);
 }
 
 void ToUpperAnsi(char* text)

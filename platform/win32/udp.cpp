@@ -9,8 +9,6 @@
 
 namespace {
 
-bool started = false;
-
 int ToSockaddr(const UdpAddress& address, sockaddr_storage* storage)
 {
     std::memset(storage, 0, sizeof *storage);
@@ -53,18 +51,8 @@ SOCKET Sock(UdpHandle socket)
 
 }  // namespace
 
-int UdpStartup()
-{
-    if (started) return kUdpOk;
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return kUdpFailed;
-    started = true;
-    return kUdpOk;
-}
-
 UdpHandle UdpOpen(int family)
 {
-    if (UdpStartup() != kUdpOk) return kUdpInvalidHandle;
     SOCKET s = ::socket(family == kUdpIPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM, 0);
     return s == INVALID_SOCKET ? kUdpInvalidHandle : static_cast<UdpHandle>(s);
 }

@@ -8,7 +8,9 @@
 #include <sstream>
 #include <string>
 
+#include "app/scanlink_app.h"
 #include "platform/files.h"
+#include "platform/system.h"
 #include "setup/settings_store.h"
 
 namespace fs = std::filesystem;
@@ -219,4 +221,31 @@ TEST(RegistryStrings, ReadBackMissingEmptyAndOverlong)
     EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "Long255", "fallback"), std::string(255, 'l'));
     SettingsStore::WriteRegString(key.c_str(), "Long256", std::string(256, 'l').c_str());     // 257 bytes
     EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "Long256", "fallback"), "fallback");
+}
+
+TEST(Save, WritesBelowTheVariantsDataFolderAndKey)
+{
+    TempFolder temp;
+    Platform::SetTestShellFolder(Platform::kFolderCommonAppData, temp.path().string().c_str());
+    const VariantId saved = TheApp().m_nVariant;
+    TheApp().m_nVariant = 0;
+    SettingsStore::Save("192.168.1.20", "", "", 0, 1);
+    TheApp().m_nVariant = saved;
+    Platform::ClearTestOverrides();
+    EXPECT_EQ(ReadAll(temp / "VEL MORA/chromaline 7240MF/Scanner/ScanLink.dat"), "192.168.1.20\r\n\r\n0\r\n\r\n1\r\n");
+    EXPECT_EQ(SettingsStore::ReadRegString("Software\\VEL MORA\\VEL MORA chromaline 7240MF Scanner\\ScanLink",
+                                           "IPAddress", "none"),
+              "192.168.1.20");
+}
+
+TEST(SaveTo, TheOldDataFileStaysWholeWhenTheNewOneCannotBeWrittenBesideIt)
+{
+    TempFolder temp;
+    const std::string folder = temp / "Scanner";
+    SettingsStore::SaveTo(folder.c_str(), nullptr, "10.0.0.3", "", "", 0, 1);
+    // The replacement is written under its own name first; with that name taken by a folder the
+    // save cannot go on, and the data file must not have been rewritten in place.
+    fs::create_directory(temp / "Scanner/ScanLink.new");
+    SettingsStore::SaveTo(folder.c_str(), nullptr, "10.9.9.9", "", "", 0, 1);
+    EXPECT_EQ(ReadAll(temp / "Scanner/ScanLink.dat"), "10.0.0.3\r\n\r\n0\r\n\r\n1\r\n");
 }

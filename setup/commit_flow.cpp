@@ -80,6 +80,9 @@ int CommitConnection()
     CQuilScanLinkApp& app = TheApp();
     const ConnectionServices& services = Services();
     TraceHandoff(("hand-off: commit mode " + std::to_string(app.m_nLaunchMode)).c_str());
+    if (HandoffStopRequested()) {
+        return 0;
+    }
 
     char hardwareId[64] = {};
     char infPath[260] = {};

@@ -1,6 +1,7 @@
 // The application object: start-up, command line, single-instance guard and the state that the
 // other parts of the program read (launch mode, flags, variant, connection choice, titles).
 #pragma once
+#include <cstddef>
 #include <string>
 
 #include "app/variant_table.h"
@@ -14,16 +15,30 @@ enum LaunchMode : int {
     Standalone = 4,    // no connection option
 };
 
+// Start-up status inside InitInstance: every value but kStartContinue ends start-up.
+constexpr int kStartContinue = 0;
+constexpr int kStartMissingFile = 2;      // a required file is missing or the module did not load
+constexpr int kStartStringFileFailed = -1;
+constexpr int kStartAlreadyRunning = 6;   // another instance holds a mutex, or one cannot be made
+
 class CQuilScanLinkApp {
 public:
-    CQuilScanLinkApp() = default;
+    // The newest application object is the one that TheApp() returns while it lives.
+    CQuilScanLinkApp();
     virtual ~CQuilScanLinkApp();  // releases the titles, then the global and the local mutex
+    CQuilScanLinkApp(const CQuilScanLinkApp&) = delete;
+    CQuilScanLinkApp& operator=(const CQuilScanLinkApp&) = delete;
 
     // Runs the whole program (start-up steps, then the dialog flow). Always returns false.
     // commandLine is the text after the program name.
     virtual bool InitInstance(const char* commandLine);
     // Frees the resource module; returns the exit code (always 0: the program sets none).
     virtual int ExitInstance();
+
+    // Start-up step 6: the launch mode, the flags and the "ip:" address from the command line.
+    void ParseCommandLine(const char* commandLine);
+    // The status with which the last InitInstance ended (kStartContinue when the flow ran).
+    int LastStartStatus() const { return lastStatus_; }
 
     void* m_hResModule = nullptr;
     void* m_hLocalMutex = nullptr;
@@ -36,7 +51,20 @@ public:
     int m_bMaintenance = 0;
     std::string m_strDeviceTitle;  // maker name + " " + device name
     std::string m_strAppTitle;     // the application title
+
+private:
+    int StartUp(const char* commandLine);
+    int TakeMutex(int nameItem, void** handle);
+
+    CQuilScanLinkApp* previous_ = nullptr;
+    bool socketsStarted_ = false;
+    int lastStatus_ = kStartContinue;
 };
 
 // The one application object of the process.
 CQuilScanLinkApp& TheApp();
+
+// The "ip:" scan of the command line: copies what follows the first "ip:" up to the next "/" or
+// ":" or the end into address (cut to size - 1 bytes and terminated). Only the first 255
+// characters of the command line are scanned.
+void ExtractGivenAddress(const char* commandLine, char* address, size_t size);

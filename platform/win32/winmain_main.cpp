@@ -1,7 +1,11 @@
 // Entry point of ScanLink.exe: runs the application object's start-up and exit.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include "app/scanlink_app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
-    return 0;
+    CQuilScanLinkApp& app = TheApp();
+    app.InitInstance(commandLine != nullptr ? commandLine : "");
+    return app.ExitInstance();
 }

@@ -1,0 +1,211 @@
+// The application object: reads the command line, decides the variant, loads the resource module
+// and string file, builds the titles, guards against a second instance and hands over to the
+// dialog flow.
+#include "app/scanlink_app.h"
+
+#include <cstring>
+
+#include "app/handoff.h"
+#include "app/string_table.h"
+#include "platform/bounded_text.h"
+#include "platform/framework_init.h"
+#include "platform/message_box.h"
+#include "platform/mutex.h"
+#include "platform/resource_module.h"
+#include "platform/system.h"
+#include "setup/address_validation.h"
+
+namespace {
+
+CQuilScanLinkApp* g_active = nullptr;
+
+constexpr char kMissingFileText[] = "The necessary file could be missing or damaged.";
+constexpr char kModuleFailedText[] = "Failed to load resource module.";
+constexpr char kSocketsFailedText[] = "Windows Sockets could not be started.";
+
+// The command line is scanned for "ip:" in a copy of this size.
+constexpr size_t kCommandLineCopy = 256;
+
+bool Contains(const char* text, const char* token)
+{
+    return std::strstr(text, token) != nullptr;
+}
+
+}  // namespace
+
+CQuilScanLinkApp::CQuilScanLinkApp() : previous_(g_active)
+{
+    g_active = this;
+}
+
+CQuilScanLinkApp::~CQuilScanLinkApp()
+{
+    m_strDeviceTitle.clear();
+    m_strAppTitle.clear();
+    if (m_hGlobalMutex != nullptr) {
+        Platform::ReleaseAndCloseMutex(m_hGlobalMutex);
+        m_hGlobalMutex = nullptr;
+    }
+    if (m_hLocalMutex != nullptr) {
+        Platform::ReleaseAndCloseMutex(m_hLocalMutex);
+        m_hLocalMutex = nullptr;
+    }
+    if (g_active == this) g_active = previous_;
+}
+
+CQuilScanLinkApp& TheApp()
+{
+    if (g_active != nullptr) return *g_active;
+    static CQuilScanLinkApp app;
+    return app;
+}
+
+void ExtractGivenAddress(const char* commandLine, char* address, size_t size)
+{
+    if (address == nullptr || size == 0) return;
+    address[0] = '\0';
+    if (commandLine == nullptr) return;
+    char copy[kCommandLineCopy];
+    BoundedCopy(copy, sizeof(copy), commandLine);
+    size_t used = 0;
+    bool copying = false;
+    for (size_t i = 0; copy[i] != '\0'; ++i) {
+        char c = copy[i];
+        if (!copying) {
+            if (c == ':' && i >= 2 && copy[i - 2] == 'i' && copy[i - 1] == 'p') copying = true;
+            continue;
+        }
+        if (c == '/' || c == ':') break;
+        if (used + 1 < size) address[used++] = c;
+    }
+    address[used] = '\0';
+}
+
+void CQuilScanLinkApp::ParseCommandLine(const char* commandLine)
+{
+    const char* text = commandLine != nullptr ? commandLine : "";
+    m_nLaunchMode = Standalone;
+    if (Contains(text, "/NoPortSelect")) m_nLaunchMode = AskPort;
+    if (Contains(text, "/usb")) m_nLaunchMode = UsbPort;
+    if (Contains(text, "/network")) m_nLaunchMode = NetworkPort;
+    if (Contains(text, "L835_MFP") && Contains(text, "ip:")) {
+        ExtractGivenAddress(text, m_szGivenAddress, sizeof(m_szGivenAddress));
+        m_nLaunchMode = ValidateAddress(m_szGivenAddress, sizeof(m_szGivenAddress), kProtocolIpv4) == kAddressValid
+                            ? GivenAddress
+                            : AskPort;
+    }
+    m_bQuiet = Contains(text, "/quiet") ? 1 : 0;
+    m_bMaintenance = Contains(text, "/mentenance") ? 1 : 0;
+}
+
+// Takes one single-instance mutex: fails when it exists already or cannot be made.
+int CQuilScanLinkApp::TakeMutex(int nameItem, void** handle)
+{
+    char name[128] = {};
+    VariantTable::Get(nameItem, name, sizeof(name));
+    if (void* existing = Platform::OpenNamedMutex(name)) {
+        Platform::ReleaseAndCloseMutex(existing);
+        return kStartAlreadyRunning;
+    }
+    *handle = Platform::CreateOpenToAllMutex(name);
+    return *handle != nullptr ? kStartContinue : kStartAlreadyRunning;
+}
+
+int CQuilScanLinkApp::StartUp(const char* commandLine)
+{
+    // Steps 5 to 7: the command line and the variant.
+    char moduleFile[32] = {};
+    char stringFile[32] = {};
+    ParseCommandLine(commandLine);
+    m_nVariant = DetectVariant(m_nLaunchMode, commandLine);
+
+    // Steps 8 and 9: the file names and the folder they are looked for in.
+    VariantTable::Get(kResourceModuleFile, moduleFile, sizeof(moduleFile));
+    VariantTable::Get(kStringFileName, stringFile, sizeof(stringFile));
+    char folder[260] = {};
+    if (m_nLaunchMode == Standalone) Platform::GetSystemDirectoryPath(folder, sizeof(folder));
+    else VariantTable::Get(kInstallFolder, folder, sizeof(folder));
+
+    // Step 10: the resource module. An unknown folder or file name counts as a missing file.
+    char path[260] = {};
+    BoundedCopy(path, sizeof(path), folder);
+    BoundedAppend(path, sizeof(path), "\\");
+    BoundedAppend(path, sizeof(path), moduleFile);
+    if (folder[0] == '\0' || moduleFile[0] == '\0' || !Platform::FileExists(path)) {
+        Platform::ShowFrameworkMessageBox(kMissingFileText);
+        return kStartMissingFile;
+    }
+    m_hResModule = Platform::LoadResourceModule(path);
+    if (m_hResModule == nullptr) {
+        Platform::ShowFrameworkMessageBox(kModuleFailedText);
+        return kStartMissingFile;
+    }
+    Platform::SetResourceModule(m_hResModule);
+
+    // Step 11: the string file.
+    BoundedCopy(path, sizeof(path), folder);
+    BoundedAppend(path, sizeof(path), "\\");
+    BoundedAppend(path, sizeof(path), stringFile);
+    if (stringFile[0] == '\0' || !Platform::FileExists(path)) {
+        Platform::ShowFrameworkMessageBox(kMissingFileText);
+        return kStartMissingFile;
+    }
+    int loaded = StringTable::Load(path);
+    if (loaded != 0) return loaded;
+
+    // Step 12: the titles.
+    char deviceName[64] = {};
+    char makerName[64] = {};
+    VariantTable::Get(kDeviceDisplayName, deviceName, sizeof(deviceName));
+    VariantTable::Get(kMakerDisplayName, makerName, sizeof(makerName));
+    m_strDeviceTitle = std::string(makerName) + " " + deviceName;
+    std::memset(deviceName, 0, sizeof(deviceName));
+    VariantTable::Get(kAppTitle, deviceName, sizeof(deviceName));
+    m_strAppTitle = deviceName;
+
+    // Step 13: the single-instance guard, local then global.
+    int status = TakeMutex(kLocalMutexName, &m_hLocalMutex);
+    if (status == kStartContinue) status = TakeMutex(kGlobalMutexName, &m_hGlobalMutex);
+    return status;
+}
+
+bool CQuilScanLinkApp::InitInstance(const char* commandLine)
+{
+    // Steps 1 to 4: common controls and sockets.
+    Platform::InitCommonControlClasses();
+    if (Platform::StartSocketLibrary() != 0) {
+        Platform::ShowFrameworkMessageBox(kSocketsFailedText);
+        lastStatus_ = kStartMissingFile;
+        return false;
+    }
+    socketsStarted_ = true;
+
+    lastStatus_ = StartUp(commandLine);
+    if (lastStatus_ == kStartAlreadyRunning) {
+        char text[1040] = {};
+        StringTable::Get("STR_ERR_SLNK_DUAL_BOOT", text, sizeof(text));
+        Platform::ShowMessageBox(nullptr, text, m_strAppTitle.c_str(),
+                                 Platform::kMbTopmost | Platform::kMbIconError);
+        return false;
+    }
+    if (lastStatus_ != kStartContinue) return false;
+
+    // Step 14: the dialog flow; its result is not used.
+    if (m_nLaunchMode == Standalone) RunStandaloneAddressDialog();
+    else CommitConnection();
+    return false;
+}
+
+int CQuilScanLinkApp::ExitInstance()
+{
+    if (m_hResModule != nullptr) {
+        if (Platform::ResourceModule() == m_hResModule) Platform::SetResourceModule(nullptr);
+        Platform::FreeResourceModule(m_hResModule);
+        m_hResModule = nullptr;
+    }
+    if (socketsStarted_) {
+        Platform::StopSocketLibrary();
+        socketsStarted_ = false;
+    }
+    return 0;
+}

@@ -1,0 +1,16 @@
+// Bounded text helpers for the fixed-size buffers: every copy is cut to fit and terminated.
+#pragma once
+#include <cstddef>
+
+// Copies source into buffer (capacity size bytes), cut to size - 1 bytes and terminated. A null
+// source copies the empty text. Returns the number of bytes copied. Nothing is written when size
+// is 0.
+size_t BoundedCopy(char* buffer, size_t size, const char* source);
+
+// Appends source to the text already in buffer, cut to fit and terminated; the text in buffer is
+// first treated as ending at size - 1 bytes. Returns the new length.
+size_t BoundedAppend(char* buffer, size_t size, const char* source);
+
+// The base name of a path without folder and extension, as the platform's path splitter gives
+// it: the part after the last "\", "/" or drive ":", up to its last ".". Cut to fit.
+void PathBaseName(const char* path, char* buffer, size_t size);

@@ -1,0 +1,121 @@
+// The test overrides of platform/system.h in front of the operating system's answers.
+#include "platform/system.h"
+
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/system_os.h"
+
+namespace {
+
+struct FolderOverride {
+    std::string path;
+    bool fail = false;
+};
+
+struct Overrides {
+    int architecture = -1;
+    std::optional<Platform::OsVersionInfo> version;
+    std::optional<std::string> modulePath;
+    std::optional<std::string> systemDirectory;
+    std::map<int, FolderOverride> folders;
+};
+
+Overrides& State()
+{
+    static Overrides state;
+    return state;
+}
+
+int CopyOut(const std::string& value, char* buffer, size_t size)
+{
+    if (buffer == nullptr || size == 0) return Platform::kSysFailed;
+    if (value.size() + 1 > size) {
+        buffer[0] = '\0';
+        return Platform::kSysFailed;
+    }
+    std::memcpy(buffer, value.c_str(), value.size() + 1);
+    return Platform::kSysOk;
+}
+
+}  // namespace
+
+namespace Platform {
+
+int GetSystemDirectoryPath(char* buffer, size_t size)
+{
+    if (State().systemDirectory) return CopyOut(*State().systemDirectory, buffer, size);
+    return PlatformOs::GetSystemDirectoryPath(buffer, size);
+}
+
+int GetOwnModulePath(char* buffer, size_t size)
+{
+    if (State().modulePath) return CopyOut(*State().modulePath, buffer, size);
+    return PlatformOs::GetOwnModulePath(buffer, size);
+}
+
+int GetProcessorArchitecture()
+{
+    if (State().architecture >= 0) return State().architecture;
+    return PlatformOs::GetProcessorArchitecture();
+}
+
+OsVersionInfo GetOsVersion()
+{
+    if (State().version) return *State().version;
+    return PlatformOs::GetOsVersion();
+}
+
+int GetShellFolder(int folderId, char* buffer, size_t size)
+{
+    auto it = State().folders.find(folderId);
+    if (it != State().folders.end()) {
+        if (it->second.fail) {
+            if (buffer != nullptr && size > 0) buffer[0] = '\0';
+            return kSysFailed;
+        }
+        return CopyOut(it->second.path, buffer, size);
+    }
+    return PlatformOs::GetShellFolder(folderId, buffer, size);
+}
+
+void SetTestProcessorArchitecture(int architecture)
+{
+    State().architecture = architecture;
+}
+
+void SetTestOsVersion(const OsVersionInfo* version)
+{
+    if (version != nullptr) State().version = *version;
+    else State().version.reset();
+}
+
+void SetTestOwnModulePath(const char* path)
+{
+    if (path != nullptr) State().modulePath = path;
+    else State().modulePath.reset();
+}
+
+void SetTestSystemDirectory(const char* path)
+{
+    if (path != nullptr) State().systemDirectory = path;
+    else State().systemDirectory.reset();
+}
+
+void SetTestShellFolder(int folderId, const char* path, bool failNow)
+{
+    if (path == nullptr && !failNow) {
+        State().folders.erase(folderId);
+        return;
+    }
+    State().folders[folderId] = FolderOverride{path != nullptr ? path : "", failNow};
+}
+
+void ClearTestOverrides()
+{
+    State() = Overrides{};
+}
+
+}  // namespace Platform

@@ -1,0 +1,86 @@
+// The operating-system facts that start-up and the variant table read: system directory, the
+// program's own path, processor architecture, Windows version, shell folders, file existence and
+// the ANSI code page's character rules.
+//
+// Every text is a narrow string in the ANSI code page (UTF-8 on the native build). Every function
+// that fills a buffer takes its capacity in bytes, never writes past it and always terminates the
+// text when the capacity is at least 1; a value that does not fit counts as a failure and leaves
+// the buffer holding the empty text.
+//
+// The test overrides at the end replace what the operating system reports, so that one machine
+// can exercise every processor and Windows version. They exist on both builds; the program never
+// sets them.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+
+namespace Platform {
+
+// Result codes shared by the functions below that fill a buffer.
+constexpr int kSysOk = 0;
+constexpr int kSysFailed = -1;
+
+// The system directory (for example "C:\windows\system32"), without a trailing backslash.
+int GetSystemDirectoryPath(char* buffer, size_t size);
+
+// The full path of the running program's executable.
+int GetOwnModulePath(char* buffer, size_t size);
+
+// Processor architecture codes as the system reports them.
+constexpr int kArchX86 = 0;
+constexpr int kArchIa64 = 6;
+constexpr int kArchAmd64 = 9;
+constexpr int kArchUnknown = 0xFFFF;
+// The processor architecture of the system (not of this process): one of the codes above or
+// another value the system reports.
+int GetProcessorArchitecture();
+
+// The Windows version as the system reports it. ok is false when the query failed (the other
+// fields are then 0). productType is 1 for a workstation, 2 for a domain controller, 3 for a
+// server (the platform's VER_NT_* values).
+struct OsVersionInfo {
+    bool ok = false;
+    unsigned major = 0;
+    unsigned minor = 0;
+    int productType = 0;
+};
+constexpr int kProductWorkstation = 1;
+OsVersionInfo GetOsVersion();
+
+// Shell folders by their platform identifiers; the folder is not created.
+constexpr int kFolderProgramFiles = 0x26;
+constexpr int kFolderProgramFilesX86 = 0x2A;
+constexpr int kFolderCommonAppData = 0x23;
+// Fills buffer with the folder (no trailing backslash). kSysFailed when the shell cannot supply it.
+int GetShellFolder(int folderId, char* buffer, size_t size);
+
+// True when a file (or folder) exists at the full path.
+bool FileExists(const char* path);
+
+// Opens a file by its full path with a C library mode ("rb", "a" ...); null when it cannot be
+// opened. The native build reads "\" in a path as "/", so Windows-style paths work on both.
+std::FILE* OpenFile(const char* path, const char* mode);
+
+// Upper-cases text in place by the ANSI code page's rules, leaving the trail bytes of double-byte
+// characters alone.
+void ToUpperAnsi(char* text);
+
+// The platform's letter-or-digit test for one byte of the ANSI code page.
+bool IsAlphaNumericByte(unsigned char byte);
+
+// Converts length bytes of UTF-8 to the ANSI code page (invalid sequences and characters the code
+// page cannot show become the platform's replacement characters). Writes at most size - 1 bytes
+// and a terminator; returns the number of bytes written, or kSysFailed when the conversion failed.
+int Utf8ToAnsi(const char* utf8, size_t length, char* buffer, size_t size);
+
+// Test overrides. SetTestProcessorArchitecture(-1) and ClearTestOverrides() restore what the
+// system reports. A null or unset text restores the system's value; SetTestShellFolder with
+// failNow makes that folder fail.
+void SetTestProcessorArchitecture(int architecture);
+void SetTestOsVersion(const OsVersionInfo* version);
+void SetTestOwnModulePath(const char* path);
+void SetTestSystemDirectory(const char* path);
+void SetTestShellFolder(int folderId, const char* path, bool failNow = false);
+void ClearTestOverrides();
+
+}  // namespace Platform

@@ -1,0 +1,21 @@
+// Checks that an address text typed by a person (or given on the command line) is an address of
+// the chosen protocol before it is stored.
+#pragma once
+#include <cstddef>
+
+// Protocol values, the same everywhere: the protocol box, discovery, validation and the stored
+// "ProtocolType".
+constexpr int kProtocolIpv4 = 0;
+constexpr int kProtocolIpv6 = 1;
+
+// Results of ValidateAddress.
+constexpr int kAddressValid = 0;
+constexpr int kAddressNoMemory = 1;
+constexpr int kAddressInvalid = 2;
+
+// text: NUL-terminated, checked as its first 127 characters (a longer text is refused: it could
+// not be stored). capacity: the caller's buffer size (both callers pass 128); it does not change
+// the check. protocol: kProtocolIpv4 (the platform parser accepts it, exactly three "." and only
+// digits and "."), kProtocolIpv6 (the platform parser accepts it), anything else is invalid.
+// The socket library must have been started.
+int ValidateAddress(const char* text, size_t capacity, int protocol);

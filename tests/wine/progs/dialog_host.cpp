@@ -1,6 +1,8 @@
 // Shows one dialog template of a resource module with fixed sample content, so that the
 // templates and the test driver can be checked without the program's own dialog logic.
 //   dialog_host.exe MODULE.dll TEMPLATE-ID
+//   dialog_host.exe --resources MODULE.dll...   prints, per module, "MODULE dialogs=3000,3005
+//                                              icon2015=16,32,48 icon2166=16,32,48" (what it holds)
 // Template 3005 gets two list rows, two protocol items and the family-0 icon; OK shows a message
 // box "host<TAB>ok pressed" and then ends the dialog; Cancel ends it. Every notification that the
 // dialog receives is printed ("command ID CODE", "itemchanged ROW NEWSTATE"), so a test sees what
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -89,9 +92,47 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     return FALSE;
 }
 
+// The sizes (square, in pixels) of the images of one icon group, comma-separated.
+std::string IconSizes(HMODULE module, int id) {
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), RT_GROUP_ICON);
+    if (!info) return "none";
+    const BYTE* dir = (const BYTE*)LockResource(LoadResource(module, info));
+    DWORD size = SizeofResource(module, info);
+    if (!dir || size < 6) return "bad";
+    int count = dir[4] | (dir[5] << 8);
+    std::string sizes;
+    for (int i = 0; i < count && 6 + (i + 1) * 14 <= (int)size; i++) {
+        int width = dir[6 + i * 14] ? dir[6 + i * 14] : 256;
+        if (!sizes.empty()) sizes += ",";
+        sizes += std::to_string(width);
+    }
+    return sizes;
+}
+
+int ListResources(int count, char** paths) {
+    for (int i = 0; i < count; i++) {
+        HMODULE module = LoadLibraryExA(paths[i], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (!module) {
+            std::printf("%s not-loaded\n", paths[i]);
+            continue;
+        }
+        std::string dialogs;
+        for (int id : {3000, 3005}) {
+            if (!FindResourceA(module, MAKEINTRESOURCEA(id), RT_DIALOG)) continue;
+            if (!dialogs.empty()) dialogs += ",";
+            dialogs += std::to_string(id);
+        }
+        std::printf("%s dialogs=%s icon2015=%s icon2166=%s\n", paths[i], dialogs.c_str(), IconSizes(module, 2015).c_str(),
+                    IconSizes(module, 2166).c_str());
+        FreeLibrary(module);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "--resources") return ListResources(argc - 2, argv + 2);
     if (argc < 3) {
         std::fprintf(stderr, "usage: dialog_host MODULE.dll TEMPLATE-ID\n");
         return 2;

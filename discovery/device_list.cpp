@@ -1,0 +1,52 @@
+// The discovered-device list: merging pass results without duplicates and sorting by address.
+#include "discovery/device_list.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/adapters.h"
+
+DeviceRecord EmptyDeviceRecord()
+{
+    DeviceRecord record;
+    std::memset(&record, 0, sizeof record);
+    return record;
+}
+
+void CopyField(char* field, size_t capacity, const char* text)
+{
+    if (capacity == 0) return;
+    std::memset(field, 0, capacity);
+    if (text == nullptr) return;
+    size_t length = strnlen(text, capacity - 1);
+    std::memcpy(field, text, length);
+}
+
+static bool SameDevice(const DeviceRecord& listed, const DeviceRecord& candidate, int protocol)
+{
+    if (std::memcmp(listed.address, candidate.address, sizeof listed.address) != 0) return false;
+    if (protocol != kProtocolIPv6) return true;
+    return AdapterNamesEqual(listed.adapterName, candidate.adapterName);
+}
+
+void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol,
+               const char* adapterName)
+{
+    for (size_t i = 0; i < passList.Count(); ++i) {
+        DeviceRecord candidate = passList.At(i);
+        if (protocol == kProtocolIPv6)
+            CopyField(candidate.adapterName, sizeof candidate.adapterName, adapterName);
+        bool listed = false;
+        for (size_t j = 0; j < dialogList.Count() && !listed; ++j)
+            listed = SameDevice(dialogList.At(j), candidate, protocol);
+        if (!listed) dialogList.Append(candidate);
+    }
+}
+
+void SortByAddress(DeviceList& list)
+{
+    std::sort(list.Records().begin(), list.Records().end(),
+              [](const DeviceRecord& a, const DeviceRecord& b) {
+                  return std::strcmp(a.address, b.address) < 0;
+              });
+}

@@ -1,0 +1,53 @@
+// The real discovery transport: the platform's UDP sockets and adapter list, and a sleeping pause.
+#include "discovery/discovery_transport.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+class SystemTransport final : public DiscoveryTransport {
+public:
+    UdpHandle Open(int family) override { return UdpOpen(family); }
+    int SetBroadcast(UdpHandle socket) override { return UdpSetBroadcast(socket); }
+    int SetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex) override
+    {
+        return UdpSetMulticastInterface(socket, interfaceIndex);
+    }
+    int SetReceiveBuffer(UdpHandle socket, int bytes) override
+    {
+        return UdpSetReceiveBuffer(socket, bytes);
+    }
+    int Bind(UdpHandle socket, const UdpAddress& local) override { return UdpBind(socket, local); }
+    int SendTo(UdpHandle socket, const void* data, size_t length,
+               const UdpAddress& destination) override
+    {
+        return UdpSendTo(socket, data, length, destination);
+    }
+    int WaitReadable(UdpHandle socket, int timeoutMs) override
+    {
+        return UdpWaitReadable(socket, timeoutMs);
+    }
+    int ReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length,
+                    UdpAddress* sender) override
+    {
+        return UdpReceiveFrom(socket, buffer, capacity, length, sender);
+    }
+    void Close(UdpHandle socket) override { UdpClose(socket); }
+    void Pause(int milliseconds) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+    int ListAdapters(std::vector<PlatformAdapter>& adapters) override
+    {
+        return ListIPv6Adapters(adapters);
+    }
+};
+
+}  // namespace
+
+DiscoveryTransport& SystemDiscoveryTransport()
+{
+    static SystemTransport transport;
+    return transport;
+}

@@ -1,0 +1,44 @@
+// The SNMP side of a discovery pass: the one GetRequest that every pass sends, the decoding of an
+// answer into a DeviceRecord candidate, and the test that accepts a candidate as one of the
+// product's scanners. Our own BER codec: no allocation, bounds checked before every read.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "discovery/device_list.h"
+
+// The names asked for, in the order of the request's bindings.
+inline constexpr const char* kOidSysDescr = "1.3.6.1.2.1.1.1.0";
+inline constexpr const char* kOidSysObjectId = "1.3.6.1.2.1.1.2.0";
+inline constexpr const char* kOidIfPhysAddress1 = "1.3.6.1.2.1.2.2.1.6.1";
+// The community of the request.
+inline constexpr const char* kDiscoveryCommunity = "harbor";
+
+// A buffer of this size holds the encoded request.
+constexpr size_t kSnmpRequestCapacity = 128;
+// Result of EncodeDiscoveryRequest when the buffer is too small.
+constexpr int kSnmpEncodeFailed = -1;
+
+// Encodes the discovery request into buffer: an SNMPv1 message (version 0), community "harbor",
+// a GetRequest with request-id 1, error-status 0, error-index 0 and the three bindings above, each
+// with a NULL value. Returns the number of octets written, or kSnmpEncodeFailed when capacity is
+// too small (nothing usable is then in buffer).
+int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity);
+
+// Decodes one received datagram (SNMPv1 or SNMPv2c message) into candidate. Returns true when it
+// is a well-formed message whose PDU carries a list of bindings; candidate then starts empty and
+// holds what the bindings give: sysDescr.0 as an OCTET STRING (its first 259 octets, cut at the
+// first NUL), sysObjectID.0 as an OBJECT IDENTIFIER (dotted text; left empty when it needs more
+// than 127 characters), ifPhysAddress.1 as an OCTET STRING ("%02X:" pairs without the last colon,
+// at most the first 10 octets). A binding with another syntax or name is skipped; a name that comes
+// twice overwrites. The PDU type, request-id, error-status, error-index and community are not
+// examined. Returns false, and the datagram is to be ignored, for anything malformed: truncation,
+// lengths past the end, indefinite lengths, multi-octet tags, unexpected tags, an object
+// identifier that is empty, longer than 128 sub-identifiers or has one over 32 bits, trailing
+// octets, a version other than 0 or 1. address, ipVersion and adapterName are left empty for the
+// transport and the driver.
+bool DecodeDiscoveryAnswer(const std::uint8_t* data, size_t length, DeviceRecord& candidate);
+
+// True when the candidate's sysDescr or its sysObjectId equals matchText exactly (byte-wise,
+// case-sensitive).
+bool MatchesModel(const DeviceRecord& candidate, const char* matchText);

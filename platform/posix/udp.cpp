@@ -1,0 +1,148 @@
+// UDP sockets natively: BSD sockets, poll for the readability wait, MSG_TRUNC to spot long datagrams.
+#include "platform/udp.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+socklen_t ToSockaddr(const UdpAddress& address, sockaddr_storage* storage)
+{
+    std::memset(storage, 0, sizeof *storage);
+    if (address.family == kUdpIPv6) {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(storage);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(address.port);
+        std::memcpy(&in6->sin6_addr, address.octets, 16);
+        in6->sin6_scope_id = address.scopeId;
+        return sizeof(sockaddr_in6);
+    }
+    auto* in4 = reinterpret_cast<sockaddr_in*>(storage);
+    in4->sin_family = AF_INET;
+    in4->sin_port = htons(address.port);
+    std::memcpy(&in4->sin_addr, address.octets, 4);
+    return sizeof(sockaddr_in);
+}
+
+void FromSockaddr(const sockaddr_storage& storage, UdpAddress* address)
+{
+    std::memset(address, 0, sizeof *address);
+    if (storage.ss_family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&storage);
+        address->family = kUdpIPv6;
+        std::memcpy(address->octets, &in6->sin6_addr, 16);
+        address->port = ntohs(in6->sin6_port);
+        address->scopeId = in6->sin6_scope_id;
+    } else if (storage.ss_family == AF_INET) {
+        const auto* in4 = reinterpret_cast<const sockaddr_in*>(&storage);
+        address->family = kUdpIPv4;
+        std::memcpy(address->octets, &in4->sin_addr, 4);
+        address->port = ntohs(in4->sin_port);
+    }
+}
+
+int Fd(UdpHandle socket)
+{
+    return static_cast<int>(socket);
+}
+
+}  // namespace
+
+UdpHandle UdpOpen(int family)
+{
+    int fd = ::socket(family == kUdpIPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return kUdpInvalidHandle;
+    if (family == kUdpIPv6) {
+        // IPv6 sockets carry IPv6 only, as on Windows: they never take the IPv4 port as well.
+        int on = 1;
+        setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+    }
+    return static_cast<UdpHandle>(fd);
+}
+
+int UdpSetBroadcast(UdpHandle socket)
+{
+    int on = 1;
+    return setsockopt(Fd(socket), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 ? kUdpOk
+                                                                                  : kUdpFailed;
+}
+
+int UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex)
+{
+    unsigned int index = interfaceIndex;
+    return setsockopt(Fd(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF, &index, sizeof index) == 0
+               ? kUdpOk
+               : kUdpFailed;
+}
+
+int UdpSetReceiveBuffer(UdpHandle socket, int bytes)
+{
+    // Linux doubles the value set (for its bookkeeping) and reports the doubled value back.
+    auto granted = [&]() {
+        int size = 0;
+        socklen_t length = sizeof size;
+        if (getsockopt(Fd(socket), SOL_SOCKET, SO_RCVBUF, &size, &length) != 0) return 0;
+        return size / 2;
+    };
+    setsockopt(Fd(socket), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    if (granted() >= bytes) return kUdpOk;
+    // Capped by net.core.rmem_max: a privileged process may pass over the cap.
+    setsockopt(Fd(socket), SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes);
+    return granted() >= bytes ? kUdpOk : kUdpFailed;
+}
+
+int UdpBind(UdpHandle socket, const UdpAddress& local)
+{
+    sockaddr_storage storage;
+    socklen_t length = ToSockaddr(local, &storage);
+    return ::bind(Fd(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk
+                                                                                   : kUdpFailed;
+}
+
+int UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination)
+{
+    sockaddr_storage storage;
+    socklen_t addressLength = ToSockaddr(destination, &storage);
+    ssize_t sent = ::sendto(Fd(socket), data, length, 0, reinterpret_cast<sockaddr*>(&storage),
+                            addressLength);
+    return sent >= 0 && static_cast<size_t>(sent) == length ? kUdpOk : kUdpFailed;
+}
+
+int UdpWaitReadable(UdpHandle socket, int timeoutMs)
+{
+    pollfd entry = {Fd(socket), POLLIN, 0};
+    int ready = ::poll(&entry, 1, timeoutMs);
+    if (ready < 0) return kUdpFailed;
+    if (ready == 0) return kUdpTimeout;
+    return (entry.revents & POLLIN) ? kUdpOk : kUdpFailed;
+}
+
+int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length,
+                   UdpAddress* sender)
+{
+    sockaddr_storage storage;
+    std::memset(&storage, 0, sizeof storage);
+    socklen_t addressLength = sizeof storage;
+    ssize_t received;
+    do {
+        // MSG_TRUNC makes the call return the datagram's real length even when it was cut.
+        received = ::recvfrom(Fd(socket), buffer, capacity, MSG_TRUNC,
+                              reinterpret_cast<sockaddr*>(&storage), &addressLength);
+    } while (received < 0 && errno == EINTR);
+    *length = 0;
+    if (received < 0) return kUdpFailed;
+    FromSockaddr(storage, sender);
+    if (static_cast<size_t>(received) > capacity) return kUdpTooLong;
+    *length = static_cast<size_t>(received);
+    return kUdpOk;
+}
+
+void UdpClose(UdpHandle socket)
+{
+    if (socket != kUdpInvalidHandle) ::close(Fd(socket));
+}

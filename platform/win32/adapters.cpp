@@ -1,0 +1,70 @@
+// Network adapters on Windows: GetAdaptersAddresses from iphlpapi.dll, loaded on first use.
+#include <winsock2.h>
+#include <iphlpapi.h>
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/adapters.h"
+
+namespace {
+
+using GetAdaptersAddressesFn = ULONG(WINAPI*)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG);
+
+GetAdaptersAddressesFn LoadGetAdaptersAddresses()
+{
+    static GetAdaptersAddressesFn function = nullptr;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        HMODULE module = LoadLibraryA("iphlpapi.dll");
+        if (module != nullptr)
+            function = reinterpret_cast<GetAdaptersAddressesFn>(
+                reinterpret_cast<void (*)()>(GetProcAddress(module, "GetAdaptersAddresses")));
+    }
+    return function;
+}
+
+}  // namespace
+
+int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
+{
+    GetAdaptersAddressesFn getAdapters = LoadGetAdaptersAddresses();
+    if (getAdapters == nullptr) return kAdaptersFailed;
+    // DNS servers, anycast and multicast addresses are not read; skipping them also keeps the call
+    // working where no IPv6 DNS server is configured.
+    const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
+    ULONG size = 0;
+    if (getAdapters(AF_INET6, flags, nullptr, nullptr, &size) != ERROR_BUFFER_OVERFLOW)
+        return kAdaptersFailed;
+    std::vector<unsigned char> buffer;
+    try {
+        buffer.resize(size);
+    } catch (...) {
+        return kAdaptersFailed;
+    }
+    auto* first = reinterpret_cast<PIP_ADAPTER_ADDRESSES>(buffer.data());
+    if (getAdapters(AF_INET6, flags, nullptr, first, &size) != NO_ERROR) return kAdaptersFailed;
+
+    for (PIP_ADAPTER_ADDRESSES a = first; a != nullptr; a = a->Next) {
+        PlatformAdapter adapter;
+        std::memset(&adapter, 0, sizeof adapter);
+        adapter.ifType = a->IfType;
+        adapter.operStatus = static_cast<std::uint32_t>(a->OperStatus);
+        adapter.ipv6IfIndex = a->Ipv6IfIndex;
+        adapter.ifIndex = a->IfIndex;
+        if (a->FriendlyName == nullptr ||
+            WideCharToMultiByte(CP_ACP, 0, a->FriendlyName, -1, adapter.friendlyName,
+                                sizeof adapter.friendlyName, nullptr, nullptr) == 0)
+            std::memset(adapter.friendlyName, 0, sizeof adapter.friendlyName);
+        adapter.friendlyName[sizeof adapter.friendlyName - 1] = '\0';
+        adapters.push_back(adapter);
+    }
+    return kAdaptersOk;
+}
+
+bool AdapterNamesEqual(const char* a, const char* b)
+{
+    return lstrcmpiA(a, b) == 0;
+}

@@ -1,0 +1,143 @@
+// UDP sockets on Windows: Windows Sockets 2, select for the readability wait, WSAEMSGSIZE for long
+// datagrams.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <cstring>
+
+#include "platform/udp.h"
+
+namespace {
+
+int ToSockaddr(const UdpAddress& address, sockaddr_storage* storage)
+{
+    std::memset(storage, 0, sizeof *storage);
+    if (address.family == kUdpIPv6) {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(storage);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(address.port);
+        std::memcpy(&in6->sin6_addr, address.octets, 16);
+        in6->sin6_scope_id = address.scopeId;
+        return sizeof(sockaddr_in6);
+    }
+    auto* in4 = reinterpret_cast<sockaddr_in*>(storage);
+    in4->sin_family = AF_INET;
+    in4->sin_port = htons(address.port);
+    std::memcpy(&in4->sin_addr, address.octets, 4);
+    return sizeof(sockaddr_in);
+}
+
+void FromSockaddr(const sockaddr_storage& storage, UdpAddress* address)
+{
+    std::memset(address, 0, sizeof *address);
+    if (storage.ss_family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&storage);
+        address->family = kUdpIPv6;
+        std::memcpy(address->octets, &in6->sin6_addr, 16);
+        address->port = ntohs(in6->sin6_port);
+        address->scopeId = in6->sin6_scope_id;
+    } else if (storage.ss_family == AF_INET) {
+        const auto* in4 = reinterpret_cast<const sockaddr_in*>(&storage);
+        address->family = kUdpIPv4;
+        std::memcpy(address->octets, &in4->sin_addr, 4);
+        address->port = ntohs(in4->sin_port);
+    }
+}
+
+SOCKET Sock(UdpHandle socket)
+{
+    return static_cast<SOCKET>(socket);
+}
+
+}  // namespace
+
+UdpHandle UdpOpen(int family)
+{
+    SOCKET s = ::socket(family == kUdpIPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM, 0);
+    return s == INVALID_SOCKET ? kUdpInvalidHandle : static_cast<UdpHandle>(s);
+}
+
+int UdpSetBroadcast(UdpHandle socket)
+{
+    BOOL on = TRUE;
+    return setsockopt(Sock(socket), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
+                      sizeof on) == 0
+               ? kUdpOk
+               : kUdpFailed;
+}
+
+int UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex)
+{
+    DWORD index = interfaceIndex;
+    return setsockopt(Sock(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF,
+                      reinterpret_cast<const char*>(&index), sizeof index) == 0
+               ? kUdpOk
+               : kUdpFailed;
+}
+
+int UdpSetReceiveBuffer(UdpHandle socket, int bytes)
+{
+    if (setsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
+                   sizeof bytes) != 0)
+        return kUdpFailed;
+    int size = 0;
+    int length = sizeof size;
+    if (getsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size),
+                   &length) != 0)
+        return kUdpFailed;
+    return size >= bytes ? kUdpOk : kUdpFailed;
+}
+
+int UdpBind(UdpHandle socket, const UdpAddress& local)
+{
+    sockaddr_storage storage;
+    int length = ToSockaddr(local, &storage);
+    return ::bind(Sock(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk
+                                                                                     : kUdpFailed;
+}
+
+int UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination)
+{
+    sockaddr_storage storage;
+    int addressLength = ToSockaddr(destination, &storage);
+    int sent = ::sendto(Sock(socket), static_cast<const char*>(data), static_cast<int>(length), 0,
+                        reinterpret_cast<sockaddr*>(&storage), addressLength);
+    return sent != SOCKET_ERROR && static_cast<size_t>(sent) == length ? kUdpOk : kUdpFailed;
+}
+
+int UdpWaitReadable(UdpHandle socket, int timeoutMs)
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(Sock(socket), &readable);
+    timeval timeout = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    int ready = ::select(0, &readable, nullptr, nullptr, &timeout);
+    if (ready == SOCKET_ERROR) return kUdpFailed;
+    if (ready == 0) return kUdpTimeout;
+    return FD_ISSET(Sock(socket), &readable) ? kUdpOk : kUdpFailed;
+}
+
+int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length,
+                   UdpAddress* sender)
+{
+    sockaddr_storage storage;
+    std::memset(&storage, 0, sizeof storage);
+    int addressLength = sizeof storage;
+    int received = ::recvfrom(Sock(socket), static_cast<char*>(buffer), static_cast<int>(capacity),
+                              0, reinterpret_cast<sockaddr*>(&storage), &addressLength);
+    *length = 0;
+    if (received == SOCKET_ERROR) {
+        if (WSAGetLastError() != WSAEMSGSIZE) return kUdpFailed;
+        // The datagram did not fit; Windows has discarded the rest of it.
+        FromSockaddr(storage, sender);
+        return kUdpTooLong;
+    }
+    FromSockaddr(storage, sender);
+    *length = static_cast<size_t>(received);
+    return kUdpOk;
+}
+
+void UdpClose(UdpHandle socket)
+{
+    if (socket != kUdpInvalidHandle) ::closesocket(Sock(socket));
+}

@@ -1,0 +1,155 @@
+#!/bin/bash
+# The virtual scanner LAN: network namespaces joined by a bridge, a test host with two adapters,
+# and scanner agents (net-snmp snmpd) answering SNMP on udp:161 and udp6:161. Nothing leaves the
+# namespaces: the bridge lives in a namespace of its own and no interface reaches the machine's.
+#
+# Sourced by tests (after tests/lib/common.sh):
+#   sl_lan_up [TAG]     the standard LAN (below); sets SL_LAN_HOST, the test host's namespace.
+#                       Everything is torn down when the script ends, also on failure.
+#   sl_lan_base TAG     only the switch and the test host; sl_lan_agent / sl_lan_node add to it.
+# Run by hand (as root):
+#   bash tests/lan/lan.sh up [TAG]     builds the standard LAN and leaves it up; prints the host
+#   bash tests/lan/lan.sh down TAG     tears it down
+#
+# Names: namespaces sl-TAG-sw (the bridge br0), sl-TAG-host (lan0 10.77.0.1/16 and lan1 with IPv6
+# only, a default route on lan0 so that 255.255.255.255 can be sent), sl-TAG-NAME per agent (eth0).
+# Each interface's MAC is fixed, so its IPv6 link-local address is known: 02:00:00:00:HH:LL gives
+# fe80::ff:feHH:LL. Duplicate-address detection is off, so link-local addresses work at once; the
+# switch has IPv6 off so that only the host's adapters carry it.
+
+SL_LAN_SUBNET_BITS=16
+SL_LAN_OID_V0="1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1"        # variants 0 and 6
+SL_LAN_OID_V2="1.3.6.1.4.1.40827.1.1.1.2.1.43.3.1"        # variant 2
+SL_LAN_OID_V8="1.3.6.1.4.1.1907.8.62.1.19.4.29.2.1"       # variant 8
+SL_LAN_OID_V8_ALT="1.3.6.1.4.1.1907.8.62.1.19.4.29.1.1"   # variant 8, second identifier
+SL_LAN_OID_OTHER="1.3.6.1.4.1.99999.7.1"                  # no product of ours
+
+# _sl_lan_ns NS: makes a namespace with loopback up and duplicate-address detection off.
+_sl_lan_ns() {
+  ip netns add "$1" || return 1
+  ip -n "$1" link set lo up
+  ip netns exec "$1" sysctl -qw net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0
+}
+
+# _sl_lan_port NS IFNAME MAC: a veth from the switch's bridge into NS, named IFNAME there.
+_sl_lan_port() {
+  local ns="$1" ifname="$2" mac="$3" port="p${SL_LAN_PORTS:-0}"
+  SL_LAN_PORTS=$(( ${SL_LAN_PORTS:-0} + 1 ))
+  ip -n "$SL_LAN_SW" link add "$port" type veth peer name "$ifname" address "$mac" netns "$ns" || return 1
+  ip -n "$SL_LAN_SW" link set "$port" master br0 up
+  ip netns exec "$ns" sysctl -qw "net.ipv6.conf.$ifname.accept_dad=0"
+  ip -n "$ns" link set "$ifname" up
+}
+
+# sl_lan_base TAG: the switch and the test host.
+sl_lan_base() {
+  SL_LAN_TAG="$1"
+  SL_LAN_SW="sl-$1-sw"
+  SL_LAN_HOST="sl-$1-host"
+  SL_LAN_DIR="${SL_RUN_DIR:-/tmp}/lan-$1"
+  SL_LAN_NAMESPACES=()
+  SL_LAN_PORTS=0
+  mkdir -p "$SL_LAN_DIR"
+  if declare -F sl_on_exit >/dev/null; then sl_on_exit "sl_lan_down $1"; fi
+
+  ip netns add "$SL_LAN_SW" || return 1
+  SL_LAN_NAMESPACES+=("$SL_LAN_SW")
+  ip netns exec "$SL_LAN_SW" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+  ip -n "$SL_LAN_SW" link add br0 type bridge stp_state 0 forward_delay 0 mcast_snooping 0 || return 1
+  ip -n "$SL_LAN_SW" link set br0 up
+
+  _sl_lan_ns "$SL_LAN_HOST" || return 1
+  SL_LAN_NAMESPACES+=("$SL_LAN_HOST")
+  _sl_lan_port "$SL_LAN_HOST" lan0 02:00:00:00:00:01 || return 1
+  _sl_lan_port "$SL_LAN_HOST" lan1 02:00:00:00:00:02 || return 1
+  ip -n "$SL_LAN_HOST" addr add "10.77.0.1/$SL_LAN_SUBNET_BITS" dev lan0
+  ip -n "$SL_LAN_HOST" route add default dev lan0
+}
+
+# sl_lan_node NAME IPV4 MAC: a plain namespace sl-TAG-NAME on the LAN (for our own programs).
+sl_lan_node() {
+  local ns="sl-$SL_LAN_TAG-$1"
+  _sl_lan_ns "$ns" || return 1
+  SL_LAN_NAMESPACES+=("$ns")
+  _sl_lan_port "$ns" eth0 "$3" || return 1
+  ip -n "$ns" addr add "$2/$SL_LAN_SUBNET_BITS" dev eth0
+  ip -n "$ns" route add default dev eth0
+}
+
+# sl_lan_agent NAME IPV4 MAC SYSDESCR SYSOBJECTID: a node running snmpd with community "harbor",
+# the given sysDescr and sysObjectID, and ifPhysAddress.1 = MAC.
+sl_lan_agent() {
+  local name="$1" ip="$2" mac="$3" descr="$4" oid="$5"
+  sl_lan_node "$name" "$ip" "$mac" || return 1
+  local dir="$SL_LAN_DIR/$name"
+  mkdir -p "$dir"
+  cat >"$dir/snmpd.conf" <<CONF
+agentAddress udp:161,udp6:161
+rocommunity harbor
+rocommunity6 harbor
+sysObjectID .$oid
+sysDescr $descr
+override .1.3.6.1.2.1.2.2.1.6.1 octet_str 0x${mac//:/}
+CONF
+  SNMP_PERSISTENT_DIR="$dir" MIBS="" ip netns exec "sl-$SL_LAN_TAG-$name" \
+    snmpd -C -c "$dir/snmpd.conf" -p "$dir/snmpd.pid" -Lf "$dir/snmpd.log" || return 1
+  SL_LAN_AGENTS+=("$ip")
+}
+
+# sl_lan_wait_agents: waits until every agent answers a unicast GetRequest from the test host.
+sl_lan_wait_agents() {
+  local ip
+  for ip in "${SL_LAN_AGENTS[@]}"; do
+    SNMP_PERSISTENT_DIR="$SL_LAN_DIR" ip netns exec "$SL_LAN_HOST" \
+      snmpget -v1 -c harbor -m "" -t 0.3 -r 30 -Oqv "$ip" 1.3.6.1.2.1.1.2.0 >/dev/null 2>&1 \
+      || { echo "lan: agent $ip does not answer" >&2; return 1; }
+  done
+}
+
+# sl_lan_up [TAG]: the standard LAN.
+#   a1  10.77.0.9    02:00:00:00:00:09  variant 0's identifier
+#   a2  10.77.0.10   02:00:00:00:00:10  variant 0's identifier
+#   a3  10.77.0.20   02:00:00:00:00:20  variant 2's identifier
+#   a4  10.77.0.30   02:00:00:00:00:30  variant 8's second identifier
+#   a5  10.77.0.4    02:00:00:00:00:04  variant 8's identifier
+#   a6  10.77.0.100  02:00:00:00:01:00  sysDescr is variant 0's identifier, sysObjectID is not
+sl_lan_up() {
+  SL_LAN_AGENTS=()
+  sl_lan_base "${1:-$$}" || return 1
+  sl_lan_agent a1 10.77.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
+  sl_lan_agent a2 10.77.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" &&
+  sl_lan_agent a3 10.77.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2" &&
+  sl_lan_agent a4 10.77.0.30 02:00:00:00:00:30 "Lumeo 8350MFP (second series)" "$SL_LAN_OID_V8_ALT" &&
+  sl_lan_agent a5 10.77.0.4 02:00:00:00:00:04 "Lumeo 8350MFP" "$SL_LAN_OID_V8" &&
+  sl_lan_agent a6 10.77.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER" &&
+  sl_lan_wait_agents
+}
+
+# sl_lan_down TAG: ends every process in the LAN's namespaces and deletes them.
+sl_lan_down() {
+  local ns
+  for ns in $(ip netns list | awk '{print $1}' | grep -E "^sl-$1-"); do
+    if declare -F sl_netns_delete >/dev/null; then sl_netns_delete "$ns"
+    else
+      local pids; pids="$(ip netns pids "$ns")"
+      [[ -n "$pids" ]] && kill $pids 2>/dev/null && sleep 0.3
+      pids="$(ip netns pids "$ns")"; [[ -n "$pids" ]] && kill -9 $pids 2>/dev/null
+      ip netns delete "$ns"
+    fi
+  done
+  rm -rf "${SL_RUN_DIR:-/tmp}/lan-$1"
+}
+
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+  set -u
+  [[ $(id -u) -eq 0 ]] || { echo "lan.sh: needs root (network namespaces)" >&2; exit 1; }
+  case "${1:-}" in
+    up)
+      tag="${2:-$$}"
+      if ! sl_lan_up "$tag"; then sl_lan_down "$tag"; echo "lan.sh: the LAN did not come up" >&2; exit 1; fi
+      echo "LAN $tag is up; test host namespace: $SL_LAN_HOST (tear down: bash $0 down $tag)"
+      ;;
+    down) [[ -n "${2:-}" ]] || { echo "usage: $0 down TAG" >&2; exit 2; }; sl_lan_down "$2" ;;
+    *) echo "usage: $0 up [TAG] | down TAG" >&2; exit 2 ;;
+  esac
+fi

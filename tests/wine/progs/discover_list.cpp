@@ -1,0 +1,37 @@
+// Runs one discovery for the LAN tests and the benchmark and prints the result and the list, one
+// record per line: discover_list VARIANT PASSES PROTOCOL. Built for Windows (under Wine) and, from
+// tests/tools, natively. It discovers: run it only inside a namespace of the test scripts.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/scanlink_app.h"
+#include "discovery/discovery_driver.h"
+#include "platform/framework_init.h"
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: discover_list VARIANT PASSES PROTOCOL\n");
+        return 2;
+    }
+    if (Platform::StartSocketLibrary() != 0) {
+        std::fprintf(stderr, "discover_list: the socket library did not start\n");
+        return 1;
+    }
+    TheApp().m_nVariant = std::atoi(argv[1]);
+    DeviceList devices;
+    int selected = 99;
+    auto start = std::chrono::steady_clock::now();
+    int result = RunDiscovery(devices, selected, std::atoi(argv[2]), std::atoi(argv[3]));
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    std::printf("result %d\nselected %d\ncount %u\nelapsed_ms %lld\n", result, selected,
+                static_cast<unsigned>(devices.Count()), static_cast<long long>(elapsed.count()));
+    for (size_t i = 0; i < devices.Count(); ++i) {
+        const DeviceRecord& r = devices.At(i);
+        std::printf("%d|%s|%s|%s|%s|%s\n", r.ipVersion, r.address, r.sysDescr, r.sysObjectId,
+                    r.macAddress, r.adapterName);
+    }
+    return 0;
+}

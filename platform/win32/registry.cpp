@@ -1,0 +1,79 @@
+// The current user's registry hive over the Win32 registry functions.
+#include <windows.h>
+
+#include "platform/registry.h"
+
+namespace {
+
+int Translate(LONG status)
+{
+    switch (status) {
+    case ERROR_SUCCESS: return kRegOk;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return kRegMissing;
+    case ERROR_ACCESS_DENIED: return kRegDenied;
+    case ERROR_MORE_DATA: return kRegMoreData;
+    default: return kRegFailed;
+    }
+}
+
+}  // namespace
+
+namespace Registry {
+
+int OpenUserKey(const char* path, RegKeyHandle* key)
+{
+    if (path == nullptr || key == nullptr) return kRegFailed;
+    HKEY opened = nullptr;
+    const LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &opened);
+    if (status == ERROR_SUCCESS) *key = opened;
+    return Translate(status);
+}
+
+int CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
+{
+    if (path == nullptr || key == nullptr) return kRegFailed;
+    HKEY created = nullptr;
+    DWORD disposition = 0;
+    const LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, const_cast<char*>(keyClass),
+                                        REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &created,
+                                        &disposition);
+    if (status == ERROR_SUCCESS) *key = created;
+    return Translate(status);
+}
+
+int SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size)
+{
+    if (key == nullptr) return kRegFailed;
+    return Translate(RegSetValueExA(static_cast<HKEY>(key), name, 0, type, static_cast<const BYTE*>(data), size));
+}
+
+int QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size)
+{
+    if (key == nullptr || size == nullptr) return kRegFailed;
+    DWORD valueType = 0;
+    DWORD length = *size;
+    const LONG status =
+        RegQueryValueExA(static_cast<HKEY>(key), name, nullptr, &valueType, static_cast<BYTE*>(buffer), &length);
+    if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) *size = length;
+    if (status == ERROR_SUCCESS && type != nullptr) *type = valueType;
+    return Translate(status);
+}
+
+int QueryKeyClass(RegKeyHandle key, char* buffer, size_t size)
+{
+    if (key == nullptr || buffer == nullptr || size == 0) return kRegFailed;
+    DWORD length = static_cast<DWORD>(size);
+    const LONG status = RegQueryInfoKeyA(static_cast<HKEY>(key), buffer, &length, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    buffer[size - 1] = '\0';
+    if (status != ERROR_SUCCESS) buffer[0] = '\0';
+    return Translate(status);
+}
+
+void CloseUserKey(RegKeyHandle key)
+{
+    if (key != nullptr) RegCloseKey(static_cast<HKEY>(key));
+}
+
+}  // namespace Registry

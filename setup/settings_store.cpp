@@ -1,0 +1,335 @@
+// The settings store: the data file, the registry values, and the folder checks the file needs.
+#include "setup/settings_store.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "app/variant_table.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+
+const char kDataFileName[] = "ScanLink.dat";
+const char kKeyClass[] = "option";
+const char kValueIpAddress[] = "IPAddress";
+const char kValueMacAddr[] = "MACAddr";
+const char kValueAdapName[] = "AdapName";
+const char kValueProtocolType[] = "ProtocolType";
+const char kValueIpDirectInput[] = "IPDirectInput";
+const char kValueIpDlgRet[] = "IPDlgRet";
+
+namespace {
+
+// The new data file is written under this name beside the data file and then renamed over it.
+// It has the data file's length, so that a data file path that fits leaves room for it too.
+const char kDataFileTempName[] = "ScanLink.new";
+
+// The data file's field widths, without the NUL.
+constexpr size_t kMaxAddress = 127;
+constexpr size_t kMaxMacAddress = 63;
+constexpr size_t kMaxAdapterName = 259;
+
+// The registry read buffer; longer data makes ReadRegString fall back to its default.
+constexpr uint32_t kRegReadBuffer = 256;
+
+// Windows paths have drive letters and ignore letter case; native paths have neither.
+constexpr bool kWindowsPaths = kPathSeparator == '\\';
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+std::string Bounded(const char* text, size_t maxLength)
+{
+    if (text == nullptr) return std::string();
+    size_t n = 0;
+    while (n < maxLength && text[n] != '\0') ++n;
+    return std::string(text, n);
+}
+
+// Removes one trailing separator unless the path is a drive root ("C:\", "/").
+void RemoveTrailingSeparator(std::string& path)
+{
+    if (!path.empty() && IsSeparator(path.back()) && !Files::IsDriveRoot(path.c_str())) path.pop_back();
+}
+
+void AddTrailingSeparator(std::string& path)
+{
+    if (path.empty() || !IsSeparator(path.back())) path.push_back(kPathSeparator);
+}
+
+// Splits a path into its parent (drive and folders, with the trailing separator) and its name.
+void SplitPath(const std::string& path, std::string& parent, std::string& name)
+{
+    size_t cut = 0;
+    if (kWindowsPaths && path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') cut = 2;
+    for (size_t i = cut; i < path.size(); ++i)
+        if (IsSeparator(path[i])) cut = i + 1;
+    parent = path.substr(0, cut);
+    name = path.substr(cut);
+}
+
+std::string FoldCase(const std::string& path)
+{
+    std::string folded = path;
+    if (kWindowsPaths)
+        for (char& c : folded) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+// The state of one EnsureFolder call: the bounds, the folders being worked on (a request for one
+// of them again is a cycle and fails), and the folders already known to fail in this call.
+struct FolderSearch {
+    int attempts = 0;
+    int depth = 0;
+    std::vector<std::string> active;
+    std::set<std::string> failed;
+    std::map<std::string, std::string> usableParents;  // parents already made usable, and where
+
+    bool IsActive(const std::string& key) const
+    {
+        for (const std::string& a : active)
+            if (a == key) return true;
+        return false;
+    }
+};
+
+bool EnsureParentOrSibling(const std::string& parent, FolderSearch& search, std::string& usableParent);
+
+// One folder: parentReady says that its parent has just been made usable, so a folder that still
+// cannot be created fails here instead of climbing to the parent again (which would only come
+// back to this same folder).
+bool EnsureOne(const std::string& requested, bool parentReady, FolderSearch& search, std::string& usable)
+{
+    if (++search.attempts > kMaxFolderAttempts || search.depth >= kMaxFolderDepth) return false;
+    if (requested.empty() || requested.size() > kMaxFolderPath) return false;
+    std::string path = requested;
+    RemoveTrailingSeparator(path);
+    const std::string key = 'F' + FoldCase(path);
+    // A folder already being worked on further up is a cycle; one that failed before fails again.
+    // (A folder whose parent is ready never climbs, so it may repeat the folder that asked.)
+    if (!parentReady && (search.IsActive(key) || search.failed.count(key) != 0)) return false;
+
+    bool ok = false;
+    if (Files::IsDriveRoot(path.c_str()) && !Files::IsVolumeAvailable(path.c_str())) {
+        ok = false;
+    } else {
+        const int kind = Files::GetPathKind(path.c_str());
+        if (kind == kPathFolder || kind == kPathDenied) {
+            ok = IsFolderWritable(path.c_str());
+        } else if (kind == kPathFile) {
+            ok = false;
+        } else if (Files::MakeFolder(path.c_str())) {
+            ok = true;
+        } else if (!parentReady) {
+            std::string parent, name, usableParent;
+            SplitPath(path, parent, name);
+            if (!parent.empty() && !name.empty() && FoldCase(parent) != FoldCase(path)) {
+                search.active.push_back(key);
+                ++search.depth;
+                if (EnsureParentOrSibling(parent, search, usableParent)) {
+                    std::string found;
+                    ok = EnsureOne(usableParent + name, true, search, found);
+                    for (int i = 0; !ok && i < kMaxNumberedNames; ++i)
+                        ok = EnsureOne(usableParent + name + "_" + std::to_string(i), true, search, found);
+                    if (ok) path = found;
+                }
+                --search.depth;
+                search.active.pop_back();
+            }
+        }
+    }
+    if (!ok) {
+        if (!parentReady) search.failed.insert(key);
+        return false;
+    }
+    AddTrailingSeparator(path);
+    usable = path;
+    return true;
+}
+
+// The parent folder, or else its first usable numbered sibling ("Parent_0", "Parent_1", ...).
+bool EnsureParentOrSibling(const std::string& parent, FolderSearch& search, std::string& usableParent)
+{
+    std::string base = parent;
+    RemoveTrailingSeparator(base);
+    const std::string key = 'P' + FoldCase(base);
+    if (search.IsActive(key) || search.failed.count(key) != 0) return false;
+    if (auto known = search.usableParents.find(key); known != search.usableParents.end()) {
+        usableParent = known->second;
+        return true;
+    }
+    search.active.push_back(key);
+    bool ok = EnsureOne(parent, false, search, usableParent);
+    for (int i = 0; !ok && i < kMaxNumberedNames; ++i) {
+        std::string sibling = base + "_" + std::to_string(i);
+        if (sibling.size() + 1 > kMaxFolderPath) break;
+        sibling.push_back(kPathSeparator);
+        ok = EnsureOne(sibling, false, search, usableParent);
+    }
+    search.active.pop_back();
+    if (ok) search.usableParents[key] = usableParent;
+    else search.failed.insert(key);
+    return ok;
+}
+
+// Open-or-create: opens the key for reading and writing, creating it with the class "option"
+// when it cannot be opened. False when neither works.
+bool OpenOrCreateKey(const char* keyPath, RegKeyHandle* key)
+{
+    if (Registry::OpenUserKey(keyPath, key) == kRegOk) return true;
+    RegKeyHandle created = nullptr;
+    if (Registry::CreateUserKey(keyPath, kKeyClass, &created) != kRegOk) return false;
+    Registry::CloseUserKey(created);
+    return Registry::OpenUserKey(keyPath, key) == kRegOk;
+}
+
+void WriteValue(const char* keyPath, const char* valueName, uint32_t type, const void* data, uint32_t size)
+{
+    if (keyPath == nullptr || valueName == nullptr) return;
+    RegKeyHandle key = nullptr;
+    if (!OpenOrCreateKey(keyPath, &key)) return;
+    Registry::SetValue(key, valueName, type, data, size);
+    Registry::CloseUserKey(key);
+}
+
+}  // namespace
+
+int EnsureFolder(const char* path, char* usablePath, size_t usableSize)
+{
+    if (path == nullptr) return kFolderFailed;
+    const std::string requested = Bounded(path, kMaxFolderPath + 1);
+    if (requested.size() > kMaxFolderPath) return kFolderFailed;
+    FolderSearch search;
+    std::string usable;
+    if (!EnsureOne(requested, false, search, usable)) return kFolderFailed;
+    if (usablePath != nullptr) {
+        if (usable.size() + 1 > usableSize) return kFolderFailed;
+        std::memcpy(usablePath, usable.c_str(), usable.size() + 1);
+    }
+    return kFolderOk;
+}
+
+bool IsFolderWritable(const char* folder)
+{
+    if (folder == nullptr) return false;
+    std::string path = Bounded(folder, kMaxFolderPath + 1);
+    if (path.size() > kMaxFolderPath) return false;
+    RemoveTrailingSeparator(path);
+    if (Files::GetPathKind(path.c_str()) != kPathFolder) return false;
+
+    char tempName[kMaxFolderPath + 16] = {};
+    if (!Files::MakeTempFile(path.c_str(), "~SG", tempName, sizeof tempName)) return false;
+
+    // One record: "DummyData" and 23 zero bytes.
+    char record[32] = "DummyData";
+    bool ok = false;
+    if (FILE* out = std::fopen(tempName, "wb")) {
+        std::fwrite(record, sizeof record, 1, out);
+        std::fclose(out);
+        if (FILE* in = std::fopen(tempName, "rb")) {
+            char readBack[sizeof record + 1] = {};
+            if (std::fread(readBack, 1, sizeof record, in) > 0) ok = std::strcmp(readBack, "DummyData") == 0;
+            std::fclose(in);
+        }
+    }
+    std::remove(tempName);
+    return ok;
+}
+
+namespace SettingsStore {
+
+std::string FormatDataFile(const char* address, const char* macAddress, const char* adapterName,
+                           int protocolType, int ipDirectInput)
+{
+    char protocol[32], direct[32];
+    std::snprintf(protocol, sizeof protocol, "%d", protocolType);
+    std::snprintf(direct, sizeof direct, "%d", ipDirectInput);
+    std::string text;
+    for (const std::string& line : {Bounded(address, kMaxAddress), Bounded(macAddress, kMaxMacAddress),
+                                    std::string(protocol), Bounded(adapterName, kMaxAdapterName),
+                                    std::string(direct)}) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+void SaveTo(const char* dataFolder, const char* keyPath, const char* address, const char* macAddress,
+            const char* adapterName, int protocolType, int ipDirectInput)
+{
+    const std::string addressText = Bounded(address, kMaxAddress);
+    const std::string macText = Bounded(macAddress, kMaxMacAddress);
+    const std::string adapterText = Bounded(adapterName, kMaxAdapterName);
+
+    // The data file: skipped as a whole when no usable folder is found or the path is too long.
+    char folder[kMaxDataFilePath + 1] = {};
+    if (dataFolder != nullptr && EnsureFolder(dataFolder, folder, sizeof folder) == kFolderOk) {
+        const std::string dataFile = std::string(folder) + kDataFileName;
+        const std::string tempFile = std::string(folder) + kDataFileTempName;
+        if (dataFile.size() <= kMaxDataFilePath) {
+            const std::string text = FormatDataFile(addressText.c_str(), macText.c_str(), adapterText.c_str(),
+                                                    protocolType, ipDirectInput);
+            Files::ReplaceFileContents(dataFile.c_str(), tempFile.c_str(), text.data(), text.size());
+            Files::SetSharedAccess(dataFile.c_str());
+        }
+    }
+
+    // The registry values, in this order, each on its own key handle.
+    WriteRegString(keyPath, kValueIpAddress, addressText.c_str());
+    WriteRegString(keyPath, kValueMacAddr, macText.c_str());
+    WriteRegString(keyPath, kValueAdapName, adapterText.c_str());
+    WriteRegDword(keyPath, kValueProtocolType, protocolType);
+    WriteRegDword(keyPath, kValueIpDirectInput, ipDirectInput);
+    WriteRegDword(keyPath, kValueIpDlgRet, 1);
+}
+
+void Save(const char* address, const char* macAddress, const char* adapterName, int protocolType,
+          int ipDirectInput)
+{
+    char dataFolder[kMaxDataFilePath + 1] = {};
+    char keyPath[kMaxDataFilePath + 1] = {};
+    VariantTable::Get(kDataFolder, dataFolder, sizeof dataFolder);
+    VariantTable::Get(kSettingsRegistryKey, keyPath, sizeof keyPath);
+    dataFolder[sizeof dataFolder - 1] = '\0';
+    keyPath[sizeof keyPath - 1] = '\0';
+    // An empty folder (a variant without one) makes no data file; an empty key path would
+    // write into the root of the user's hive, so it is skipped too.
+    SaveTo(dataFolder[0] != '\0' ? dataFolder : nullptr, keyPath[0] != '\0' ? keyPath : nullptr, address,
+           macAddress, adapterName, protocolType, ipDirectInput);
+}
+
+std::string ReadRegString(const char* keyPath, const char* valueName, const char* defaultText)
+{
+    std::string result = defaultText != nullptr ? defaultText : "";
+    if (keyPath == nullptr || valueName == nullptr) return result;
+    RegKeyHandle key = nullptr;
+    if (Registry::OpenUserKey(keyPath, &key) != kRegOk) return result;
+    char buffer[kRegReadBuffer + 1] = {};
+    uint32_t size = kRegReadBuffer;
+    if (Registry::QueryValue(key, valueName, nullptr, buffer, &size) == kRegOk) {
+        if (size > kRegReadBuffer) size = kRegReadBuffer;
+        result.assign(buffer, strnlen(buffer, size));
+    }
+    Registry::CloseUserKey(key);
+    return result;
+}
+
+void WriteRegString(const char* keyPath, const char* valueName, const char* text)
+{
+    const char* data = text != nullptr ? text : "";
+    WriteValue(keyPath, valueName, kRegTypeSz, data, static_cast<uint32_t>(std::strlen(data) + 1));
+}
+
+void WriteRegDword(const char* keyPath, const char* valueName, int value)
+{
+    const int32_t data = value;
+    WriteValue(keyPath, valueName, kRegTypeDword, &data, sizeof data);
+}
+
+}  // namespace SettingsStore

@@ -1,0 +1,72 @@
+// The settings store: the chosen scanner connection written to the data file "ScanLink.dat" and
+// to registry values below the variant's key, and the folder operations that the data file needs.
+#pragma once
+#include <cstddef>
+#include <string>
+
+// Longest data file path (folder, separator and "ScanLink.dat"), without its NUL.
+constexpr size_t kMaxDataFilePath = 259;
+// Longest folder path that EnsureFolder accepts, without its NUL.
+constexpr size_t kMaxFolderPath = 519;
+// EnsureFolder tries at most this many numbered names ("_0" to "_99") for one folder ...
+constexpr int kMaxNumberedNames = 100;
+// ... nests at most this deep, counting every folder it works on below the requested one ...
+constexpr int kMaxFolderDepth = 64;
+// ... and asks the file system about at most this many folders in one call.
+constexpr int kMaxFolderAttempts = 20000;
+
+// Results of EnsureFolder.
+constexpr int kFolderOk = 0;
+constexpr int kFolderFailed = -1;
+
+// The registry values and the data file name.
+extern const char kDataFileName[];      // "ScanLink.dat"
+extern const char kKeyClass[];          // "option"
+extern const char kValueIpAddress[];    // "IPAddress"
+extern const char kValueMacAddr[];      // "MACAddr"
+extern const char kValueAdapName[];     // "AdapName"
+extern const char kValueProtocolType[]; // "ProtocolType"
+extern const char kValueIpDirectInput[];// "IPDirectInput"
+extern const char kValueIpDlgRet[];     // "IPDlgRet"
+
+namespace SettingsStore {
+// Writes the connection to the data file in the variant's data folder (VariantTable item 16) and
+// to the six values below the variant's key (item 4) in the current user's hive. Every failure is
+// silent and skips only its own step. Texts longer than their fields (127, 63, 259 characters)
+// are cut to fit.
+void Save(const char* address, const char* macAddress, const char* adapterName, int protocolType,
+          int ipDirectInput);
+
+// The same with the data folder and the key path given: what Save does after its two lookups.
+void SaveTo(const char* dataFolder, const char* keyPath, const char* address, const char* macAddress,
+            const char* adapterName, int protocolType, int ipDirectInput);
+
+// The five lines of the data file, each ended by CR LF: address, MAC address, protocol, adapter
+// name, direct-input flag.
+std::string FormatDataFile(const char* address, const char* macAddress, const char* adapterName,
+                           int protocolType, int ipDirectInput);
+
+// Reads one string value below HKEY_CURRENT_USER; the default text when the key cannot be opened
+// for reading and writing, the value is missing, or its data is longer than 256 bytes. Empty data
+// gives the empty text.
+std::string ReadRegString(const char* keyPath, const char* valueName, const char* defaultText);
+
+// Writes one REG_SZ value (the text and its NUL) with the open-or-create procedure.
+void WriteRegString(const char* keyPath, const char* valueName, const char* text);
+
+// Writes one REG_DWORD value with the open-or-create procedure.
+void WriteRegDword(const char* keyPath, const char* valueName, int value);
+}  // namespace SettingsStore
+
+// Makes sure that the folder exists and can be written, creating missing folders; a folder on
+// the way that is a file or cannot be written is replaced by its first usable numbered sibling
+// ("Name_0", "Name_1", ...). On kFolderOk writes the folder used, with a trailing separator, to
+// usablePath (when it is not null and the text fits its size bytes). kFolderFailed when no usable
+// folder was found within the bounds above, the requested folder is a file or cannot be written,
+// the path is longer than kMaxFolderPath, or the result does not fit usablePath; usablePath is
+// then untouched.
+int EnsureFolder(const char* path, char* usablePath, size_t usableSize);
+
+// True when a file can be created, written, read back and deleted in the folder. The temporary
+// "~SG" file is always removed once created.
+bool IsFolderWritable(const char* folder);

@@ -1,0 +1,659 @@
+// The windowing layer on Windows: a thin framework over USER32, GDI32 and common controls 6 (modal
+// dialogs from templates with our own message loop, subclassed controls, owner drawing).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/message_box.h"
+#include "platform/resource_module.h"
+#include "platform/windowing.h"
+
+using namespace Windowing;
+
+namespace {
+
+// The property that links a subclassed control's window to its CWnd object.
+const char kCWndProperty[] = "ScanLink.CWnd";
+constexpr UINT_PTR kSubclassId = 0x5C41;
+
+HWND H(WindowHandle window)
+{
+    return static_cast<HWND>(window);
+}
+
+HDC Hdc(DcHandle dc)
+{
+    return static_cast<HDC>(dc);
+}
+
+HINSTANCE ResourceInstance()
+{
+    void* module = Platform::ResourceModule();
+    return module ? static_cast<HINSTANCE>(module) : GetModuleHandleA(nullptr);
+}
+
+CWnd* CWndOf(HWND hwnd)
+{
+    return hwnd ? static_cast<CWnd*>(GetPropA(hwnd, kCWndProperty)) : nullptr;
+}
+
+int CopyOut(const char* from, int length, char* text, int capacity)
+{
+    if (text && capacity > 0) {
+        int n = std::min(length, capacity - 1);
+        std::memcpy(text, from, static_cast<size_t>(n));
+        text[n] = '\0';
+    }
+    return length;
+}
+
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR reference)
+{
+    CWnd* control = reinterpret_cast<CWnd*>(reference);
+    if (message == WM_NCDESTROY) {
+        control->Detach();
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    return control->WindowProc(message, wParam, lParam);
+}
+
+INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        dialog->SetHandle(hwnd);
+        return dialog->OnInitDialog() ? TRUE : FALSE;
+    }
+    if (!dialog) return FALSE;
+    switch (message) {
+    case WM_COMMAND: {
+        HWND from = reinterpret_cast<HWND>(lParam);
+        int code = HIWORD(wParam);
+        if (CWnd* control = CWndOf(from); control && control->OnReflectedCommand(code)) return TRUE;
+        dialog->Dispatch(Notification{LOWORD(wParam), code, -1});
+        return TRUE;
+    }
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->code != static_cast<UINT>(LVN_ITEMCHANGED)) return FALSE;
+        const NMLISTVIEW* item = reinterpret_cast<const NMLISTVIEW*>(lParam);
+        dialog->Dispatch(Notification{static_cast<int>(header->idFrom), kLvnItemChanged, item->iItem});
+        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        CWnd* control = CWndOf(draw->hwndItem);
+        if (!control) return FALSE;
+        DrawItemRecord record;
+        record.itemId = static_cast<int>(draw->itemID);
+        record.itemState = draw->itemState;
+        record.dc = draw->hDC;
+        record.rect = Rect{draw->rcItem.left, draw->rcItem.top, draw->rcItem.right, draw->rcItem.bottom};
+        record.native = lParam;
+        control->DrawItem(record);
+        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    default: {
+        intptr_t result = 0;
+        if (!dialog->RouteMessage(message, wParam, lParam, &result)) return FALSE;
+        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    }
+}
+
+// Key messages go first to the subclassed controls on the way from the target up to the dialog.
+bool PreTranslate(HWND dialog, const MSG& msg)
+{
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    for (HWND w = msg.hwnd; w && w != dialog; w = GetParent(w)) {
+        CWnd* control = CWndOf(w);
+        if (control && control->PreTranslateMessage(msg.message, msg.wParam, msg.lParam)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+namespace Windowing {
+
+WindowHandle ItemOf(WindowHandle dialog, int id)
+{
+    if (!dialog) return nullptr;
+    return id == 0 ? dialog : GetDlgItem(H(dialog), id);
+}
+
+int IdOf(WindowHandle window)
+{
+    if (!window || !(GetWindowLongPtrA(H(window), GWL_STYLE) & WS_CHILD)) return 0;
+    return GetDlgCtrlID(H(window));
+}
+
+bool SetText(WindowHandle window, const char* text)
+{
+    return window && SetWindowTextA(H(window), text ? text : "");
+}
+
+int GetText(WindowHandle window, char* text, int capacity)
+{
+    if (!window) return CopyOut("", 0, text, capacity), -1;
+    int length = GetWindowTextLengthA(H(window));
+    char* all = new char[static_cast<size_t>(length) + 1];
+    int got = GetWindowTextA(H(window), all, length + 1);
+    int result = CopyOut(all, got, text, capacity);
+    delete[] all;
+    return result;
+}
+
+int TextLength(WindowHandle window)
+{
+    return window ? GetWindowTextLengthA(H(window)) : -1;
+}
+
+bool SetItemText(WindowHandle dialog, int id, const char* text)
+{
+    return SetText(ItemOf(dialog, id), text);
+}
+
+int GetItemText(WindowHandle dialog, int id, char* text, int capacity)
+{
+    return GetText(ItemOf(dialog, id), text, capacity);
+}
+
+void CheckItem(WindowHandle dialog, int id, bool checked)
+{
+    if (dialog) CheckDlgButton(H(dialog), id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool IsItemChecked(WindowHandle dialog, int id)
+{
+    return dialog && IsDlgButtonChecked(H(dialog), id) == BST_CHECKED;
+}
+
+void EnableWindowTo(WindowHandle window, bool enabled)
+{
+    if (window) EnableWindow(H(window), enabled ? TRUE : FALSE);
+}
+
+bool IsWindowEnabledNow(WindowHandle window)
+{
+    return window && IsWindowEnabled(H(window));
+}
+
+void ShowWindowTo(WindowHandle window, bool visible)
+{
+    if (window) ShowWindow(H(window), visible ? SW_SHOW : SW_HIDE);
+}
+
+bool IsWindowShown(WindowHandle window)
+{
+    return window && (GetWindowLongPtrA(H(window), GWL_STYLE) & WS_VISIBLE);
+}
+
+uint32_t GetStyle(WindowHandle window)
+{
+    return window ? static_cast<uint32_t>(GetWindowLongPtrA(H(window), GWL_STYLE)) : 0;
+}
+
+void SetStyle(WindowHandle window, uint32_t style)
+{
+    if (window) SetWindowLongPtrA(H(window), GWL_STYLE, static_cast<LONG_PTR>(style));
+}
+
+void SetFocusTo(WindowHandle window)
+{
+    if (window) SetFocus(H(window));
+}
+
+WindowHandle FocusedWindow()
+{
+    return GetFocus();
+}
+
+Rect GetWindowRectangle(WindowHandle window)
+{
+    RECT r{};
+    if (!window || !GetWindowRect(H(window), &r)) return {};
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+Rect GetClientRectangle(WindowHandle window)
+{
+    RECT r{};
+    if (!window || !GetClientRect(H(window), &r)) return {};
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+Point ScreenToClientPoint(WindowHandle window, Point screen)
+{
+    POINT p{screen.x, screen.y};
+    if (window) ScreenToClient(H(window), &p);
+    return Point{p.x, p.y};
+}
+
+WindowHandle ParentOf(WindowHandle window)
+{
+    // A top-level window has no parent here (GetParent would answer its owner).
+    if (!window || !(GetWindowLongPtrA(H(window), GWL_STYLE) & WS_CHILD)) return nullptr;
+    return GetParent(H(window));
+}
+
+WindowHandle OwnerOf(WindowHandle window)
+{
+    return window ? GetWindow(H(window), GW_OWNER) : nullptr;
+}
+
+void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)>& visit)
+{
+    if (!window) return;
+    EnumChildWindows(
+        H(window),
+        [](HWND child, LPARAM data) -> BOOL {
+            (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&visit));
+}
+
+bool SetWindowPosition(WindowHandle window, int x, int y, int width, int height, unsigned flags)
+{
+    return window && SetWindowPos(H(window), nullptr, x, y, width, height, flags);
+}
+
+bool MoveWindowTo(WindowHandle window, int x, int y, int width, int height, bool repaint)
+{
+    return window && MoveWindow(H(window), x, y, width, height, repaint ? TRUE : FALSE);
+}
+
+void InvalidateWindow(WindowHandle window, bool erase)
+{
+    if (window) InvalidateRect(H(window), nullptr, erase ? TRUE : FALSE);
+}
+
+bool PostToWindow(WindowHandle window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    return window && PostMessageA(H(window), message, wParam, lParam);
+}
+
+intptr_t SendToWindow(WindowHandle window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    return window ? SendMessageA(H(window), message, wParam, lParam) : 0;
+}
+
+bool IsShiftHeld()
+{
+    return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+}
+
+int ComboCount(WindowHandle combo)
+{
+    return combo ? static_cast<int>(SendMessageA(H(combo), CB_GETCOUNT, 0, 0)) : -1;
+}
+
+int ComboInsert(WindowHandle combo, int index, const char* text)
+{
+    if (!combo) return -1;
+    LRESULT r = SendMessageA(H(combo), CB_INSERTSTRING, static_cast<WPARAM>(index),
+                             reinterpret_cast<LPARAM>(text ? text : ""));
+    return r < 0 ? -1 : static_cast<int>(r);
+}
+
+bool ComboSetData(WindowHandle combo, int index, intptr_t data)
+{
+    return combo && SendMessageA(H(combo), CB_SETITEMDATA, static_cast<WPARAM>(index), data) != CB_ERR;
+}
+
+intptr_t ComboGetData(WindowHandle combo, int index)
+{
+    return combo ? SendMessageA(H(combo), CB_GETITEMDATA, static_cast<WPARAM>(index), 0) : -1;
+}
+
+int ComboTextLength(WindowHandle combo, int index)
+{
+    if (!combo) return -1;
+    LRESULT r = SendMessageA(H(combo), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    return r < 0 ? -1 : static_cast<int>(r);
+}
+
+int ComboGetText(WindowHandle combo, int index, char* text, int capacity)
+{
+    int length = ComboTextLength(combo, index);
+    if (length < 0) return CopyOut("", 0, text, capacity), -1;
+    char* all = new char[static_cast<size_t>(length) + 1]();
+    LRESULT got = SendMessageA(H(combo), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(all));
+    int result = got < 0 ? (CopyOut("", 0, text, capacity), -1) : CopyOut(all, static_cast<int>(got), text, capacity);
+    delete[] all;
+    return result;
+}
+
+int ComboGetSelection(WindowHandle combo)
+{
+    return combo ? static_cast<int>(SendMessageA(H(combo), CB_GETCURSEL, 0, 0)) : -1;
+}
+
+int ComboSetSelection(WindowHandle combo, int index)
+{
+    return combo ? static_cast<int>(SendMessageA(H(combo), CB_SETCURSEL, static_cast<WPARAM>(index), 0)) : -1;
+}
+
+void ComboReset(WindowHandle combo)
+{
+    if (combo) SendMessageA(H(combo), CB_RESETCONTENT, 0, 0);
+}
+
+void ComboSetDroppedWidth(WindowHandle combo, int width)
+{
+    if (combo) SendMessageA(H(combo), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
+}
+
+int ComboGetDroppedWidth(WindowHandle combo)
+{
+    return combo ? static_cast<int>(SendMessageA(H(combo), CB_GETDROPPEDWIDTH, 0, 0)) : -1;
+}
+
+void ListSetExtendedStyle(WindowHandle list, uint32_t style)
+{
+    if (list) SendMessageA(H(list), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style);
+}
+
+uint32_t ListGetExtendedStyle(WindowHandle list)
+{
+    return list ? static_cast<uint32_t>(SendMessageA(H(list), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)) : 0;
+}
+
+int ListInsertColumn(WindowHandle list, int index, const char* header, int width, int format)
+{
+    if (!list) return -1;
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = format;
+    column.cx = width;
+    column.pszText = const_cast<char*>(header ? header : "");
+    column.iSubItem = index;
+    return static_cast<int>(SendMessageA(H(list), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                                         reinterpret_cast<LPARAM>(&column)));
+}
+
+int ListColumnCount(WindowHandle list)
+{
+    if (!list) return -1;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(H(list), LVM_GETHEADER, 0, 0));
+    return header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : -1;
+}
+
+int ListColumnWidth(WindowHandle list, int index)
+{
+    if (!list || index < 0 || index >= ListColumnCount(list)) return -1;
+    return static_cast<int>(SendMessageA(H(list), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index), 0));
+}
+
+int ListGetColumnHeader(WindowHandle list, int index, char* text, int capacity)
+{
+    char buffer[260] = {};
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = buffer;
+    column.cchTextMax = sizeof buffer;
+    if (!list || !SendMessageA(H(list), LVM_GETCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)))
+        return CopyOut("", 0, text, capacity), -1;
+    return CopyOut(buffer, static_cast<int>(std::strlen(buffer)), text, capacity);
+}
+
+void ListDeleteAllRows(WindowHandle list)
+{
+    if (list) SendMessageA(H(list), LVM_DELETEALLITEMS, 0, 0);
+}
+
+int ListInsertRow(WindowHandle list, int index, const char* text)
+{
+    if (!list) return -1;
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(text ? text : "");
+    return static_cast<int>(SendMessageA(H(list), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+bool ListSetSubItem(WindowHandle list, int row, int column, const char* text)
+{
+    if (!list) return false;
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text ? text : "");
+    return SendMessageA(H(list), LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+int ListGetSubItem(WindowHandle list, int row, int column, char* text, int capacity)
+{
+    if (!list || row < 0 || row >= ListRowCount(list)) return CopyOut("", 0, text, capacity), -1;
+    char buffer[1024] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    LRESULT length = SendMessageA(H(list), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return CopyOut(buffer, static_cast<int>(length), text, capacity);
+}
+
+int ListRowCount(WindowHandle list)
+{
+    return list ? static_cast<int>(SendMessageA(H(list), LVM_GETITEMCOUNT, 0, 0)) : -1;
+}
+
+bool ListSetItemState(WindowHandle list, int row, unsigned state, unsigned mask)
+{
+    if (!list) return false;
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = state;
+    return SendMessageA(H(list), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+unsigned ListGetItemState(WindowHandle list, int row, unsigned mask)
+{
+    return list ? static_cast<unsigned>(SendMessageA(H(list), LVM_GETITEMSTATE, static_cast<WPARAM>(row), mask)) : 0;
+}
+
+bool ListEnsureVisible(WindowHandle list, int row, bool partialOk)
+{
+    return list && SendMessageA(H(list), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), partialOk ? TRUE : FALSE);
+}
+
+void EditSetSelection(WindowHandle edit, int start, int end)
+{
+    if (edit) SendMessageA(H(edit), EM_SETSEL, static_cast<WPARAM>(start), end);
+}
+
+void EditGetSelection(WindowHandle edit, int* start, int* end)
+{
+    DWORD s = 0, e = 0;
+    if (edit) SendMessageA(H(edit), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+    if (start) *start = static_cast<int>(s);
+    if (end) *end = static_cast<int>(e);
+}
+
+void EditScrollCaret(WindowHandle edit)
+{
+    if (edit) SendMessageA(H(edit), EM_SCROLLCARET, 0, 0);
+}
+
+DcHandle GetWindowDc(WindowHandle window)
+{
+    return window ? GetDC(H(window)) : nullptr;
+}
+
+void ReleaseWindowDc(WindowHandle window, DcHandle dc)
+{
+    if (window && dc) ReleaseDC(H(window), Hdc(dc));
+}
+
+FontHandle FontOf(WindowHandle window)
+{
+    return window ? reinterpret_cast<FontHandle>(SendMessageA(H(window), WM_GETFONT, 0, 0)) : nullptr;
+}
+
+FontHandle SelectFontInto(DcHandle dc, FontHandle font)
+{
+    if (!dc) return nullptr;
+    HGDIOBJ object = font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT);
+    return SelectObject(Hdc(dc), object);
+}
+
+bool TextExtent(DcHandle dc, const char* text, int* width, int* height)
+{
+    SIZE size{};
+    if (!dc || !text || !GetTextExtentPoint32A(Hdc(dc), text, static_cast<int>(std::strlen(text)), &size))
+        return false;
+    if (width) *width = size.cx;
+    if (height) *height = size.cy;
+    return true;
+}
+
+Color SystemColor(int index)
+{
+    return GetSysColor(index);
+}
+
+int VerticalScrollBarWidth()
+{
+    return GetSystemMetrics(SM_CXVSCROLL);
+}
+
+void FillSolid(DcHandle dc, const Rect& rect, Color color)
+{
+    if (!dc) return;
+    HBRUSH brush = CreateSolidBrush(color);
+    RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    FillRect(Hdc(dc), &r, brush);
+    DeleteObject(brush);
+}
+
+void DrawLine(DcHandle dc, int x0, int y0, int x1, int y1, Color color)
+{
+    if (!dc) return;
+    HPEN pen = CreatePen(PS_SOLID, 1, color);
+    HGDIOBJ previous = SelectObject(Hdc(dc), pen);
+    MoveToEx(Hdc(dc), x0, y0, nullptr);
+    LineTo(Hdc(dc), x1, y1);
+    SelectObject(Hdc(dc), previous);
+    DeleteObject(pen);
+}
+
+Color SetDcTextColor(DcHandle dc, Color color)
+{
+    return dc ? SetTextColor(Hdc(dc), color) : 0;
+}
+
+Color SetDcBackColor(DcHandle dc, Color color)
+{
+    return dc ? SetBkColor(Hdc(dc), color) : 0;
+}
+
+int SetDcBackMode(DcHandle dc, int mode)
+{
+    return dc ? SetBkMode(Hdc(dc), mode) : 0;
+}
+
+void DrawTextIn(DcHandle dc, const char* text, const Rect& rect, unsigned flags)
+{
+    if (!dc || !text) return;
+    RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    DrawTextA(Hdc(dc), text, -1, &r, flags);
+}
+
+void DrawFocusRectangle(DcHandle dc, const Rect& rect)
+{
+    if (!dc) return;
+    RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    DrawFocusRect(Hdc(dc), &r);
+}
+
+IconHandle LoadModuleIcon(int id)
+{
+    return LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(id));
+}
+
+void SetSmallIcon(WindowHandle window, IconHandle icon)
+{
+    if (window) SendMessageA(H(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style)
+{
+    return Platform::ShowMessageBox(owner, text, caption, style);
+}
+
+CWnd::~CWnd()
+{
+    Detach();
+}
+
+bool CWnd::SubclassDlgItem(int id, WindowHandle dialog)
+{
+    HWND control = dialog ? GetDlgItem(H(dialog), id) : nullptr;
+    if (!control || handle_ || CWndOf(control)) return false;
+    if (!SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    SetPropA(control, kCWndProperty, this);
+    handle_ = control;
+    return true;
+}
+
+void CWnd::Detach()
+{
+    if (!handle_) return;
+    RemoveWindowSubclass(H(handle_), SubclassProc, kSubclassId);
+    RemovePropA(H(handle_), kCWndProperty);
+    handle_ = nullptr;
+}
+
+intptr_t CWnd::Default(unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    return handle_ ? DefSubclassProc(H(handle_), message, wParam, lParam) : 0;
+}
+
+int CDialog::DoModal()
+{
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+        return InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)registered;
+    Restart();
+    HWND hwnd = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(TemplateId()), nullptr,
+                                   DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd) {
+        SetHandle(nullptr);
+        return kDialogFailed;
+    }
+    if (!Ended()) ShowWindow(hwnd, SW_SHOW);
+    MSG msg;
+    while (!Ended()) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {  // WM_QUIT: hand it on to the loop outside and end the dialog.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            EndDialog(kIdCancel);
+            break;
+        }
+        if (got == -1) {
+            EndDialog(kIdCancel);
+            break;
+        }
+        if (PreTranslate(hwnd, msg)) continue;
+        if (IsDialogMessageA(hwnd, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    DestroyWindow(hwnd);
+    SetHandle(nullptr);
+    return Result();
+}
+
+}  // namespace Windowing

@@ -253,16 +253,18 @@ WindowHandle OwnerOf(WindowHandle window)
     return window ? GetWindow(H(window), GW_OWNER) : nullptr;
 }
 
+// The enumeration callback has the platform's calling convention (stdcall on 32-bit x86), which a
+// lambda cannot be given portably.
+static BOOL CALLBACK VisitDescendant(HWND child, LPARAM data)
+{
+    (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
+    return TRUE;
+}
+
 void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)>& visit)
 {
     if (!window) return;
-    EnumChildWindows(
-        H(window),
-        [](HWND child, LPARAM data) -> BOOL {
-            (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&visit));
+    EnumChildWindows(H(window), VisitDescendant, reinterpret_cast<LPARAM>(&visit));
 }
 
 bool SetWindowPosition(WindowHandle window, int x, int y, int width, int height, unsigned flags)

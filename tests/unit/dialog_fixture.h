@@ -201,7 +201,10 @@ protected:
         Headless::Reset();
         StringTable::Clear();
         PosixRegistry::SetChangesRefused(false);
-        PosixRegistry::SetStoreFile("");
+        // Back to the process's private registry file that the whole suite uses (see
+        // posix_settings_registry_test.cpp), never the user's own.
+        PosixRegistry::SetStoreFile(
+            (std::filesystem::temp_directory_path() / ("sl-registry-" + std::to_string(::getpid()))).string());
         Platform::ClearTestOverrides();
         Platform::ClearRecordedMessageBoxes();
         std::error_code ignored;

@@ -112,6 +112,13 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+// EnumChildWindows' callback (a named CALLBACK function: 32-bit Windows calls it as stdcall).
+BOOL CALLBACK VisitChild(HWND child, LPARAM data)
+{
+    (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
+    return TRUE;
+}
+
 // Key messages go first to the subclassed controls on the way from the target up to the dialog.
 bool PreTranslate(HWND dialog, const MSG& msg)
 {
@@ -253,18 +260,10 @@ WindowHandle OwnerOf(WindowHandle window)
     return window ? GetWindow(H(window), GW_OWNER) : nullptr;
 }
 
-// The enumeration callback has the platform's calling convention (stdcall on 32-bit x86), which a
-// lambda cannot be given portably.
-static BOOL CALLBACK VisitDescendant(HWND child, LPARAM data)
-{
-    (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
-    return TRUE;
-}
-
 void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)>& visit)
 {
     if (!window) return;
-    EnumChildWindows(H(window), VisitDescendant, reinterpret_cast<LPARAM>(&visit));
+    EnumChildWindows(H(window), VisitChild, reinterpret_cast<LPARAM>(&visit));
 }
 
 bool SetWindowPosition(WindowHandle window, int x, int y, int width, int height, unsigned flags)

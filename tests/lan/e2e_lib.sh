@@ -52,7 +52,8 @@ e2e_prefix() {
   cp -r "$SL_INSTALL/program-files/." "$E2E_C/Program Files (x86)/"
   # Wine's own desktop window: it draws title bars (caption and icon show in screenshots) and
   # closes windows at once, where a bare X server without a window manager stalls each close.
-  printf '\n[Software\\\\Wine\\\\Explorer]\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1024x768"\n' \
+  # (E2E_VIRTUAL_DESKTOP=0 leaves it out, for a real desktop with a window manager.)
+  [[ "${E2E_VIRTUAL_DESKTOP:-1}" == 1 ]] && printf '\n[Software\\\\Wine\\\\Explorer]\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1024x768"\n' \
     >>"$E2E_PREFIX/user.reg"
   E2E_WINE=(env LANG="$E2E_LANG" LC_ALL="$E2E_LANG")
   sl_on_exit "WINEPREFIX='$E2E_PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -k"

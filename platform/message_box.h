@@ -5,8 +5,8 @@
 // Every box shown is also recorded (up to kMaxRecordedBoxes, the oldest dropped first) so that
 // tests can read what the user saw. With capture on, a box is only recorded and answered with the
 // test answer, never shown: unit tests on both builds turn it on. The native build has no windows:
-// there a box is printed to stderr as "[message box] caption: text" and answered with the test
-// answer, capture or not.
+// with capture off, a box is printed to stderr as "[message box] caption: text" and answered with
+// the test answer.
 #pragma once
 #include <cstddef>
 #include <string>

@@ -35,12 +35,10 @@ step() {
   local name="$1"; shift
   local log="$LOGDIR/${name//\//_}.log" start=$SECONDS rc state
   echo "=== $name"
-  if declare -F "$1" >/dev/null; then
-    # timeout runs programs, not shell functions: give it a shell that has this one's functions.
-    timeout 1800 bash -c "$(declare -f); $(printf '%q ' "$@")" >"$log" 2>&1 </dev/null
-  else
-    timeout 1800 "$@" >"$log" 2>&1 </dev/null
-  fi
+  # timeout cannot run shell functions: the step runs in a fresh bash that has this script's
+  # functions and the shared helpers.
+  timeout 1800 bash -c "source tests/lib/common.sh; $(declare -f build in_loopback_ns wine_unit_tests); \"\$@\"" \
+    step "$@" >"$log" 2>&1 </dev/null
   rc=$?
   case $rc in
     0) state=PASS ;;

@@ -23,6 +23,5 @@ sl_wine_prefix "$PREFIX" || sl_fail_now "no Wine prefix"
 sl_on_exit "WINEPREFIX='$PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$PREFIX'"
 
 sl_discover() { sl_wine "$SL_LAN_HOST" "$PREFIX" "$RUNNER" "$@" | tr -d '\r'; }
-sl_discover 0 0 -1 >/dev/null  # starts the prefix's wineserver in the test host's namespace
 sl_discovery_cases
 sl_finish

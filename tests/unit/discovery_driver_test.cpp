@@ -9,6 +9,7 @@
 #include "app/scanlink_app.h"
 #include "discovery/discovery_driver.h"
 #include "discovery/discovery_pass.h"
+#include "discovery/snmp_message.h"
 #include "discovery_test_support.h"
 #include "platform/wait_cursor.h"
 
@@ -68,6 +69,9 @@ TEST_F(Discovery, IPv4PassSetsUpSendsOnceAndTakesMatchingAnswersInOrder)
     EXPECT_EQ(net.log, (std::vector<std::string>{"open4", "broadcast", "bind4 any:0",
                                                  "send4 255.255.255.255:161", "close"}));
     EXPECT_GE(net.receiveBufferAsked, 500 * 1024);
+    std::uint8_t request[kSnmpRequestCapacity];
+    int length = EncodeDiscoveryRequest(request, sizeof request);
+    EXPECT_EQ(net.lastRequest, Bytes(request, request + length));  // the one request, whole
     ASSERT_EQ(Addresses(result), (std::vector<std::string>{"10.0.0.9", "192.168.100.200"}));
     EXPECT_EQ(result.At(0).ipVersion, 4);
     EXPECT_STREQ(result.At(0).sysDescr, "descr A");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "discovery/discovery_transport.h"
+#include "platform/wait_cursor.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -206,15 +207,13 @@ public:
     }
 
     Bytes lastRequest;
-    long long sendTimeMs_ = 0;
 
 private:
+    long long sendTimeMs_ = 0;
     std::deque<Datagram> active_;
     int opens_ = 0, binds_ = 0, sends_ = 0, broadcasts_ = 0, multicasts_ = 0;
     UdpHandle lastHandle_ = 100;
 };
-
-#include "platform/wait_cursor.h"
 
 inline int FakeNetwork::SendTo(UdpHandle, const void* data, size_t length, const UdpAddress& to)
 {

@@ -1,0 +1,37 @@
+// libFuzzer target: the discovery answer decoder and the model match on arbitrary datagrams. Any
+// crash, sanitizer report or broken field invariant (a text not terminated inside its field, a
+// non-empty field after a rejected datagram) stops the run.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "discovery/snmp_message.h"
+
+namespace {
+
+void CheckField(const char* field, size_t width)
+{
+    size_t length = strnlen(field, width);
+    if (length == width) std::abort();  // not terminated
+    for (size_t i = length; i < width; ++i)
+        if (field[i] != 0) std::abort();  // the tail must be zero
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
+{
+    DeviceRecord record;
+    std::memset(&record, 0x5A, sizeof record);
+    bool decoded = DecodeDiscoveryAnswer(data, size, record);
+    CheckField(record.sysDescr, sizeof record.sysDescr);
+    CheckField(record.sysObjectId, sizeof record.sysObjectId);
+    CheckField(record.address, sizeof record.address);
+    CheckField(record.macAddress, sizeof record.macAddress);
+    CheckField(record.adapterName, sizeof record.adapterName);
+    if (!decoded && (record.sysDescr[0] || record.sysObjectId[0] || record.macAddress[0]))
+        std::abort();
+    if (std::strlen(record.macAddress) > 29) std::abort();  // at most 10 octets
+    MatchesModel(record, "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1");
+    return 0;
+}

@@ -16,7 +16,7 @@ namespace {
 
 // The property that links a subclassed control's window to its CWnd object.
 const char kCWndProperty[] = "ScanLink.CWnd";
-constexpr UINT_PTR kSubclassId = 0x5C41;
+const char kOriginalProcProperty[] = "ScanLink.WndProc";
 
 HWND H(WindowHandle window)
 {
@@ -49,13 +49,16 @@ int CopyOut(const char* from, int length, char* text, int capacity)
     return length;
 }
 
-LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                              DWORD_PTR reference)
+// The window procedure of a subclassed control: an ANSI procedure (SetWindowLongPtrA), so that
+// characters arrive as bytes of the ANSI code page, a double-byte character as two WM_CHAR.
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CWnd* control = reinterpret_cast<CWnd*>(reference);
+    CWnd* control = CWndOf(hwnd);
+    WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOriginalProcProperty));
+    if (!control) return original ? CallWindowProcA(original, hwnd, message, wParam, lParam) : 0;
     if (message == WM_NCDESTROY) {
         control->Detach();
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+        return CallWindowProcA(original, hwnd, message, wParam, lParam);
     }
     return control->WindowProc(message, wParam, lParam);
 }
@@ -107,6 +110,13 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return TRUE;
     }
     }
+}
+
+// EnumChildWindows' callback (a named CALLBACK function: 32-bit Windows calls it as stdcall).
+BOOL CALLBACK VisitChild(HWND child, LPARAM data)
+{
+    (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
+    return TRUE;
 }
 
 // Key messages go first to the subclassed controls on the way from the target up to the dialog.
@@ -253,13 +263,7 @@ WindowHandle OwnerOf(WindowHandle window)
 void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)>& visit)
 {
     if (!window) return;
-    EnumChildWindows(
-        H(window),
-        [](HWND child, LPARAM data) -> BOOL {
-            (*reinterpret_cast<const std::function<void(WindowHandle)>*>(data))(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&visit));
+    EnumChildWindows(H(window), VisitChild, reinterpret_cast<LPARAM>(&visit));
 }
 
 bool SetWindowPosition(WindowHandle window, int x, int y, int width, int height, unsigned flags)
@@ -599,9 +603,11 @@ bool CWnd::SubclassDlgItem(int id, WindowHandle dialog)
 {
     HWND control = dialog ? GetDlgItem(H(dialog), id) : nullptr;
     if (!control || handle_ || CWndOf(control)) return false;
-    if (!SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        return false;
+    LONG_PTR original = GetWindowLongPtrA(control, GWLP_WNDPROC);
+    if (!original) return false;
     SetPropA(control, kCWndProperty, this);
+    SetPropA(control, kOriginalProcProperty, reinterpret_cast<HANDLE>(original));
+    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc));
     handle_ = control;
     return true;
 }
@@ -609,14 +615,20 @@ bool CWnd::SubclassDlgItem(int id, WindowHandle dialog)
 void CWnd::Detach()
 {
     if (!handle_) return;
-    RemoveWindowSubclass(H(handle_), SubclassProc, kSubclassId);
-    RemovePropA(H(handle_), kCWndProperty);
+    HWND control = H(handle_);
+    LONG_PTR original = reinterpret_cast<LONG_PTR>(GetPropA(control, kOriginalProcProperty));
+    if (GetWindowLongPtrA(control, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(SubclassProc))
+        SetWindowLongPtrA(control, GWLP_WNDPROC, original);
+    RemovePropA(control, kCWndProperty);
+    RemovePropA(control, kOriginalProcProperty);
     handle_ = nullptr;
 }
 
 intptr_t CWnd::Default(unsigned message, uintptr_t wParam, intptr_t lParam)
 {
-    return handle_ ? DefSubclassProc(H(handle_), message, wParam, lParam) : 0;
+    if (!handle_) return 0;
+    WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(H(handle_), kOriginalProcProperty));
+    return original ? CallWindowProcA(original, H(handle_), message, wParam, lParam) : 0;
 }
 
 int CDialog::DoModal()

@@ -77,13 +77,16 @@ TEST_F(CommitFlowTest, EveryLaunchModeWithItsOptions)
         {"usb maintenance, absent", UsbPort, 0, 1, 5, kNone, true, 0, true, {}, nullptr, 0, false},
         {"usb maintenance, no memory", UsbPort, 0, 1, 1, kNone, true, 1, false, {}, nullptr, 0, false},
         {"usb maintenance, no list", UsbPort, 0, 1, 2, kNone, true, 2, false, {}, nullptr, 0, false},
+        {"usb quiet maintenance, absent", UsbPort, 1, 1, 5, kNone, true, 0, true, {}, nullptr, 0, false},
         {"network ok", NetworkPort, 0, 0, 5, kNone, true, 0, true, {3005}, nullptr, 0, true},
         {"network cancel", NetworkPort, 0, 0, 5, kNone, false, 0, true, {3005}, unfinished, warn, false},
         {"network quiet cancel", NetworkPort, 1, 0, 5, kNone, false, 0, true, {3005}, unfinished, warn, false},
         {"network maintenance, present", NetworkPort, 0, 1, 0, kNone, true, 0, false, {3005}, nullptr, 0, true},
+        {"network maintenance, absent", NetworkPort, 0, 1, 5, kNone, false, 0, true, {3005}, unfinished, warn, false},
         {"ask usb", AskPort, 0, 0, 5, kUsb, true, 0, true, {3000}, usb, info, false},
         {"ask usb quiet", AskPort, 1, 0, 5, kUsb, true, 0, true, {3000}, nullptr, 0, false},
         {"ask usb maintenance", AskPort, 0, 1, 0, kUsb, true, 0, false, {3000}, nullptr, 0, false},
+        {"ask network maintenance", AskPort, 0, 1, 0, kNetwork, true, 0, false, {3000, 3005}, nullptr, 0, true},
         {"ask network ok", AskPort, 0, 0, 5, kNetwork, true, 0, true, {3000, 3005}, nullptr, 0, true},
         {"ask network cancel", AskPort, 0, 0, 5, kNetwork, false, 0, true, {3000, 3005}, unfinished, warn, false},
         {"ask cancelled", AskPort, 0, 0, 5, kEscape, true, 0, true, {3000}, nullptr, 0, false},
@@ -151,14 +154,23 @@ TEST_F(CommitFlowTest, RegistrationResultBecomesTheFlowsResult)
 
 TEST_F(CommitFlowTest, GivenAddressIsStoredWithoutADialog)
 {
-    Reset();
-    app_.m_nLaunchMode = GivenAddress;
-    std::strcpy(app_.m_szGivenAddress, "192.168.1.20");
-    Drive(kNone, true);
-    EXPECT_EQ(0, CommitConnection());
-    EXPECT_TRUE(dialogs_.empty());
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(1u, Rec().registrations.size());
+    // In maintenance mode with the device present nothing is registered, and the address is
+    // still stored; "/quiet" changes nothing here.
+    for (int maintenance : {1, 0}) {
+        SCOPED_TRACE(maintenance);
+        Reset();
+        app_.m_nLaunchMode = GivenAddress;
+        app_.m_bMaintenance = maintenance;
+        app_.m_bQuiet = 1;
+        Rec().findResult = 0;
+        std::strcpy(app_.m_szGivenAddress, "192.168.1.20");
+        Drive(kNone, true);
+        EXPECT_EQ(0, CommitConnection());
+        EXPECT_TRUE(dialogs_.empty());
+        EXPECT_TRUE(Boxes().empty());
+        EXPECT_EQ(maintenance ? 0u : 1u, Rec().registrations.size());
+        ASSERT_EQ(1u, Rec().saves.size());
+    }
     EXPECT_EQ("192.168.1.20\r\n\r\n0\r\n\r\n1\r\n", DataFile());
     EXPECT_EQ("192.168.1.20", RegValue("IPAddress"));
     EXPECT_EQ("", RegValue("MACAddr"));

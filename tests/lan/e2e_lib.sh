@@ -18,15 +18,13 @@ declare -A E2E_KEY=(
 declare -A E2E_HWID=([7240MF]=VEL_MORA_VC7240MF_Network_Scanner [7245MF]=VEL_MORA_VC7245MF_Network_Scanner
   [L835_MFP]=CORVEL_8350MFP_Network_Scanner)
 
-# e2e_init TAG [LANG]: checks what the tests need, starts Xvfb and the standard LAN (plus two
-# agents of the 7245MF), and prepares a Wine prefix whose wineserver runs in the LAN's test host,
-# with the sample INF files in the products' install folders. LANG is the Unix locale Wine runs in.
+# e2e_init TAG [LANG]: checks what the tests need, starts Xvfb and a LAN of the agents the tests
+# use (the 7240MF's three matches, a T30, two 7245MF agents), and makes the first prefix (below).
 e2e_init() {
   sl_need_root
   sl_need_wine
   sl_need_cmd Xvfb snmpd snmpget xwd convert
   [[ -f "$E2E_DRIVER" && -f "$E2E_DEVICES" ]] || sl_skip "needs the Windows test programs (ui_driver, device_check)"
-  E2E_LANG="${2:-C.UTF-8}"
   sl_xvfb_start
   SL_LAN_AGENTS=()
   sl_lan_base "$1" || sl_fail_now "the virtual LAN did not come up"
@@ -38,7 +36,15 @@ e2e_init() {
   sl_lan_agent b2 10.77.0.42 02:00:00:00:00:42 "VEL MORA chromaline 7245MF annex" "$SL_LAN_OID_V1" &&
   sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
 
+  e2e_prefix "$1" "${2:-C.UTF-8}"
+}
+
+# e2e_prefix NAME LANG: a fresh Wine prefix whose wineserver runs in the LAN's test host with the
+# Unix locale LANG (which sets Wine's ANSI code page), with the sample INF files in the products'
+# install folders. It becomes the prefix of e2e_wine, e2e_start and drv.
+e2e_prefix() {
   E2E_PREFIX="$SL_RUN_DIR/prefix-e2e-$1"
+  E2E_LANG="$2"
   sl_wine_prefix "$E2E_PREFIX" || sl_fail_now "no Wine prefix"
   sl_on_exit "WINEPREFIX='$E2E_PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$E2E_PREFIX'"
   E2E_C="$E2E_PREFIX/drive_c"
@@ -46,11 +52,10 @@ e2e_init() {
   cp -r "$SL_INSTALL/program-files/." "$E2E_C/Program Files (x86)/"
   # Wine's own desktop window: it draws title bars (caption and icon show in screenshots) and
   # closes windows at once, where a bare X server without a window manager stalls each close.
-  printf '\n[Software\\\\Wine\\\\Explorer]\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1024x768"\n' \
+  # (E2E_VIRTUAL_DESKTOP=0 leaves it out, for a real desktop with a window manager.)
+  [[ "${E2E_VIRTUAL_DESKTOP:-1}" == 1 ]] && printf '\n[Software\\\\Wine\\\\Explorer]\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1024x768"\n' \
     >>"$E2E_PREFIX/user.reg"
-  # The wineserver starts here, in the test host, with the locale of every later program.
   E2E_WINE=(env LANG="$E2E_LANG" LC_ALL="$E2E_LANG")
-  SL_WINESERVERS[$E2E_PREFIX]="$SL_LAN_HOST"
   sl_on_exit "WINEPREFIX='$E2E_PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -k"
   WINEPREFIX="$E2E_PREFIX" "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" wine64 cmd /c exit </dev/null >/dev/null 2>&1
 }
@@ -104,8 +109,8 @@ pick() { grep -m1 -- "^$1" <<<"$2"; }
 # name order ("(no key)" when the key does not exist); DWORDs in decimal.
 e2e_values() {
   local out
-  out="$(e2e_wine reg query "${E2E_KEY[$1]}" 2>/dev/null | tr -d '\r')" || { echo "(no key)"; return; }
-  [[ -z "$out" ]] && { echo "(no key)"; return; }
+  out="$(e2e_wine reg query "${E2E_KEY[$1]}" 2>/dev/null)" || { echo "(no key)"; return; }
+  out="${out//$'\r'/}"
   local name type data
   while IFS=$'\t' read -r name type data; do
     [[ "$type" == REG_DWORD ]] && data=$((data))

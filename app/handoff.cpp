@@ -1,20 +1,26 @@
-// The hand-off points until the dialogs and the commit flow exist: each reports that it was
-// reached and returns 0.
+// The hand-off points of start-up: the scanner address dialog alone, or the commit flow (which
+// lives in setup/commit_flow.cpp and reports its own hand-off).
 #include "app/handoff.h"
 
-#include <string>
+#include <cstdlib>
+#include <cstring>
 
-#include "app/scanlink_app.h"
+#include "ui/set_ip_dialog.h"
+
+bool HandoffStopRequested()
+{
+    const char* stop = std::getenv("SCANLINK_HANDOFF_STOP");
+    return stop != nullptr && std::strcmp(stop, "1") == 0;
+}
 
 int RunStandaloneAddressDialog()
 {
     TraceHandoff("hand-off: standalone");
-    return 0;
-}
-
-int CommitConnection()
-{
-    std::string line = "hand-off: commit mode " + std::to_string(TheApp().m_nLaunchMode);
-    TraceHandoff(line.c_str());
+    if (HandoffStopRequested()) {
+        return 0;
+    }
+    // The result is not used: no warning on cancel, no device registration.
+    CSetIPDlg dialog;
+    dialog.DoModal();
     return 0;
 }

@@ -6,7 +6,7 @@
 // Runs the scanner address dialog alone.
 int RunStandaloneAddressDialog();
 
-// Runs the commit flow for the application object's launch mode.
+// Runs the commit flow for the application object's launch mode (setup/commit_flow.cpp).
 int CommitConnection();
 
 // Diagnostics of the hand-off, for the end-to-end tests. When the environment variable
@@ -16,3 +16,8 @@ int CommitConnection();
 // so that a test can look at the running instance (its mutexes, a second start). Without the
 // variables it does nothing.
 void TraceHandoff(const char* line);
+
+// Diagnostics for the start-up tests: true when the environment variable SCANLINK_HANDOFF_STOP is
+// "1". Start-up then stops at the hand-off, after its trace line: neither flow runs (no dialog,
+// no registration, nothing stored), so a test of start-up alone sees the program end by itself.
+bool HandoffStopRequested();

@@ -7,8 +7,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
-    // Multibyte text (upper-casing, substring searches, the address field's double-byte test)
-    // follows the system's ANSI code page, not the C library's default "C" locale.
+    // The C library starts in the "C" locale; the program's multibyte functions (the address
+    // field's double-byte test among them) work in the system's ANSI code page.
     std::setlocale(LC_CTYPE, "");
     CQuilScanLinkApp& app = TheApp();
     app.InitInstance(commandLine != nullptr ? commandLine : "");

@@ -1,6 +1,8 @@
 // The shipped string files: every file loads, holds every key the program uses, and its names
 // and titles fit the buffers they are shown from.
 #include <cstring>
+#include <fstream>
+#include <set>
 #include <string>
 
 #include "app/scanlink_app.h"
@@ -17,12 +19,15 @@ struct VariantFile {
 const VariantFile kFiles[] = {{0, "R7240"}, {1, "R7245"}, {2, "TST30"}, {3, "R5180"},
                               {6, "O724X"}, {7, "T210_"}, {8, "L835_"}, {10, "DX52F"}};
 
-std::string StringsFolder()
+// Every language ships one file per product, with the same file names and the same keys.
+const char* const kLanguages[] = {"en", "de", "ja"};
+
+std::string StringsFolder(const char* language)
 {
 #ifdef _WIN32
-    return std::string("Z:") + SCANLINK_SOURCE_DIR + "/strings/en/";
+    return std::string("Z:") + SCANLINK_SOURCE_DIR + "/strings/" + language + "/";
 #else
-    return std::string(SCANLINK_SOURCE_DIR) + "/strings/en/";
+    return std::string(SCANLINK_SOURCE_DIR) + "/strings/" + language + "/";
 #endif
 }
 
@@ -39,18 +44,43 @@ int CountFormats(const std::string& text)
     return count;
 }
 
+// The keys of a string file, read as the loader splits its lines (comments and blank lines left out).
+std::set<std::string> KeysOf(const std::string& path)
+{
+    std::set<std::string> keys;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t eq = line.find('=');
+        if (line.empty() || line[0] == ';' || eq == std::string::npos) continue;
+        keys.insert(line.substr(0, eq));
+    }
+    return keys;
+}
+
 class StringFilesTest : public CleanState {};
+
+TEST_F(StringFilesTest, TranslationsCarryExactlyTheEnglishKeys)
+{
+    for (const VariantFile& file : kFiles) {
+        std::string name = std::string(file.code) + "STR.tbl";
+        std::set<std::string> english = KeysOf(StringsFolder("en") + name);
+        ASSERT_FALSE(english.empty()) << name;
+        for (const char* language : kLanguages) EXPECT_EQ(english, KeysOf(StringsFolder(language) + name)) << language << "/" << name;
+    }
+}
 
 TEST_F(StringFilesTest, EveryVariantFileHoldsEveryKeyAndFitsItsBuffers)
 {
+    for (const char* language : kLanguages)
     for (const VariantFile& file : kFiles) {
-        SCOPED_TRACE(file.code);
+        SCOPED_TRACE(std::string(language) + "/" + file.code);
         StringTable::Clear();
         TheApp().m_nVariant = file.variant;
         char name[32] = {};
         VariantTable::Get(kStringFileName, name, sizeof(name));
         ASSERT_EQ(std::string(file.code) + "STR.tbl", name);
-        ASSERT_EQ(0, StringTable::Load((StringsFolder() + name).c_str()));
+        ASSERT_EQ(0, StringTable::Load((StringsFolder(language) + name).c_str()));
         for (const char* key : kStringKeys) {
             char text[1040] = {};
             EXPECT_EQ(1, StringTable::Get(key, text, sizeof(text))) << key;

@@ -34,9 +34,10 @@ MISSING='The necessary file could be missing or damaged.'
 # Starts Wine's services once, so that later output can be captured.
 sl_wine "$SL_NS" "$PREFIX" cmd /c exit >/dev/null 2>&1
 
-# start_app EXE ARGS...: starts the program in the background with the hand-off trace on.
+# start_app EXE ARGS...: starts the program in the background with the hand-off trace on; it stops
+# at the hand-off (no dialog flow), so that it ends by itself.
 start_app() {
-  SCANLINK_TRACE_HANDOFF=1 SCANLINK_TRACE_FILE="$WTRACE" SCANLINK_TRACE_HOLD="$WHOLD" \
+  SCANLINK_TRACE_HANDOFF=1 SCANLINK_TRACE_FILE="$WTRACE" SCANLINK_TRACE_HOLD="$WHOLD" SCANLINK_HANDOFF_STOP=1 \
     sl_wine "$SL_NS" "$PREFIX" "$@" </dev/null >/dev/null 2>&1 &
   APP_PID=$!
 }

@@ -3,40 +3,14 @@
 // Prints "caption: <caption>" and "text: <text>" (the text's line breaks kept) and presses the
 // button (IDOK by default; a box without it is sent WM_CLOSE). Exit code 0 when a box was found
 // and closed, 1 when none appeared within the timeout (default 20000 ms), 2 on bad arguments.
+// Finding and reading the box is shared with the end-to-end driver (wine/win_ui.h).
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-namespace {
-
-// Wine's and Windows' message boxes are dialogs whose text is the static control 0xFFFF.
-constexpr int kMessageTextId = 0xFFFF;
-
-HWND g_found = nullptr;
-
-BOOL CALLBACK FindBox(HWND window, LPARAM)
-{
-    char className[64] = {};
-    ::GetClassNameA(window, className, sizeof(className));
-    if (std::string(className) != "#32770" || !::IsWindowVisible(window)) return TRUE;
-    if (::GetDlgItem(window, kMessageTextId) == nullptr) return TRUE;
-    g_found = window;
-    return FALSE;
-}
-
-std::string WindowText(HWND window)
-{
-    int length = ::GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    ::GetWindowTextA(window, text.data(), length + 1);
-    text.resize(std::strlen(text.c_str()));
-    return text;
-}
-
-}  // namespace
+#include "wine/win_ui.h"
 
 int main(int argc, char** argv)
 {
@@ -48,28 +22,25 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: msgbox_reader [timeout-ms] [button-id]\n");
         return 2;
     }
-    DWORD start = ::GetTickCount();
-    while (g_found == nullptr) {
-        ::EnumWindows(FindBox, 0);
-        if (g_found != nullptr) break;
-        if (static_cast<long>(::GetTickCount() - start) > timeoutMs) {
-            std::printf("no message box\n");
-            return 1;
-        }
-        ::Sleep(100);
+    winui::Match match;
+    match.messageBox = true;
+    HWND box = winui::WaitWindow(match, static_cast<DWORD>(timeoutMs), false);
+    if (box == nullptr) {
+        std::printf("no message box\n");
+        return 1;
     }
-    // Give the box a moment to finish laying itself out before reading it.
-    ::Sleep(200);
-    std::printf("caption: %s\n", WindowText(g_found).c_str());
-    std::printf("text: %s\n", WindowText(::GetDlgItem(g_found, kMessageTextId)).c_str());
+    std::wstring caption, text;
+    winui::ReadMessageBox(box, caption, text);
+    std::printf("caption: %s\n", winui::Utf8(caption).c_str());
+    std::printf("text: %s\n", winui::Utf8(text).c_str());
     std::fflush(stdout);
-    HWND control = ::GetDlgItem(g_found, button);
+    HWND control = ::GetDlgItem(box, button);
     if (control != nullptr) {
-        ::PostMessageA(g_found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+        ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
     } else {
-        ::PostMessageA(g_found, WM_CLOSE, 0, 0);
+        ::PostMessageW(box, WM_CLOSE, 0, 0);
     }
     // Wait until the box has gone, so that the next reader cannot find it again.
-    for (int i = 0; i < 100 && ::IsWindow(g_found); ++i) ::Sleep(50);
+    winui::WaitGone(box, 5000);
     return 0;
 }

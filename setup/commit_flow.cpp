@@ -1,0 +1,135 @@
+// The commit flow: device registration, then the connection completed by launch mode.
+#include "setup/commit_flow.h"
+
+#include <string>
+
+#include "app/handoff.h"
+#include "app/scanlink_app.h"
+#include "app/string_table.h"
+#include "app/variant_table.h"
+#include "platform/wait_cursor.h"
+#include "platform/windowing.h"
+#include "setup/connection_services.h"
+#include "setup/device_registration.h"
+#include "ui/sel_connect_dialog.h"
+#include "ui/set_ip_dialog.h"
+
+namespace {
+
+// Room for a message text from the string file and for the formatted closing message.
+constexpr size_t kMessageCapacity = 1040;
+
+void ShowUsbClosingMessage()
+{
+    CQuilScanLinkApp& app = TheApp();
+    char format[kMessageCapacity] = {};
+    StringTable::Get("STR_DEVICE_CONNECT", format, sizeof format);
+    char productName[32] = {};
+    VariantTable::Get(kProductDisplayName, productName, sizeof productName);
+    char text[kMessageCapacity + 32] = {};
+    FormatProductMessage(format, productName, text, sizeof text);
+    Windowing::ShowMessageBox(nullptr, text, app.m_strDeviceTitle.c_str(),
+                              Windowing::kMbTopmost | Windowing::kMbIconInformation);
+}
+
+}  // namespace
+
+void FormatProductMessage(const char* format, const char* productName, char* text, size_t capacity)
+{
+    if (text == nullptr || capacity == 0) {
+        return;
+    }
+    size_t used = 0;
+    auto put = [&](char c) {
+        if (used + 1 < capacity) {
+            text[used++] = c;
+        }
+    };
+    bool nameUsed = false;
+    for (const char* p = format ? format : ""; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == '%') {
+            put('%');
+            ++p;
+        } else if (p[0] == '%' && p[1] == 's' && !nameUsed) {
+            for (const char* n = productName ? productName : ""; *n != '\0'; ++n) {
+                put(*n);
+            }
+            nameUsed = true;
+            ++p;
+        } else {
+            put(*p);
+        }
+    }
+    text[used] = '\0';
+}
+
+int RunAddressDialog()
+{
+    CSetIPDlg dialog;
+    if (dialog.DoModal() == Windowing::kIdCancel) {
+        char text[kMessageCapacity] = {};
+        StringTable::Get("STR_M_UNFINISH_NETSETTING", text, sizeof text);
+        Windowing::ShowMessageBox(nullptr, text, TheApp().m_strDeviceTitle.c_str(),
+                                  Windowing::kMbTopmost | Windowing::kMbIconWarning);
+    }
+    return 0;
+}
+
+int CommitConnection()
+{
+    CQuilScanLinkApp& app = TheApp();
+    const ConnectionServices& services = Services();
+    TraceHandoff(("hand-off: commit mode " + std::to_string(app.m_nLaunchMode)).c_str());
+    if (HandoffStopRequested()) {
+        return 0;
+    }
+
+    char hardwareId[64] = {};
+    char infPath[260] = {};
+    VariantTable::Get(kHardwareId, hardwareId, sizeof hardwareId);
+    VariantTable::Get(kInfPath, infPath, sizeof infPath);
+
+    // In maintenance mode a device that is already present (or a failed search) skips the
+    // registration, and the search's result becomes the flow's result.
+    int result = 0;
+    bool registerDevice = true;
+    if (app.m_bMaintenance) {
+        char description[64] = {};
+        VariantTable::Get(kDeviceDescription, description, sizeof description);
+        result = services.FindScannerDevice(description);
+        registerDevice = (result == kFindAbsent);
+    }
+    if (registerDevice) {
+        WaitCursor wait;
+        result = services.RegisterScannerDevice(infPath, hardwareId);
+    }
+
+    const bool closingMessage = !app.m_bQuiet && !app.m_bMaintenance;
+    switch (app.m_nLaunchMode) {
+    case AskPort: {
+        CSelConnectDlg dialog;
+        if (dialog.DoModal() == Windowing::kIdOk) {
+            if (app.m_nConnection == 1) {
+                RunAddressDialog();
+            } else if (app.m_nConnection == 0 && closingMessage) {
+                ShowUsbClosingMessage();
+            }
+        }
+        break;
+    }
+    case UsbPort:
+        if (closingMessage) {
+            ShowUsbClosingMessage();
+        }
+        break;
+    case NetworkPort:
+        RunAddressDialog();
+        break;
+    case GivenAddress:
+        services.Save(app.m_szGivenAddress, "", "", 0, 1);
+        break;
+    default:
+        break;
+    }
+    return result;
+}

@@ -1,0 +1,22 @@
+// The commit flow that start-up runs when a connection option was given: device registration,
+// then the connection-type dialog, the USB closing message, the scanner address dialog or the
+// address from the command line, by launch mode.
+#pragma once
+#include <cstddef>
+
+// Registers the network scanner device (in maintenance mode only when no such device is present)
+// and completes the connection by the application object's launch mode. Returns the
+// registration's result (0, or 2 for a missing INF file), or in maintenance mode, when nothing
+// was registered, the device search's result (0 present, 1 no memory, 2 no device list). Start-up
+// does not read it.
+int CommitConnection();
+
+// Runs the scanner address dialog (it stores the choice itself on OK) and, when the user
+// cancelled it, warns that the network setting is unfinished. Returns 0.
+int RunAddressDialog();
+
+// Formats the closing message of a USB connection: the first "%s" of format is replaced by
+// productName and "%%" gives "%"; every other "%" sequence is copied as it is, so a string file
+// can never make the formatting read arguments that do not exist. The result is cut to fit text
+// (capacity bytes) and terminated.
+void FormatProductMessage(const char* format, const char* productName, char* text, size_t capacity);

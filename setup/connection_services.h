@@ -1,0 +1,64 @@
+// The calls that the two dialogs and the commit flow make into discovery, the settings store and
+// device registration, gathered in one table of replaceable functions.
+#pragma once
+#include <string>
+
+#include "discovery/device_list.h"
+
+// Each entry defaults to the real operation (RealConnectionServices). Native tests replace
+// entries with stand-ins where the real operation cannot run there or must be watched: discovery
+// needs a network, registration the device installer. The dialogs and the commit flow reach these
+// operations only through this table.
+//
+// Ownership: the table is process-wide and lives as long as the process. Whoever replaces an
+// entry puts the old one back (ScopedConnectionServices does that).
+struct ConnectionServices {
+    // RunDiscovery: replaces deviceList with the scanners found for protocol (0 IPv4, 1 IPv6) in
+    // passes passes and sets selectedIndex (0 when the list is not empty, else -1). Result 0, -1
+    // (a pass failed) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
+    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, int protocol);
+
+    // SettingsStore::Save: the data file and the six registry values ("IPDlgRet" = 1). Silent.
+    void (*Save)(const char* address, const char* macAddress, const char* adapterName,
+                 int protocolType, int ipDirectInput);
+
+    // SettingsStore::ReadRegString: one string value below HKEY_CURRENT_USER, or defaultText.
+    std::string (*ReadRegString)(const char* keyPath, const char* valueName, const char* defaultText);
+
+    // SettingsStore::WriteRegDword: one REG_DWORD value, the key created (class "option") when
+    // missing; silent when the key can be neither opened nor created.
+    void (*WriteRegDword)(const char* keyPath, const char* valueName, int value);
+
+    // ReadRegDword: one 4-byte value below HKEY_CURRENT_USER, the key opened for reading and
+    // writing and never created. 0 with *value set; non-zero (and *value unchanged) when the key or
+    // the value is missing, cannot be opened, or its data is not 4 bytes.
+    int (*ReadRegDword)(const char* keyPath, const char* valueName, int* value);
+
+    // FindScannerDevice: 0 present, 5 not present, 1 no memory, 2 no device list.
+    int (*FindScannerDevice)(const char* deviceDescription);
+    // RegisterScannerDevice: 2 when the INF file does not exist, 0 for every other outcome.
+    int (*RegisterScannerDevice)(const char* infPath, const char* hardwareId);
+};
+
+// The current table.
+ConnectionServices& Services();
+// The table of the real operations.
+const ConnectionServices& RealConnectionServices();
+
+// The real ReadRegDword (registry seam): 0 on success, else the registry's result code.
+int ReadUserDword(const char* keyPath, const char* valueName, int* value);
+
+// Replaces the table for the life of the object and restores the previous one afterwards.
+class ScopedConnectionServices {
+public:
+    explicit ScopedConnectionServices(const ConnectionServices& replacement) : saved_(Services())
+    {
+        Services() = replacement;
+    }
+    ~ScopedConnectionServices() { Services() = saved_; }
+    ScopedConnectionServices(const ScopedConnectionServices&) = delete;
+    ScopedConnectionServices& operator=(const ScopedConnectionServices&) = delete;
+
+private:
+    ConnectionServices saved_;
+};

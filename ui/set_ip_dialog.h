@@ -1,0 +1,65 @@
+// The scanner address dialog (template 3005): pick a discovered scanner or type an address,
+// choose the protocol, store the choice on OK or mark the cancellation.
+#pragma once
+
+#include "discovery/device_list.h"
+#include "platform/windowing.h"
+#include "ui/my_combo_box.h"
+#include "ui/my_edit.h"
+
+// Template and control IDs of the scanner address dialog, and its two icons.
+namespace SetIpIds {
+constexpr int kTemplate = 3005;
+constexpr int kRadioInput = 3006;     // input mode
+constexpr int kRadioList = 3007;      // list mode
+constexpr int kLabelProtocol = 2153;
+constexpr int kProtocolBox = 2152;    // CMyComboBox
+constexpr int kLabelAddress = 2154;
+constexpr int kAddressEdit = 3008;    // CMyEdit
+constexpr int kDeviceList = 3009;     // list view, report style, single selection
+constexpr int kSearchAgain = 3010;
+constexpr int kIconFamily0 = 2015;    // ProductFamily 0
+constexpr int kIconFamily1 = 2166;    // ProductFamily 1
+}  // namespace SetIpIds
+
+// DoModal returns IDOK after the choice was stored (SettingsStore::Save), IDCANCEL after
+// "IPDlgRet" = 2 was written. The dialog is in input mode exactly when radio 3006 is checked.
+class CSetIPDlg : public Windowing::CDialog {
+public:
+    CSetIPDlg();
+
+    // The scanners of the last discovery and the index of the chosen one (-1 for none).
+    // Discovery replaces both; the list's selection changes move selectedIndex to the row that is
+    // really selected.
+    DeviceList deviceList;
+    int selectedIndex = -1;
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    // The handlers of the dialog's controls (public for the tests of single handlers).
+    void Refresh();
+    void OnSearchAgain();
+    void OnProtocolChange();
+    void OnListItemChanged(const Windowing::Notification& notification);
+    void OnAddressEdited();
+
+    CMyComboBox& ProtocolBox() { return protocolBox_; }
+    CMyEdit& AddressEdit() { return addressEdit_; }
+
+private:
+    Windowing::WindowHandle Item(int id) const { return Windowing::ItemOf(Handle(), id); }
+    bool InInputMode() const;
+    int SelectedProtocol() const;
+    int ProtocolAt(int index) const;
+    void SetFilter(int protocol);
+    void EnableOk(bool enabled);
+    void ShowAddressError();
+
+    CMyComboBox protocolBox_;
+    CMyEdit addressEdit_;
+    // Set while the dialog rebuilds the list view itself: the selection changes this causes are
+    // the dialog's own and must not move selectedIndex.
+    bool fillingList_ = false;
+};

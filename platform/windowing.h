@@ -220,9 +220,11 @@ int ListInsertRow(WindowHandle list, int index, const char* text);  // the row, 
 bool ListSetSubItem(WindowHandle list, int row, int column, const char* text);
 int ListGetSubItem(WindowHandle list, int row, int column, char* text, int capacity);
 int ListRowCount(WindowHandle list);
-// Sets the states under mask (LVIS_*) of a row, -1 meaning every row. Every row whose state
-// changes notifies the dialog with LVN_ITEMCHANGED naming that row; in a single-selection list a
-// row that becomes selected first takes the selection from the other rows (each notified).
+// Sets the states under mask (LVIS_*) of a row, -1 meaning every row. Every change notifies the
+// dialog with LVN_ITEMCHANGED naming the row: a row that becomes focused (or selected, in a
+// single-selection list) first takes the selection and then the focus from the other rows, each
+// loss notified on its own, and then is notified once itself. ListDeleteAllRows notifies the
+// deselection of every selected row before the rows go; inserting rows notifies nothing.
 bool ListSetItemState(WindowHandle list, int row, unsigned state, unsigned mask);
 unsigned ListGetItemState(WindowHandle list, int row, unsigned mask);
 bool ListEnsureVisible(WindowHandle list, int row, bool partialOk);

@@ -248,6 +248,7 @@ void TranslateKey(Window* w, unsigned message, uintptr_t wParam)
         if (!(code & kDlgcWantAllKeys)) {
             Window* d = DialogOf(w);
             if (wParam == kVkTab) MoveFocus(d, S().shift);
+            else if (wParam == kVkReturn && w->kind == Headless::Kind::Button) Notify(w, kBnClicked);
             else DefaultProc(d, kWmKeyDown, wParam, 0);
             return;
         }
@@ -659,6 +660,8 @@ int ListGetColumnHeader(WindowHandle list, int index, char* text, int capacity)
 void ListDeleteAllRows(WindowHandle list)
 {
     if (Window* w = ListOf(list)) {
+        // Selected rows are deselected (and notified) before they go.
+        for (int i = 0; i < static_cast<int>(w->rows.size()); ++i) SetRowState(w, i, 0, kLvisSelected);
         w->rows.clear();
         w->ensured = -1;
     }
@@ -711,14 +714,14 @@ bool ListSetItemState(WindowHandle list, int row, unsigned state, unsigned mask)
         return true;
     }
     if (!ValidRow(w, row)) return false;
-    // A list keeps one focused row, and a single-selection list one selected row.
-    unsigned taken = 0;
-    if (mask & state & kLvisFocused) taken |= kLvisFocused;
-    if (w->singleSelection && (mask & state & kLvisSelected)) taken |= kLvisSelected;
-    if (taken) {
-        for (int i = 0; i < static_cast<int>(w->rows.size()); ++i) {
-            if (i != row) SetRowState(w, i, 0, taken);
-        }
+    // A list keeps one focused row, and a single-selection list one selected row: the other rows
+    // lose them first, the selection and the focus notified one by one (as comctl32 does).
+    const bool takesSelection = w->singleSelection && (mask & state & kLvisSelected);
+    const bool takesFocus = (mask & state & kLvisFocused) != 0;
+    for (int i = 0; i < static_cast<int>(w->rows.size()); ++i) {
+        if (i == row) continue;
+        if (takesSelection) SetRowState(w, i, 0, kLvisSelected);
+        if (takesFocus) SetRowState(w, i, 0, kLvisFocused);
     }
     SetRowState(w, row, state, mask);
     return true;

@@ -14,7 +14,7 @@
 // its window's top-left corner (frame and caption); controls have no frame. Text is measured as 7
 // pixels per character by 16 pixels. SystemColor(i) is 0x00100000 + i. The vertical scroll bar is
 // 17 pixels wide. The Shift key is up unless SetShiftHeld says otherwise. The default button is
-// IDOK. Positions and sizes given to a window are limited to -kMaxCoordinate .. kMaxCoordinate.
+// IDOK; Enter on a push button clicks that button. Positions and sizes given to a window are limited to -kMaxCoordinate .. kMaxCoordinate.
 #pragma once
 #include <functional>
 #include <string>

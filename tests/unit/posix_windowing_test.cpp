@@ -30,6 +30,7 @@ TEST_F(WindowingTest, DoModalResults)
     // Enter and Escape on a control that does not ask for them reach the dialog's commands.
     EXPECT_EQ(kIdOk, Run([](WindowHandle h) { Headless::PressKey(h, kCheckId, kVkReturn); }));
     EXPECT_EQ(kIdCancel, Run([](WindowHandle h) { Headless::PressKey(h, kListId, kVkEscape); }));
+    EXPECT_EQ(kIdCancel, Run([](WindowHandle h) { Headless::PressKey(h, kIdCancel, kVkReturn); }));
     // Actions on an ended dialog do nothing.
     EXPECT_EQ(kIdOk, Run([](WindowHandle h) {
         Headless::Click(h, kIdOk);
@@ -128,15 +129,18 @@ TEST_F(WindowingTest, ListViewRowsStatesAndItemChangedNotifications)
 
         ListSetItemState(list, 0, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
         EXPECT_EQ(std::vector<int>{0}, changed);
-        Headless::ClickListRow(h, kListId, 2);  // row 0 loses selection and focus, then row 2
-        EXPECT_EQ((std::vector<int>{0, 0, 2}), changed);
+        Headless::ClickListRow(h, kListId, 2);  // row 0 loses selection, then focus; then row 2
+        EXPECT_EQ((std::vector<int>{0, 0, 0, 2}), changed);
         EXPECT_EQ(0u, ListGetItemState(list, 0, kLvisSelected));
         EXPECT_EQ(kLvisSelected | kLvisFocused, ListGetItemState(list, 2, kLvisSelected | kLvisFocused));
         Headless::ClickListRow(h, kListId, -1);  // the empty part: the row that loses it is named
-        EXPECT_EQ((std::vector<int>{0, 0, 2, 2}), changed);
+        EXPECT_EQ((std::vector<int>{0, 0, 0, 2, 2}), changed);
         EXPECT_TRUE(ListEnsureVisible(list, 1, false));
         EXPECT_EQ(1, Headless::EnsuredVisibleRow(list));
-        ListDeleteAllRows(list);
+        ListSetItemState(list, 1, kLvisSelected, kLvisSelected);
+        changed.clear();
+        ListDeleteAllRows(list);  // the selected row is deselected before it goes
+        EXPECT_EQ(std::vector<int>{1}, changed);
         EXPECT_EQ(0, ListRowCount(list));
     });
 }

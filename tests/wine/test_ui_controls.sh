@@ -48,6 +48,7 @@ run_program() {
 
 CHECKS=(
   "controls subclassed"
+  "list view notifications follow the headless model"
   "IPv4 filter keeps the address only"
   "Backspace deletes"
   "changing the filter keeps the text"

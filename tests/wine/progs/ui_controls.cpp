@@ -150,6 +150,9 @@ public:
             Next(afterShot_);
             return 0;
         });
+        OnNotification(kList, Windowing::kLvnItemChanged, [this](const Windowing::Notification& n) {
+            listChanges_ += std::to_string(n.item) + " ";
+        });
         OnNotification(kCombo, Windowing::kCbnSelEndOk, [this](const Windowing::Notification&) { ++selEndOkSeen_; });
     }
 
@@ -251,6 +254,7 @@ private:
         case 1:
             if (scaledRun_) return ScreenshotThen("scaled", 20);
 
+            CheckListNotifications();
             SetFocus(edit);
             Type("192.168.0.10ab:- ");
             return Next(2);
@@ -328,6 +332,39 @@ private:
             Check("Enter or Escape in the field ends the dialog", false, "the dialog is still open");
             EndDialog(IDABORT);
         }
+    }
+
+    // LVN_ITEMCHANGED as the headless layer models it: the rows that lose the selection and the
+    // focus first, each loss on its own, then the row itself; none for inserting rows, one for
+    // each selected row when all rows are deleted.
+    void CheckListNotifications()
+    {
+        HWND list = Item(kList);
+        using namespace Windowing;
+        ListDeleteAllRows(list);
+        for (int i = 0; i < 3; ++i) ListInsertRow(list, i, "Scanner");
+        std::string inserted = listChanges_;
+        listChanges_.clear();
+        ListSetItemState(list, 0, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
+        std::string first = listChanges_;
+        listChanges_.clear();
+        ListSetItemState(list, 2, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
+        std::string second = listChanges_;
+        listChanges_.clear();
+        ListSetItemState(list, -1, 0, kLvisSelected);
+        std::string cleared = listChanges_;
+        listChanges_.clear();
+        ListSetItemState(list, 1, kLvisSelected, kLvisSelected);
+        ListDeleteAllRows(list);
+        std::string deleted = listChanges_;
+        listChanges_.clear();
+        std::string all = "insert [" + inserted + "] select 0 [" + first + "] select 2 [" + second + "] clear [" +
+                          cleared + "] delete [" + deleted + "]";
+        std::printf("NOTE list notifications: %s\n", all.c_str());
+        Check("list view notifications follow the headless model",
+              inserted.empty() && first == "0 " && second == "0 0 2 " && cleared == "2 " && deleted == "1 ", all);
+        ListInsertRow(list, 0, "Scanner");
+        ListSetSubItem(list, 0, 1, "192.168.0.10");
     }
 
     void CheckSelectionAndItems()
@@ -413,6 +450,7 @@ private:
     CMyComboBox combo_;
     int itemsDrawn_ = 0;
     int selEndOkSeen_ = 0;
+    std::string listChanges_;
     std::string shot_;
     int afterShot_ = 0;
     int shotTicks_ = 0;

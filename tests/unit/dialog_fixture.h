@@ -201,7 +201,10 @@ protected:
         Headless::Reset();
         StringTable::Clear();
         PosixRegistry::SetChangesRefused(false);
-        PosixRegistry::SetStoreFile("");
+        // Back to the process's private registry file that the whole suite uses (see
+        // posix_settings_registry_test.cpp), never the user's own.
+        PosixRegistry::SetStoreFile(
+            (std::filesystem::temp_directory_path() / ("sl-registry-" + std::to_string(::getpid()))).string());
         Platform::ClearTestOverrides();
         Platform::ClearRecordedMessageBoxes();
         std::error_code ignored;
@@ -261,9 +264,8 @@ protected:
         std::filesystem::create_directories(root_ / "appdata");
     }
     void SetRegDword(const char* name, int value) { SettingsStore::WriteRegDword(Key().c_str(), name, value); }
-    // The data file's bytes, "<missing>" when no ScanLink.dat was written. (Natively the variant
-    // table joins the data folder with backslashes, which make one folder name on POSIX, so the
-    // file is looked for anywhere in the private folder.)
+    // The data file's bytes, "<missing>" when no ScanLink.dat was written anywhere in the private
+    // folder (numbered folder names included).
     std::string DataFile() const
     {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(root_)) {

@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64   # the Windows build
   wine64                                              # runs the Windows build
   xvfb x11-apps imagemagick                           # windows without a desktop, screenshots
+  fonts-wine fonts-ipafont-gothic                     # Wine's own fonts (Tahoma, Marlett); Japanese glyphs
   snmpd snmp                                          # the virtual scanner LAN's agents
   iproute2 procps psmisc locales                      # namespaces, process control, ja_JP locale
 )

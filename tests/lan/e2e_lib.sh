@@ -100,8 +100,13 @@ e2e_stop() {
   e2e_wait_exit 3 || { kill "$E2E_PID" 2>/dev/null; e2e_wine wineserver -k 2>/dev/null; sleep 1; }
 }
 
-# drv COMMANDS...: runs the test driver (see ui_driver.cpp); prints its output without CRs.
-drv() { e2e_wine "$E2E_DRIVER" "$@" 2>/dev/null | tr -d '\r'; }
+# drv [--timeout MS] COMMANDS...: runs the test driver (see ui_driver.cpp) with a timeout of 20 s
+# per wait unless given; prints its output without CRs.
+drv() {
+  local timeout=(--timeout 20000)
+  [[ "${1:-}" == --timeout ]] && timeout=()
+  e2e_wine "$E2E_DRIVER" "${timeout[@]}" "$@" 2>/dev/null | tr -d '\r'
+}
 # pick PREFIX OUTPUT: the first line of OUTPUT that starts with PREFIX.
 pick() { grep -m1 -- "^$1" <<<"$2"; }
 

@@ -30,6 +30,9 @@ e2e_shot "$TITLE" "$E2E_SHOTS/en/address-dialog.png"
 out="$(drv wait "$TITLE" + select-row 3009 -1 + state 1 + select-row 3009 2 + state 1 + list 3009)"
 sl_expect_eq "no row selected: OK disabled" "$(pick "state 1" "$out")" "state 1 enabled=0 visible=1 checked=0"
 sl_expect_eq "a row selected again: OK enabled" "$(grep '^state 1' <<<"$out" | tail -1)" "state 1 enabled=1 visible=1 checked=0"
+out="$(drv wait "$TITLE" + click 3010 + list 3009 + select-row 3009 2)"
+sl_expect_eq "Search again lists the same scanners and selects the first again" "$(grep '^row ' <<<"$out" | cut -d' ' -f1-3 | tr '\n' ' ')" \
+  "row 0 1 row 1 0 row 2 0 "
 out="$(drv wait "$TITLE" + click 1 + wait-gone)"
 sl_check "OK closes the dialog" e2e_wait_exit 10
 sl_expect_eq "data file: the third scanner, its MAC, IPv4, no adapter, picked from the list" \

@@ -26,6 +26,10 @@ sl_expect_eq "16 resource modules listed" "$(grep -c 'dialogs=' <<<"$res")" 16
 sl_expect_eq "every module holds both templates and both icons in 16, 32 and 48 px" \
   "$(grep -c 'dialogs=3000,3005 icon2015=16,32,48 icon2166=16,32,48$' <<<"$res")" 16
 
+sl_expect_eq "the program itself carries version information" \
+  "$(cp "$SL_INSTALL/ScanLink.exe" "$PREFIX/drive_c/" && sl_wine "$SL_NS" "$PREFIX" "$SL_WINE_PROGS/module_probe.exe" 'C:\ScanLink.exe' | tr -d '\r')" \
+  "loaded ScanLink.exe"
+
 # Template 3005 with sample content.
 sl_wine "$SL_NS" "$PREFIX" "$HOST" 'C:\R7240RS6.dll' 3005 >"$SL_RUN_DIR/host.out" 2>&1 &
 host=$!

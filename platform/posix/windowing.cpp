@@ -72,7 +72,7 @@ struct Dc {
 };
 
 struct State {
-    std::map<int, Headless::DialogSpec> templates;
+    std::map<int, Headless::DialogLayout> templates;
     std::function<void(WindowHandle)> driver;
     std::unique_ptr<Window> lastDialog;
     std::deque<Headless::MessageRecord> queue;
@@ -256,15 +256,15 @@ void TranslateKey(Window* w, unsigned message, uintptr_t wParam)
     Deliver(w, message, wParam, 0);
 }
 
-std::unique_ptr<Window> Create(const Headless::DialogSpec& spec, CDialog* dialog)
+std::unique_ptr<Window> Create(const Headless::DialogLayout& layout, CDialog* dialog)
 {
     auto d = std::make_unique<Window>();
     d->isDialog = true;
-    d->text = spec.caption ? spec.caption : "";
-    d->style = spec.style | kWsVisible;
-    d->rect = Rect{spec.x, spec.y, spec.x + spec.width, spec.y + spec.height};
+    d->text = layout.caption ? layout.caption : "";
+    d->style = layout.style | kWsVisible;
+    d->rect = Rect{layout.x, layout.y, layout.x + layout.width, layout.y + layout.height};
     d->dialog = dialog;
-    for (const Headless::ControlSpec& c : spec.controls) {
+    for (const Headless::ControlLayout& c : layout.controls) {
         auto w = std::make_unique<Window>();
         w->id = c.id;
         w->kind = c.kind;
@@ -939,9 +939,9 @@ void Reset()
     s = State{};
 }
 
-void AddTemplate(const DialogSpec& spec)
+void AddTemplate(const DialogLayout& layout)
 {
-    S().templates[spec.templateId] = spec;
+    S().templates[layout.templateId] = layout;
 }
 
 void SetDriver(std::function<void(WindowHandle)> driver)

@@ -31,7 +31,7 @@ constexpr int kMaxCoordinate = 32767;
 
 enum class Kind { Static, Button, CheckBox, Radio, Edit, ComboBox, ListView };
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     Kind kind;
     int x, y, width, height;  // client coordinates of its parent
@@ -43,18 +43,18 @@ struct ControlSpec {
     int parentId = 0;             // an earlier control of the dialog it lies in; 0 = the dialog
 };
 
-struct DialogSpec {
+struct DialogLayout {
     int templateId;
     const char* caption;
     int x, y, width, height;  // outer rectangle on the screen
     uint32_t style;           // WS_* of the dialog window
-    std::vector<ControlSpec> controls;
+    std::vector<ControlLayout> controls;
 };
 
 // Forgets every template, window, log, driver and setting.
 void Reset();
-// Adds (or replaces) the template with spec.templateId.
-void AddTemplate(const DialogSpec& spec);
+// Adds (or replaces) the template with layout.templateId.
+void AddTemplate(const DialogLayout& layout);
 // The driver run by every following DoModal once the dialog is open (none: DoModal returns
 // kLeftOpen at once).
 void SetDriver(std::function<void(WindowHandle dialog)> driver);

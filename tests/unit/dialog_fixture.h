@@ -66,7 +66,7 @@ inline const char* const kStrings[][2] = {
 };
 
 // Template 3005 in pixels, in the tab order of the resource module.
-inline Headless::DialogSpec SetIpTemplate()
+inline Headless::DialogLayout SetIpTemplate()
 {
     using Headless::Kind;
     const uint32_t tab = Windowing::kWsTabStop, group = Windowing::kWsGroup;
@@ -84,7 +84,7 @@ inline Headless::DialogSpec SetIpTemplate()
 }
 
 // Template 3000 in pixels.
-inline Headless::DialogSpec SelConnectTemplate()
+inline Headless::DialogLayout SelConnectTemplate()
 {
     using Headless::Kind;
     const uint32_t tab = Windowing::kWsTabStop, group = Windowing::kWsGroup;

@@ -18,11 +18,11 @@ constexpr int kRadioList = 3007;
 constexpr int kCheckId = 2148;
 
 // A dialog of outer size 300 x 200 at (100, 100).
-inline Headless::DialogSpec HostTemplate()
+inline Headless::DialogLayout HostTemplate()
 {
     using Headless::Kind;
     using namespace Windowing;
-    return Headless::DialogSpec{
+    return Headless::DialogLayout{
         kHostTemplate, "Host", 100, 100, 300, 200, kWsCaption | kWsSysMenu,
         {
             {kRadioInput, Kind::Radio, 10, 10, 100, 14, kWsTabStop | kWsGroup, "Input"},

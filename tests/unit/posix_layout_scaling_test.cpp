@@ -18,10 +18,10 @@ protected:
     {
         HeadlessTest::SetUp();
         // The host dialog plus a group with a window inside it.
-        Headless::DialogSpec spec = HostTemplate();
-        spec.controls.push_back({kGroupId, Headless::Kind::Static, 200, 20, 80, 60, 0, ""});
-        spec.controls.push_back({kInnerId, Headless::Kind::Button, 5, 9, 41, 21, 0, "in", false, true, kGroupId});
-        Headless::AddTemplate(spec);
+        Headless::DialogLayout layout = HostTemplate();
+        layout.controls.push_back({kGroupId, Headless::Kind::Static, 200, 20, 80, 60, 0, ""});
+        layout.controls.push_back({kInnerId, Headless::Kind::Button, 5, 9, 41, 21, 0, "in", false, true, kGroupId});
+        Headless::AddTemplate(layout);
     }
     // Opens the host dialog, scales it in its opening as the dialogs do, and keeps the windows.
     WindowHandle OpenScaled(const std::function<void(WindowHandle)>& scale)

@@ -39,3 +39,15 @@ void PathBaseName(const char* path, char* buffer, size_t size)
     std::memcpy(buffer, start, length);
     buffer[length] = '\0';
 }
+
+bool CopyWhole(const char* source, char* buffer, size_t size)
+{
+    if (buffer == nullptr || size == 0) return false;
+    size_t length = std::strlen(source);
+    if (length + 1 > size) {
+        buffer[0] = '\0';
+        return false;
+    }
+    std::memcpy(buffer, source, length + 1);
+    return true;
+}

@@ -7,6 +7,10 @@
 // is 0.
 size_t BoundedCopy(char* buffer, size_t size, const char* source);
 
+// Copies the whole of source into buffer, or, when it does not fit (or buffer is null or size 0),
+// leaves buffer holding the empty text where it can. Returns true when the whole text was copied.
+bool CopyWhole(const char* source, char* buffer, size_t size);
+
 // Appends source to the text already in buffer, cut to fit and terminated; the text in buffer is
 // first treated as ending at size - 1 bytes. Returns the new length.
 size_t BoundedAppend(char* buffer, size_t size, const char* source);

@@ -8,20 +8,14 @@
 #include <cstring>
 #include <string>
 
+#include "platform/bounded_text.h"
 #include "platform/system_os.h"
 
 namespace {
 
 int CopyOut(const char* value, char* buffer, size_t size)
 {
-    if (buffer == nullptr || size == 0) return Platform::kSysFailed;
-    size_t length = std::strlen(value);
-    if (length + 1 > size) {
-        buffer[0] = '\0';
-        return Platform::kSysFailed;
-    }
-    std::memcpy(buffer, value, length + 1);
-    return Platform::kSysOk;
+    return CopyWhole(value, buffer, size) ? Platform::kSysOk : Platform::kSysFailed;
 }
 
 // Length of the valid UTF-8 sequence at text (at most available bytes), or 0 when invalid.

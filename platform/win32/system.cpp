@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/bounded_text.h"
 #include "platform/system_os.h"
 
 namespace {
@@ -14,14 +15,7 @@ namespace {
 // Copies a complete text into the caller's buffer, or leaves the empty text when it does not fit.
 int CopyOut(const char* value, char* buffer, size_t size)
 {
-    if (buffer == nullptr || size == 0) return Platform::kSysFailed;
-    size_t length = std::strlen(value);
-    if (length + 1 > size) {
-        buffer[0] = '\0';
-        return Platform::kSysFailed;
-    }
-    std::memcpy(buffer, value, length + 1);
-    return Platform::kSysOk;
+    return CopyWhole(value, buffer, size) ? Platform::kSysOk : Platform::kSysFailed;
 }
 
 }  // namespace

@@ -9,40 +9,8 @@
 
 namespace {
 
-int ToSockaddr(const UdpAddress& address, sockaddr_storage* storage)
-{
-    std::memset(storage, 0, sizeof *storage);
-    if (address.family == kUdpIPv6) {
-        auto* in6 = reinterpret_cast<sockaddr_in6*>(storage);
-        in6->sin6_family = AF_INET6;
-        in6->sin6_port = htons(address.port);
-        std::memcpy(&in6->sin6_addr, address.octets, 16);
-        in6->sin6_scope_id = address.scopeId;
-        return sizeof(sockaddr_in6);
-    }
-    auto* in4 = reinterpret_cast<sockaddr_in*>(storage);
-    in4->sin_family = AF_INET;
-    in4->sin_port = htons(address.port);
-    std::memcpy(&in4->sin_addr, address.octets, 4);
-    return sizeof(sockaddr_in);
-}
-
-void FromSockaddr(const sockaddr_storage& storage, UdpAddress* address)
-{
-    std::memset(address, 0, sizeof *address);
-    if (storage.ss_family == AF_INET6) {
-        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&storage);
-        address->family = kUdpIPv6;
-        std::memcpy(address->octets, &in6->sin6_addr, 16);
-        address->port = ntohs(in6->sin6_port);
-        address->scopeId = in6->sin6_scope_id;
-    } else if (storage.ss_family == AF_INET) {
-        const auto* in4 = reinterpret_cast<const sockaddr_in*>(&storage);
-        address->family = kUdpIPv4;
-        std::memcpy(address->octets, &in4->sin_addr, 4);
-        address->port = ntohs(in4->sin_port);
-    }
-}
+using SockaddrLength = int;
+#include "platform/udp_sockaddr.inc"
 
 SOCKET Sock(UdpHandle socket)
 {

@@ -167,4 +167,23 @@ void Clear()
     Entries().clear();
 }
 
+std::string FormatWithName(const char* format, const char* name)
+{
+    std::string result;
+    bool placed = false;
+    for (const char* p = format != nullptr ? format : ""; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == '%') {
+            result.push_back('%');
+            ++p;
+        } else if (p[0] == '%' && p[1] == 's' && !placed) {
+            result += name != nullptr ? name : "";
+            placed = true;
+            ++p;
+        } else {
+            result.push_back(*p);
+        }
+    }
+    return result;
+}
+
 }  // namespace StringTable

@@ -2,6 +2,7 @@
 // table of (key, text) pairs in the ANSI code page.
 #pragma once
 #include <cstddef>
+#include <string>
 
 namespace StringTable {
 // Loads the UTF-8 string file at path (an ANSI path) and appends its entries. 0 on success, -1 on
@@ -13,6 +14,11 @@ int Load(const char* path);
 // (capacity bytes, cut to fit and terminated) and returns 1. Not found: shows "Can not get
 // StringTable.", leaves text unchanged and returns 0. A null key empties text and returns 0.
 int Get(const char* key, char* text, size_t capacity);
+
+// A text of the string file used as a format with one name: the first "%s" receives name, "%%"
+// gives "%", and every other "%" stays as it is. The format comes from a data file, so it is never
+// handed to printf. A null format or name counts as empty.
+std::string FormatWithName(const char* format, const char* name);
 
 // Empties the table (tests only; the program loads once and never clears).
 void Clear();

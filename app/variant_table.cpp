@@ -140,27 +140,6 @@ bool ProductFolder(const VariantRow& row, int folderId, char* path)
     return true;
 }
 
-// Places the device name into the first "%s" of the format; "%%" gives "%", every other "%"
-// stays as it is. The format comes from a data file, so it is never handed to printf.
-std::string FormatOneName(const char* format, const char* name)
-{
-    std::string result;
-    bool placed = false;
-    for (const char* p = format; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == '%') {
-            result.push_back('%');
-            ++p;
-        } else if (p[0] == '%' && p[1] == 's' && !placed) {
-            result += name;
-            placed = true;
-            ++p;
-        } else {
-            result.push_back(*p);
-        }
-    }
-    return result;
-}
-
 int OsClassFromSystem()
 {
     return ClassifyOsVersion(Platform::GetOsVersion());
@@ -187,6 +166,13 @@ int ClassifyOsVersion(const Platform::OsVersionInfo& version)
 }
 
 namespace VariantTable {
+
+int GetInt(int item)
+{
+    int value = 0;
+    Get(item, &value, sizeof value);
+    return value;
+}
 
 int Get(int item, void* buffer, size_t size)
 {
@@ -310,7 +296,7 @@ int Get(int item, void* buffer, size_t size)
         StringTable::Get("STR_S_UTIL_APPNAME", appName, sizeof(appName));
         std::string title;
         if (row->id == 8) {
-            title = FormatOneName(appName, device);
+            title = StringTable::FormatWithName(appName, device);
         } else {
             char maker[kNameBuffer];
             MakerDisplayName(*row, maker);

@@ -50,6 +50,9 @@ namespace VariantTable {
 // leaves the buffer unchanged and gives kVariantOk: callers clear the buffer first when that must
 // read as empty.
 int Get(int item, void* buffer, size_t size);
+
+// An integer item (0, 15 or 23) as a value: 0 when the item leaves it unset.
+int GetInt(int item);
 }
 
 // Decides the variant once at start-up: from the command-line arguments when the launch mode is

@@ -14,13 +14,6 @@ namespace {
 
 constexpr VariantId kVariantWithAltModel = 8;
 
-int IntegerItem(int item)
-{
-    int value = 0;
-    VariantTable::Get(item, &value, sizeof value);
-    return value;
-}
-
 // Binds the SNMP agent port once and releases it at once; every outcome is ignored.
 void PreBindAgentPort(DiscoveryTransport& transport)
 {
@@ -72,7 +65,7 @@ int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int pro
     WaitCursor waitCursor;
     DeviceList passList;
 
-    if (IntegerItem(kIpv6Available) != 0) PreBindAgentPort(transport);
+    if (VariantTable::GetInt(kIpv6Available) != 0) PreBindAgentPort(transport);
 
     char matchText[128] = {};
     VariantTable::Get(kModelOid, matchText, sizeof matchText);
@@ -82,7 +75,7 @@ int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int pro
     bool sortable = false;
     if (protocol == kProtocolIPv4) {
         result = RunIPv4Series(deviceList, passList, passes, matchText, transport);
-        if (IntegerItem(kHasAltModelOid) != 0 && TheApp().m_nVariant == kVariantWithAltModel) {
+        if (VariantTable::GetInt(kHasAltModelOid) != 0 && TheApp().m_nVariant == kVariantWithAltModel) {
             passList.Clear();
             VariantTable::Get(kAltModelOid, matchText, sizeof matchText);
             if (result == kDiscoveryOk)

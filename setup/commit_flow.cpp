@@ -7,6 +7,7 @@
 #include "app/scanlink_app.h"
 #include "app/string_table.h"
 #include "app/variant_table.h"
+#include "platform/bounded_text.h"
 #include "platform/wait_cursor.h"
 #include "platform/windowing.h"
 #include "setup/connection_services.h"
@@ -36,31 +37,7 @@ void ShowUsbClosingMessage()
 
 void FormatProductMessage(const char* format, const char* productName, char* text, size_t capacity)
 {
-    if (text == nullptr || capacity == 0) {
-        return;
-    }
-    size_t used = 0;
-    auto put = [&](char c) {
-        if (used + 1 < capacity) {
-            text[used++] = c;
-        }
-    };
-    bool nameUsed = false;
-    for (const char* p = format ? format : ""; *p != '\0'; ++p) {
-        if (p[0] == '%' && p[1] == '%') {
-            put('%');
-            ++p;
-        } else if (p[0] == '%' && p[1] == 's' && !nameUsed) {
-            for (const char* n = productName ? productName : ""; *n != '\0'; ++n) {
-                put(*n);
-            }
-            nameUsed = true;
-            ++p;
-        } else {
-            put(*p);
-        }
-    }
-    text[used] = '\0';
+    BoundedCopy(text, capacity, StringTable::FormatWithName(format, productName).c_str());
 }
 
 int RunAddressDialog()

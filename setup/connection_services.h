@@ -29,7 +29,7 @@ struct ConnectionServices {
     // missing; silent when the key can be neither opened nor created.
     void (*WriteRegDword)(const char* keyPath, const char* valueName, int value);
 
-    // ReadRegDword: one 4-byte value below HKEY_CURRENT_USER, the key opened for reading and
+    // SettingsStore::ReadRegDword: one 4-byte value below HKEY_CURRENT_USER, the key opened for reading and
     // writing and never created. 0 with *value set; non-zero (and *value unchanged) when the key or
     // the value is missing, cannot be opened, or its data is not 4 bytes.
     int (*ReadRegDword)(const char* keyPath, const char* valueName, int* value);
@@ -44,9 +44,6 @@ struct ConnectionServices {
 ConnectionServices& Services();
 // The table of the real operations.
 const ConnectionServices& RealConnectionServices();
-
-// The real ReadRegDword (registry seam): 0 on success, else the registry's result code.
-int ReadUserDword(const char* keyPath, const char* valueName, int* value);
 
 // Replaces the table for the life of the object and restores the previous one afterwards.
 class ScopedConnectionServices {

@@ -320,6 +320,27 @@ std::string ReadRegString(const char* keyPath, const char* valueName, const char
     return result;
 }
 
+int ReadRegDword(const char* keyPath, const char* valueName, int* value)
+{
+    RegKeyHandle key = nullptr;
+    int result = Registry::OpenUserKey(keyPath, &key);
+    if (result != kRegOk) {
+        return result;
+    }
+    uint32_t data = 0;
+    uint32_t size = sizeof data;
+    result = Registry::QueryValue(key, valueName, nullptr, &data, &size);
+    Registry::CloseUserKey(key);
+    if (result != kRegOk) {
+        return result;
+    }
+    if (size != sizeof data) {
+        return kRegFailed;
+    }
+    *value = static_cast<int>(data);
+    return kRegOk;
+}
+
 void WriteRegString(const char* keyPath, const char* valueName, const char* text)
 {
     const char* data = text != nullptr ? text : "";

@@ -51,6 +51,11 @@ std::string FormatDataFile(const char* address, const char* macAddress, const ch
 // gives the empty text.
 std::string ReadRegString(const char* keyPath, const char* valueName, const char* defaultText);
 
+// Reads one 4-byte value below HKEY_CURRENT_USER, the key opened for reading and writing and never
+// created. 0 with *value set; the registry's non-zero result (and *value unchanged) when the key or
+// the value is missing or cannot be read, kRegFailed when its data is not 4 bytes.
+int ReadRegDword(const char* keyPath, const char* valueName, int* value);
+
 // Writes one REG_SZ value (the text and its NUL) with the open-or-create procedure.
 void WriteRegString(const char* keyPath, const char* valueName, const char* text);
 

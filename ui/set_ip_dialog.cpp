@@ -45,13 +45,6 @@ constexpr size_t kAdapterCapacity = 260;
 constexpr size_t kDeviceNameCapacity = 32;
 constexpr size_t kKeyCapacity = 260;
 
-int VariantInt(int item)
-{
-    int value = 0;
-    VariantTable::Get(item, &value, sizeof value);
-    return value;
-}
-
 std::string SettingsKey()
 {
     char key[kKeyCapacity] = {};
@@ -121,7 +114,8 @@ bool CSetIPDlg::OnInitDialog()
     CQuilScanLinkApp& app = TheApp();
 
     // The small icon of the product family; the large icon is not set.
-    SetSmallIcon(Handle(), LoadModuleIcon(VariantInt(kProductFamily) == 1 ? kIconFamily1 : kIconFamily0));
+    const int family = VariantTable::GetInt(kProductFamily);
+    SetSmallIcon(Handle(), LoadModuleIcon(family == 1 ? kIconFamily1 : kIconFamily0));
 
     SetControlTexts(Handle(), kTexts, std::size(kTexts));
     SetItemText(Handle(), 0, app.m_strAppTitle.c_str());
@@ -132,7 +126,7 @@ bool CSetIPDlg::OnInitDialog()
     char text[kDialogTextCapacity] = {};
     StringTable::Get("STR_CMB_PROTOCOL_IPV4", text, sizeof text);
     CMyComboBox::StageItem(0, text, kProtocolIpv4);
-    if (VariantInt(kIpv6Available) == 1) {
+    if (VariantTable::GetInt(kIpv6Available) == 1) {
         text[0] = '\0';
         StringTable::Get("STR_CMB_PROTOCOL_IPV6", text, sizeof text);
         CMyComboBox::StageItem(1, text, kProtocolIpv6);

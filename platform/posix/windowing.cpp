@@ -314,6 +314,24 @@ Window* ComboOf(WindowHandle combo)
     return w && w->kind == Headless::Kind::ComboBox ? w : nullptr;
 }
 
+using ComboItem = std::pair<std::string, intptr_t>;
+
+// The item at index of a combo box, or null when the handle is no combo box or has no such item.
+ComboItem* ComboItemAt(WindowHandle combo, int index)
+{
+    Window* w = ComboOf(combo);
+    if (!w || index < 0 || index >= static_cast<int>(w->items.size())) return nullptr;
+    return &w->items[index];
+}
+
+// The column at index of a list view, or null.
+Column* ColumnAt(WindowHandle list, int index)
+{
+    Window* w = ListOf(list);
+    if (!w || index < 0 || index >= static_cast<int>(w->columns.size())) return nullptr;
+    return &w->columns[index];
+}
+
 bool ValidRow(Window* list, int row)
 {
     return list && row >= 0 && row < static_cast<int>(list->rows.size());
@@ -545,34 +563,32 @@ int ComboInsert(WindowHandle combo, int index, const char* text)
 
 bool ComboSetData(WindowHandle combo, int index, intptr_t data)
 {
-    Window* w = ComboOf(combo);
-    if (!w || index < 0 || index >= static_cast<int>(w->items.size())) return false;
-    w->items[index].second = data;
+    ComboItem* item = ComboItemAt(combo, index);
+    if (!item) return false;
+    item->second = data;
     return true;
 }
 
 intptr_t ComboGetData(WindowHandle combo, int index)
 {
-    Window* w = ComboOf(combo);
-    if (!w || index < 0 || index >= static_cast<int>(w->items.size())) return -1;
-    return w->items[index].second;
+    ComboItem* item = ComboItemAt(combo, index);
+    return item ? item->second : -1;
 }
 
 int ComboGetText(WindowHandle combo, int index, char* text, int capacity)
 {
-    Window* w = ComboOf(combo);
-    if (!w || index < 0 || index >= static_cast<int>(w->items.size())) {
+    ComboItem* item = ComboItemAt(combo, index);
+    if (!item) {
         CopyText("", text, capacity);
         return -1;
     }
-    return CopyText(w->items[index].first, text, capacity);
+    return CopyText(item->first, text, capacity);
 }
 
 int ComboTextLength(WindowHandle combo, int index)
 {
-    Window* w = ComboOf(combo);
-    if (!w || index < 0 || index >= static_cast<int>(w->items.size())) return -1;
-    return static_cast<int>(w->items[index].first.size());
+    ComboItem* item = ComboItemAt(combo, index);
+    return item ? static_cast<int>(item->first.size()) : -1;
 }
 
 int ComboGetSelection(WindowHandle combo)
@@ -642,19 +658,18 @@ int ListColumnCount(WindowHandle list)
 
 int ListColumnWidth(WindowHandle list, int index)
 {
-    Window* w = ListOf(list);
-    if (!w || index < 0 || index >= static_cast<int>(w->columns.size())) return -1;
-    return w->columns[index].width;
+    Column* column = ColumnAt(list, index);
+    return column ? column->width : -1;
 }
 
 int ListGetColumnHeader(WindowHandle list, int index, char* text, int capacity)
 {
-    Window* w = ListOf(list);
-    if (!w || index < 0 || index >= static_cast<int>(w->columns.size())) {
+    Column* column = ColumnAt(list, index);
+    if (!column) {
         CopyText("", text, capacity);
         return -1;
     }
-    return CopyText(w->columns[index].header, text, capacity);
+    return CopyText(column->header, text, capacity);
 }
 
 void ListDeleteAllRows(WindowHandle list)

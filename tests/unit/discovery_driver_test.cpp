@@ -1,356 +1,167 @@
-// Tests of the discovery passes and the driver over a scripted network: socket set-up and its
-// failures, the receive loop's timing and skips, adapter filtering, merging, sorting, variant 8's
-// second series, result codes and selectedIndex on every path.
+// Tests of the discovery driver over a scripted network (merging, order, variant 8, IPv6 adapters,
+// result and selection on every path), and of real loopback sockets holding a burst of 500 answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "app/scanlink_app.h"
 #include "discovery/discovery_driver.h"
 #include "discovery/discovery_pass.h"
-#include "discovery/snmp_message.h"
 #include "discovery_test_support.h"
-#include "platform/wait_cursor.h"
+#include "platform/framework_init.h"
 
 namespace {
 
-const char* kModel0 = "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1";   // variants 0 and 6
+const char* kModel0 = "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1";  // variant 0
 const char* kModel8 = "1.3.6.1.4.1.1907.8.62.1.19.4.29.2.1";
 const char* kAltModel8 = "1.3.6.1.4.1.1907.8.62.1.19.4.29.1.1";
-const char* kOther = "1.3.6.1.4.1.40827.1.1.1.2.1.43.3.1";     // variant 2
 
-using Datagram = FakeNetwork::Datagram;
+struct Datagram { Bytes bytes; UdpAddress sender; };
 
-std::vector<std::string> Addresses(const DeviceList& list)
-{
-    std::vector<std::string> out;
-    for (size_t i = 0; i < list.Count(); ++i) out.push_back(list.At(i).address);
-    return out;
-}
-
-size_t CountOf(const std::vector<std::string>& log, const std::string& prefix)
-{
-    size_t n = 0;
-    for (const std::string& s : log) n += s.rfind(prefix, 0) == 0;
-    return n;
-}
-
-class Discovery : public ::testing::Test {
-protected:
-    void SetUp() override { saved_ = TheApp().m_nVariant; TheApp().m_nVariant = 0; }
-    void TearDown() override { TheApp().m_nVariant = saved_; }
-
-    int Run(int passes, int protocol)
+// A scripted network: each request sent releases the next burst of datagrams, and a wait with none
+// left times out. The failOpen-th Open fails (counted from 1; 0 for none).
+struct FakeNetwork final : DiscoveryTransport {
+    std::deque<std::vector<Datagram>> bursts;
+    std::deque<Datagram> arrived;
+    std::vector<PlatformAdapter> adapters;
+    int listResult = kAdaptersOk, failOpen = 0, opens = 0;
+    std::string scopes;  // the IPv6 scope of each request sent
+    UdpHandle Open(int) override { return ++opens == failOpen ? kUdpInvalidHandle : 3; }
+    int SetBroadcast(UdpHandle) override { return kUdpOk; }
+    int SetMulticastInterface(UdpHandle, std::uint32_t) override { return kUdpOk; }
+    int SetReceiveBuffer(UdpHandle, int) override { return kUdpOk; }
+    int Bind(UdpHandle, const UdpAddress&) override { return kUdpOk; }
+    int SendTo(UdpHandle, const void*, size_t, const UdpAddress& to) override
     {
-        list.Append(EmptyDeviceRecord());  // whatever was listed before is replaced
-        selected = 5;
-        return RunDiscovery(list, selected, passes, protocol, net);
+        scopes += std::to_string(to.scopeId) + " ";
+        if (bursts.empty()) bursts.emplace_back();  // no answer
+        arrived.assign(bursts.front().begin(), bursts.front().end());
+        bursts.pop_front();
+        return kUdpOk;
     }
-
-    FakeNetwork net;
-    DeviceList list;
-    int selected = 5;
-    VariantId saved_;
+    int WaitReadable(UdpHandle, int) override { return arrived.empty() ? kUdpTimeout : kUdpOk; }
+    int ReceiveFrom(UdpHandle, void* buffer, size_t capacity, size_t* length, UdpAddress* sender) override
+    {
+        Datagram d = arrived.front();
+        arrived.pop_front();
+        *sender = d.sender;
+        if (d.bytes.size() > capacity) return kUdpTooLong;
+        *length = d.bytes.size();
+        std::memcpy(buffer, d.bytes.data(), *length);
+        return kUdpOk;
+    }
+    void Close(UdpHandle) override {}
+    void Pause(int) override {}
+    int ListAdapters(std::vector<PlatformAdapter>& out) override
+    {
+        out.insert(out.end(), adapters.begin(), adapters.end());
+        return listResult;
+    }
 };
+
+// An answer from 10.0.0.last (IPv4) or fe80::last (IPv6).
+Datagram From(int family, std::uint8_t last, const char* descr, const char* oid = kModel0)
+{
+    const UdpAddress v4{kUdpIPv4, {10, 0, 0, last}, 161, 0};
+    const UdpAddress v6{kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
+    return {ScannerAnswer(descr, oid), family == kUdpIPv4 ? v4 : v6};
+}
+
+// Runs discovery as the given variant into a list holding a stale record, with selectedIndex 5;
+// returns the result code and the records as "address|sysDescr|adapterName" in list order.
+int Discover(FakeNetwork& net, int variant, int passes, int protocol, int& selected, std::vector<std::string>& listed)
+{
+    const VariantId saved = TheApp().m_nVariant;
+    TheApp().m_nVariant = variant;
+    DeviceList list;
+    list.Append(EmptyDeviceRecord());
+    selected = 5;
+    int result = RunDiscovery(list, selected, passes, protocol, net);
+    TheApp().m_nVariant = saved;
+    for (size_t i = 0; i < list.Count(); ++i)
+        listed.push_back(std::string(list.At(i).address) + "|" + list.At(i).sysDescr + "|" + list.At(i).adapterName);
+    return result;
+}
 
 }  // namespace
 
-TEST_F(Discovery, IPv4PassSetsUpSendsOnceAndTakesMatchingAnswersInOrder)
+TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
 {
-    net.bursts.push_back({
-        Datagram{5, ScannerAnswer("descr A", kModel0), V4(10, 0, 0, 9), kUdpOk},
-        Datagram{6, ScannerAnswer("other model", kOther), V4(10, 0, 0, 7), kUdpOk},
-        Datagram{7, ScannerAnswer(kModel0, "1.3.6.1.4.1.9"), V4(192, 168, 100, 200), kUdpOk},
-    });
-    DeviceList result;
-    result.Append(EmptyDeviceRecord());
-    EXPECT_EQ(DiscoverIPv4(result, kModel0, net), kDiscoveryOk);
-    EXPECT_EQ(net.log, (std::vector<std::string>{"open4", "broadcast", "bind4 any:0",
-                                                 "send4 255.255.255.255:161", "close"}));
-    EXPECT_GE(net.receiveBufferAsked, 500 * 1024);
-    std::uint8_t request[kSnmpRequestCapacity];
-    int length = EncodeDiscoveryRequest(request, sizeof request);
-    EXPECT_EQ(net.lastRequest, Bytes(request, request + length));  // the one request, whole
-    ASSERT_EQ(Addresses(result), (std::vector<std::string>{"10.0.0.9", "192.168.100.200"}));
-    EXPECT_EQ(result.At(0).ipVersion, 4);
-    EXPECT_STREQ(result.At(0).sysDescr, "descr A");
-    EXPECT_STREQ(result.At(0).macAddress, "02:00:00:00:00:11");
-    // Three answers at 100 ms each, then one second of quiet after the last pause.
-    EXPECT_EQ(net.nowMs, 3 * 100 + 100 + 1000);
-}
-
-TEST_F(Discovery, ReceiveLoopSkipsBadDatagramsAndEndsOnQuietOrError)
-{
-    Bytes good = ScannerAnswer("d", kModel0);
-    net.bursts.push_back({
-        Datagram{0, Bytes(1500, 0x30), V4(10, 0, 0, 1), kUdpOk},      // longer than the buffer
-        Datagram{0, Hex("30 03 02 01"), V4(10, 0, 0, 2), kUdpOk},    // truncated
-        Datagram{0, good, V4(10, 0, 0, 3), kUdpOk},
-        Datagram{0, good, V4(10, 0, 0, 3), kUdpOk},                  // twice in one pass: kept
-        Datagram{1300, good, V4(10, 0, 0, 4), kUdpOk},               // 0.9 s after the last read
-        Datagram{2800, good, V4(10, 0, 0, 5), kUdpOk},               // 1.1 s of quiet before it
-    });
-    DeviceList result;
-    EXPECT_EQ(DiscoverIPv4(result, kModel0, net), kDiscoveryOk);
-    EXPECT_EQ(Addresses(result), (std::vector<std::string>{"10.0.0.3", "10.0.0.3", "10.0.0.4"}));
-
-    net.bursts.push_back({Datagram{0, good, V4(10, 0, 0, 6), kUdpOk},
-                          Datagram{0, good, V4(10, 0, 0, 7), kUdpFailed},  // a receive error
-                          Datagram{0, good, V4(10, 0, 0, 8), kUdpOk}});
-    EXPECT_EQ(DiscoverIPv4(result, kModel0, net), kDiscoveryOk);
-    EXPECT_EQ(Addresses(result), (std::vector<std::string>{"10.0.0.6"}));
-}
-
-TEST_F(Discovery, IPv4SetUpFailuresAndAFailedSend)
-{
-    DeviceList result;
-    net.failOpenCall = 1;
-    EXPECT_EQ(DiscoverIPv4(result, kModel0, net), kDiscoveryFailed);
-    EXPECT_EQ(CountOf(net.log, "close"), 0u);
-
-    net = FakeNetwork();
-    net.failBroadcastCall = 1;
-    EXPECT_EQ(DiscoverIPv4(result, kModel0, net), kDiscoveryFailed);
-    EXPECT_EQ(net.log.back(), "close");
-    EXPECT_EQ(CountOf(net.log, "send"), 0u);
-
-    net = FakeNetwork();
-    net.failBindCall = 1;
-    EXPECT_EQ(DiscoverIPv4(result, kModel0, net), kDiscoveryFailed);
-    EXPECT_EQ(net.log.back(), "close");
-
-    net = FakeNetwork();
-    net.failSendCall = 1;
-    net.bursts.push_back({Datagram{0, ScannerAnswer("d", kModel0), V4(10, 0, 0, 1), kUdpOk}});
-    result.Append(EmptyDeviceRecord());
-    EXPECT_EQ(DiscoverIPv4(result, kModel0, net), kDiscoveryOk);  // not a failure to run
-    EXPECT_TRUE(result.Empty());
-    EXPECT_EQ(net.log.back(), "close");
-    EXPECT_EQ(net.nowMs, 0);  // nothing was waited for
-}
-
-TEST_F(Discovery, IPv6PassSendsToAllNodesOnTheAdapterAndFormatsAddresses)
-{
-    UdpAddress sender = V6Link(0x00, 0x11);
-    sender.octets[8] = 0x02; sender.octets[9] = 0x11; sender.octets[10] = 0x22;
-    sender.octets[11] = 0xff; sender.octets[12] = 0xfe; sender.octets[13] = 0x33;
-    sender.octets[14] = 0x44; sender.octets[15] = 0x55;
-    sender.scopeId = 7;
-    net.bursts.push_back({Datagram{0, ScannerAnswer("d", kModel0), sender, kUdpOk}});
-    DeviceList result;
-    EXPECT_EQ(DiscoverIPv6(result, kModel0, 7, net), kDiscoveryOk);
-    EXPECT_EQ(net.log, (std::vector<std::string>{"open6", "multicast-if 0", "bind6 any:0",
-                                                 "send6 ff02::1 %7:161", "close"}));
-    ASSERT_EQ(result.Count(), 1u);
-    EXPECT_STREQ(result.At(0).address, "fe80:0000:0000:0000:0211:22ff:fe33:4455");
-    EXPECT_EQ(result.At(0).ipVersion, 6);
-    EXPECT_STREQ(result.At(0).adapterName, "");
-
-    net = FakeNetwork();
-    net.failMulticastCall = 1;
-    EXPECT_EQ(DiscoverIPv6(result, kModel0, 7, net), kDiscoveryFailed);
-    EXPECT_EQ(net.log.back(), "close");
-}
-
-TEST_F(Discovery, AdapterEnumerationFiltersTypeAndState)
-{
-    net.adapters = {
-        MakeAdapter(kIfTypeSoftwareLoopback, kOperUp, 1, 1, "lo"),
-        MakeAdapter(kIfTypeEthernet, kOperUp, 2, 2, "lan0"),
-        MakeAdapter(kIfTypeTunnel, kOperUp, 3, 3, "tun0"),
-        MakeAdapter(kIfTypePpp, kOperUp, 4, 4, "ppp0"),
-        MakeAdapter(kIfTypeAtm, kOperUp, 5, 5, "atm0"),
-        MakeAdapter(kIfTypeEthernet, kOperDown, 6, 6, "down"),
-        MakeAdapter(kIfTypeEthernet, kOperNotPresent, 7, 7, "absent"),
-        MakeAdapter(kIfTypeEthernet, kOperLowerLayerDown, 8, 8, "unplugged"),
-        MakeAdapter(kIfTypeIeee80211, kOperDormant, 9, 9, "wlan0"),
-        MakeAdapter(kIfTypeOther, kOperUnknown, 0, 12, "wine-style"),  // no IPv6 index given
-        MakeAdapter(kIfTypeEthernet, kOperTesting, 11, 11, "testing"),
+    struct Case {
+        const char* what;
+        int variant, passes, protocol, failOpen, result, selected;
+        std::vector<std::string> listed;
     };
-    std::vector<AdapterRecord> kept;
-    ASSERT_EQ(EnumerateIPv6Adapters(kept, net), kDiscoveryOk);
-    std::vector<std::string> names;
-    std::vector<std::uint32_t> indices;
-    for (const AdapterRecord& a : kept) { names.push_back(a.adapterName); indices.push_back(a.interfaceIndex); }
-    EXPECT_EQ(names, (std::vector<std::string>{"lan0", "wlan0", "wine-style", "testing"}));
-    EXPECT_EQ(indices, (std::vector<std::uint32_t>{2, 9, 12, 11}));
-
-    net.listResult = kAdaptersFailed;
-    kept.clear();
-    EXPECT_EQ(EnumerateIPv6Adapters(kept, net), kDiscoveryFailed);
-    EXPECT_TRUE(kept.empty());
-}
-
-TEST_F(Discovery, ProtocolOtherThanIPv4OrIPv6GivesTwoAndSendsNothing)
-{
-    for (int protocol : {-1, 2, 7}) {
-        EXPECT_EQ(Run(1, protocol), kRunDiscoveryBadProtocol);
-        EXPECT_TRUE(list.Empty());
-        EXPECT_EQ(selected, -1);
+    const Case cases[] = {
+        {"no duplicates, the first answer kept, text order", 0, 2, kProtocolIPv4, 0, kRunDiscoveryOk, 0,
+         {"10.0.0.10|b|", "10.0.0.9|a|"}},
+        {"variant 8's second series", 8, 2, kProtocolIPv4, 0, kRunDiscoveryOk, 0, {"10.0.0.30|alt|", "10.0.0.4|main|"}},
+        {"the second pass fails: unsorted", 0, 2, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"10.0.0.9|a|", "10.0.0.10|b|"}},
+        {"variant 8's second series fails", 8, 1, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"10.0.0.4|main|"}},
+        {"no adapter list", 0, 1, kProtocolIPv6, 0, kRunDiscoveryFailed, -1, {}},
+        {"protocol -1", 0, 1, -1, 0, kRunDiscoveryBadProtocol, -1, {}},
+    };
+    for (const Case& c : cases) {
+        FakeNetwork net;
+        net.failOpen = c.failOpen;
+        net.listResult = kAdaptersFailed;
+        const Datagram oversized{Bytes(1500, 0x30), From(kUdpIPv4, 1, "").sender};
+        for (const char* descr : {"a", "again", "again", "again"})
+            net.bursts.push_back({oversized, From(kUdpIPv4, 9, descr), From(kUdpIPv4, 10, "b"),
+                                  From(kUdpIPv4, 4, "main", kModel8), From(kUdpIPv4, 30, "alt", kAltModel8)});
+        int selected;
+        std::vector<std::string> listed;
+        EXPECT_EQ(Discover(net, c.variant, c.passes, c.protocol, selected, listed), c.result) << c.what;
+        EXPECT_EQ(selected, c.selected) << c.what;
+        EXPECT_EQ(listed, c.listed) << c.what;
     }
-    EXPECT_TRUE(net.log.empty());  // variant 0 offers no IPv6: not even the port is bound
 }
 
-TEST_F(Discovery, PortIsPreBoundOnceWhenTheVariantOffersIPv6)
+TEST(DiscoveryDriver, IPv6RunsOnEveryUsableAdapterAndMergesPerAdapterNameInAnyCase)
 {
-    TheApp().m_nVariant = 2;
-    EXPECT_EQ(Run(1, -1), kRunDiscoveryBadProtocol);
-    EXPECT_EQ(net.log, (std::vector<std::string>{"open4", "broadcast", "bind4 any:161", "close"}));
-
-    net = FakeNetwork();
-    net.failBindCall = 1;  // the pre-binding fails: ignored, the pass runs
-    net.bursts.push_back({Datagram{0, ScannerAnswer("d", kOther), V4(10, 0, 0, 1), kUdpOk}});
-    EXPECT_EQ(Run(1, kProtocolIPv4), kRunDiscoveryOk);
-    EXPECT_EQ(net.log[2], "bind4 any:161");
-    EXPECT_EQ(Addresses(list), (std::vector<std::string>{"10.0.0.1"}));
-}
-
-TEST_F(Discovery, IPv4RunMergesPassesSortsAndSelectsTheFirst)
-{
-    net.bursts.push_back({
-        Datagram{0, ScannerAnswer("first answer", kModel0), V4(10, 0, 0, 9), kUdpOk},
-        Datagram{0, ScannerAnswer("x", kModel0), V4(10, 0, 0, 100), kUdpOk},
-    });
-    net.bursts.push_back({
-        Datagram{0, ScannerAnswer("second answer", kModel0), V4(10, 0, 0, 9), kUdpOk},
-        Datagram{0, ScannerAnswer("x", kModel0), V4(10, 0, 0, 10), kUdpOk},
-    });
-    EXPECT_EQ(Run(2, kProtocolIPv4), kRunDiscoveryOk);
-    EXPECT_EQ(Addresses(list), (std::vector<std::string>{"10.0.0.10", "10.0.0.100", "10.0.0.9"}));
-    EXPECT_STREQ(list.At(2).sysDescr, "first answer");
+    FakeNetwork net;
+    // Kept: lan0, lan1 (dormant) and LAN0 (no IPv6 index, so its general one; lan0's name in other case).
+    net.adapters = {{kIfTypeSoftwareLoopback, kOperUp, 1, 1, ""}, {kIfTypePpp, kOperUp, 1, 1, ""},
+                    {kIfTypeTunnel, kOperUp, 1, 1, ""}, {kIfTypeAtm, kOperUp, 1, 1, ""},
+                    {kIfTypeEthernet, kOperDown, 1, 1, ""}, {kIfTypeEthernet, kOperNotPresent, 1, 1, ""},
+                    {kIfTypeEthernet, kOperLowerLayerDown, 1, 1, ""}, {kIfTypeEthernet, kOperUp, 2, 2, "lan0"},
+                    {kIfTypeIeee80211, kOperDormant, 3, 3, "lan1"}, {kIfTypeOther, kOperUnknown, 0, 12, "LAN0"}};
+    net.bursts = {{From(kUdpIPv6, 0x11, "a"), From(kUdpIPv6, 0x0a, "b")}, {From(kUdpIPv6, 0x11, "a")},
+                  {From(kUdpIPv6, 0x11, "again")}};
+    int selected;
+    std::vector<std::string> listed;
+    EXPECT_EQ(Discover(net, 0, 1, kProtocolIPv6, selected, listed), kRunDiscoveryOk);
+    EXPECT_EQ(net.scopes, "2 3 12 ");
     EXPECT_EQ(selected, 0);
-    EXPECT_EQ(CountOf(net.log, "send4"), 2u);
-    EXPECT_EQ(net.waitCursorDepthAtSend, 1);  // shown while discovering
-    EXPECT_EQ(WaitCursor::Depth(), 0);        // restored afterwards
+    const std::string link = "fe80:0000:0000:0000:0000:0000:0000:00";
+    std::sort(listed.begin(), listed.end());  // equal addresses may come in either order
+    EXPECT_EQ(listed, (std::vector<std::string>{link + "0a|b|lan0", link + "11|a|lan0", link + "11|a|lan1"}));
 }
 
-TEST_F(Discovery, NothingFoundOrNoPassesLeavesNoSelection)
+TEST(UdpSeam, ReceiveBufferHoldsABurstOf500Answers)
 {
-    EXPECT_EQ(Run(1, kProtocolIPv4), kRunDiscoveryOk);
-    EXPECT_TRUE(list.Empty());
-    EXPECT_EQ(selected, -1);
-
-    net = FakeNetwork();
-    EXPECT_EQ(Run(0, kProtocolIPv4), kRunDiscoveryOk);
-    EXPECT_TRUE(net.log.empty());
-    EXPECT_EQ(selected, -1);
-}
-
-TEST_F(Discovery, AFailedLaterPassKeepsEarlierRecordsUnsorted)
-{
-    net.bursts.push_back({
-        Datagram{0, ScannerAnswer("x", kModel0), V4(10, 0, 0, 9), kUdpOk},
-        Datagram{0, ScannerAnswer("x", kModel0), V4(10, 0, 0, 10), kUdpOk},
-    });
-    net.failOpenCall = 2;
-    EXPECT_EQ(Run(2, kProtocolIPv4), kRunDiscoveryFailed);
-    EXPECT_EQ(Addresses(list), (std::vector<std::string>{"10.0.0.9", "10.0.0.10"}));  // merge order
-    EXPECT_EQ(selected, 0);
-
-    net = FakeNetwork();
-    net.failOpenCall = 1;
-    EXPECT_EQ(Run(2, kProtocolIPv4), kRunDiscoveryFailed);
-    EXPECT_TRUE(list.Empty());
-    EXPECT_EQ(selected, -1);
-    EXPECT_EQ(WaitCursor::Depth(), 0);
-}
-
-TEST_F(Discovery, Variant8RunsASecondSeriesWithItsOtherIdentifier)
-{
-    TheApp().m_nVariant = 8;
-    // First series (main identifier), two passes; then the second series, two passes.
-    auto both = [&] {
-        return FakeNetwork::Burst{
-            Datagram{0, ScannerAnswer("main", kModel8), V4(10, 0, 0, 4), kUdpOk},
-            Datagram{0, ScannerAnswer("alt", kAltModel8), V4(10, 0, 0, 30), kUdpOk},
-        };
-    };
-    for (int i = 0; i < 4; ++i) net.bursts.push_back(both());
-    EXPECT_EQ(Run(2, kProtocolIPv4), kRunDiscoveryOk);
-    EXPECT_EQ(CountOf(net.log, "send4"), 4u);
-    EXPECT_EQ(Addresses(list), (std::vector<std::string>{"10.0.0.30", "10.0.0.4"}));
-    EXPECT_STREQ(list.At(0).sysDescr, "alt");
-    EXPECT_EQ(selected, 0);
-
-    // A failure in the first series runs no second series and leaves the list unsorted.
-    net = FakeNetwork();
-    net.bursts.push_back(both());
-    net.failOpenCall = 2;
-    EXPECT_EQ(Run(2, kProtocolIPv4), kRunDiscoveryFailed);
-    EXPECT_EQ(CountOf(net.log, "open4"), 2u);
-    EXPECT_EQ(Addresses(list), (std::vector<std::string>{"10.0.0.4"}));
-
-    // A failure in the second series keeps what was merged, unsorted.
-    net = FakeNetwork();
-    net.bursts.push_back(both());
-    net.bursts.push_back(both());
-    net.failOpenCall = 2;  // the second series' first pass
-    EXPECT_EQ(Run(1, kProtocolIPv4), kRunDiscoveryFailed);
-    EXPECT_EQ(Addresses(list), (std::vector<std::string>{"10.0.0.4"}));
-    EXPECT_EQ(selected, 0);
-
-    // Other variants have no second series.
-    TheApp().m_nVariant = 0;
-    net = FakeNetwork();
-    EXPECT_EQ(Run(2, kProtocolIPv4), kRunDiscoveryOk);
-    EXPECT_EQ(CountOf(net.log, "send4"), 2u);
-}
-
-TEST_F(Discovery, IPv6RunPassesEachAdapterAndLabelsRecords)
-{
-    net.adapters = {MakeAdapter(kIfTypeSoftwareLoopback, kOperUp, 1, 1, "lo"),
-                    MakeAdapter(kIfTypeEthernet, kOperUp, 3, 3, "lan0"),
-                    MakeAdapter(kIfTypeEthernet, kOperUp, 4, 4, "lan1"),
-                    MakeAdapter(kIfTypeEthernet, kOperUp, 5, 5, "LAN0")};
-    Bytes a = ScannerAnswer("a", kModel0), b = ScannerAnswer("b", kModel0);
-    // Pass 1: lan0, lan1, LAN0; pass 2: the same again.
-    net.bursts.push_back({Datagram{0, a, V6Link(0, 0x11), kUdpOk}, Datagram{0, b, V6Link(0, 0x0a), kUdpOk}});
-    net.bursts.push_back({Datagram{0, a, V6Link(0, 0x11), kUdpOk}});
-    net.bursts.push_back({Datagram{0, a, V6Link(0, 0x11), kUdpOk}});  // same name ignoring case
-    net.bursts.push_back({Datagram{0, b, V6Link(0, 0x0a), kUdpOk}});
-    EXPECT_EQ(Run(2, kProtocolIPv6), kRunDiscoveryOk);
-    EXPECT_EQ(CountOf(net.log, "send6"), 6u);
-    EXPECT_EQ(CountOf(net.log, "list-adapters"), 1u);
-    EXPECT_EQ(CountOf(net.log, "send6 ff02::1 %3:161"), 2u);
-    ASSERT_EQ(list.Count(), 3u);
-    EXPECT_STREQ(list.At(0).address, "fe80:0000:0000:0000:0000:0000:0000:000a");
-    EXPECT_STREQ(list.At(0).adapterName, "lan0");
-    // The same address through two adapters: two records, one per adapter.
-    EXPECT_STREQ(list.At(1).address, "fe80:0000:0000:0000:0000:0000:0000:0011");
-    EXPECT_STREQ(list.At(2).address, "fe80:0000:0000:0000:0000:0000:0000:0011");
-    std::string names = std::string(list.At(1).adapterName) + "," + list.At(2).adapterName;
-    EXPECT_TRUE(names == "lan0,lan1" || names == "lan1,lan0") << names;
-    EXPECT_EQ(selected, 0);
-}
-
-TEST_F(Discovery, IPv6EnumerationAndPassFailures)
-{
-    net.listResult = kAdaptersFailed;
-    EXPECT_EQ(Run(1, kProtocolIPv6), kRunDiscoveryFailed);
-    EXPECT_TRUE(list.Empty());
-    EXPECT_EQ(selected, -1);
-
-    net = FakeNetwork();
-    net.listResult = kAdaptersFailed;
-    EXPECT_EQ(Run(0, kProtocolIPv6), kRunDiscoveryFailed);  // enumerated even without passes
-
-    // No adapter kept: nothing to do, result 0.
-    net = FakeNetwork();
-    net.adapters = {MakeAdapter(kIfTypeSoftwareLoopback, kOperUp, 1, 1, "lo")};
-    EXPECT_EQ(Run(2, kProtocolIPv6), kRunDiscoveryOk);
-    EXPECT_TRUE(list.Empty());
-    EXPECT_EQ(selected, -1);
-
-    // The second adapter's pass fails: the first adapter's records stay, unsorted.
-    net = FakeNetwork();
-    net.adapters = {MakeAdapter(kIfTypeEthernet, kOperUp, 3, 3, "lan0"),
-                    MakeAdapter(kIfTypeEthernet, kOperUp, 4, 4, "lan1")};
-    net.bursts.push_back({Datagram{0, ScannerAnswer("x", kModel0), V6Link(0, 0x11), kUdpOk},
-                          Datagram{0, ScannerAnswer("x", kModel0), V6Link(0, 0x0a), kUdpOk}});
-    net.failBindCall = 2;
-    EXPECT_EQ(Run(1, kProtocolIPv6), kRunDiscoveryFailed);
-    ASSERT_EQ(list.Count(), 2u);
-    EXPECT_STREQ(list.At(0).address, "fe80:0000:0000:0000:0000:0000:0000:0011");
-    EXPECT_EQ(selected, 0);
+    ASSERT_EQ(Platform::StartSocketLibrary(), 0);
+    for (int family : {kUdpIPv4, kUdpIPv6}) {
+        UdpAddress to{family, {}, 0, 0};
+        if (family == kUdpIPv4) { to.octets[0] = 127; to.octets[3] = 1; } else { to.octets[15] = 1; }
+        UdpHandle receiver = UdpOpen(family), sender = UdpOpen(family);
+        for (to.port = 47161; UdpBind(receiver, to) != kUdpOk; ++to.port) ASSERT_LT(to.port, 47261);
+        EXPECT_EQ(UdpSetReceiveBuffer(receiver, kAnswerBurstBufferBytes), kUdpOk);
+        std::vector<std::uint8_t> answer(160, 0x30);  // a typical answer's size
+        for (int i = 0; i < 500; ++i) ASSERT_EQ(UdpSendTo(sender, answer.data(), answer.size(), to), kUdpOk);
+        int received = 0;
+        std::uint8_t buffer[kAnswerBufferSize];
+        size_t length;
+        UdpAddress from;
+        while (UdpWaitReadable(receiver, 300) == kUdpOk &&
+               UdpReceiveFrom(receiver, buffer, sizeof buffer, &length, &from) == kUdpOk)
+            ++received;
+        EXPECT_EQ(received, 500) << "IPv" << family;
+        UdpClose(sender);
+        UdpClose(receiver);
+    }
 }

@@ -27,7 +27,7 @@ TEST_F(CommandLineTest, ModesAndOptions)
         {"/network /mentenance", NetworkPort, 0, 1, ""},
         {"/usb ip:192.168.1.20", UsbPort, 0, 0, ""},  // "ip:" counts only with "L835_MFP"
         {"/network L835_MFP ip:192.168.1.20", GivenAddress, 0, 0, "192.168.1.20"},
-        {"L835_MFP ip:10.0.0.7/quiet", GivenAddress, 0, 0, "10.0.0.7"},
+        {"L835_MFP ip:10.0.0.7/quiet", GivenAddress, 1, 0, "10.0.0.7"},
         {"/usb L835_MFP ip:myscanner", AskPort, 0, 0, "myscanner"},
         {"L835_MFP ip:192.168.1.20 /quiet", AskPort, 1, 0, "192.168.1.20 "},
     };

@@ -2,8 +2,10 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "app/string_table.h"
@@ -13,53 +15,33 @@
 // A private temporary folder, removed with the object.
 class TempFolder {
 public:
-    TempFolder()
-    {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("scanlink-unit-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 std::to_string(++counter) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    TempFolder() { std::filesystem::create_directories(path_); }
+    ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
     // Writes bytes exactly as given (binary) and returns the file's full path.
     std::string Write(const std::string& name, const std::string& bytes) const
     {
-        std::filesystem::path file = path_ / name;
-        std::ofstream out(file, std::ios::binary);
-        out << bytes;
-        return file.string();
+        std::ofstream(path_ / name, std::ios::binary) << bytes;
+        return (path_ / name).string();
     }
     std::string Path() const { return path_.string(); }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path path_ = std::filesystem::temp_directory_path() /
+                                  ("scanlink-unit-" + std::to_string(std::random_device{}()) + "-" +
+                                   std::to_string(reinterpret_cast<uintptr_t>(this)));
 };
 
 // Message boxes are captured, the string table is empty and no system value is overridden.
 class CleanState : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Platform::SetMessageBoxCapture(true);
-        Platform::ClearRecordedMessageBoxes();
-        Platform::ClearTestOverrides();
-        StringTable::Clear();
-    }
-    void TearDown() override
+    void SetUp() override { Reset(); Platform::SetMessageBoxCapture(true); }
+    void TearDown() override { Reset(); }
+    static void Reset()
     {
         Platform::ClearTestOverrides();
         StringTable::Clear();
         Platform::ClearRecordedMessageBoxes();
     }
     static size_t BoxCount() { return Platform::RecordedMessageBoxes().size(); }
-    static std::string LastBoxText()
-    {
-        const auto& boxes = Platform::RecordedMessageBoxes();
-        return boxes.empty() ? std::string("<no box>") : boxes.back().text;
-    }
+    static std::string LastBoxText() { return BoxCount() ? Platform::RecordedMessageBoxes().back().text : "<no box>"; }
 };

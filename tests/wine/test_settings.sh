@@ -37,7 +37,7 @@ sl_expect_eq "strings are stored with their NUL; the key's class is option" \
   "type 1 size 13 hex $(hex 192.168.1.20)00 class option
 type 1 size 1 hex 00 class option"
 # Wine keeps a file's access list as its Unix mode bits: everyone may read and write the data file
-# but not run it (a missing DACL would give others rwx, the default r--).
+# but not run it (a null access list would give others rwx).
 sl_expect_eq "the data file's access list lets everyone read and write" \
   "$(stat -c %A "$DATA/ScanLink.dat" | cut -c8-10)" "rw-"
 

@@ -1,251 +1,102 @@
-// Settings store on the platform's real file system: data file bytes, EnsureFolder naming and
-// bounds, the write test, and registry strings (the real registry under Wine, the file store natively).
+// Settings store on the platform's own file system and registry (the real ones under Wine in the
+// Windows build): EnsureFolder's naming and bounds, the data file's replacement, ReadRegString.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
-#include "app/scanlink_app.h"
-#include "platform/files.h"
-#include "platform/system.h"
 #include "setup/settings_store.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A fresh folder below the platform's temporary folder, removed after the test.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        static int counter = 0;
-        path_ = fs::temp_directory_path() /
-                ("sl-settings-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-                 std::to_string(++counter));
-        fs::create_directories(path_);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    // The folder's path with a trailing separator, then name (separators given as '/').
-    std::string operator/(const std::string& name) const
-    {
-        std::string text = path_.string();
-        text.push_back(kPathSeparator);
-        for (char c : name) text.push_back(c == '/' ? kPathSeparator : c);
-        return text;
-    }
-    const fs::path& path() const { return path_; }
+std::string Unique() { return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()); }
 
-private:
-    fs::path path_;
+// A fresh folder below the temporary folder, removed after the test. P("a/b") is a path below it.
+struct TempFolder {
+    fs::path root = fs::temp_directory_path() / ("sl-settings-" + Unique());
+    TempFolder() { fs::create_directories(root); }
+    ~TempFolder() { std::error_code ignored; fs::remove_all(root, ignored); }
+    std::string P(const std::string& name) const { return (root / fs::path(name).make_preferred()).string(); }
 };
 
 std::string ReadAll(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void MakeFile(const std::string& path)
-{
-    std::ofstream(path, std::ios::binary) << "in the way";
-}
-
-size_t CountEntries(const fs::path& folder)
-{
-    size_t n = 0;
-    for (auto it = fs::directory_iterator(folder); it != fs::directory_iterator(); ++it) ++n;
-    return n;
-}
+void MakeFile(const std::string& path) { std::ofstream(path, std::ios::binary) << "in the way"; }
 
 }  // namespace
 
-TEST(DataFile, FiveLinesInTheFileOrderWithCrLf)
+TEST(EnsureFolder, AFileOnTheWayGivesTheFirstFreeNumberedSiblingWithinAHundredNames)
 {
-    EXPECT_EQ(SettingsStore::FormatDataFile("192.168.1.20", "", "", 0, 1), "192.168.1.20\r\n\r\n0\r\n\r\n1\r\n");
-    EXPECT_EQ(SettingsStore::FormatDataFile("fe80::1%12", "00:11:22:33:44:55", "eth0", 1, 0),
-              "fe80::1%12\r\n00:11:22:33:44:55\r\n1\r\neth0\r\n0\r\n");
-}
-
-TEST(DataFile, OverlongFieldsAreCutToTheirWidths)
-{
-    const std::string text = SettingsStore::FormatDataFile(std::string(300, 'a').c_str(), std::string(300, 'm').c_str(),
-                                                           std::string(400, 'n').c_str(), 1, 1);
-    EXPECT_EQ(text, std::string(127, 'a') + "\r\n" + std::string(63, 'm') + "\r\n1\r\n" + std::string(259, 'n') +
-                        "\r\n1\r\n");
-}
-
-TEST(SaveTo, WritesTheDataFileAndReplacesItCompletely)
-{
-    TempFolder temp;
-    const std::string folder = temp / "Maker/Model/Scanner";
-    SettingsStore::SaveTo(folder.c_str(), nullptr, "fe80::1%eth0", "00:11:22:33:44:55", "a long adapter name", 1, 0);
-    EXPECT_EQ(ReadAll(temp / "Maker/Model/Scanner/ScanLink.dat"),
-              "fe80::1%eth0\r\n00:11:22:33:44:55\r\n1\r\na long adapter name\r\n0\r\n");
-    SettingsStore::SaveTo(folder.c_str(), nullptr, "10.0.0.9", "", "", 0, 1);
-    EXPECT_EQ(ReadAll(temp / "Maker/Model/Scanner/ScanLink.dat"), "10.0.0.9\r\n\r\n0\r\n\r\n1\r\n");
-    // Only the data file remains: no temporary file of the write test or of the replacement.
-    EXPECT_EQ(CountEntries(temp.path() / "Maker" / "Model" / "Scanner"), 1u);
-}
-
-TEST(SaveTo, NoDataFileWhenTheDataFolderIsAFile)
-{
-    TempFolder temp;
-    fs::create_directories(temp.path() / "Maker" / "Model");
-    MakeFile(temp / "Maker/Model/Scanner");
-    SettingsStore::SaveTo((temp / "Maker/Model/Scanner").c_str(), nullptr, "10.0.0.9", "", "", 0, 1);
-    EXPECT_EQ(ReadAll(temp / "Maker/Model/Scanner"), "in the way");
-    EXPECT_EQ(CountEntries(temp.path() / "Maker" / "Model"), 1u);
-}
-
-TEST(SaveTo, DataFilePathOverTheLimitIsSkipped)
-{
-    TempFolder temp;
-    // Folder + separator + "ScanLink.dat" just over 259 characters: the folder is made, no file.
-    std::string folder = temp / "";
-    folder += std::string(kMaxDataFilePath - 12 - folder.size(), 'd');  // 260 with separator and name
-    SettingsStore::SaveTo(folder.c_str(), nullptr, "10.0.0.9", "", "", 0, 1);
-    ASSERT_EQ(Files::GetPathKind(folder.c_str()), kPathFolder);
-    EXPECT_EQ(CountEntries(folder), 0u);
-}
-
-TEST(EnsureFolder, CreatesTheWholePathAndReturnsItWithASeparator)
-{
-    TempFolder temp;
+    TempFolder t;
+    MakeFile(t.P("Maker"));
     char usable[600] = {};
-    ASSERT_EQ(EnsureFolder((temp / "a/b/c").c_str(), usable, sizeof usable), kFolderOk);
-    EXPECT_EQ(std::string(usable), temp / "a/b/c/");
-    EXPECT_TRUE(fs::is_directory(temp.path() / "a" / "b" / "c"));
-    // An existing folder, given with its trailing separator, is used as it is.
-    ASSERT_EQ(EnsureFolder((temp / "a/b/c/").c_str(), usable, sizeof usable), kFolderOk);
-    EXPECT_EQ(std::string(usable), temp / "a/b/c/");
+    ASSERT_EQ(EnsureFolder(t.P("Maker/Model").c_str(), usable, sizeof usable), kFolderOk);
+    EXPECT_EQ(std::string(usable), t.P("Maker_0/Model/"));
+    MakeFile(t.P("Other"));
+    for (int i = 0; i < kMaxNumberedNames; ++i) MakeFile(t.P("Other_" + std::to_string(i)));
+    char untouched[600] = "untouched";
+    EXPECT_EQ(EnsureFolder(t.P("Other/Model").c_str(), untouched, sizeof untouched), kFolderFailed);
+    EXPECT_STREQ(untouched, "untouched");
+    EXPECT_FALSE(fs::exists(t.P("Other_" + std::to_string(kMaxNumberedNames))));
 }
 
-TEST(EnsureFolder, AnIntermediateFileIsReplacedByTheFirstFreeNumberedName)
+TEST(EnsureFolder, EndsQuicklyOnANameTheFileSystemRejectsAndRefusesOverlongPaths)
 {
-    TempFolder temp;
-    MakeFile(temp / "Maker");
-    char usable[600] = {};
-    ASSERT_EQ(EnsureFolder((temp / "Maker/Model/Scanner").c_str(), usable, sizeof usable), kFolderOk);
-    EXPECT_EQ(std::string(usable), temp / "Maker_0/Model/Scanner/");
-    // With Maker_0 a file too, Maker_1 is next.
-    TempFolder second;
-    MakeFile(second / "Maker");
-    MakeFile(second / "Maker_0");
-    ASSERT_EQ(EnsureFolder((second / "Maker/Model").c_str(), usable, sizeof usable), kFolderOk);
-    EXPECT_EQ(std::string(usable), second / "Maker_1/Model/");
-}
-
-TEST(EnsureFolder, FailsForARequestedFolderThatIsAFileAndLeavesTheBufferAlone)
-{
-    TempFolder temp;
-    MakeFile(temp / "Scanner");
-    char usable[600] = "untouched";
-    EXPECT_EQ(EnsureFolder((temp / "Scanner").c_str(), usable, sizeof usable), kFolderFailed);
-    EXPECT_STREQ(usable, "untouched");
-}
-
-TEST(EnsureFolder, EndsWhenEveryNumberedNameIsTaken)
-{
-    TempFolder temp;
-    MakeFile(temp / "Maker");
-    for (int i = 0; i < kMaxNumberedNames; ++i) MakeFile(temp / ("Maker_" + std::to_string(i)));
-    char usable[600] = "untouched";
-    EXPECT_EQ(EnsureFolder((temp / "Maker/Model").c_str(), usable, sizeof usable), kFolderFailed);
-    EXPECT_STREQ(usable, "untouched");
-    EXPECT_FALSE(fs::exists(temp.path() / ("Maker_" + std::to_string(kMaxNumberedNames))));
-}
-
-TEST(EnsureFolder, EndsQuicklyForANameTheFileSystemRejects)
-{
-    TempFolder temp;
-    // A name part longer than any file system allows (and, on Windows, with characters it rejects):
-    // creation fails for the name and each numbered alternative, below a usable parent.
-    std::string bad(300, 'x');
+    TempFolder t;
+    // A name the file system rejects (too long, or on Windows with '|' and '?'): creation fails for
+    // the name and for each numbered alternative.
 #ifdef _WIN32
-    bad = "bad|name?" + bad;
+    const std::string bad = "bad|name?";
+#else
+    const std::string bad(300, 'x');
 #endif
-    const auto start = std::chrono::steady_clock::now();
     char usable[600] = "untouched";
-    EXPECT_EQ(EnsureFolder((temp / (bad + "/Scanner")).c_str(), usable, sizeof usable), kFolderFailed);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(EnsureFolder(t.P(bad + "/Scanner").c_str(), usable, sizeof usable), kFolderFailed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(EnsureFolder(t.P(std::string(kMaxFolderPath, 'p')).c_str(), usable, sizeof usable), kFolderFailed);
     EXPECT_STREQ(usable, "untouched");
-    EXPECT_EQ(CountEntries(temp.path()), 0u);
+    EXPECT_TRUE(fs::is_empty(t.root));
 }
 
-TEST(EnsureFolder, RefusesPathsOverTheLimitAndResultsThatDoNotFit)
+TEST(SaveTo, ADataFileThatCannotBeWrittenLeavesTheOldOneWholeAndTheRegistryIsStillWritten)
 {
-    TempFolder temp;
-    char usable[16] = "untouched";
-    const std::string overlong = temp / std::string(kMaxFolderPath, 'p');
-    EXPECT_EQ(EnsureFolder(overlong.c_str(), nullptr, 0), kFolderFailed);
-    EXPECT_EQ(EnsureFolder(nullptr, usable, sizeof usable), kFolderFailed);
-    // The folder is made but its name does not fit the 16-byte buffer: a failure, buffer untouched.
-    EXPECT_EQ(EnsureFolder((temp / "fits").c_str(), usable, sizeof usable), kFolderFailed);
-    EXPECT_STREQ(usable, "untouched");
-    EXPECT_EQ(EnsureFolder((temp / "fits").c_str(), nullptr, 0), kFolderOk);
-}
-
-TEST(IsFolderWritable, TrueForAFolderFalseForAFileOrNothingAndNeverLeavesTheTestFile)
-{
-    TempFolder temp;
-    EXPECT_TRUE(IsFolderWritable(temp.path().string().c_str()));
-    EXPECT_TRUE(IsFolderWritable((temp / "").c_str()));
-    EXPECT_EQ(CountEntries(temp.path()), 0u);
-    MakeFile(temp / "file");
-    EXPECT_FALSE(IsFolderWritable((temp / "file").c_str()));
-    EXPECT_FALSE(IsFolderWritable((temp / "missing").c_str()));
-    EXPECT_EQ(CountEntries(temp.path()), 1u);
+    TempFolder t;
+    const std::string key = "Software\\ScanLink Unit Tests\\Save " + Unique();
+    SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.0.0.3", "", "", 0, 1);
+    // The replacement is written under its own name first; with that name taken by a folder the
+    // save cannot go on, and the data file must not have been rewritten in place.
+    fs::create_directory(t.P("Scanner/ScanLink.new"));
+    SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.9.9.9", "", "", 0, 1);
+    EXPECT_EQ(ReadAll(t.P("Scanner/ScanLink.dat")), "10.0.0.3\r\n\r\n0\r\n\r\n1\r\n");
+    // A data folder that is a file stays as it is.
+    MakeFile(t.P("AsFile"));
+    SettingsStore::SaveTo(t.P("AsFile").c_str(), key.c_str(), "10.0.0.9", "", "", 0, 1);
+    EXPECT_EQ(ReadAll(t.P("AsFile")), "in the way");
+    EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "IPAddress", "none"), "10.0.0.9");
 }
 
 TEST(RegistryStrings, ReadBackMissingEmptyAndOverlong)
 {
-    const std::string key = "Software\\ScanLink Unit Tests\\Strings " + std::to_string(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "AdapName", "fallback"), "fallback");  // no key
+    const std::string key = "Software\\ScanLink Unit Tests\\Strings " + Unique();
+    const auto read = [&](const char* name) { return SettingsStore::ReadRegString(key.c_str(), name, "fallback"); };
+    EXPECT_EQ(read("AdapName"), "fallback");  // no key
     SettingsStore::WriteRegString(key.c_str(), "AdapName", "eth0");
-    EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "AdapName", "fallback"), "eth0");
-    EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "Other", "fallback"), "fallback");    // no value
     SettingsStore::WriteRegString(key.c_str(), "Empty", "");
-    EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "Empty", "fallback"), "");
-    SettingsStore::WriteRegString(key.c_str(), "Long255", std::string(255, 'l').c_str());     // 256 bytes with NUL
-    EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "Long255", "fallback"), std::string(255, 'l'));
-    SettingsStore::WriteRegString(key.c_str(), "Long256", std::string(256, 'l').c_str());     // 257 bytes
-    EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "Long256", "fallback"), "fallback");
-}
-
-TEST(Save, WritesBelowTheVariantsDataFolderAndKey)
-{
-    TempFolder temp;
-    Platform::SetTestShellFolder(Platform::kFolderCommonAppData, temp.path().string().c_str());
-    const VariantId saved = TheApp().m_nVariant;
-    TheApp().m_nVariant = 0;
-    SettingsStore::Save("192.168.1.20", "", "", 0, 1);
-    TheApp().m_nVariant = saved;
-    Platform::ClearTestOverrides();
-    EXPECT_EQ(ReadAll(temp / "VEL MORA/chromaline 7240MF/Scanner/ScanLink.dat"), "192.168.1.20\r\n\r\n0\r\n\r\n1\r\n");
-    EXPECT_EQ(SettingsStore::ReadRegString("Software\\VEL MORA\\VEL MORA chromaline 7240MF Scanner\\ScanLink",
-                                           "IPAddress", "none"),
-              "192.168.1.20");
-}
-
-TEST(SaveTo, TheOldDataFileStaysWholeWhenTheNewOneCannotBeWrittenBesideIt)
-{
-    TempFolder temp;
-    const std::string folder = temp / "Scanner";
-    SettingsStore::SaveTo(folder.c_str(), nullptr, "10.0.0.3", "", "", 0, 1);
-    // The replacement is written under its own name first; with that name taken by a folder the
-    // save cannot go on, and the data file must not have been rewritten in place.
-    fs::create_directory(temp / "Scanner/ScanLink.new");
-    SettingsStore::SaveTo(folder.c_str(), nullptr, "10.9.9.9", "", "", 0, 1);
-    EXPECT_EQ(ReadAll(temp / "Scanner/ScanLink.dat"), "10.0.0.3\r\n\r\n0\r\n\r\n1\r\n");
+    SettingsStore::WriteRegString(key.c_str(), "Long255", std::string(255, 'l').c_str());
+    SettingsStore::WriteRegString(key.c_str(), "Long256", std::string(256, 'l').c_str());
+    EXPECT_EQ(read("AdapName"), "eth0");
+    EXPECT_EQ(read("Other"), "fallback");  // no value
+    EXPECT_EQ(read("Empty"), "");
+    EXPECT_EQ(read("Long255"), std::string(255, 'l'));  // 256 bytes with the NUL
+    EXPECT_EQ(read("Long256"), "fallback");             // 257 bytes
 }

@@ -16,87 +16,60 @@
 
 namespace {
 
-std::string Property(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property)
-{
-    char buffer[1024] = {};
-    DWORD size = 0;
-    if (!SetupDiGetDeviceRegistryPropertyA(set, device, property, nullptr, reinterpret_cast<BYTE*>(buffer),
-                                           sizeof buffer - 2, &size))
-        return "-";
-    std::string text(buffer, size);
-    for (char& c : text)
-        if (c == '\0') c = ';';  // multi-strings made visible
-    return text;
-}
-
 int List()
 {
     HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
     if (set == INVALID_HANDLE_VALUE) return 1;
-    SP_DEVINFO_DATA device{};
-    device.cbSize = sizeof device;
+    SP_DEVINFO_DATA device{sizeof device};
     for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &device); ++i) {
         char id[512] = {};
         SetupDiGetDeviceInstanceIdA(set, &device, id, sizeof id, nullptr);
         if (std::strncmp(id, "ROOT\\IMAGE\\", 11) != 0) continue;
-        std::printf("%s|%s|%s|%s|%s\n", id, Property(set, &device, SPDRP_HARDWAREID).c_str(),
-                    Property(set, &device, SPDRP_CLASS).c_str(), Property(set, &device, SPDRP_DEVICEDESC).c_str(),
-                    Property(set, &device, SPDRP_DRIVER).c_str());
+        std::string line = id;
+        // Each property as text ("-" when missing), the NULs of multi-strings shown as ';'.
+        for (DWORD property : {SPDRP_HARDWAREID, SPDRP_CLASS, SPDRP_DEVICEDESC, SPDRP_DRIVER}) {
+            BYTE data[1024];
+            DWORD size = 0;
+            line += '|';
+            if (!SetupDiGetDeviceRegistryPropertyA(set, &device, property, nullptr, data, sizeof data, &size)) {
+                line += '-';
+                continue;
+            }
+            for (DWORD k = 0; k < size; ++k) line += data[k] != 0 ? static_cast<char>(data[k]) : ';';
+        }
+        std::printf("%s\n", line.c_str());
     }
     SetupDiDestroyDeviceInfoList(set);
     return 0;
 }
 
-// What a started driver would do: create the imaging interface and mark it linked (enabled).
+// What a started driver would do: create the imaging interface and mark it linked (enabled). The
+// interface's key is named after its path, "\\?\" written as "##?#"; its "#" subkey holds the state.
 int Link(const char* instance)
 {
     GUID imaging;
     std::memcpy(&imaging, kImagingClassGuid, sizeof imaging);
     HDEVINFO set = SetupDiCreateDeviceInfoList(nullptr, nullptr);
-    SP_DEVINFO_DATA device{};
-    device.cbSize = sizeof device;
-    if (!SetupDiOpenDeviceInfoA(set, instance, nullptr, 0, &device)) {
-        std::printf("no device\n");
-        return 1;
-    }
-    SP_DEVICE_INTERFACE_DATA iface{};
-    iface.cbSize = sizeof iface;
-    if (!SetupDiCreateDeviceInterfaceA(set, &device, &imaging, nullptr, 0, &iface)) {
-        std::printf("no interface (error %lu)\n", GetLastError());
-        return 1;
-    }
+    SP_DEVINFO_DATA device{sizeof device};
+    SP_DEVICE_INTERFACE_DATA iface{sizeof iface};
+    union {
+        SP_DEVICE_INTERFACE_DETAIL_DATA_A detail;
+        char space[1024];
+    } path{};
+    path.detail.cbSize = sizeof path.detail;
+    std::string key = "System\\CurrentControlSet\\Control\\DeviceClasses\\{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\##?#";
+    const DWORD one = 1;
+    const bool linked =
+        SetupDiOpenDeviceInfoA(set, instance, nullptr, 0, &device) &&
+        SetupDiCreateDeviceInterfaceA(set, &device, &imaging, nullptr, 0, &iface) &&
+        SetupDiGetDeviceInterfaceDetailA(set, &iface, &path.detail, sizeof path, nullptr, nullptr) &&
+        RegGetValueA(HKEY_LOCAL_MACHINE, (key += path.detail.DevicePath + 4).c_str(), "DeviceInstance", RRF_RT_REG_SZ,
+                     nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (key + "\\#\\Control").c_str(), "Linked", REG_DWORD, &one, sizeof one) ==
+            ERROR_SUCCESS;
     SetupDiDestroyDeviceInfoList(set);
-
-    const char classes[] =
-        "System\\CurrentControlSet\\Control\\DeviceClasses\\{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}";
-    HKEY classKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, classes, 0, KEY_READ, &classKey) != ERROR_SUCCESS) return 1;
-    int linked = 0;
-    char name[512];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(classKey, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY ifaceKey = nullptr;
-        if (RegOpenKeyExA(classKey, name, 0, KEY_READ | KEY_WRITE, &ifaceKey) != ERROR_SUCCESS) continue;
-        char owner[512] = {};
-        DWORD size = sizeof owner - 1;
-        if (RegQueryValueExA(ifaceKey, "DeviceInstance", nullptr, nullptr, reinterpret_cast<BYTE*>(owner), &size) ==
-                ERROR_SUCCESS &&
-            lstrcmpiA(owner, instance) == 0) {
-            HKEY control = nullptr;
-            const DWORD one = 1;
-            if (RegCreateKeyExA(ifaceKey, "#\\Control", 0, nullptr, 0, KEY_WRITE, nullptr, &control, nullptr) ==
-                ERROR_SUCCESS) {
-                linked += RegSetValueExA(control, "Linked", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                                         sizeof one) == ERROR_SUCCESS;
-                RegCloseKey(control);
-            }
-        }
-        RegCloseKey(ifaceKey);
-    }
-    RegCloseKey(classKey);
-    std::printf("linked %d\n", linked);
-    return linked > 0 ? 0 : 1;
+    std::printf(linked ? "linked 1\n" : "no interface\n");
+    return linked ? 0 : 1;
 }
 
 }  // namespace
@@ -104,14 +77,8 @@ int Link(const char* instance)
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "register" && argc == 4) {
-        std::printf("%d\n", RegisterScannerDevice(argv[2], argv[3]));
-        return 0;
-    }
-    if (command == "find" && argc == 3) {
-        std::printf("%d\n", FindScannerDevice(argv[2]));
-        return 0;
-    }
+    if (command == "register" && argc == 4) return std::printf("%d\n", RegisterScannerDevice(argv[2], argv[3])) < 0;
+    if (command == "find" && argc == 3) return std::printf("%d\n", FindScannerDevice(argv[2])) < 0;
     if (command == "list") return List();
     if (command == "link" && argc == 3) return Link(argv[2]);
     std::fprintf(stderr, "device_check: unknown command or wrong arguments\n");

@@ -1,6 +1,7 @@
-// Dialog layout scaling on the headless layer.
-#include <climits>
+// Dialog layout scaling on the headless layer: truncated products and the ratio a text gives.
+#include <cstdio>
 #include <string>
+#include <utility>
 
 #include "posix_headless_support.h"
 #include "ui/layout_scaling.h"
@@ -9,103 +10,42 @@ using namespace Windowing;
 
 namespace {
 
-constexpr int kGroupId = 4000;
-constexpr int kInnerId = 4001;
-
 class LayoutScalingTest : public HeadlessTest {
 protected:
-    void SetUp() override
+    // Opens the host dialog, scales it in its opening as the dialogs do, and describes the dialog
+    // (outer) and the edit (in the dialog's client coordinates): "100,100 300x200 | 11,7 75x23".
+    std::string OpenScaled(const std::function<void(WindowHandle)>& scale)
     {
-        HeadlessTest::SetUp();
-        // The host dialog plus a group with a window inside it.
-        Headless::DialogLayout layout = HostTemplate();
-        layout.controls.push_back({kGroupId, Headless::Kind::Static, 200, 20, 80, 60, 0, ""});
-        layout.controls.push_back({kInnerId, Headless::Kind::Button, 5, 9, 41, 21, 0, "in", false, true, kGroupId});
-        Headless::AddTemplate(layout);
-    }
-    // Opens the host dialog, scales it in its opening as the dialogs do, and keeps the windows.
-    WindowHandle OpenScaled(const std::function<void(WindowHandle)>& scale)
-    {
-        HostDialog dialog;
-        dialog.onInit = [&](HostDialog& d) { scale(d.Handle()); };
-        EXPECT_EQ(Headless::kLeftOpen, dialog.DoModal());
-        return Headless::LastDialog();
-    }
-    static Rect ClientRectOf(WindowHandle window)
-    {
-        Rect r = GetWindowRectangle(window);
-        Point at = ScreenToClientPoint(ParentOf(window), Point{r.left, r.top});
-        return Rect{at.x, at.y, at.x + r.Width(), at.y + r.Height()};
+        dialog_.onInit = [&](HostDialog& d) { scale(d.Handle()); };
+        EXPECT_EQ(Headless::kLeftOpen, Run([](HostDialog&, WindowHandle) {}));
+        WindowHandle dialog = Headless::LastDialog();
+        Rect d = GetWindowRectangle(dialog), e = GetWindowRectangle(ItemOf(dialog, kEditId));
+        Point at = ScreenToClientPoint(dialog, Point{e.left, e.top});
+        char text[96];
+        std::snprintf(text, sizeof text, "%d,%d %dx%d | %d,%d %dx%d", d.left, d.top, d.Width(), d.Height(), at.x,
+                      at.y, e.Width(), e.Height());
+        return text;
     }
     TempFolder folder_;
 };
 
-TEST_F(LayoutScalingTest, FactorOneAndAHalfTruncatesEveryProduct)
+TEST_F(LayoutScalingTest, RatioTextReadsLikeAtofAndOnlyAPositiveValueScales)
 {
-    WindowHandle dialog = OpenScaled([](WindowHandle h) { ScaleDialogLayoutBy(h, 1.5); });
-    Rect outer = GetWindowRectangle(dialog);
-    EXPECT_EQ(100, outer.left);
-    EXPECT_EQ(100, outer.top);
-    EXPECT_EQ(450, outer.Width());
-    EXPECT_EQ(300, outer.Height());
-    Rect edit = ClientRectOf(ItemOf(dialog, kEditId));  // (11, 77) 75 x 23
-    EXPECT_EQ(16, edit.left);
-    EXPECT_EQ(115, edit.top);
-    EXPECT_EQ(112, edit.Width());
-    EXPECT_EQ(34, edit.Height());
-    // A window inside another keeps its scaled place relative to its own parent.
-    Rect group = ClientRectOf(ItemOf(dialog, kGroupId));
-    EXPECT_EQ(300, group.left);
-    EXPECT_EQ(30, group.top);
-    WindowHandle inner = nullptr;
-    EnumDescendants(dialog, [&](WindowHandle w) { if (IdOf(w) == kInnerId) inner = w; });
-    ASSERT_NE(nullptr, inner);
-    Rect in = ClientRectOf(inner);  // (5, 9) 41 x 21
-    EXPECT_EQ(7, in.left);
-    EXPECT_EQ(13, in.top);
-    EXPECT_EQ(61, in.Width());
-    EXPECT_EQ(31, in.Height());
-    EXPECT_EQ(GetWindowRectangle(ItemOf(dialog, kGroupId)).left + 7, GetWindowRectangle(inner).left);
+    for (auto [text, factor] : {std::pair<const char*, double>{"1.5abc", 1.5}, {" 2e0", 2.0}, {"abc", 1.0},
+                                {"0", 1.0}, {"-1.5", 1.0}, {"", 1.0}, {nullptr, 1.0}})
+        EXPECT_EQ(factor, LayoutFactorOf(text)) << (text ? text : "(null)");
 }
 
-TEST_F(LayoutScalingTest, FactorOneKeepsEveryWindow)
+// Every product is truncated and the top-left corner stays; factor 1 and a missing key change nothing.
+TEST_F(LayoutScalingTest, RatioComesFromTheStringFileAndAMissingKeyKeepsTheLayout)
 {
-    WindowHandle dialog = OpenScaled([](WindowHandle h) { ScaleDialogLayoutBy(h, 1.0); });
-    EXPECT_EQ(300, GetWindowRectangle(dialog).Width());
-    Rect edit = ClientRectOf(ItemOf(dialog, kEditId));
-    EXPECT_EQ(11, edit.left);
-    EXPECT_EQ(77, edit.top);
-    EXPECT_EQ(75, edit.Width());
-}
-
-TEST_F(LayoutScalingTest, RatioComesFromTheStringFile)
-{
-    ASSERT_EQ(0, StringTable::Load(folder_.Write("s.tbl", "STR_RATIO_DLG_SETIP=1.5abc\nSTR_RATIO_DLG_SEL_CONNECT=abc\n").c_str()));
-    WindowHandle dialog = OpenScaled([](WindowHandle h) { ScaleDialogLayout(h, kRatioKeySetIp); });
-    EXPECT_EQ(450, GetWindowRectangle(dialog).Width());
-    // A ratio that reads as 0 leaves the template size.
-    dialog = OpenScaled([](WindowHandle h) { ScaleDialogLayout(h, kRatioKeySelConnect); });
-    EXPECT_EQ(300, GetWindowRectangle(dialog).Width());
-    EXPECT_EQ(75, GetWindowRectangle(ItemOf(dialog, kEditId)).Width());
-    EXPECT_EQ(0u, BoxCount());
-}
-
-TEST_F(LayoutScalingTest, MissingRatioKeyWarnsOnceAndKeepsTheLayout)
-{
-    WindowHandle dialog = OpenScaled([](WindowHandle h) { ScaleDialogLayout(h, kRatioKeySetIp); });
-    EXPECT_EQ(300, GetWindowRectangle(dialog).Width());
-    EXPECT_EQ(200, GetWindowRectangle(dialog).Height());
-    EXPECT_EQ(1u, BoxCount());
+    EXPECT_EQ("100,100 300x200 | 11,7 75x23", OpenScaled([](WindowHandle h) { ScaleDialogLayoutBy(h, 1.0); }));
+    auto scale = [](WindowHandle h) { ScaleDialogLayout(h, kRatioKeySetIp); };
+    EXPECT_EQ("100,100 300x200 | 11,7 75x23", OpenScaled(scale));
     EXPECT_EQ("Can not get StringTable.", LastBoxText());
-}
-
-TEST_F(LayoutScalingTest, HugeFactorGivesHugeButDefinedSizes)
-{
-    // Every product is kept within int; the window manager then limits the coordinates.
-    WindowHandle dialog = OpenScaled([](WindowHandle h) { ScaleDialogLayoutBy(h, 1e300); });
-    EXPECT_EQ(100, GetWindowRectangle(dialog).left);
-    EXPECT_EQ(Headless::kMaxCoordinate, GetWindowRectangle(dialog).Width());
-    EXPECT_EQ(Headless::kMaxCoordinate, ClientRectOf(ItemOf(dialog, kEditId)).Width());
+    ASSERT_EQ(0, StringTable::Load(folder_.Write("s.tbl", "STR_RATIO_DLG_SETIP=1.5abc\n").c_str()));
+    EXPECT_EQ("100,100 450x300 | 16,10 112x34", OpenScaled(scale));
+    EXPECT_EQ(1u, BoxCount());
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ int main() {
             if (!(g_window = winui::WaitWindow(m, g_timeout, true))) Fail("no window titled " + winui::Utf8(m.title));
             Out("window " + Line(m.title));
         } else if (cmd == L"wait-gone") {
-            if (!winui::WaitGone(Control(0), g_timeout)) Fail("the window is still there");
+            if (!g_window || !winui::WaitGone(g_window, g_timeout)) Fail("no window, or it is still there");
             Out("gone");
             g_window = nullptr;
         } else if (cmd == L"close-msgbox") {

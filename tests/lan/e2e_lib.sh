@@ -1,29 +1,25 @@
 # Helpers of the end-to-end tests: ScanLink under Wine (on Xvfb) in the test host of the virtual
 # scanner LAN, driven from outside by ui_driver.exe; what it stored is read back from the data
-# file, the registry and the device nodes. Sourced by tests/lan/test_e2e_*.sh after common.sh.
+# file, the registry and the device nodes. Sourced after common.sh (tests, scripts/run.sh, bench).
 source "$(dirname "${BASH_SOURCE[0]}")/lan.sh"
 
 E2E_DRIVER="$SL_WINE_PROGS/ui_driver.exe"
 E2E_DEVICES="$SL_WINE_PROGS/device_check.exe"
 SL_LAN_OID_V1="1.3.6.1.4.1.40827.1.1.1.2.1.43.2.1"   # variant 1 (chromaline 7245MF)
-
 # Per product: file code, maker folder, model name, registry key below HKCU, hardware ID.
 declare -A E2E_CODE=([7240MF]=R7240 [7245MF]=R7245 [L835_MFP]=L835_)
 declare -A E2E_MAKER=([7240MF]="VEL MORA" [7245MF]="VEL MORA" [L835_MFP]=corvel)
 declare -A E2E_MODEL=([7240MF]="chromaline 7240MF" [7245MF]="chromaline 7245MF" [L835_MFP]="Lumeo 8350MFP")
-declare -A E2E_KEY=(
-  [7240MF]='HKCU\Software\VEL MORA\VEL MORA chromaline 7240MF Scanner\ScanLink'
+declare -A E2E_KEY=([7240MF]='HKCU\Software\VEL MORA\VEL MORA chromaline 7240MF Scanner\ScanLink'
   [7245MF]='HKCU\Software\VEL MORA\VEL MORA chromaline 7245MF Scanner\ScanLink'
   [L835_MFP]='HKCU\Software\Corvel\Corvel Lumeo 8350MFP Scanner\ScanLink')
 declare -A E2E_HWID=([7240MF]=VEL_MORA_VC7240MF_Network_Scanner [7245MF]=VEL_MORA_VC7245MF_Network_Scanner
   [L835_MFP]=CORVEL_8350MFP_Network_Scanner)
 
 # e2e_init TAG [LANG]: checks what the tests need, starts Xvfb and a LAN of the agents the tests
-# use (the 7240MF's three matches, a T30, two 7245MF agents), and makes the first prefix (below).
+# use (three 7240MF matches by description or object ID, a T30, two 7245MF), makes a prefix.
 e2e_init() {
-  sl_need_root
-  sl_need_wine
-  sl_need_cmd Xvfb snmpd snmpget xwd convert
+  sl_need_root; sl_need_wine; sl_need_cmd Xvfb snmpd snmpget xwd convert
   [[ -f "$E2E_DRIVER" && -f "$E2E_DEVICES" ]] || sl_skip "needs the Windows test programs (ui_driver, device_check)"
   sl_xvfb_start
   SL_LAN_AGENTS=()
@@ -35,51 +31,42 @@ e2e_init() {
   sl_lan_agent b1 10.77.0.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1" &&
   sl_lan_agent b2 10.77.0.42 02:00:00:00:00:42 "VEL MORA chromaline 7245MF annex" "$SL_LAN_OID_V1" &&
   sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
-
   e2e_prefix "$1" "${2:-C.UTF-8}"
 }
 
 # e2e_prefix NAME LANG: a fresh Wine prefix whose wineserver runs in the LAN's test host with the
-# Unix locale LANG (which sets Wine's ANSI code page), with the sample INF files in the products'
-# install folders. It becomes the prefix of e2e_wine, e2e_start and drv.
+# Unix locale LANG (which sets Wine's ANSI code page), with the sample INF files installed.
 e2e_prefix() {
   E2E_PREFIX="$SL_RUN_DIR/prefix-e2e-$1"
-  E2E_LANG="$2"
+  E2E_WINE=(env LANG="$2" LC_ALL="$2" WINEPREFIX="$E2E_PREFIX")
   sl_wine_prefix "$E2E_PREFIX" || sl_fail_now "no Wine prefix"
   sl_on_exit "WINEPREFIX='$E2E_PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$E2E_PREFIX'"
+  sl_on_exit "WINEPREFIX='$E2E_PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -k"
   E2E_C="$E2E_PREFIX/drive_c"
   mkdir -p "$E2E_C/Program Files (x86)" "$E2E_C/ScanLink"
   cp -r "$SL_INSTALL/program-files/." "$E2E_C/Program Files (x86)/"
-  # Wine's own desktop window: it draws title bars (caption and icon show in screenshots) and
-  # closes windows at once, where a bare X server without a window manager stalls each close.
-  # (E2E_VIRTUAL_DESKTOP=0 leaves it out, for a real desktop with a window manager.)
+  # Wine's own desktop window draws title bars (shown in screenshots) and closes windows at once,
+  # where a bare X server stalls each close. E2E_VIRTUAL_DESKTOP=0 leaves it out (a real desktop).
   [[ "${E2E_VIRTUAL_DESKTOP:-1}" == 1 ]] && printf '\n[Software\\\\Wine\\\\Explorer]\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1024x768"\n' \
     >>"$E2E_PREFIX/user.reg"
-  E2E_WINE=(env LANG="$E2E_LANG" LC_ALL="$E2E_LANG")
-  sl_on_exit "WINEPREFIX='$E2E_PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -k"
-  WINEPREFIX="$E2E_PREFIX" "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" wine64 cmd /c exit </dev/null >/dev/null 2>&1
+  "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" wine64 cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 # e2e_wine PROGRAM ARGS...: a Windows program in the test host with the test's prefix and locale.
-e2e_wine() {
-  WINEPREFIX="$E2E_PREFIX" "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" "$SL_ROOT/tests/lib/wine-run" "$@"
-}
+e2e_wine() { "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" "$SL_ROOT/tests/lib/wine-run" "$@"; }
 
 # e2e_place PRODUCT LANGUAGE WHERE: puts the product's resource module and string file where
 # start-up looks for them: WHERE=system (no connection option) or install (with one).
 e2e_place() {
-  local code="${E2E_CODE[$1]}" dir
-  if [[ "$3" == system ]]; then dir="$E2E_C/windows/system32"
-  else dir="$E2E_C/Program Files (x86)/${E2E_MAKER[$1]}/${E2E_MODEL[$1]}/Scanner"; fi
-  mkdir -p "$dir"
-  cp "$SL_INSTALL/${code}RS6.dll" "$dir/" && cp "$SL_INSTALL/strings/$2/${code}STR.tbl" "$dir/"
+  local dir="$E2E_C/Program Files (x86)/${E2E_MAKER[$1]}/${E2E_MODEL[$1]}/Scanner"
+  [[ "$3" == system ]] && dir="$E2E_C/windows/system32"
+  mkdir -p "$dir" && cp "$SL_INSTALL/${E2E_CODE[$1]}RS6.dll" "$SL_INSTALL/strings/$2/${E2E_CODE[$1]}STR.tbl" "$dir/"
 }
 
 # e2e_start EXE-NAME ARGS...: starts ScanLink under that file name in the background (E2E_PID).
 e2e_start() {
-  local exe="$1"; shift
-  cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/$exe"
-  e2e_wine "C:\\ScanLink\\$exe" "$@" >"$SL_RUN_DIR/scanlink.out" 2>&1 &
+  cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/$1"
+  e2e_wine "C:\\ScanLink\\$1" "${@:2}" >"$SL_RUN_DIR/scanlink.out" 2>&1 &
   E2E_PID=$!
 }
 
@@ -96,12 +83,11 @@ e2e_wait_exit() {
 # e2e_stop: ends a program that is still running (after a failed check).
 e2e_stop() {
   kill -0 "$E2E_PID" 2>/dev/null || return 0
-  e2e_wine "$E2E_DRIVER" --timeout 1000 close-msgbox >/dev/null 2>&1
+  drv --timeout 1000 close-msgbox >/dev/null
   e2e_wait_exit 3 || { kill "$E2E_PID" 2>/dev/null; e2e_wine wineserver -k 2>/dev/null; sleep 1; }
 }
 
-# drv [--timeout MS] COMMANDS...: runs the test driver (see ui_driver.cpp) with a timeout of 20 s
-# per wait unless given; prints its output without CRs.
+# drv [--timeout MS] COMMANDS...: the test driver (see ui_driver.cpp), 20 s per wait unless given.
 drv() {
   local timeout=(--timeout 20000)
   [[ "${1:-}" == --timeout ]] && timeout=()
@@ -110,42 +96,27 @@ drv() {
 # pick PREFIX OUTPUT: the first line of OUTPUT that starts with PREFIX.
 pick() { grep -m1 -- "^$1" <<<"$2"; }
 
-# e2e_values PRODUCT: the registry values below the product's key, one "NAME=DATA" a line in
-# name order ("(no key)" when the key does not exist); DWORDs in decimal.
-e2e_values() {
-  local out
-  out="$(e2e_wine reg query "${E2E_KEY[$1]}" 2>/dev/null)" || { echo "(no key)"; return; }
+# e2e_state PRODUCT: "nodes N | DATA FILE | VALUES": how many ROOT\IMAGE device nodes carry the
+# product's hardware ID, the data file with each CR LF shown as "|" ("(none)" when missing), and
+# the registry values below its key as "NAME=DATA" in name order ("(no key)"), DWORDs in decimal.
+e2e_state() {
+  local f="$E2E_C/ProgramData/${E2E_MAKER[$1]}/${E2E_MODEL[$1]}/Scanner/ScanLink.dat" out name type data
+  echo -n "nodes $(e2e_wine "$E2E_DEVICES" list | tr -d '\r' | grep -c "^ROOT\\\\IMAGE\\\\[0-9]*|${E2E_HWID[$1]};") | "
+  [[ -f "$f" ]] && sed -z 's/\r\n/|/g' "$f" || echo -n "(none)"
+  out="$(e2e_wine reg query "${E2E_KEY[$1]}" 2>/dev/null)" || { echo " | (no key)"; return; }
   out="${out//$'\r'/}"
-  local name type data
-  while IFS=$'\t' read -r name type data; do
+  echo " |$(while IFS=$'\t' read -r name type data; do
     [[ "$type" == REG_DWORD ]] && data=$((data))
-    echo "$name=$data"
-  done < <(sed -n 's/^    \([^ ].*\)    \(REG_[A-Z_]*\)    \{0,1\}\(.*\)$/\1\t\2\t\3/p' <<<"$out") | sort
-}
-
-# e2e_datafile PRODUCT: the data file with each CR LF shown as "|" ("(none)" when missing).
-e2e_datafile() {
-  local f="$E2E_C/ProgramData/${E2E_MAKER[$1]}/${E2E_MODEL[$1]}/Scanner/ScanLink.dat"
-  [[ -f "$f" ]] || { echo "(none)"; return; }
-  sed -z 's/\r\n/|/g' "$f"
-}
-
-# e2e_nodes PRODUCT: how many ROOT\IMAGE device nodes carry the product's hardware ID.
-e2e_nodes() { e2e_wine "$E2E_DEVICES" list | tr -d '\r' | grep -c "^ROOT\\\\IMAGE\\\\[0-9]*|${E2E_HWID[$1]};"; }
-
-# e2e_forget PRODUCT: removes the product's registry key and data file (a fresh start).
-e2e_forget() {
-  e2e_wine reg delete "${E2E_KEY[$1]}" /f >/dev/null 2>&1
-  rm -f "$E2E_C/ProgramData/${E2E_MAKER[$1]}/${E2E_MODEL[$1]}/Scanner/ScanLink.dat"
+    echo " $name=$data"
+  done < <(sed -n 's/^    \([^ ].*\)    \(REG_[A-Z_]*\)    \{0,1\}\(.*\)$/\1\t\2\t\3/p' <<<"$out") | sort | tr -d '\n')"
 }
 
 # e2e_shot WINDOW-TITLE FILE.png: a screenshot of the window (cut from the whole screen).
 e2e_shot() {
-  local r; r="$(drv wait "$1" + rect 0 | grep '^rect 0')"
-  local l t rt b; read -r _ _ l t rt b <<<"$r"
+  local l t r b; read -r _ _ l t r b <<<"$(drv wait "$1" + rect 0 | grep '^rect 0')"
   [[ -n "$b" ]] || { echo "no window for the screenshot" >&2; return 1; }
   mkdir -p "$(dirname "$2")"
-  xwd -root -silent | convert xwd:- -crop "$((rt - l))x$((b - t))+$l+$t" +repage "png:$2"
+  xwd -root -silent | convert xwd:- -crop "$((r - l))x$((b - t))+$l+$t" +repage "png:$2"
 }
 
 # Screenshots go to build/screenshots (or E2E_SHOTS); docs/screenshots holds a committed set.

@@ -1,5 +1,4 @@
-// The hand-off points of start-up: the scanner address dialog alone, or the commit flow (which
-// lives in setup/commit_flow.cpp and reports its own hand-off).
+// The standalone hand-off of start-up: the scanner address dialog alone.
 #include "app/handoff.h"
 
 #include <cstdlib>

@@ -1,13 +1,10 @@
-// The two dialog flows that start-up hands over to: the scanner address dialog alone (started
-// without a connection option) and the commit flow (started by the installer with one). Their
-// results are not used.
+// The hand-off of start-up to the standalone flow (the scanner address dialog alone, started
+// without a connection option), and the diagnostics both flows report at their hand-off. The other
+// flow, started by the installer with a connection option, is app/commit_flow.h.
 #pragma once
 
 // Runs the scanner address dialog alone.
 int RunStandaloneAddressDialog();
-
-// Runs the commit flow for the application object's launch mode (setup/commit_flow.cpp).
-int CommitConnection();
 
 // Diagnostics of the hand-off, for the end-to-end tests. When the environment variable
 // SCANLINK_TRACE_HANDOFF is "1" and SCANLINK_TRACE_FILE names a file, TraceHandoff appends the

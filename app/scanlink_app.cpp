@@ -5,8 +5,9 @@
 
 #include <cstring>
 
+#include "app/commit_flow.h"
 #include "app/handoff.h"
-#include "app/string_table.h"
+#include "product/string_table.h"
 #include "platform/bounded_text.h"
 #include "platform/framework_init.h"
 #include "platform/message_box.h"
@@ -40,8 +41,6 @@ CQuilScanLinkApp::CQuilScanLinkApp() : previous_(g_active)
 
 CQuilScanLinkApp::~CQuilScanLinkApp()
 {
-    m_strDeviceTitle.clear();
-    m_strAppTitle.clear();
     if (m_hGlobalMutex != nullptr) {
         Platform::ReleaseAndCloseMutex(m_hGlobalMutex);
         m_hGlobalMutex = nullptr;
@@ -117,7 +116,7 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
     char moduleFile[32] = {};
     char stringFile[32] = {};
     ParseCommandLine(commandLine);
-    m_nVariant = DetectVariant(m_nLaunchMode, commandLine);
+    VariantTable::SetCurrent(DetectVariant(m_nLaunchMode, commandLine));
 
     // Steps 8 and 9: the file names and the folder they are looked for in.
     VariantTable::Get(kResourceModuleFile, moduleFile, sizeof(moduleFile));
@@ -153,16 +152,6 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
     int loaded = StringTable::Load(path);
     if (loaded != 0) return loaded;
 
-    // Step 12: the titles.
-    char deviceName[64] = {};
-    char makerName[64] = {};
-    VariantTable::Get(kDeviceDisplayName, deviceName, sizeof(deviceName));
-    VariantTable::Get(kMakerDisplayName, makerName, sizeof(makerName));
-    m_strDeviceTitle = std::string(makerName) + " " + deviceName;
-    std::memset(deviceName, 0, sizeof(deviceName));
-    VariantTable::Get(kAppTitle, deviceName, sizeof(deviceName));
-    m_strAppTitle = deviceName;
-
     // Step 13: the single-instance guard, local then global.
     int status = TakeMutex(kLocalMutexName, &m_hLocalMutex);
     if (status == kStartContinue) status = TakeMutex(kGlobalMutexName, &m_hGlobalMutex);
@@ -184,7 +173,7 @@ bool CQuilScanLinkApp::InitInstance(const char* commandLine)
     if (lastStatus_ == kStartAlreadyRunning) {
         char text[1040] = {};
         StringTable::Get("STR_ERR_SLNK_DUAL_BOOT", text, sizeof(text));
-        Platform::ShowMessageBox(nullptr, text, m_strAppTitle.c_str(),
+        Platform::ShowMessageBox(nullptr, text, VariantTable::AppTitle().c_str(),
                                  Platform::kMbTopmost | Platform::kMbIconError);
         return false;
     }

@@ -1,19 +1,13 @@
-// The application object: start-up, command line, single-instance guard and the state that the
-// other parts of the program read (launch mode, flags, variant, connection choice, titles).
+// The application object: start-up, command line, single-instance guard and the state of the
+// dialog flow (launch mode, flags, given address, connection choice). It sets the current variant
+// (product/variant_table.h), which every layer reads from there; nothing below app/ reads it.
 #pragma once
 #include <cstddef>
 #include <string>
 
-#include "app/variant_table.h"
+#include "product/launch_mode.h"
+#include "product/variant_table.h"
 
-// How the program was started (from the command line).
-enum LaunchMode : int {
-    AskPort = 0,       // "/NoPortSelect", or "ip:" with an address that is not valid IPv4
-    UsbPort = 1,       // "/usb"
-    NetworkPort = 2,   // "/network"
-    GivenAddress = 3,  // "L835_MFP" and "ip:" with a valid IPv4 address
-    Standalone = 4,    // no connection option
-};
 
 // Start-up status inside InitInstance: every value but kStartContinue ends start-up.
 constexpr int kStartContinue = 0;
@@ -25,7 +19,7 @@ class CQuilScanLinkApp {
 public:
     // The newest application object is the one that TheApp() returns while it lives.
     CQuilScanLinkApp();
-    virtual ~CQuilScanLinkApp();  // releases the titles, then the global and the local mutex
+    virtual ~CQuilScanLinkApp();  // releases the global and the local mutex
     CQuilScanLinkApp(const CQuilScanLinkApp&) = delete;
     CQuilScanLinkApp& operator=(const CQuilScanLinkApp&) = delete;
 
@@ -44,13 +38,10 @@ public:
     void* m_hLocalMutex = nullptr;
     void* m_hGlobalMutex = nullptr;
     char m_szGivenAddress[128] = {};
-    int m_nConnection = 0;        // 0 USB, 1 network (written by the connection-type dialog)
-    VariantId m_nVariant = 0;
+    int m_nConnection = 0;        // 0 USB, 1 network (the connection-type dialog's choice)
     int m_nLaunchMode = -1;
     int m_bQuiet = 0;
     int m_bMaintenance = 0;
-    std::string m_strDeviceTitle;  // maker name + " " + device name
-    std::string m_strAppTitle;     // the application title
 
 private:
     int StartUp(const char* commandLine);

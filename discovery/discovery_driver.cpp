@@ -5,8 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/scanlink_app.h"
-#include "app/variant_table.h"
+#include "product/variant_table.h"
 #include "discovery/discovery_pass.h"
 #include "platform/wait_cursor.h"
 
@@ -75,7 +74,7 @@ int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int pro
     bool sortable = false;
     if (protocol == kProtocolIPv4) {
         result = RunIPv4Series(deviceList, passList, passes, matchText, transport);
-        if (VariantTable::GetInt(kHasAltModelOid) != 0 && TheApp().m_nVariant == kVariantWithAltModel) {
+        if (VariantTable::GetInt(kHasAltModelOid) != 0 && VariantTable::Current() == kVariantWithAltModel) {
             passList.Clear();
             VariantTable::Get(kAltModelOid, matchText, sizeof matchText);
             if (result == kDiscoveryOk)

@@ -20,8 +20,7 @@ constexpr int kRunDiscoveryBadProtocol = 2; // protocol is neither 0 nor 1; the 
 // model identifier (item kModelOid) is the text an answer must match. IPv4 runs `passes` broadcast
 // passes; variant 8 (item kHasAltModelOid) then runs as many again with item kAltModelOid. IPv6
 // enumerates the adapters once and runs, in each pass, one pass per adapter, every record labelled
-// with its adapter's friendly name. Reads the current variant (TheApp().m_nVariant) and the
-// variant table.
+// with its adapter's friendly name. Reads the current variant and its items from the variant table.
 int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol);
 int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
                  DiscoveryTransport& transport);

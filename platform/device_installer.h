@@ -1,9 +1,8 @@
 // The operating system's device installer, in the narrow steps that network scanner device
 // registration and search are made of.
 //
-// On Windows these are the Setup API and newdev.dll (loaded at run time). Natively a stand-in
-// keeps the registered devices in memory (platform/posix/device_store.h lets tests look at and
-// add to them) and reads an INF file's class from its [Version] section.
+// On Windows these are the Setup API and newdev.dll (loaded at run time). The native tests use a
+// stand-in (tests/doubles/) that keeps the registered devices in memory.
 //
 // A DeviceListHandle is owned by the caller from a successful OpenPresentImagingDevices or
 // CreateDeviceList until DestroyDeviceList. The results are the small codes below; platform

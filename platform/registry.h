@@ -6,8 +6,8 @@
 // passed to CloseUserKey; it is never shared. "Missing" means that the key or the value does not
 // exist; a key that exists but cannot be opened for reading and writing is "denied".
 //
-// On Windows this is the real registry. Natively it is a small file-backed store with the same
-// rules (platform/posix/registry_store.h says where the file lives).
+// On Windows this is the real registry. The native tests use a small file-backed store with the
+// same rules (tests/doubles/).
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -3,10 +3,8 @@
 // message boxes, behind one interface.
 //
 // Windows (platform/win32/windowing.cpp) is the product: a thin framework over USER32, GDI32 and
-// common controls 6. Natively (platform/posix/windowing.cpp) the same operations act on windows
-// kept in memory, so that the controls and the dialogs run and are tested without a screen; the
-// extra operations that let a test act like the user and look inside are in
-// platform/windowing_headless.h (native build only).
+// common controls 6. In the native tests a stand-in (tests/doubles/) keeps the same windows in
+// memory, so that the controls and the dialogs run and are tested without a screen.
 //
 // Conventions of every operation below:
 // - A WindowHandle names one window (a dialog or a control); nullptr is "no window". Every

@@ -9,7 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "app/variant_table.h"
+#include "product/variant_table.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 

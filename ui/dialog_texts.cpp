@@ -1,7 +1,7 @@
 // The control-text tables of the two dialogs.
 #include "ui/dialog_texts.h"
 
-#include "app/string_table.h"
+#include "product/string_table.h"
 
 void SetControlTexts(Windowing::WindowHandle dialog, const ControlText* table, size_t count)
 {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/string_table.h"
+#include "product/string_table.h"
 
 using namespace Windowing;
 

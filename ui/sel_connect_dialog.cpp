@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "app/scanlink_app.h"
+#include "product/variant_table.h"
 #include "ui/dialog_texts.h"
 #include "ui/layout_scaling.h"
 
@@ -39,20 +39,19 @@ void HideAndDisable(WindowHandle control)
 
 }  // namespace
 
-CSelConnectDlg::CSelConnectDlg() : CDialog(kTemplate)
+CSelConnectDlg::CSelConnectDlg(int connection) : CDialog(kTemplate), connection_(connection)
 {
 }
 
 bool CSelConnectDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    CQuilScanLinkApp& app = TheApp();
     WindowHandle dialog = Handle();
 
     SetControlTexts(dialog, kTexts, std::size(kTexts));
-    SetItemText(dialog, 0, app.m_strDeviceTitle.c_str());
+    SetItemText(dialog, 0, VariantTable::DeviceTitle().c_str());
     // USB is checked when the choice so far is USB; the network radio is left as the template has it.
-    CheckItem(dialog, kRadioUsb, app.m_nConnection == 0);
+    CheckItem(dialog, kRadioUsb, connection_ == kConnectionUsb);
     ScaleDialogLayout(dialog, kRatioKeySelConnect);
 
     // No system menu, so no close button; the frame is not recalculated.
@@ -76,5 +75,5 @@ void CSelConnectDlg::OnOK()
     // Network unless the USB radio is checked (also when neither is).
     const bool usb = IsItemChecked(Handle(), kRadioUsb);
     CDialog::OnOK();
-    TheApp().m_nConnection = usb ? 0 : 1;
+    connection_ = usb ? kConnectionUsb : kConnectionNetwork;
 }

@@ -13,13 +13,23 @@ constexpr int kCheckDontShow = 2148;  // hidden and disabled
 constexpr int kUnused = 2151;         // hidden and disabled
 }  // namespace SelConnectIds
 
-// Asks whether the scanner is attached by USB or by network. When the user confirms, DoModal
-// returns IDOK and the choice is in the application object's m_nConnection (0 USB, 1 network).
-// The dialog has no cancel handler of its own and holds no state.
+// The connection choices.
+constexpr int kConnectionUsb = 0;
+constexpr int kConnectionNetwork = 1;
+
+// Asks whether the scanner is attached by USB or by network. The dialog opens with USB checked when
+// the choice so far (given to the constructor) is USB. When the user confirms, DoModal returns IDOK
+// and Connection() gives the choice. The dialog has no cancel handler of its own.
 class CSelConnectDlg : public Windowing::CDialog {
 public:
-    CSelConnectDlg();
+    explicit CSelConnectDlg(int connection);
 
     bool OnInitDialog() override;
     void OnOK() override;
+
+    // The choice so far: the constructor's, then the user's after OK.
+    int Connection() const { return connection_; }
+
+private:
+    int connection_;
 };

@@ -5,9 +5,8 @@
 #include <iterator>
 #include <string>
 
-#include "app/scanlink_app.h"
-#include "app/string_table.h"
-#include "app/variant_table.h"
+#include "product/string_table.h"
+#include "product/variant_table.h"
 #include "platform/wait_cursor.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
@@ -111,14 +110,13 @@ bool CSetIPDlg::OnInitDialog()
     // list and the button are used through their IDs).
     protocolBox_.SubclassDlgItem(kProtocolBox, Handle());
     addressEdit_.SubclassDlgItem(kAddressEdit, Handle());
-    CQuilScanLinkApp& app = TheApp();
 
     // The small icon of the product family; the large icon is not set.
     const int family = VariantTable::GetInt(kProductFamily);
     SetSmallIcon(Handle(), LoadModuleIcon(family == 1 ? kIconFamily1 : kIconFamily0));
 
     SetControlTexts(Handle(), kTexts, std::size(kTexts));
-    SetItemText(Handle(), 0, app.m_strAppTitle.c_str());
+    SetItemText(Handle(), 0, VariantTable::AppTitle().c_str());
     ScaleDialogLayout(Handle(), kRatioKeySetIp);
 
     // The protocol box: IPv4 always, IPv6 where the variant offers it. A missing text stages an
@@ -294,7 +292,7 @@ void CSetIPDlg::ShowAddressError()
 {
     char text[kDialogTextCapacity] = {};
     StringTable::Get("STR_M_IPERR", text, sizeof text);
-    ShowMessageBox(Handle(), text, TheApp().m_strAppTitle.c_str(), kMbIconWarning | kMbTopmost);
+    ShowMessageBox(Handle(), text, VariantTable::AppTitle().c_str(), kMbIconWarning | kMbTopmost);
     WindowHandle edit = Item(kAddressEdit);
     EditSetSelection(edit, 0, -1);
     EditScrollCaret(edit);

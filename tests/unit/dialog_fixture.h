@@ -10,11 +10,11 @@
 #include <fstream>
 
 #include "app/scanlink_app.h"
-#include "app/string_table.h"
-#include "app/variant_table.h"
+#include "product/string_table.h"
+#include "product/variant_table.h"
 #include "platform/message_box.h"
-#include "platform/posix/registry_store.h"
-#include "platform/posix/windowing_headless.h"
+#include "doubles/registry_store.h"
+#include "doubles/windowing_headless.h"
 #include "platform/system.h"
 #include "platform/wait_cursor.h"
 #include "setup/connection_services.h"
@@ -80,8 +80,7 @@ protected:
         Platform::SetMessageBoxCapture(true);
         std::ofstream(root_ / "s.tbl", std::ios::binary) << kStrings;
         ASSERT_EQ(0, StringTable::Load((root_ / "s.tbl").c_str()));
-        app_.m_nVariant = 1;  // offers IPv6
-        app_.m_strDeviceTitle = "VEL MORA chromaline 7245MF";
+        VariantTable::SetCurrent(1);  // offers IPv6
     }
     void TearDown() override
     {

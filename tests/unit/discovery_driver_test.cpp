@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scanlink_app.h"
+#include "product/variant_table.h"
 #include "discovery/discovery_driver.h"
 #include "discovery/discovery_pass.h"
 #include "discovery_test_support.h"
@@ -75,13 +75,13 @@ Datagram From(int family, std::uint8_t last, const char* descr, const char* oid 
 // returns the result code and the records as "address|sysDescr|adapterName" in list order.
 int Discover(FakeNetwork& net, int variant, int passes, int protocol, int& selected, std::vector<std::string>& listed)
 {
-    const VariantId saved = TheApp().m_nVariant;
-    TheApp().m_nVariant = variant;
+    const VariantId saved = VariantTable::Current();
+    VariantTable::SetCurrent(variant);
     DeviceList list;
     list.Append(EmptyDeviceRecord());
     selected = 5;
     int result = RunDiscovery(list, selected, passes, protocol, net);
-    TheApp().m_nVariant = saved;
+    VariantTable::SetCurrent(saved);
     for (size_t i = 0; i < list.Count(); ++i)
         listed.push_back(std::string(list.At(i).address) + "|" + list.At(i).sysDescr + "|" + list.At(i).adapterName);
     return result;

@@ -3,7 +3,7 @@
 // Wine in tests/lan/test_e2e_installer.sh.
 #include <gtest/gtest.h>
 
-#include "setup/commit_flow.h"
+#include "app/commit_flow.h"
 #include "tests/unit/dialog_fixture.h"
 #include "ui/sel_connect_dialog.h"
 
@@ -78,9 +78,9 @@ TEST_F(DialogTest, SelConnectShowsOnlyTheRadiosWithOkInCancelsPlaceAndNeitherMea
         CheckItem(d, kRadioUsb, false);
         ASSERT_TRUE(Click(d, kIdOk));
     });
-    CSelConnectDlg dialog;
+    CSelConnectDlg dialog(kConnectionUsb);
     EXPECT_EQ(kIdOk, dialog.DoModal());
-    EXPECT_EQ(1, app_.m_nConnection);
+    EXPECT_EQ(kConnectionNetwork, dialog.Connection());
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #pragma once
 #include <functional>
 
-#include "platform/posix/windowing_headless.h"
+#include "doubles/windowing_headless.h"
 #include "test_support.h"
 #include "ui/my_combo_box.h"
 #include "ui/my_edit.h"

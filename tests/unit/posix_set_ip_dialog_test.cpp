@@ -63,7 +63,7 @@ TEST_F(SetIpDialogTest, FilterAndDiscoveryFollowTheSelectedProtocolItem)
     for (auto [variant, stored, protocol] : {std::tuple{1, 1, 1}, {0, 1, 0}, {1, -1, 0}}) {
         SCOPED_TRACE(variant * 10 + stored);
         Fresh();
-        app_.m_nVariant = variant;
+        VariantTable::SetCurrent(variant);
         if (stored >= 0) SettingsStore::WriteRegDword(Key().c_str(), "ProtocolType", stored);
         Run([&](WindowHandle d) {
             EXPECT_EQ(protocol, ComboGetSelection(ItemOf(d, kProtocolBox)));

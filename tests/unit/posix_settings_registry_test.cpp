@@ -6,7 +6,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "platform/posix/registry_store.h"
+#include "doubles/registry_store.h"
 #include "setup/settings_store.h"
 
 namespace {

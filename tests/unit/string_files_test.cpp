@@ -2,9 +2,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/scanlink_app.h"
-#include "app/string_keys.h"
-#include "app/variant_table.h"
+#include "product/variant_table.h"
+#include "product/string_keys.h"
+#include "product/variant_table.h"
 #include "test_support.h"
 
 namespace {
@@ -21,7 +21,7 @@ TEST_F(StringFilesTest, EveryFileInEveryLanguageHoldsEveryKey)
     for (const char* language : {"en", "de", "ja"})
         for (int variant : {0, 1, 2, 3, 6, 7, 8, 10}) {
             StringTable::Clear();
-            TheApp().m_nVariant = variant;
+            VariantTable::SetCurrent(variant);
             char name[32] = {}, title[1040] = {};
             VariantTable::Get(kStringFileName, name, sizeof(name));
             SCOPED_TRACE(std::string(language) + "/" + name);

@@ -1,5 +1,5 @@
 // The string file loader and the text lookup.
-#include "app/string_table.h"
+#include "product/string_table.h"
 
 #include <string>
 

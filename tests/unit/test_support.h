@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "app/string_table.h"
+#include "product/string_table.h"
 #include "platform/message_box.h"
 #include "platform/system.h"
 

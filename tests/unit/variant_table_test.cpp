@@ -1,5 +1,5 @@
 // The computed items of the variant table (per processor, folders, titles, bounds) and detection.
-#include "app/variant_table.h"
+#include "product/variant_table.h"
 
 #include <cstring>
 #include <string>
@@ -31,7 +31,7 @@ protected:
     // The item's text, "<unchanged>" when nothing was written, and " (undefined)" for that result.
     static std::string Text(int variant, int item)
     {
-        TheApp().m_nVariant = variant;
+        VariantTable::SetCurrent(variant);
         std::string buffer(300, '#');
         const char* undefined = VariantTable::Get(item, buffer.data(), buffer.size()) == kVariantUndefined ? " (undefined)" : "";
         return (buffer[0] == '#' ? "<unchanged>" : std::string(buffer.c_str())) + undefined;
@@ -39,7 +39,7 @@ protected:
     static int Integer(int variant, int item)
     {
         int value = 12345;
-        TheApp().m_nVariant = variant;
+        VariantTable::SetCurrent(variant);
         return VariantTable::Get(item, &value, sizeof(value)), value;
     }
     TempFolder folder_;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/scanlink_app.h"
+#include "product/variant_table.h"
 #include "discovery/discovery_driver.h"
 #include "platform/framework_init.h"
 
@@ -50,7 +50,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "discover_list: the socket library did not start\n");
         return 1;
     }
-    TheApp().m_nVariant = std::atoi(argv[1]);
+    VariantTable::SetCurrent(std::atoi(argv[1]));
     DeviceList devices;
     int selected = 99;
     auto start = std::chrono::steady_clock::now();

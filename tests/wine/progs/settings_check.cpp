@@ -9,14 +9,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/scanlink_app.h"
+#include "product/variant_table.h"
 #include "setup/settings_store.h"
 
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "save-variant" && argc == 8) {
-        TheApp().m_nVariant = std::atoi(argv[2]);
+        VariantTable::SetCurrent(std::atoi(argv[2]));
         SettingsStore::Save(argv[3], argv[4], argv[5], std::atoi(argv[6]), std::atoi(argv[7]));
         return 0;
     }

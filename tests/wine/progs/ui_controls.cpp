@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/string_table.h"
+#include "product/string_table.h"
 #include "platform/windowing.h"
 #include "ui/layout_scaling.h"
 #include "ui/my_combo_box.h"

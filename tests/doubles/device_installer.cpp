@@ -6,7 +6,7 @@
 #include <fstream>
 #include <new>
 
-#include "platform/posix/device_store.h"
+#include "doubles/device_store.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The commit flow: device registration, then the connection completed by launch mode.
-#include "setup/commit_flow.h"
+#include "app/commit_flow.h"
 
 #include <string>
 
 #include "app/handoff.h"
 #include "app/scanlink_app.h"
-#include "app/string_table.h"
-#include "app/variant_table.h"
+#include "product/string_table.h"
+#include "product/variant_table.h"
 #include "platform/bounded_text.h"
 #include "platform/wait_cursor.h"
 #include "platform/windowing.h"
@@ -22,14 +22,13 @@ constexpr size_t kMessageCapacity = 1040;
 
 void ShowUsbClosingMessage()
 {
-    CQuilScanLinkApp& app = TheApp();
     char format[kMessageCapacity] = {};
     StringTable::Get("STR_DEVICE_CONNECT", format, sizeof format);
     char productName[32] = {};
     VariantTable::Get(kProductDisplayName, productName, sizeof productName);
     char text[kMessageCapacity + 32] = {};
     FormatProductMessage(format, productName, text, sizeof text);
-    Windowing::ShowMessageBox(nullptr, text, app.m_strDeviceTitle.c_str(),
+    Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
                               Windowing::kMbTopmost | Windowing::kMbIconInformation);
 }
 
@@ -46,7 +45,7 @@ int RunAddressDialog()
     if (dialog.DoModal() == Windowing::kIdCancel) {
         char text[kMessageCapacity] = {};
         StringTable::Get("STR_M_UNFINISH_NETSETTING", text, sizeof text);
-        Windowing::ShowMessageBox(nullptr, text, TheApp().m_strDeviceTitle.c_str(),
+        Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
                                   Windowing::kMbTopmost | Windowing::kMbIconWarning);
     }
     return 0;
@@ -84,11 +83,12 @@ int CommitConnection()
     const bool closingMessage = !app.m_bQuiet && !app.m_bMaintenance;
     switch (app.m_nLaunchMode) {
     case AskPort: {
-        CSelConnectDlg dialog;
+        CSelConnectDlg dialog(app.m_nConnection);
         if (dialog.DoModal() == Windowing::kIdOk) {
-            if (app.m_nConnection == 1) {
+            app.m_nConnection = dialog.Connection();
+            if (app.m_nConnection == kConnectionNetwork) {
                 RunAddressDialog();
-            } else if (app.m_nConnection == 0 && closingMessage) {
+            } else if (app.m_nConnection == kConnectionUsb && closingMessage) {
                 ShowUsbClosingMessage();
             }
         }

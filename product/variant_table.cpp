@@ -1,14 +1,13 @@
 // The product variant table: per-variant identifiers, names, file names, folders, registry key and
 // mutex names, and the detection of the variant from the command line or the executable's name.
-#include "app/variant_table.h"
+#include "product/variant_table.h"
 
 #include <cstdint>
 #include <cstring>
 #include <string>
 
-#include "app/os_class.h"
-#include "app/scanlink_app.h"
-#include "app/string_table.h"
+#include "product/os_class.h"
+#include "product/string_table.h"
 #include "platform/bounded_text.h"
 #include "platform/system.h"
 
@@ -167,6 +166,36 @@ int ClassifyOsVersion(const Platform::OsVersionInfo& version)
 
 namespace VariantTable {
 
+namespace {
+VariantId g_current = 0;
+}
+
+void SetCurrent(VariantId variant)
+{
+    g_current = variant;
+}
+
+VariantId Current()
+{
+    return g_current;
+}
+
+std::string DeviceTitle()
+{
+    char deviceName[64] = {};
+    char makerName[64] = {};
+    Get(kDeviceDisplayName, deviceName, sizeof(deviceName));
+    Get(kMakerDisplayName, makerName, sizeof(makerName));
+    return std::string(makerName) + " " + deviceName;
+}
+
+std::string AppTitle()
+{
+    char title[64] = {};
+    Get(kAppTitle, title, sizeof(title));
+    return title;
+}
+
 int GetInt(int item)
 {
     int value = 0;
@@ -176,7 +205,7 @@ int GetInt(int item)
 
 int Get(int item, void* buffer, size_t size)
 {
-    const VariantRow* row = FindRow(TheApp().m_nVariant);
+    const VariantRow* row = FindRow(g_current);
     const int architecture = Platform::GetProcessorArchitecture();
     const bool is64 = Is64BitProcessor(architecture);
     int result = architecture == Platform::kArchUnknown ? kVariantUndefined : kVariantOk;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
-#include "platform/posix/windowing_headless.h"
+#include "doubles/windowing_headless.h"
 #include "platform/windowing.h"
 
 using namespace Windowing;

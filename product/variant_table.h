@@ -2,6 +2,9 @@
 // per-variant values (identifiers, names, file names, folders, registry key, mutex names).
 #pragma once
 #include <cstddef>
+#include <string>
+
+#include "product/launch_mode.h"
 
 // The product variant: 0, 1, 2, 3, 6, 7, 8 or 10; -1 when no product token was found. The values
 // 4, 5 and 9 are not products and every item treats them like an unlisted variant.
@@ -41,7 +44,12 @@ constexpr int kVariantOk = 0;
 constexpr int kVariantUndefined = 2;
 
 namespace VariantTable {
-// Writes one item for the current variant (the application object's m_nVariant) into buffer.
+// The current variant: set once by start-up (tests set it per case); every item below is read for
+// it. Before it is set the current variant is 0.
+void SetCurrent(VariantId variant);
+VariantId Current();
+
+// Writes one item for the current variant into buffer.
 // Texts are NUL-terminated ANSI strings; integer items are one 32-bit int at the start of the
 // buffer. size is the buffer's capacity in bytes; every text is cut to fit and terminated, so
 // nothing is written past it (an integer item needs at least 4 bytes). Results: kVariantOk, or
@@ -53,6 +61,13 @@ int Get(int item, void* buffer, size_t size);
 
 // An integer item (0, 15 or 23) as a value: 0 when the item leaves it unset.
 int GetInt(int item);
+
+// The window titles of the current variant: the device title is the maker's display name, a space
+// and the device's display name (the connection-type dialog and the flow's messages); the
+// application title is item kAppTitle (the address dialog and start-up's messages). Each part is
+// read into a 64-byte buffer, so a longer text is cut there.
+std::string DeviceTitle();
+std::string AppTitle();
 }
 
 // Decides the variant once at start-up: from the command-line arguments when the launch mode is

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "platform/posix/registry_store.h"
+#include "doubles/registry_store.h"
 
 namespace {
 

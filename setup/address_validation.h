@@ -3,10 +3,7 @@
 #pragma once
 #include <cstddef>
 
-// Protocol values, the same everywhere: the protocol box, discovery, validation and the stored
-// "ProtocolType".
-constexpr int kProtocolIpv4 = 0;
-constexpr int kProtocolIpv6 = 1;
+#include "product/protocol.h"
 
 // Results of ValidateAddress.
 constexpr int kAddressValid = 0;
@@ -15,7 +12,7 @@ constexpr int kAddressInvalid = 2;
 
 // text: NUL-terminated, checked as its first 127 characters (a longer text is refused: it could
 // not be stored). capacity: the caller's buffer size (both callers pass 128); it does not change
-// the check. protocol: kProtocolIpv4 (the platform parser accepts it, exactly three "." and only
-// digits and "."), kProtocolIpv6 (the platform parser accepts it), anything else is invalid.
+// the check. protocol: kProtocolIPv4 (the platform parser accepts it, exactly three "." and only
+// digits and "."), kProtocolIPv6 (the platform parser accepts it), anything else is invalid.
 // The socket library must have been started.
 int ValidateAddress(const char* text, size_t capacity, int protocol);

@@ -51,3 +51,21 @@ bool CopyWhole(const char* source, char* buffer, size_t size)
     std::memcpy(buffer, source, length + 1);
     return true;
 }
+
+char AsciiToUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char AsciiToLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool AsciiEqualNoCase(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        if (AsciiToLower(*a) != AsciiToLower(*b)) return false;
+        if (*a == '\0') return true;
+    }
+}

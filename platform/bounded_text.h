@@ -1,4 +1,5 @@
-// Bounded text helpers for the fixed-size buffers: every copy is cut to fit and terminated.
+// Text helpers for the fixed-size buffers (every copy is cut to fit and terminated) and the one
+// ASCII case fold.
 #pragma once
 #include <cstddef>
 
@@ -18,3 +19,10 @@ size_t BoundedAppend(char* buffer, size_t size, const char* source);
 // The base name of a path without folder and extension, as the platform's path splitter gives
 // it: the part after the last "\", "/" or drive ":", up to its last ".". Cut to fit.
 void PathBaseName(const char* path, char* buffer, size_t size);
+
+// ASCII letters folded to upper or lower case; every other byte, including each byte of a
+// multibyte character, stays as it is, so the fold is the same in every code page.
+char AsciiToUpper(char c);
+char AsciiToLower(char c);
+// True when a and b are equal but for the case of ASCII letters (both must be non-null).
+bool AsciiEqualNoCase(const char* a, const char* b);

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/bounded_text.h"
+
 using namespace Windowing;
 
 namespace {
@@ -35,7 +37,7 @@ bool CMyEdit::FilterChar(unsigned char c)
     bool accepted = true;
     if (ipv4Filter) accepted = IsDigit(c) || c == '.' || IsEditingControl(c);
     if (ipv6Filter) {
-        int lower = std::tolower(c);
+        const char lower = AsciiToLower(static_cast<char>(c));
         accepted = IsDigit(lower) || (lower >= 'a' && lower <= 'f') || lower == ':' || IsEditingControl(c);
     }
     return accepted;

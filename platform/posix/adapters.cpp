@@ -13,6 +13,8 @@
 #include <string>
 #include <sys/socket.h>
 
+#include "platform/bounded_text.h"
+
 namespace {
 
 // Kernel values that the C library headers do not carry.
@@ -115,10 +117,5 @@ int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
 
 bool AdapterNamesEqual(const char* a, const char* b)
 {
-    for (;; ++a, ++b) {
-        int ca = std::tolower(static_cast<unsigned char>(*a));
-        int cb = std::tolower(static_cast<unsigned char>(*b));
-        if (ca != cb) return false;
-        if (ca == 0) return true;
-    }
+    return AsciiEqualNoCase(a, b);
 }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "doubles/registry_store.h"
+#include "platform/bounded_text.h"
 
 namespace {
 
@@ -39,8 +40,7 @@ bool g_refused = false;
 std::string Fold(const std::string& text)
 {
     std::string folded = text;
-    for (char& c : folded)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : folded) c = AsciiToUpper(c);
     return folded;
 }
 

@@ -56,6 +56,7 @@ private:
     void SetFilter(int protocol);
     void EnableOk(bool enabled);
     void ShowAddressError();
+    void ShowSaveFailed();
 
     CMyComboBox protocolBox_;
     CMyEdit addressEdit_;

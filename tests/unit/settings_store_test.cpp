@@ -72,17 +72,19 @@ TEST(SaveTo, ADataFileThatCannotBeWrittenLeavesTheOldOneWholeAndTheRegistryIsSti
 {
     TempFolder t;
     const std::string key = "Software\\ScanLink Unit Tests\\Save " + Unique();
-    SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.0.0.3", "", "", 0, 1);
+    EXPECT_EQ(kSaveOk, SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.0.0.3", "", "", 0, 1));
     // The replacement is written under its own name first; with that name taken by a folder the
-    // save cannot go on, and the data file must not have been rewritten in place.
+    // save cannot go on, and the data file must not have been rewritten in place: the save fails.
     fs::create_directory(t.P("Scanner/ScanLink.new"));
-    SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.9.9.9", "", "", 0, 1);
+    EXPECT_EQ(kSaveFailed, SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.9.9.9", "", "", 0, 1));
     EXPECT_EQ(ReadAll(t.P("Scanner/ScanLink.dat")), "10.0.0.3\r\n\r\n0\r\n\r\n1\r\n");
-    // A data folder that is a file stays as it is.
+    // A data folder that is a file stays as it is, and the save fails.
     MakeFile(t.P("AsFile"));
-    SettingsStore::SaveTo(t.P("AsFile").c_str(), key.c_str(), "10.0.0.9", "", "", 0, 1);
+    EXPECT_EQ(kSaveFailed, SettingsStore::SaveTo(t.P("AsFile").c_str(), key.c_str(), "10.0.0.9", "", "", 0, 1));
     EXPECT_EQ(ReadAll(t.P("AsFile")), "in the way");
     EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "IPAddress", "none"), "10.0.0.9");
+    // Without a data folder (a variant that has none) only the values are written, and that is a success.
+    EXPECT_EQ(kSaveOk, SettingsStore::SaveTo(nullptr, key.c_str(), "10.0.0.10", "", "", 0, 1));
 }
 
 TEST(RegistryStrings, ReadBackMissingEmptyAndOverlong)

@@ -123,8 +123,6 @@ TEST(RegistryValues, WrongTypeOrSizeIsRefusedOrReadWithinItsData)
         {"2 bytes", kRegTypeDword, std::string("\1\0", 2), 1, 7, "\1"},
         {"8 bytes", 3, std::string("\1\0\0\0\0\0\0\0", 8), 1, 7, "\1"},
         {"no data", kRegTypeDword, "", 1, 7, ""},
-        // The type is not checked: 4 bytes of any type read as a number ("eth0" little-endian).
-        {"a text of 4 bytes without its NUL", kRegTypeSz, "eth0", 0, 0x30687465, "eth0"},
         {"a number read as text (no NUL)", kRegTypeDword, "AAAA", 0, 0x41414141, "AAAA"},
         {"300 bytes of binary", 3, std::string(300, 'b'), 1, 7, "fallback"},
     };

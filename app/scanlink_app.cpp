@@ -89,7 +89,7 @@ void CQuilScanLinkApp::ParseCommandLine(const char* commandLine)
     if (Contains(text, "/network")) m_nLaunchMode = NetworkPort;
     if (Contains(text, "L835_MFP") && Contains(text, "ip:")) {
         ExtractGivenAddress(text, m_szGivenAddress, sizeof(m_szGivenAddress));
-        m_nLaunchMode = ValidateAddress(m_szGivenAddress, sizeof(m_szGivenAddress), kProtocolIpv4) == kAddressValid
+        m_nLaunchMode = ValidateAddress(m_szGivenAddress, sizeof(m_szGivenAddress), kProtocolIPv4) == kAddressValid
                             ? GivenAddress
                             : AskPort;
     }
@@ -122,20 +122,21 @@ int CQuilScanLinkApp::TakeMutex(int nameItem, void** handle)
 
 int CQuilScanLinkApp::StartUp(const char* commandLine)
 {
-    // Steps 5 to 7: the command line and the variant.
+    // The command line decides the launch mode, and with it where the variant comes from.
     char moduleFile[32] = {};
     char stringFile[32] = {};
     ParseCommandLine(commandLine);
     VariantTable::SetCurrent(DetectVariant(m_nLaunchMode, commandLine));
 
-    // Steps 8 and 9: the file names and the folder they are looked for in.
+    // The resource module and the string file are looked for in the system folder for a standalone
+    // start, else in the product's install folder.
     VariantTable::Get(kResourceModuleFile, moduleFile, sizeof(moduleFile));
     VariantTable::Get(kStringFileName, stringFile, sizeof(stringFile));
     char folder[260] = {};
     if (m_nLaunchMode == Standalone) Platform::GetSystemDirectoryPath(folder, sizeof(folder));
     else VariantTable::Get(kInstallFolder, folder, sizeof(folder));
 
-    // Step 10: the resource module. An unknown folder or file name counts as a missing file.
+    // The resource module. An unknown folder or file name counts as a missing file.
     char path[260] = {};
     BoundedCopy(path, sizeof(path), folder);
     BoundedAppend(path, sizeof(path), "\\");
@@ -151,7 +152,7 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
     }
     Platform::SetResourceModule(m_hResModule);
 
-    // Step 11: the string file.
+    // The string file, then the titles that are built from its texts.
     BoundedCopy(path, sizeof(path), folder);
     BoundedAppend(path, sizeof(path), "\\");
     BoundedAppend(path, sizeof(path), stringFile);
@@ -165,7 +166,9 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
     if (loaded == StringTable::kLoadDamaged) Platform::ShowFrameworkMessageBox(kMissingFileText);
     if (loaded != StringTable::kLoadOk) return kStartStringFileFailed;
 
-    // Step 13: the single-instance guard, local then global.
+    VariantTable::LoadTitles();
+
+    // The single-instance guard: the local mutex, then the global one.
     int status = TakeMutex(kLocalMutexName, &m_hLocalMutex);
     if (status == kStartContinue) status = TakeMutex(kGlobalMutexName, &m_hGlobalMutex);
     return status;
@@ -173,7 +176,7 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
 
 bool CQuilScanLinkApp::InitInstance(const char* commandLine)
 {
-    // Steps 1 to 4: common controls and sockets.
+    // The common control classes, then the socket library that discovery and the address check use.
     Platform::InitCommonControlClasses();
     if (Platform::StartSocketLibrary() != 0) {
         Platform::ShowFrameworkMessageBox(kSocketsFailedText);
@@ -192,7 +195,7 @@ bool CQuilScanLinkApp::InitInstance(const char* commandLine)
     }
     if (lastStatus_ != kStartContinue) return false;
 
-    // Step 14: the dialog flow; its result is not used.
+    // The dialog flow; its result is not used.
     if (m_nLaunchMode == Standalone) RunStandaloneAddressDialog();
     else CommitConnection();
     return false;

@@ -23,16 +23,14 @@ public:
     CQuilScanLinkApp(const CQuilScanLinkApp&) = delete;
     CQuilScanLinkApp& operator=(const CQuilScanLinkApp&) = delete;
 
-    // Runs the whole program (start-up steps, then the dialog flow). Always returns false.
+    // Runs the whole program (start-up, then the dialog flow). Always returns false.
     // commandLine is the text after the program name.
     virtual bool InitInstance(const char* commandLine);
     // Frees the resource module; returns the exit code (always 0: the program sets none).
     virtual int ExitInstance();
 
-    // Start-up step 6: the launch mode, the flags and the "ip:" address from the command line.
+    // The launch mode, the flags and the "ip:" address from the command line.
     void ParseCommandLine(const char* commandLine);
-    // The status with which the last InitInstance ended (kStartContinue when the flow ran).
-    int LastStartStatus() const { return lastStatus_; }
 
     void* m_hResModule = nullptr;
     void* m_hLocalMutex = nullptr;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "product/protocol.h"
+
 // One scanner found by discovery. A plain value of fixed size: every text is NUL-terminated in its
 // fixed-width array and the tail behind the text is zero, so a record is copied whole and owns
 // nothing, and comparing a whole array gives the same answer as comparing its text.
@@ -38,10 +40,6 @@ public:
 private:
     std::vector<DeviceRecord> records_;
 };
-
-// Protocol values shared by the protocol box, discovery, validation and the stored "ProtocolType".
-constexpr int kProtocolIPv4 = 0;
-constexpr int kProtocolIPv6 = 1;
 
 // Appends to dialogList every record of passList that is not yet listed, in order. A record is
 // already listed when a record of dialogList (as it grows during this merge) has the same address

@@ -44,10 +44,6 @@ int SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data
 // than the buffer: the buffer's content is then undefined and *size is the length needed.
 int QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size);
 
-// Reads the class text of an open key into buffer (size bytes, always terminated): kRegOk, or
-// kRegMoreData when it does not fit.
-int QueryKeyClass(RegKeyHandle key, char* buffer, size_t size);
-
 // Releases a handle from OpenUserKey or CreateUserKey; a null handle is ignored.
 void CloseUserKey(RegKeyHandle key);
 }  // namespace Registry

@@ -98,12 +98,6 @@ void SetTestOwnModulePath(const char* path)
     else State().modulePath.reset();
 }
 
-void SetTestSystemDirectory(const char* path)
-{
-    if (path != nullptr) State().systemDirectory = path;
-    else State().systemDirectory.reset();
-}
-
 void SetTestShellFolder(int folderId, const char* path, bool failNow)
 {
     if (path == nullptr && !failNow) {

@@ -86,7 +86,6 @@ int Utf8ToAnsi(const char* utf8, size_t length, char* buffer, size_t size);
 void SetTestProcessorArchitecture(int architecture);
 void SetTestOsVersion(const OsVersionInfo* version);
 void SetTestOwnModulePath(const char* path);
-void SetTestSystemDirectory(const char* path);
 void SetTestShellFolder(int folderId, const char* path, bool failNow = false);
 void ClearTestOverrides();
 

@@ -23,6 +23,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/message_box.h"
+
 namespace Windowing {
 
 using WindowHandle = void*;  // a window (HWND on Windows)
@@ -40,11 +42,18 @@ struct Point {
     int x = 0, y = 0;
 };
 
-// Results of a modal dialog and of a message box.
-constexpr int kIdOk = 1;       // IDOK
-constexpr int kIdCancel = 2;   // IDCANCEL
-constexpr int kIdYes = 6;      // IDYES
-constexpr int kIdNo = 7;       // IDNO
+// Results of a modal dialog and of a message box, and the message box styles: the one set of
+// values in platform/message_box.h.
+using Platform::kIdCancel;
+using Platform::kIdNo;
+using Platform::kIdOk;
+using Platform::kIdYes;
+using Platform::kMbIconError;
+using Platform::kMbIconInformation;
+using Platform::kMbIconWarning;
+using Platform::kMbOk;
+using Platform::kMbTopmost;
+using Platform::kMbYesNo;
 // DoModal's result when the dialog could not be created (no such template).
 constexpr int kDialogFailed = -1;
 
@@ -121,14 +130,6 @@ constexpr unsigned kLvisFocused = 0x0001;
 constexpr unsigned kLvisSelected = 0x0002;
 constexpr int kLvcfmtLeft = 0;
 
-// Message box styles.
-constexpr unsigned kMbOk = 0x00000000;
-constexpr unsigned kMbYesNo = 0x00000004;
-constexpr unsigned kMbIconError = 0x00000010;
-constexpr unsigned kMbIconWarning = 0x00000030;
-constexpr unsigned kMbIconInformation = 0x00000040;
-constexpr unsigned kMbTopmost = 0x00040000;
-
 // SetWindowPosition flags.
 constexpr unsigned kSwpNoZOrder = 0x0004;
 
@@ -136,8 +137,6 @@ constexpr unsigned kSwpNoZOrder = 0x0004;
 // Control state. ItemOf answers the dialog's control with that ID; ID 0 answers the dialog itself
 // (so every "by ID" operation below treats ID 0 as the dialog's caption / window).
 WindowHandle ItemOf(WindowHandle dialog, int id);
-// The control ID of a control (0 for a dialog or when there is none).
-int IdOf(WindowHandle window);
 
 // Window text (a dialog's caption, a control's text). SetText on an edit control sends EN_CHANGE
 // to its dialog, as typing does. SetText returns false when there is no window.
@@ -168,7 +167,6 @@ WindowHandle FocusedWindow();  // nullptr when no window of ours has the focus
 // ---------------------------------------------------------------------------------------------
 // Geometry.
 Rect GetWindowRectangle(WindowHandle window);   // screen coordinates; all 0 when there is none
-Rect GetClientRectangle(WindowHandle window);   // client coordinates (left = top = 0)
 Point ScreenToClientPoint(WindowHandle window, Point screen);
 WindowHandle ParentOf(WindowHandle window);      // nullptr for a dialog without parent
 WindowHandle OwnerOf(WindowHandle window);       // the registered owner, nullptr when none
@@ -208,15 +206,11 @@ int ComboGetDroppedWidth(WindowHandle combo);
 // ---------------------------------------------------------------------------------------------
 // List view in report style (LVM_* messages).
 void ListSetExtendedStyle(WindowHandle list, uint32_t style);  // replaces all extended styles
-uint32_t ListGetExtendedStyle(WindowHandle list);
 int ListInsertColumn(WindowHandle list, int index, const char* header, int width, int format);
 int ListColumnCount(WindowHandle list);
-int ListColumnWidth(WindowHandle list, int index);  // -1 for a bad index
-int ListGetColumnHeader(WindowHandle list, int index, char* text, int capacity);
 void ListDeleteAllRows(WindowHandle list);
 int ListInsertRow(WindowHandle list, int index, const char* text);  // the row, or -1
 bool ListSetSubItem(WindowHandle list, int row, int column, const char* text);
-int ListGetSubItem(WindowHandle list, int row, int column, char* text, int capacity);
 int ListRowCount(WindowHandle list);
 // Sets the states under mask (LVIS_*) of a row, -1 meaning every row. Every change notifies the
 // dialog with LVN_ITEMCHANGED naming the row: a row that becomes focused (or selected, in a
@@ -230,7 +224,6 @@ bool ListEnsureVisible(WindowHandle list, int row, bool partialOk);
 // ---------------------------------------------------------------------------------------------
 // Edit control.
 void EditSetSelection(WindowHandle edit, int start, int end);  // EM_SETSEL (0, -1 = all)
-void EditGetSelection(WindowHandle edit, int* start, int* end);
 void EditScrollCaret(WindowHandle edit);                     // EM_SCROLLCARET
 
 // ---------------------------------------------------------------------------------------------
@@ -260,11 +253,9 @@ IconHandle LoadModuleIcon(int id);
 void SetSmallIcon(WindowHandle window, IconHandle icon);
 
 // ---------------------------------------------------------------------------------------------
-// A modal message box owned by the window (nullptr: no owner), with the text, caption and MB_*
-// style. Returns the button that closed it (IDOK, IDYES ...), 0 when none could be shown. It is
-// Platform::ShowMessageBox (platform/message_box.h): recorded there, and answered without being
-// shown while capture is on (the unit tests).
-int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style);
+// A modal message box owned by a window (nullptr: no owner): Platform::ShowMessageBox
+// (platform/message_box.h), recorded there, and answered without being shown while capture is on.
+using Platform::ShowMessageBox;
 
 // ---------------------------------------------------------------------------------------------
 // The record of an owner-drawn item (WM_DRAWITEM).

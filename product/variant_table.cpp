@@ -168,6 +168,8 @@ namespace VariantTable {
 
 namespace {
 VariantId g_current = 0;
+std::string g_deviceTitle;
+std::string g_appTitle;
 }
 
 void SetCurrent(VariantId variant)
@@ -180,20 +182,26 @@ VariantId Current()
     return g_current;
 }
 
-std::string DeviceTitle()
+void LoadTitles()
 {
     char deviceName[64] = {};
     char makerName[64] = {};
     Get(kDeviceDisplayName, deviceName, sizeof(deviceName));
     Get(kMakerDisplayName, makerName, sizeof(makerName));
-    return std::string(makerName) + " " + deviceName;
-}
-
-std::string AppTitle()
-{
+    g_deviceTitle = std::string(makerName) + " " + deviceName;
     char title[64] = {};
     Get(kAppTitle, title, sizeof(title));
-    return title;
+    g_appTitle = title;
+}
+
+const std::string& DeviceTitle()
+{
+    return g_deviceTitle;
+}
+
+const std::string& AppTitle()
+{
+    return g_appTitle;
 }
 
 int GetInt(int item)

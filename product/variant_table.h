@@ -62,12 +62,15 @@ int Get(int item, void* buffer, size_t size);
 // An integer item (0, 15 or 23) as a value: 0 when the item leaves it unset.
 int GetInt(int item);
 
-// The window titles of the current variant: the device title is the maker's display name, a space
-// and the device's display name (the connection-type dialog and the flow's messages); the
-// application title is item kAppTitle (the address dialog and start-up's messages). Each part is
-// read into a 64-byte buffer, so a longer text is cut there.
-std::string DeviceTitle();
-std::string AppTitle();
+// The window titles of the current variant, built once by LoadTitles after the string file is
+// loaded (its lookups show their own message when a name is missing); both are empty before. The
+// device title is the maker's display name, a space and the device's display name (the
+// connection-type dialog and the flow's messages); the application title is item kAppTitle (the
+// address dialog and start-up's messages). Each part is read into a 64-byte buffer, so a longer
+// text is cut there.
+void LoadTitles();
+const std::string& DeviceTitle();
+const std::string& AppTitle();
 }
 
 // Decides the variant once at start-up: from the command-line arguments when the launch mode is

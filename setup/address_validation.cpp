@@ -40,12 +40,12 @@ int ValidateAddress(const char* text, size_t capacity, int protocol)
     // than checked in part.
     if (text != nullptr && length < kWorkBuffer) {
         std::memcpy(work, text, length + 1);
-        if (protocol == kProtocolIpv4) {
+        if (protocol == kProtocolIPv4) {
             if (Platform::ParseAddressText(work, Platform::kFamilyIpv4) == Platform::kAddressAccepted &&
                 IsPlainDottedDecimal(work)) {
                 result = kAddressValid;
             }
-        } else if (protocol == kProtocolIpv6) {
+        } else if (protocol == kProtocolIPv6) {
             if (Platform::ParseAddressText(work, Platform::kFamilyIpv6) == Platform::kAddressAccepted) {
                 result = kAddressValid;
             }

@@ -3,10 +3,7 @@
 #pragma once
 #include <cstddef>
 
-// Protocol values, the same everywhere: the protocol box, discovery, validation and the stored
-// "ProtocolType".
-constexpr int kProtocolIpv4 = 0;
-constexpr int kProtocolIpv6 = 1;
+#include "product/protocol.h"
 
 // Results of ValidateAddress.
 constexpr int kAddressValid = 0;
@@ -15,8 +12,8 @@ constexpr int kAddressInvalid = 2;
 
 // text: NUL-terminated, checked as its first 127 characters (a longer text is refused: it could
 // not be stored). capacity: the caller's buffer size (both callers pass 128); it does not change
-// the check. protocol: kProtocolIpv4 (the platform parser accepts it, exactly three "." and only
+// the check. protocol: kProtocolIPv4 (the platform parser accepts it, exactly three "." and only
 // digits and ".", no octet with a leading zero such as "010", which other programs read as
-// octal), kProtocolIpv6 (the platform parser accepts it), anything else is invalid. The socket
+// octal), kProtocolIPv6 (the platform parser accepts it), anything else is invalid. The socket
 // library must have been started.
 int ValidateAddress(const char* text, size_t capacity, int protocol);

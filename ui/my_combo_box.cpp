@@ -51,11 +51,6 @@ void CMyComboBox::StageItem(int append, const char* text, int data)
     Staging().emplace_back(text ? text : "", data);
 }
 
-size_t CMyComboBox::StagedCount()
-{
-    return Staging().size();
-}
-
 void CMyComboBox::CommitItems()
 {
     auto& staged = Staging();

@@ -25,7 +25,6 @@ public:
     // The staging list is one list for the whole program, shared by every box. append 0 empties
     // it first; then (text, data) is added at its end.
     static void StageItem(int append, const char* text, int data);
-    static size_t StagedCount();
 
     // Puts the staging list into the box and empties the staging list. The box is rebuilt only
     // when the count, a text or an item data differs: then every item is inserted again with its

@@ -2,15 +2,16 @@
 #pragma once
 
 #include "platform/windowing.h"
+#include "res/dialog_ids.h"
 
 // Template and control IDs of the connection-type dialog.
 namespace SelConnectIds {
-constexpr int kTemplate = 3000;
-constexpr int kQuestion = 3001;
-constexpr int kRadioUsb = 3003;
-constexpr int kRadioNetwork = 3004;
-constexpr int kCheckDontShow = 2148;  // hidden and disabled
-constexpr int kUnused = 2151;         // hidden and disabled
+constexpr int kTemplate = IDD_SEL_CONNECT;
+constexpr int kQuestion = IDC_SEL_CONNECT_TEXT;
+constexpr int kRadioUsb = IDC_RAD_USB;
+constexpr int kRadioNetwork = IDC_RAD_NETWORK;
+constexpr int kCheckDontShow = IDC_CHK_NONDISP;  // hidden and disabled
+constexpr int kUnused = IDC_SEL_CONNECT_LINE;         // hidden and disabled
 }  // namespace SelConnectIds
 
 // The connection choices.

@@ -95,8 +95,8 @@ int CSetIPDlg::SelectedProtocol() const
 
 void CSetIPDlg::SetFilter(int protocol)
 {
-    addressEdit_.ipv4Filter = protocol == kProtocolIpv4 ? 1 : 0;
-    addressEdit_.ipv6Filter = protocol == kProtocolIpv4 ? 0 : 1;
+    addressEdit_.ipv4Filter = protocol == kProtocolIPv4 ? 1 : 0;
+    addressEdit_.ipv6Filter = protocol == kProtocolIPv4 ? 0 : 1;
 }
 
 void CSetIPDlg::EnableOk(bool enabled)
@@ -124,19 +124,19 @@ bool CSetIPDlg::OnInitDialog()
     // empty item, which the box draws as a separator.
     char text[kDialogTextCapacity] = {};
     StringTable::Get("STR_CMB_PROTOCOL_IPV4", text, sizeof text);
-    CMyComboBox::StageItem(0, text, kProtocolIpv4);
+    CMyComboBox::StageItem(0, text, kProtocolIPv4);
     if (VariantTable::GetInt(kIpv6Available) == 1) {
         text[0] = '\0';
         StringTable::Get("STR_CMB_PROTOCOL_IPV6", text, sizeof text);
-        CMyComboBox::StageItem(1, text, kProtocolIpv6);
+        CMyComboBox::StageItem(1, text, kProtocolIPv6);
     }
     protocolBox_.CommitItems();
 
     // The stored protocol ("ProtocolType"; 0 when the key or the value is missing); an item that
     // carries it, else the first item.
-    int stored = kProtocolIpv4;
+    int stored = kProtocolIPv4;
     if (Services().ReadRegDword(SettingsKey().c_str(), "ProtocolType", &stored) != 0) {
-        stored = kProtocolIpv4;
+        stored = kProtocolIPv4;
     }
     protocolBox_.SelectByData(stored);
 
@@ -267,7 +267,7 @@ void CSetIPDlg::OnOK()
         valid = length >= 0 && length < kAddressCapacity &&
                 ValidateAddress(address, kAddressCapacity, protocol) == kAddressValid;
         // A typed IPv6 address goes out through the adapter of the previously saved connection.
-        if (protocol == kProtocolIpv6) {
+        if (protocol == kProtocolIPv6) {
             const std::string stored = Services().ReadRegString(SettingsKey().c_str(), "AdapName", "");
             CopyField(adapterName, sizeof adapterName, stored.c_str());
         }
@@ -275,7 +275,7 @@ void CSetIPDlg::OnOK()
         const DeviceRecord& record = deviceList.At(static_cast<size_t>(selectedIndex));
         CopyField(address, sizeof address, record.address);
         CopyField(macAddress, sizeof macAddress, record.macAddress);
-        if (protocol == kProtocolIpv6) {
+        if (protocol == kProtocolIPv6) {
             CopyField(adapterName, sizeof adapterName, record.adapterName);
         }
         valid = true;

@@ -4,22 +4,23 @@
 
 #include "discovery/device_list.h"
 #include "platform/windowing.h"
+#include "res/dialog_ids.h"
 #include "ui/my_combo_box.h"
 #include "ui/my_edit.h"
 
 // Template and control IDs of the scanner address dialog, and its two icons.
 namespace SetIpIds {
-constexpr int kTemplate = 3005;
-constexpr int kRadioInput = 3006;     // input mode
-constexpr int kRadioList = 3007;      // list mode
-constexpr int kLabelProtocol = 2153;
-constexpr int kProtocolBox = 2152;    // CMyComboBox
-constexpr int kLabelAddress = 2154;
-constexpr int kAddressEdit = 3008;    // CMyEdit
-constexpr int kDeviceList = 3009;     // list view, report style, single selection
-constexpr int kSearchAgain = 3010;
-constexpr int kIconFamily0 = 2015;    // ProductFamily 0
-constexpr int kIconFamily1 = 2166;    // ProductFamily 1
+constexpr int kTemplate = IDD_SET_IP;
+constexpr int kRadioInput = IDC_RAD_INPUT_IP;     // input mode
+constexpr int kRadioList = IDC_RAD_SEL_IP;      // list mode
+constexpr int kLabelProtocol = IDC_LABEL_PROTOCOL;
+constexpr int kProtocolBox = IDC_CMB_PROTOCOL;    // CMyComboBox
+constexpr int kLabelAddress = IDC_LABEL_IPADDRESS;
+constexpr int kAddressEdit = IDC_EDIT_IPADDRESS;    // CMyEdit
+constexpr int kDeviceList = IDC_LIST_SCANNERS;     // list view, report style, single selection
+constexpr int kSearchAgain = IDC_BTN_UPDATE_IP;
+constexpr int kIconFamily0 = IDI_FAMILY_0;    // ProductFamily 0
+constexpr int kIconFamily1 = IDI_FAMILY_1;    // ProductFamily 1
 }  // namespace SetIpIds
 
 // DoModal returns IDOK after the choice was stored (SettingsStore::Save), IDCANCEL after

@@ -60,17 +60,6 @@ int QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer,
     return Translate(status);
 }
 
-int QueryKeyClass(RegKeyHandle key, char* buffer, size_t size)
-{
-    if (key == nullptr || buffer == nullptr || size == 0) return kRegFailed;
-    DWORD length = static_cast<DWORD>(size);
-    const LONG status = RegQueryInfoKeyA(static_cast<HKEY>(key), buffer, &length, nullptr, nullptr, nullptr,
-                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    buffer[size - 1] = '\0';
-    if (status != ERROR_SUCCESS) buffer[0] = '\0';
-    return Translate(status);
-}
-
 void CloseUserKey(RegKeyHandle key)
 {
     if (key != nullptr) RegCloseKey(static_cast<HKEY>(key));

@@ -140,12 +140,6 @@ WindowHandle ItemOf(WindowHandle dialog, int id)
     return id == 0 ? dialog : GetDlgItem(H(dialog), id);
 }
 
-int IdOf(WindowHandle window)
-{
-    if (!window || !(GetWindowLongPtrA(H(window), GWL_STYLE) & WS_CHILD)) return 0;
-    return GetDlgCtrlID(H(window));
-}
-
 bool SetText(WindowHandle window, const char* text)
 {
     return window && SetWindowTextA(H(window), text ? text : "");
@@ -231,13 +225,6 @@ Rect GetWindowRectangle(WindowHandle window)
 {
     RECT r{};
     if (!window || !GetWindowRect(H(window), &r)) return {};
-    return Rect{r.left, r.top, r.right, r.bottom};
-}
-
-Rect GetClientRectangle(WindowHandle window)
-{
-    RECT r{};
-    if (!window || !GetClientRect(H(window), &r)) return {};
     return Rect{r.left, r.top, r.right, r.bottom};
 }
 
@@ -367,11 +354,6 @@ void ListSetExtendedStyle(WindowHandle list, uint32_t style)
     if (list) SendMessageA(H(list), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style);
 }
 
-uint32_t ListGetExtendedStyle(WindowHandle list)
-{
-    return list ? static_cast<uint32_t>(SendMessageA(H(list), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)) : 0;
-}
-
 int ListInsertColumn(WindowHandle list, int index, const char* header, int width, int format)
 {
     if (!list) return -1;
@@ -390,24 +372,6 @@ int ListColumnCount(WindowHandle list)
     if (!list) return -1;
     HWND header = reinterpret_cast<HWND>(SendMessageA(H(list), LVM_GETHEADER, 0, 0));
     return header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : -1;
-}
-
-int ListColumnWidth(WindowHandle list, int index)
-{
-    if (!list || index < 0 || index >= ListColumnCount(list)) return -1;
-    return static_cast<int>(SendMessageA(H(list), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index), 0));
-}
-
-int ListGetColumnHeader(WindowHandle list, int index, char* text, int capacity)
-{
-    char buffer[260] = {};
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT;
-    column.pszText = buffer;
-    column.cchTextMax = sizeof buffer;
-    if (!list || !SendMessageA(H(list), LVM_GETCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)))
-        return CopyOut("", 0, text, capacity), -1;
-    return CopyOut(buffer, static_cast<int>(std::strlen(buffer)), text, capacity);
 }
 
 void ListDeleteAllRows(WindowHandle list)
@@ -432,18 +396,6 @@ bool ListSetSubItem(WindowHandle list, int row, int column, const char* text)
     item.iSubItem = column;
     item.pszText = const_cast<char*>(text ? text : "");
     return SendMessageA(H(list), LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) != 0;
-}
-
-int ListGetSubItem(WindowHandle list, int row, int column, char* text, int capacity)
-{
-    if (!list || row < 0 || row >= ListRowCount(list)) return CopyOut("", 0, text, capacity), -1;
-    char buffer[1024] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    LRESULT length = SendMessageA(H(list), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return CopyOut(buffer, static_cast<int>(length), text, capacity);
 }
 
 int ListRowCount(WindowHandle list)
@@ -473,14 +425,6 @@ bool ListEnsureVisible(WindowHandle list, int row, bool partialOk)
 void EditSetSelection(WindowHandle edit, int start, int end)
 {
     if (edit) SendMessageA(H(edit), EM_SETSEL, static_cast<WPARAM>(start), end);
-}
-
-void EditGetSelection(WindowHandle edit, int* start, int* end)
-{
-    DWORD s = 0, e = 0;
-    if (edit) SendMessageA(H(edit), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
-    if (start) *start = static_cast<int>(s);
-    if (end) *end = static_cast<int>(e);
 }
 
 void EditScrollCaret(WindowHandle edit)
@@ -587,11 +531,6 @@ IconHandle LoadModuleIcon(int id)
 void SetSmallIcon(WindowHandle window, IconHandle icon)
 {
     if (window) SendMessageA(H(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-}
-
-int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style)
-{
-    return Platform::ShowMessageBox(owner, text, caption, style);
 }
 
 CWnd::~CWnd()

@@ -83,41 +83,10 @@ std::string FirstId(const std::string& multiString)
 
 namespace PosixDevices {
 
-const std::vector<Device>& Devices() { return TheState().devices; }
-const std::vector<std::string>& Calls() { return TheState().calls; }
-
 void Reset()
 {
     TheState() = State();
 }
-
-std::string AddPresentImagingDevice(const std::string& description)
-{
-    Device device;
-    device.instanceId = "ROOT\\IMAGE\\PRESENT" + std::to_string(TheState().devices.size());
-    device.className = "Image";
-    std::memcpy(device.classGuid, kImagingClassGuid, sizeof device.classGuid);
-    device.description = description;
-    device.imagingInterface = true;
-    TheState().devices.push_back(device);
-    return device.instanceId;
-}
-
-bool EnableImagingInterface(const std::string& instanceId, const std::string& description)
-{
-    for (Device& device : TheState().devices)
-        if (device.instanceId == instanceId) {
-            device.imagingInterface = true;
-            device.description = description;
-            return true;
-        }
-    return false;
-}
-
-void SetListingFails(bool fails) { TheState().listingFails = fails; }
-void SetWalkFailsAt(int index) { TheState().walkFailsAt = index; }
-void SetDriverInstallerAvailable(bool available) { TheState().driverInstallerAvailable = available; }
-void SetAfterRegister(std::function<void()> hook) { TheState().afterRegister = std::move(hook); }
 
 }  // namespace PosixDevices
 

@@ -157,7 +157,6 @@ namespace PosixRegistry {
 void SetStoreFile(const std::string& path) { g_storeFile = path; }
 const std::vector<std::string>& Journal() { return g_journal; }
 void ClearJournal() { g_journal.clear(); }
-void SetChangesRefused(bool refused) { g_refused = refused; }
 }  // namespace PosixRegistry
 
 namespace Registry {
@@ -241,21 +240,6 @@ int QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer,
         return Record(kRegOk, line);
     }
     return Record(kRegMissing, line);
-}
-
-int QueryKeyClass(RegKeyHandle key, char* buffer, size_t size)
-{
-    Handle* handle = static_cast<Handle*>(key);
-    if (handle == nullptr || buffer == nullptr || size == 0) return kRegFailed;
-    buffer[0] = '\0';
-    Store store;
-    if (!Load(store)) return kRegFailed;
-    auto found = store.find(handle->folded);
-    if (found == store.end()) return kRegOk;
-    const std::string& cls = found->second.keyClass;
-    if (cls.size() + 1 > size) return kRegMoreData;
-    std::memcpy(buffer, cls.c_str(), cls.size() + 1);
-    return kRegOk;
 }
 
 void CloseUserKey(RegKeyHandle key)

@@ -18,6 +18,4 @@ void SetStoreFile(const std::string& path);
 const std::vector<std::string>& Journal();
 void ClearJournal();
 
-// While refused, every create and every value change fails with kRegDenied (a read-only hive).
-void SetChangesRefused(bool refused);
 }  // namespace PosixRegistry

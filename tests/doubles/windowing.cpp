@@ -1,4 +1,5 @@
-// The windowing layer natively: dialogs and controls kept in memory, driven by a test driver.
+// The windowing layer of the native tests: dialogs and controls kept in memory (the user's hands
+// are in user_driver.cpp).
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -8,84 +9,18 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "doubles/headless_state.h"
 #include "doubles/windowing_headless.h"
 #include "platform/windowing.h"
 
 using namespace Windowing;
 
-namespace {
+namespace HeadlessDetail {
 
 constexpr int kFrameLeft = 3;
 constexpr int kFrameTop = 26;
 constexpr int kDefaultCharWidth = 7;
 constexpr int kCharHeight = 16;
-
-struct Column {
-    std::string header;
-    int width;
-};
-struct Row {
-    std::vector<std::string> cells;
-    unsigned state = 0;
-};
-
-struct Window {
-    int id = 0;
-    Headless::Kind kind = Headless::Kind::Static;
-    bool isDialog = false;
-    std::string text;
-    uint32_t style = 0;
-    Rect rect;  // parent client coordinates (screen for a dialog)
-    Window* parent = nullptr;
-    std::vector<std::unique_ptr<Window>> children;
-    CDialog* dialog = nullptr;  // the running dialog object of a dialog window
-    CWnd* subclass = nullptr;
-    bool checked = false;
-    FontHandle font = nullptr;
-    int invalidations = 0;
-    bool lastErase = false;
-    int icon = 0;
-    // Combo box.
-    std::vector<std::pair<std::string, intptr_t>> items;
-    int selection = -1;
-    int droppedWidth = 0;
-    int resets = 0;
-    // List view.
-    bool singleSelection = true;
-    uint32_t extendedStyle = 0;
-    std::vector<Column> columns;
-    std::vector<Row> rows;
-    int ensured = -1;
-    // Edit control.
-    int selStart = 0, selEnd = 0;
-    int caretScrolls = 0;
-};
-
-struct Font {
-    int charWidth;
-};
-struct Dc {
-    Window* window;
-    Font* font;
-    Color text = 0, back = 0x00FFFFFF;
-    int mode = kBkOpaque;
-};
-
-struct State {
-    std::map<int, Headless::DialogLayout> templates;
-    std::function<void(WindowHandle)> driver;
-    std::unique_ptr<Window> lastDialog;
-    std::deque<Headless::MessageRecord> queue;
-    std::vector<Headless::MessageRecord> posted, sent;
-    std::vector<Headless::DrawOp> drawOps;
-    std::vector<std::unique_ptr<Font>> fonts;
-    std::vector<std::unique_ptr<Dc>> dcs;
-    Dc scratch{nullptr, nullptr};
-    Window* focus = nullptr;
-    std::string clipboard;
-    bool shift = false;
-    bool failDc = false;
-};
 
 State& S()
 {
@@ -128,7 +63,7 @@ intptr_t Deliver(Window* w, unsigned message, uintptr_t wParam, intptr_t lParam)
 
 // A notification from a control: reflected to the control's own object first, then the dialog's
 // handler table.
-void Notify(Window* control, int code, int item = -1)
+void Notify(Window* control, int code, int item)
 {
     Window* dialogWindow = DialogOf(control);
     if (!control || !Running(dialogWindow)) return;
@@ -206,8 +141,6 @@ intptr_t DefaultProc(Window* w, unsigned message, uintptr_t wParam, intptr_t lPa
             if (c == 8) {  // Backspace: the selection, or the character before the caret.
                 if (w->selStart == w->selEnd && w->selStart > 0) --w->selStart;
                 EditReplaceSelection(w, "");
-            } else if (c == 22) {
-                EditReplaceSelection(w, S().clipboard);
             } else if (c >= 32) {
                 EditReplaceSelection(w, std::string(1, static_cast<char>(c)));
             }
@@ -225,35 +158,6 @@ intptr_t DefaultProc(Window* w, unsigned message, uintptr_t wParam, intptr_t lPa
         return 0;
     }
     return 0;
-}
-
-// The control as the user reaches it: present, shown and enabled, in a running dialog.
-Window* Reachable(WindowHandle dialog, int id)
-{
-    Window* d = W(dialog);
-    if (!Running(d)) return nullptr;
-    Window* w = W(ItemOf(dialog, id));
-    if (!w || w == d) return nullptr;
-    if (!(w->style & kWsVisible) || (w->style & kWsDisabled)) return nullptr;
-    return w;
-}
-
-// Key and character messages the way the Win32 modal loop treats them.
-void TranslateKey(Window* w, unsigned message, uintptr_t wParam)
-{
-    S().focus = w;
-    if (w->subclass && w->subclass->PreTranslateMessage(message, wParam, 0)) return;
-    if (message == kWmKeyDown && (wParam == kVkTab || wParam == kVkReturn || wParam == kVkEscape)) {
-        intptr_t code = Deliver(w, kWmGetDlgCode, wParam, 0);
-        if (!(code & kDlgcWantAllKeys)) {
-            Window* d = DialogOf(w);
-            if (wParam == kVkTab) MoveFocus(d, S().shift);
-            else if (wParam == kVkReturn && w->kind == Headless::Kind::Button) Notify(w, kBnClicked);
-            else DefaultProc(d, kWmKeyDown, wParam, 0);
-            return;
-        }
-    }
-    Deliver(w, message, wParam, 0);
 }
 
 std::unique_ptr<Window> Create(const Headless::DialogLayout& layout, CDialog* dialog)
@@ -324,14 +228,6 @@ ComboItem* ComboItemAt(WindowHandle combo, int index)
     return &w->items[index];
 }
 
-// The column at index of a list view, or null.
-Column* ColumnAt(WindowHandle list, int index)
-{
-    Window* w = ListOf(list);
-    if (!w || index < 0 || index >= static_cast<int>(w->columns.size())) return nullptr;
-    return &w->columns[index];
-}
-
 bool ValidRow(Window* list, int row)
 {
     return list && row >= 0 && row < static_cast<int>(list->rows.size());
@@ -346,7 +242,9 @@ void SetRowState(Window* list, int row, unsigned state, unsigned mask)
     Notify(list, kLvnItemChanged, row);
 }
 
-}  // namespace
+}  // namespace HeadlessDetail
+
+using namespace HeadlessDetail;
 
 namespace Windowing {
 
@@ -359,11 +257,6 @@ WindowHandle ItemOf(WindowHandle dialog, int id)
         if (child->id == id) return child.get();
     }
     return nullptr;
-}
-
-int IdOf(WindowHandle window)
-{
-    return W(window) ? W(window)->id : 0;
 }
 
 bool SetText(WindowHandle window, const char* text)
@@ -461,15 +354,6 @@ Rect GetWindowRectangle(WindowHandle window)
     Point origin = ClientOrigin(w->parent);
     return Rect{origin.x + w->rect.left, origin.y + w->rect.top, origin.x + w->rect.right,
                 origin.y + w->rect.bottom};
-}
-
-Rect GetClientRectangle(WindowHandle window)
-{
-    Window* w = W(window);
-    if (!w) return {};
-    if (w->isDialog) return Rect{0, 0, std::max(0, w->rect.Width() - 2 * kFrameLeft),
-                                 std::max(0, w->rect.Height() - kFrameTop - kFrameLeft)};
-    return Rect{0, 0, w->rect.Width(), w->rect.Height()};
 }
 
 Point ScreenToClientPoint(WindowHandle window, Point screen)
@@ -635,12 +519,6 @@ void ListSetExtendedStyle(WindowHandle list, uint32_t style)
     if (Window* w = ListOf(list)) w->extendedStyle = style;
 }
 
-uint32_t ListGetExtendedStyle(WindowHandle list)
-{
-    Window* w = ListOf(list);
-    return w ? w->extendedStyle : 0;
-}
-
 int ListInsertColumn(WindowHandle list, int index, const char* header, int width, int)
 {
     Window* w = ListOf(list);
@@ -654,22 +532,6 @@ int ListColumnCount(WindowHandle list)
 {
     Window* w = ListOf(list);
     return w ? static_cast<int>(w->columns.size()) : -1;
-}
-
-int ListColumnWidth(WindowHandle list, int index)
-{
-    Column* column = ColumnAt(list, index);
-    return column ? column->width : -1;
-}
-
-int ListGetColumnHeader(WindowHandle list, int index, char* text, int capacity)
-{
-    Column* column = ColumnAt(list, index);
-    if (!column) {
-        CopyText("", text, capacity);
-        return -1;
-    }
-    return CopyText(column->header, text, capacity);
 }
 
 void ListDeleteAllRows(WindowHandle list)
@@ -701,17 +563,6 @@ bool ListSetSubItem(WindowHandle list, int row, int column, const char* text)
     if (static_cast<int>(cells.size()) <= column) cells.resize(column + 1);
     cells[column] = text ? text : "";
     return true;
-}
-
-int ListGetSubItem(WindowHandle list, int row, int column, char* text, int capacity)
-{
-    Window* w = ListOf(list);
-    if (!ValidRow(w, row) || column < 0) {
-        CopyText("", text, capacity);
-        return -1;
-    }
-    const std::vector<std::string>& cells = w->rows[row].cells;
-    return CopyText(column < static_cast<int>(cells.size()) ? cells[column] : "", text, capacity);
 }
 
 int ListRowCount(WindowHandle list)
@@ -767,13 +618,6 @@ void EditSetSelection(WindowHandle edit, int start, int end)
     }
     w->selStart = std::min(start, length);
     w->selEnd = end < 0 ? length : std::min(end, length);
-}
-
-void EditGetSelection(WindowHandle edit, int* start, int* end)
-{
-    Window* w = W(edit);
-    if (start) *start = w ? std::min(w->selStart, w->selEnd) : 0;
-    if (end) *end = w ? std::max(w->selStart, w->selEnd) : 0;
 }
 
 void EditScrollCaret(WindowHandle edit)
@@ -886,11 +730,6 @@ void SetSmallIcon(WindowHandle window, IconHandle icon)
     if (Window* w = W(window)) w->icon = static_cast<int>(reinterpret_cast<intptr_t>(icon));
 }
 
-int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style)
-{
-    return Platform::ShowMessageBox(owner, text, caption, style);
-}
-
 CWnd::~CWnd()
 {
     Detach();
@@ -969,112 +808,9 @@ WindowHandle LastDialog()
     return S().lastDialog.get();
 }
 
-bool Click(WindowHandle dialog, int id)
-{
-    Window* w = Reachable(dialog, id);
-    if (!w) return false;
-    S().focus = w;
-    if (w->kind == Kind::CheckBox) {
-        w->checked = !w->checked;
-    } else if (w->kind == Kind::Radio) {
-        // The radio's group: from the last control with WS_GROUP up to the next one.
-        auto& all = w->parent->children;
-        size_t at = 0;
-        while (all[at].get() != w) ++at;  // w is one of its parent's children
-        size_t first = at;
-        while (first > 0 && !(all[first]->style & kWsGroup)) --first;
-        for (size_t i = first; i < all.size(); ++i) {
-            if (i > first && (all[i]->style & kWsGroup)) break;
-            if (all[i]->kind == Kind::Radio) all[i]->checked = all[i].get() == w;
-        }
-    } else if (w->kind != Kind::Button) {
-        return false;
-    }
-    Notify(w, kBnClicked);
-    RunPosted();
-    return true;
-}
-
-bool TypeChar(WindowHandle dialog, int id, unsigned char c)
-{
-    Window* w = Reachable(dialog, id);
-    if (!w) return false;
-    TranslateKey(w, kWmChar, c);
-    RunPosted();
-    return true;
-}
-
-bool TypeText(WindowHandle dialog, int id, const char* text)
-{
-    for (const char* p = text; p && *p; ++p) {
-        if (!TypeChar(dialog, id, static_cast<unsigned char>(*p))) return false;
-    }
-    return true;
-}
-
-bool PressKey(WindowHandle dialog, int id, unsigned vk)
-{
-    Window* w = Reachable(dialog, id);
-    if (!w) return false;
-    TranslateKey(w, kWmKeyDown, vk);
-    RunPosted();
-    return true;
-}
-
-bool ChooseComboItem(WindowHandle dialog, int id, int index)
-{
-    Window* w = Reachable(dialog, id);
-    if (!w || w->kind != Kind::ComboBox || index < 0 || index >= static_cast<int>(w->items.size()))
-        return false;
-    S().focus = w;
-    if (w->selection != index) {
-        w->selection = index;
-        Notify(w, kCbnSelChange);
-    }
-    Notify(w, kCbnSelEndOk);
-    RunPosted();
-    return true;
-}
-
-bool CloseComboList(WindowHandle dialog, int id)
-{
-    Window* w = Reachable(dialog, id);
-    if (!w || w->kind != Kind::ComboBox) return false;
-    Notify(w, kCbnSelEndOk);
-    RunPosted();
-    return true;
-}
-
-bool ClickListRow(WindowHandle dialog, int id, int row)
-{
-    Window* w = Reachable(dialog, id);
-    if (!w || w->kind != Kind::ListView || row < -1 || row >= static_cast<int>(w->rows.size()))
-        return false;
-    S().focus = w;
-    if (row == -1) ListSetItemState(w, -1, 0, kLvisSelected);
-    else ListSetItemState(w, row, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
-    RunPosted();
-    return true;
-}
-
-void SetClipboardText(const char* text)
-{
-    S().clipboard = text ? text : "";
-}
-
-void SetShiftHeld(bool held)
-{
-    S().shift = held;
-}
-
 const std::vector<MessageRecord>& PostedMessages()
 {
     return S().posted;
-}
-
-const std::vector<MessageRecord>& SentMessages()
-{
-    return S().sent;
 }
 
 const std::vector<DrawOp>& DrawOps()
@@ -1082,30 +818,9 @@ const std::vector<DrawOp>& DrawOps()
     return S().drawOps;
 }
 
-void ClearDrawOps()
-{
-    S().drawOps.clear();
-}
-
-int OpenDcCount()
-{
-    return static_cast<int>(S().dcs.size());
-}
-
 Windowing::DcHandle ScratchDc()
 {
     return &S().scratch;
-}
-
-void FailWindowDc(bool failing)
-{
-    S().failDc = failing;
-}
-
-Windowing::FontHandle MakeFont(int charWidth)
-{
-    S().fonts.push_back(std::make_unique<Font>(Font{charWidth}));
-    return S().fonts.back().get();
 }
 
 void SetFont(WindowHandle window, Windowing::FontHandle font)
@@ -1113,34 +828,9 @@ void SetFont(WindowHandle window, Windowing::FontHandle font)
     if (Window* w = W(window)) w->font = font;
 }
 
-int InvalidateCount(WindowHandle window)
-{
-    return W(window) ? W(window)->invalidations : 0;
-}
-
-bool LastInvalidateErased(WindowHandle window)
-{
-    return W(window) && W(window)->lastErase;
-}
-
 int ComboResetCount(WindowHandle combo)
 {
     return W(combo) ? W(combo)->resets : 0;
-}
-
-int ScrollCaretCount(WindowHandle edit)
-{
-    return W(edit) ? W(edit)->caretScrolls : 0;
-}
-
-int EnsuredVisibleRow(WindowHandle list)
-{
-    return W(list) ? W(list)->ensured : -1;
-}
-
-int SmallIconId(WindowHandle window)
-{
-    return W(window) ? W(window)->icon : 0;
 }
 
 }  // namespace Headless

@@ -1,20 +1,20 @@
-// The headless windowing layer's own operations (native build only): templates described in code,
-// a test driver that acts like the user while a dialog runs, and the state that tests look at.
+// The headless windows of the native tests (native build only): templates described in code, the
+// driver that DoModal runs while a dialog is open, and the state that tests look at. The user's
+// actions on the controls are in tests/doubles/user_driver.h.
 //
 // Model: a dialog template is a list of controls (ID, kind, rectangle in dialog client
 // coordinates, style, text). DoModal creates the windows, runs OnInitDialog, runs the posted
-// messages, then calls the driver with the dialog window. Each user action of the driver runs its
-// messages the way the Win32 layer does (key messages: the control's PreTranslateMessage, then the
-// dialog keyboard handling unless the control asks for all keys, then the control) and afterwards
-// every posted message, in posting order. When the driver returns and the dialog has not ended,
-// DoModal returns kLeftOpen. The windows of the last dialog stay readable (through the ordinary
-// Windowing operations) until the next DoModal or Reset.
+// messages, then calls the driver with the dialog window. When the driver returns and the dialog
+// has not ended, DoModal returns kLeftOpen. The windows of the last dialog stay readable (through
+// the ordinary Windowing operations) until the next DoModal or Reset. The stand-in models what the
+// dialogs' logic relies on; the fine behaviour of the real controls is checked under Wine.
 //
 // Fixed facts of the model: a dialog's client area starts 3 pixels right of and 26 pixels below
 // its window's top-left corner (frame and caption); controls have no frame. Text is measured as 7
 // pixels per character by 16 pixels. SystemColor(i) is 0x00100000 + i. The vertical scroll bar is
 // 17 pixels wide. The Shift key is up unless SetShiftHeld says otherwise. The default button is
-// IDOK; Enter on a push button clicks that button. Positions and sizes given to a window are limited to -kMaxCoordinate .. kMaxCoordinate.
+// IDOK; Enter on a push button clicks that button. Positions and sizes given to a window are
+// limited to -kMaxCoordinate .. kMaxCoordinate.
 #pragma once
 #include <functional>
 #include <string>
@@ -62,24 +62,6 @@ void SetDriver(std::function<void(WindowHandle dialog)> driver);
 WindowHandle LastDialog();
 
 // ---------------------------------------------------------------------------------------------
-// User actions on a control of the running dialog. Each returns false, and does nothing, when the
-// dialog has ended, or the control is missing, hidden or disabled.
-bool Click(WindowHandle dialog, int id);               // button, check box, radio (with its group)
-bool TypeChar(WindowHandle dialog, int id, unsigned char c);  // WM_KEYDOWN-less WM_CHAR
-bool TypeText(WindowHandle dialog, int id, const char* text);  // TypeChar for each byte
-bool PressKey(WindowHandle dialog, int id, unsigned vk);       // WM_KEYDOWN
-// Picks an item from the dropped list (CBN_SELCHANGE, then CBN_SELENDOK).
-bool ChooseComboItem(WindowHandle dialog, int id, int index);
-// Closes the dropped list by picking nothing (CBN_SELENDOK with the selection unchanged).
-bool CloseComboList(WindowHandle dialog, int id);
-// Clicks a row of a list view (selected and focused); row -1 clicks its empty part (every row
-// loses the selection).
-bool ClickListRow(WindowHandle dialog, int id, int row);
-// The text that Ctrl+V (character 22) pastes into an edit control.
-void SetClipboardText(const char* text);
-void SetShiftHeld(bool held);
-
-// ---------------------------------------------------------------------------------------------
 // What the program did.
 struct MessageRecord {
     WindowHandle window;
@@ -89,8 +71,6 @@ struct MessageRecord {
 };
 // Every message posted since Reset, in posting order (already run or not).
 const std::vector<MessageRecord>& PostedMessages();
-// Every message sent with SendToWindow since Reset, in order.
-const std::vector<MessageRecord>& SentMessages();
 
 // Message boxes are recorded by platform/message_box.h (Platform::RecordedMessageBoxes).
 
@@ -105,22 +85,9 @@ struct DrawOp {
     int mode;                   // BackMode
 };
 const std::vector<DrawOp>& DrawOps();
-void ClearDrawOps();
-// Device contexts obtained and not yet released.
-int OpenDcCount();
 // A device context for drawing outside any window (tests of owner drawing).
 Windowing::DcHandle ScratchDc();
-// GetWindowDc fails from now on when failing is true.
-void FailWindowDc(bool failing);
-// A font whose characters measure charWidth pixels (for FontOf of controls, see SetFont).
-Windowing::FontHandle MakeFont(int charWidth);
 void SetFont(WindowHandle window, Windowing::FontHandle font);
 
-// Per-window counters and records.
-int InvalidateCount(WindowHandle window);
-bool LastInvalidateErased(WindowHandle window);
 int ComboResetCount(WindowHandle combo);
-int ScrollCaretCount(WindowHandle edit);
-int EnsuredVisibleRow(WindowHandle list);  // the last row ensured visible, -1 when none
-int SmallIconId(WindowHandle window);      // the icon ID set as small icon, 0 when none
 }  // namespace Headless

@@ -57,10 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     if (!known) std::abort();
 
     // The validation on the raw text, both protocols: an accepted IPv4 text is always plain.
-    for (int protocol : {kProtocolIpv4, kProtocolIpv6}) {
+    for (int protocol : {kProtocolIPv4, kProtocolIPv6}) {
         const int result = ValidateAddress(line.c_str(), 128, protocol);
         if (result != kAddressValid && result != kAddressInvalid && result != kAddressNoMemory) std::abort();
-        if (protocol == kProtocolIpv4 && result == kAddressValid && !IsFourPlainOctets(line.c_str())) std::abort();
+        if (protocol == kProtocolIPv4 && result == kAddressValid && !IsFourPlainOctets(line.c_str())) std::abort();
     }
     return 0;
 }

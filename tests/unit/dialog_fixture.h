@@ -14,6 +14,7 @@
 #include "product/variant_table.h"
 #include "platform/message_box.h"
 #include "doubles/registry_store.h"
+#include "doubles/user_driver.h"
 #include "doubles/windowing_headless.h"
 #include "platform/system.h"
 #include "platform/wait_cursor.h"
@@ -84,6 +85,7 @@ protected:
         std::ofstream(root_ / "s.tbl", std::ios::binary) << kStrings;
         ASSERT_EQ(0, StringTable::Load((root_ / "s.tbl").c_str()));
         VariantTable::SetCurrent(1);  // offers IPv6
+        VariantTable::LoadTitles();
     }
     void TearDown() override
     {

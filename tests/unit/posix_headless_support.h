@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 
+#include "doubles/user_driver.h"
 #include "doubles/windowing_headless.h"
 #include "test_support.h"
 #include "ui/my_combo_box.h"

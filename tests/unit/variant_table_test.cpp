@@ -2,6 +2,9 @@
 #include "product/variant_table.h"
 
 #include <cstring>
+#include <fstream>
+#include <regex>
+#include <set>
 #include <string>
 
 #include "app/scanlink_app.h"
@@ -133,3 +136,37 @@ TEST_F(VariantTableTest, DetectVariant)
 }
 
 }  // namespace
+
+// The resource build names its modules, versions and icons from its own product list; it must
+// describe the same eight products as the table (file code, product name, family), in any order.
+TEST(VariantTableResources, TheResourceBuildListsTheTablesProducts)
+{
+#ifdef _WIN32
+    std::ifstream file(std::string("Z:") + SCANLINK_SOURCE_DIR + "/res/CMakeLists.txt");
+#else
+    std::ifstream file(std::string(SCANLINK_SOURCE_DIR) + "/res/CMakeLists.txt");
+#endif
+    std::set<std::string> listed;
+    const std::regex entry("\"([A-Z0-9_]{5})\\|([^|\"]+)\\|([01])\"");
+    for (std::string line; std::getline(file, line);) {
+        std::smatch m;
+        if (std::regex_search(line, m, entry)) listed.insert(m[1].str() + "|" + m[2].str() + "|" + m[3].str());
+    }
+    Platform::SetTestProcessorArchitecture(Platform::kArchAmd64);
+    std::set<std::string> table;
+    for (int variant : {0, 1, 2, 3, 6, 7, 8, 10}) {
+        VariantTable::SetCurrent(variant);
+        char module[32] = {}, key[260] = {};
+        VariantTable::Get(kResourceModuleFile, module, sizeof module);
+        VariantTable::Get(kSettingsRegistryKey, key, sizeof key);
+        // "...\<product name> Scanner\ScanLink": the product name is the key's product part.
+        std::string product = key;
+        product = product.substr(0, product.rfind(" Scanner\\ScanLink"));
+        product = product.substr(product.rfind('\\') + 1);
+        table.insert(std::string(module, 5) + "|" + product + "|" +
+                     std::to_string(VariantTable::GetInt(kProductFamily)));
+    }
+    Platform::ClearTestOverrides();
+    EXPECT_EQ(8u, listed.size());
+    EXPECT_EQ(table, listed);
+}

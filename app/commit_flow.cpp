@@ -12,6 +12,7 @@
 #include "platform/windowing.h"
 #include "setup/connection_services.h"
 #include "setup/device_registration.h"
+#include "setup/settings_store.h"
 #include "ui/sel_connect_dialog.h"
 #include "ui/set_ip_dialog.h"
 
@@ -30,6 +31,16 @@ void ShowUsbClosingMessage()
     FormatProductMessage(format, productName, text, sizeof text);
     Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
                               Windowing::kMbTopmost | Windowing::kMbIconInformation);
+}
+
+// Takes the closing message's place when the device could not be registered: the scanner is not
+// ready, whatever the connection.
+void ShowRegisterFailedMessage()
+{
+    char text[kMessageCapacity] = {};
+    StringTable::Get("STR_M_REGISTER_FAILED", text, sizeof text);
+    Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
+                              Windowing::kMbTopmost | Windowing::kMbIconError);
 }
 
 }  // namespace
@@ -75,12 +86,25 @@ int CommitConnection()
         result = services.FindScannerDevice(description);
         registerDevice = (result == kFindAbsent);
     }
+    bool registrationFailed = false;
     if (registerDevice) {
         WaitCursor wait;
         result = services.RegisterScannerDevice(infPath, hardwareId);
+        registrationFailed = result == kRegisterNoInf || result == kRegisterNotCreated;
+        // The flow's result keeps its two registration codes: a node that could not be made is 0.
+        if (result == kRegisterNotCreated) result = kRegisterDone;
     }
 
+    // The USB branch ends with the closing message that the scanner is ready, or, when the
+    // registration failed, with the failure instead (shown in maintenance mode too, not under quiet).
     const bool closingMessage = !app.m_bQuiet && !app.m_bMaintenance;
+    auto finishUsb = [&] {
+        if (registrationFailed) {
+            if (!app.m_bQuiet) ShowRegisterFailedMessage();
+        } else if (closingMessage) {
+            ShowUsbClosingMessage();
+        }
+    };
     switch (app.m_nLaunchMode) {
     case AskPort: {
         CSelConnectDlg dialog(app.m_nConnection);
@@ -88,22 +112,26 @@ int CommitConnection()
             app.m_nConnection = dialog.Connection();
             if (app.m_nConnection == kConnectionNetwork) {
                 RunAddressDialog();
-            } else if (app.m_nConnection == kConnectionUsb && closingMessage) {
-                ShowUsbClosingMessage();
+            } else if (app.m_nConnection == kConnectionUsb) {
+                finishUsb();
             }
         }
         break;
     }
     case UsbPort:
-        if (closingMessage) {
-            ShowUsbClosingMessage();
-        }
+        finishUsb();
         break;
     case NetworkPort:
         RunAddressDialog();
         break;
     case GivenAddress:
-        services.Save(app.m_szGivenAddress, "", "", 0, 1);
+        // No dialog to keep open: a save that failed is only reported (not under quiet).
+        if (services.Save(app.m_szGivenAddress, "", "", 0, 1) != kSaveOk && !app.m_bQuiet) {
+            char text[kMessageCapacity] = {};
+            StringTable::Get("STR_M_SAVE_FAILED", text, sizeof text);
+            Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
+                                      Windowing::kMbTopmost | Windowing::kMbIconError);
+        }
         break;
     default:
         break;

@@ -5,8 +5,10 @@
 #include <cstddef>
 
 // Registers the network scanner device (in maintenance mode only when no such device is present)
-// and completes the connection by the application object's launch mode. Returns the
-// registration's result (0, or 2 for a missing INF file), or in maintenance mode, when nothing
+// and completes the connection by the application object's launch mode. When the registration
+// failed (no INF, or no device node made), a USB connection ends with "STR_M_REGISTER_FAILED"
+// (not under quiet) instead of the closing message. Returns the registration's result (0, also
+// when no node could be made, or 2 for a missing INF file), or in maintenance mode, when nothing
 // was registered, the device search's result (0 present, 1 no memory, 2 no device list). Start-up
 // does not read it.
 int CommitConnection();

@@ -97,7 +97,8 @@ void CQuilScanLinkApp::ParseCommandLine(const char* commandLine)
     m_bMaintenance = Contains(text, "/mentenance") ? 1 : 0;
 }
 
-// Takes one single-instance mutex: fails when it exists already or cannot be made.
+// Takes one single-instance mutex: fails when it exists already (found by the open or by the
+// creation) or cannot be made.
 int CQuilScanLinkApp::TakeMutex(int nameItem, void** handle)
 {
     char name[128] = {};
@@ -106,8 +107,17 @@ int CQuilScanLinkApp::TakeMutex(int nameItem, void** handle)
         Platform::ReleaseAndCloseMutex(existing);
         return kStartAlreadyRunning;
     }
-    *handle = Platform::CreateOpenToAllMutex(name);
-    return *handle != nullptr ? kStartContinue : kStartAlreadyRunning;
+    // Another instance that started at the same moment may have made it since the open: the
+    // creation then answers with the existing mutex, which counts as found.
+    bool alreadyExisted = false;
+    void* created = Platform::CreateOpenToAllMutex(name, &alreadyExisted);
+    if (created == nullptr) return kStartAlreadyRunning;
+    if (alreadyExisted) {
+        Platform::ReleaseAndCloseMutex(created);
+        return kStartAlreadyRunning;
+    }
+    *handle = created;
+    return kStartContinue;
 }
 
 int CQuilScanLinkApp::StartUp(const char* commandLine)
@@ -150,8 +160,11 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
         Platform::ShowFrameworkMessageBox(kMissingFileText);
         return kStartMissingFile;
     }
+    // A damaged file ends start-up like a missing one, with the same fixed text: nothing else
+    // can be said before there are texts.
     int loaded = StringTable::Load(path);
-    if (loaded != 0) return loaded;
+    if (loaded == StringTable::kLoadDamaged) Platform::ShowFrameworkMessageBox(kMissingFileText);
+    if (loaded != StringTable::kLoadOk) return kStartStringFileFailed;
 
     VariantTable::LoadTitles();
 

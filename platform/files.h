@@ -56,6 +56,13 @@ bool Exists(const char* path);
 // and path is left as it was.
 int ReplaceFileContents(const char* path, const char* tempPath, const void* data, size_t size);
 
+// Writes size bytes of data over the file at path in place (creating it when missing): opened for
+// writing while allowing others every kind of access, written from the start, cut after the data
+// and flushed. It works while another process holds the file open without delete sharing, which
+// stops ReplaceFileContents, but is not all-or-nothing: on kFileWriteFailed path may hold part of
+// the new data. kFileOk, kFileOpenFailed (path could not be opened for writing) or kFileWriteFailed.
+int RewriteFileInPlace(const char* path, const void* data, size_t size);
+
 // Gives the file the data file's access list: every user and service may read, write and
 // replace it; only administrators and the system may change its permissions or owner (Windows);
 // natively, mode 0666, whose permissions only the owner may change. True on success.

@@ -13,8 +13,10 @@ namespace Platform {
 void* OpenNamedMutex(const char* name);
 
 // Creates the mutex, not initially owned, with a security descriptor whose null access list lets
-// processes of every user open it, and an inheritable handle. Null when creation failed.
-void* CreateOpenToAllMutex(const char* name);
+// processes of every user open it, and an inheritable handle. Null when creation failed. When a
+// mutex of that name existed already (another process made it first), the handle to it is still
+// returned and *alreadyExisted (when not null) is set to true; otherwise it is set to false.
+void* CreateOpenToAllMutex(const char* name, bool* alreadyExisted);
 
 // Releases the mutex (harmless when not owned) and closes the handle. A null handle is ignored.
 void ReleaseAndCloseMutex(void* handle);

@@ -65,6 +65,13 @@ std::FILE* OpenFile(const char* path, const char* mode);
 // characters alone.
 void ToUpperAnsi(char* text);
 
+// The length in bytes of the character of the ANSI code page that starts at text: 2 for a lead
+// byte followed by a trail byte in a double-byte code page (932 and others), else 1 (natively the
+// length of a valid UTF-8 sequence, else 1); 0 at the terminator. Walking a text by these lengths
+// visits only the starts of characters, so the trail byte of a double-byte character, which can
+// equal an ASCII letter, is never taken for one.
+size_t AnsiCharacterLength(const char* text);
+
 // The platform's letter-or-digit test for one byte of the ANSI code page.
 bool IsAlphaNumericByte(unsigned char byte);
 

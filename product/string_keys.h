@@ -19,6 +19,8 @@ inline constexpr const char* kStringKeys[] = {
     "STR_M_IPERR",
     "STR_M_UNFINISH_NETSETTING",
     "STR_DEVICE_CONNECT",
+    "STR_M_SAVE_FAILED",
+    "STR_M_REGISTER_FAILED",
     // Connection-type dialog.
     "STR_UI_MAIN",
     "STR_TXT_SEL_CONNECT",

@@ -102,14 +102,14 @@ int Load(const char* path)
     std::FILE* file = Platform::OpenFile(path, "rb");
     if (file == nullptr) {
         Platform::ShowFrameworkMessageBox("Can not find StringFile.");
-        return -1;
+        return kLoadCannotOpen;
     }
     TextReader reader(file);
     char line[kLineBuffer];
     char converted[kLineBuffer];
     size_t length = 0;
     bool first = true;
-    int result = 0;
+    int result = kLoadOk;
     while (reader.ReadLine(line, sizeof(line), &length)) {
         char* start = line;
         // Editors often save UTF-8 with a byte-order mark; it is not part of the first line.
@@ -118,22 +118,28 @@ int Load(const char* path)
             length -= 3;
         }
         first = false;
+        // A NUL byte has no place in a text file (a file saved as UTF-16 is full of them): the
+        // file is damaged, whatever the line would have been.
+        if (std::memchr(start, '\0', length) != nullptr) {
+            result = kLoadDamaged;
+            break;
+        }
         if (length == 0 || start[0] == ';') continue;
         if (!HasAlphaNumeric(start, length)) continue;
         if (start[0] == '[') break;
         if (start[length - 1] != '\n') {
-            result = -1;
+            result = kLoadDamaged;
             break;
         }
         start[--length] = '\0';
         int convertedLength = Platform::Utf8ToAnsi(start, length, converted, sizeof(converted));
         if (convertedLength < 0) {
-            result = -1;
+            result = kLoadDamaged;
             break;
         }
         const char* equals = static_cast<const char*>(std::memchr(converted, '=', convertedLength));
         if (equals == nullptr) {
-            result = -1;
+            result = kLoadDamaged;
             break;
         }
         Entry entry;

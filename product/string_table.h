@@ -5,9 +5,15 @@
 #include <string>
 
 namespace StringTable {
-// Loads the UTF-8 string file at path (an ANSI path) and appends its entries. 0 on success, -1 on
-// failure ("Can not find StringFile." is shown when the file cannot be opened; entries read before
-// a failing line stay loaded).
+// Results of Load.
+constexpr int kLoadOk = 0;
+constexpr int kLoadCannotOpen = -1;  // the file cannot be opened; "Can not find StringFile." was shown
+constexpr int kLoadDamaged = -2;     // no message shown: an entry line without a line feed (the last
+                                     // line, or a piece of one over 1038 bytes), without "=", not
+                                     // convertible, or any line holding a NUL byte (UTF-16 files)
+
+// Loads the UTF-8 string file at path (an ANSI path) and appends its entries: one of the results
+// above. Entries read before a failing line stay loaded.
 int Load(const char* path);
 
 // Looks key up (first entry with an equal key, case-sensitive). Found: copies the text into text

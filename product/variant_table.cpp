@@ -372,6 +372,19 @@ int Get(int item, void* buffer, size_t size)
 
 }  // namespace VariantTable
 
+// Whether token (ASCII) occurs in text, searched character by character in the ANSI code page:
+// a match starts only where a character starts, never at the trail byte of a double-byte one.
+namespace {
+bool ContainsToken(const char* text, const char* token)
+{
+    const size_t length = std::strlen(token);
+    for (const char* p = text; *p != '\0'; p += Platform::AnsiCharacterLength(p)) {
+        if (std::strncmp(p, token, length) == 0) return true;
+    }
+    return false;
+}
+}  // namespace
+
 VariantId DetectVariant(int launchMode, const char* commandLine)
 {
     struct Token {
@@ -405,7 +418,7 @@ VariantId DetectVariant(int launchMode, const char* commandLine)
     }
     Platform::ToUpperAnsi(text.data());
     for (size_t i = 0; i < 8; ++i) {
-        if (std::strstr(text.c_str(), tokens[i].text) != nullptr) return tokens[i].id;
+        if (ContainsToken(text.c_str(), tokens[i].text)) return tokens[i].id;
     }
     return kNoVariant;
 }

@@ -10,6 +10,8 @@ namespace {
 
 constexpr size_t kWorkBuffer = 128;
 
+// Four octets of decimal digits joined by ".", none with a leading zero: other programs read
+// "010" as octal, so "192.168.001.010" would reach them as a different address than it shows.
 bool IsPlainDottedDecimal(const char* text)
 {
     int dots = 0;
@@ -19,6 +21,8 @@ bool IsPlainDottedDecimal(const char* text)
     if (dots != 3) return false;
     for (const char* p = text; *p != '\0'; ++p) {
         if (*p != '.' && (*p < '0' || *p > '9')) return false;
+        const bool octetStart = p == text || p[-1] == '.';
+        if (octetStart && *p == '0' && p[1] >= '0' && p[1] <= '9') return false;
     }
     return true;
 }

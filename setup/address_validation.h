@@ -13,6 +13,7 @@ constexpr int kAddressInvalid = 2;
 // text: NUL-terminated, checked as its first 127 characters (a longer text is refused: it could
 // not be stored). capacity: the caller's buffer size (both callers pass 128); it does not change
 // the check. protocol: kProtocolIPv4 (the platform parser accepts it, exactly three "." and only
-// digits and "."), kProtocolIPv6 (the platform parser accepts it), anything else is invalid.
-// The socket library must have been started.
+// digits and ".", no octet with a leading zero such as "010", which other programs read as
+// octal), kProtocolIPv6 (the platform parser accepts it), anything else is invalid. The socket
+// library must have been started.
 int ValidateAddress(const char* text, size_t capacity, int protocol);

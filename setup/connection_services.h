@@ -18,9 +18,10 @@ struct ConnectionServices {
     // (a pass failed) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
     int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, int protocol);
 
-    // SettingsStore::Save: the data file and the six registry values ("IPDlgRet" = 1). Silent.
-    void (*Save)(const char* address, const char* macAddress, const char* adapterName,
-                 int protocolType, int ipDirectInput);
+    // SettingsStore::Save: the data file and the six registry values ("IPDlgRet" = 1). Shows
+    // nothing; kSaveOk, or kSaveFailed when the data file or a value could not be written.
+    int (*Save)(const char* address, const char* macAddress, const char* adapterName,
+                int protocolType, int ipDirectInput);
 
     // SettingsStore::ReadRegString: one string value below HKEY_CURRENT_USER, or defaultText.
     std::string (*ReadRegString)(const char* keyPath, const char* valueName, const char* defaultText);
@@ -36,7 +37,7 @@ struct ConnectionServices {
 
     // FindScannerDevice: 0 present, 5 not present, 1 no memory, 2 no device list.
     int (*FindScannerDevice)(const char* deviceDescription);
-    // RegisterScannerDevice: 2 when the INF file does not exist, 0 for every other outcome.
+    // RegisterScannerDevice: 0 node made, 2 the INF file does not exist, 3 no node could be made.
     int (*RegisterScannerDevice)(const char* infPath, const char* hardwareId);
 };
 

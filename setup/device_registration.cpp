@@ -17,12 +17,14 @@ namespace {
 // gives the hardware ID's multi-string its closing second NUL.
 constexpr size_t kRegistrationBuffer = 260;
 
-void CopyBounded(char (&out)[kRegistrationBuffer], const char* text)
+// Copies text, cut to leave reserved zero bytes at the end of out: one for a plain text (the INF
+// path keeps all of its 259 characters), two for a multi-string (the hardware ID list needs its
+// closing second NUL).
+void CopyBounded(char (&out)[kRegistrationBuffer], const char* text, size_t reserved)
 {
     std::memset(out, 0, sizeof out);
     if (text == nullptr) return;
-    // Two bytes stay zero: the text's NUL and the multi-string's final NUL.
-    for (size_t i = 0; i + 2 < sizeof out && text[i] != '\0'; ++i) out[i] = text[i];
+    for (size_t i = 0; i + reserved < sizeof out && text[i] != '\0'; ++i) out[i] = text[i];
 }
 
 bool EqualIgnoringCase(const char* a, const char* b)
@@ -71,23 +73,23 @@ int RegisterScannerDevice(const char* infPath, const char* hardwareId)
 {
     char inf[kRegistrationBuffer];
     char ids[kRegistrationBuffer];
-    CopyBounded(inf, infPath);
-    CopyBounded(ids, hardwareId);
+    CopyBounded(inf, infPath, 1);
+    CopyBounded(ids, hardwareId, 2);
 
     if (!Files::Exists(inf)) return kRegisterNoInf;
 
     SetupClass setupClass{};
-    if (DeviceInstaller::GetInfClass(inf, &setupClass) != kDiOk) return kRegisterDone;
+    if (DeviceInstaller::GetInfClass(inf, &setupClass) != kDiOk) return kRegisterNotCreated;
 
     DeviceListHandle list = nullptr;
-    if (DeviceInstaller::CreateDeviceList(setupClass, &list) != kDiOk) return kRegisterDone;
+    if (DeviceInstaller::CreateDeviceList(setupClass, &list) != kDiOk) return kRegisterNotCreated;
 
     const size_t idsSize = std::strlen(ids) + 2;
     if (DeviceInstaller::CreateDevice(list, setupClass) != kDiOk ||
         DeviceInstaller::SetHardwareIds(list, ids, idsSize) != kDiOk ||
         DeviceInstaller::RegisterDevice(list) != kDiOk) {
         DeviceInstaller::DestroyDeviceList(list);
-        return kRegisterDone;
+        return kRegisterNotCreated;
     }
 
     // The driver installer may take long; the INF may have gone meanwhile.

@@ -10,14 +10,16 @@ constexpr int kFindNoList = 2;      // no device list, or walking it failed
 constexpr int kFindAbsent = 5;      // no present imaging device has it
 
 // Results of RegisterScannerDevice.
-constexpr int kRegisterDone = 0;    // every outcome but a missing INF (created or not)
-constexpr int kRegisterNoInf = 2;   // the INF does not exist (before or after registration)
+constexpr int kRegisterDone = 0;        // the device node was made (driver installed or not)
+constexpr int kRegisterNoInf = 2;       // the INF does not exist (before or after registration)
+constexpr int kRegisterNotCreated = 3;  // no device node: the INF's class, the device list, or
+                                        // creating, naming or registering the node failed
 
 // Looks for a present imaging device (one that exposes the imaging interface) whose description
 // equals description without regard to letter case.
 int FindScannerDevice(const char* description);
 
 // Registers a new device node of the INF's class with the hardware ID and installs the driver
-// from the INF on it. Each call makes a new node. The INF path and the hardware ID are cut to
-// 259 characters.
+// from the INF on it. Each call makes a new node. The INF path is cut to 259 characters (the
+// longest Windows path) and the hardware ID to 258 (its list needs a second NUL).
 int RegisterScannerDevice(const char* infPath, const char* hardwareId);

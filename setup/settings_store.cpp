@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "product/variant_table.h"
@@ -32,6 +33,12 @@ const char kDataFileTempName[] = "ScanLink.new";
 constexpr size_t kMaxAddress = 127;
 constexpr size_t kMaxMacAddress = 63;
 constexpr size_t kMaxAdapterName = 259;
+
+// A rename over the data file fails while another process holds it open without delete sharing
+// (a reader of the settings, a virus scanner): it is tried this often, this far apart, before the
+// file is rewritten in place.
+constexpr int kReplaceAttempts = 5;
+constexpr auto kReplaceRetryPause = std::chrono::milliseconds(100);
 
 // The registry read buffer; longer data makes ReadRegString fall back to its default.
 constexpr uint32_t kRegReadBuffer = 256;
@@ -189,13 +196,43 @@ bool OpenOrCreateKey(const char* keyPath, RegKeyHandle* key)
     return Registry::OpenUserKey(keyPath, key) == kRegOk;
 }
 
-void WriteValue(const char* keyPath, const char* valueName, uint32_t type, const void* data, uint32_t size)
+// True when the value was set.
+bool WriteValue(const char* keyPath, const char* valueName, uint32_t type, const void* data, uint32_t size)
 {
-    if (keyPath == nullptr || valueName == nullptr) return;
+    if (keyPath == nullptr || valueName == nullptr) return false;
     RegKeyHandle key = nullptr;
-    if (!OpenOrCreateKey(keyPath, &key)) return;
-    Registry::SetValue(key, valueName, type, data, size);
+    if (!OpenOrCreateKey(keyPath, &key)) return false;
+    const bool written = Registry::SetValue(key, valueName, type, data, size) == kRegOk;
     Registry::CloseUserKey(key);
+    return written;
+}
+
+bool WriteString(const char* keyPath, const char* valueName, const char* text)
+{
+    const char* data = text != nullptr ? text : "";
+    return WriteValue(keyPath, valueName, kRegTypeSz, data, static_cast<uint32_t>(std::strlen(data) + 1));
+}
+
+bool WriteDword(const char* keyPath, const char* valueName, int value)
+{
+    const int32_t data = value;
+    return WriteValue(keyPath, valueName, kRegTypeDword, &data, sizeof data);
+}
+
+// Replaces the data file by renaming a new file over it, retried while the rename is refused;
+// when it stays refused the file is rewritten in place, so that it never keeps an older
+// connection than the registry. When the new file cannot even be written, the old file stays
+// whole and the save fails.
+bool WriteDataFile(const std::string& dataFile, const std::string& tempFile, const std::string& text)
+{
+    for (int attempt = 1;; ++attempt) {
+        const int result = Files::ReplaceFileContents(dataFile.c_str(), tempFile.c_str(), text.data(), text.size());
+        if (result == kFileOk) return true;
+        if (result != kFileReplaceFailed) return false;
+        if (attempt == kReplaceAttempts) break;
+        std::this_thread::sleep_for(kReplaceRetryPause);
+    }
+    return Files::RewriteFileInPlace(dataFile.c_str(), text.data(), text.size()) == kFileOk;
 }
 
 }  // namespace
@@ -260,14 +297,16 @@ std::string FormatDataFile(const char* address, const char* macAddress, const ch
     return text;
 }
 
-void SaveTo(const char* dataFolder, const char* keyPath, const char* address, const char* macAddress,
-            const char* adapterName, int protocolType, int ipDirectInput)
+int SaveTo(const char* dataFolder, const char* keyPath, const char* address, const char* macAddress,
+           const char* adapterName, int protocolType, int ipDirectInput)
 {
     const std::string addressText = Bounded(address, kMaxAddress);
     const std::string macText = Bounded(macAddress, kMaxMacAddress);
     const std::string adapterText = Bounded(adapterName, kMaxAdapterName);
 
-    // The data file: skipped as a whole when no usable folder is found or the path is too long.
+    // The data file: not written when no usable folder is found or the path is too long. Each
+    // step still runs when an earlier one failed; what was written stays written.
+    bool fileWritten = dataFolder == nullptr;
     char folder[kMaxDataFilePath + 1] = {};
     if (dataFolder != nullptr && EnsureFolder(dataFolder, folder, sizeof folder) == kFolderOk) {
         const std::string dataFile = std::string(folder) + kDataFileName;
@@ -275,22 +314,24 @@ void SaveTo(const char* dataFolder, const char* keyPath, const char* address, co
         if (dataFile.size() <= kMaxDataFilePath) {
             const std::string text = FormatDataFile(addressText.c_str(), macText.c_str(), adapterText.c_str(),
                                                     protocolType, ipDirectInput);
-            Files::ReplaceFileContents(dataFile.c_str(), tempFile.c_str(), text.data(), text.size());
+            fileWritten = WriteDataFile(dataFile, tempFile, text);
             Files::SetSharedAccess(dataFile.c_str());
         }
     }
 
     // The registry values, in this order, each on its own key handle.
-    WriteRegString(keyPath, kValueIpAddress, addressText.c_str());
-    WriteRegString(keyPath, kValueMacAddr, macText.c_str());
-    WriteRegString(keyPath, kValueAdapName, adapterText.c_str());
-    WriteRegDword(keyPath, kValueProtocolType, protocolType);
-    WriteRegDword(keyPath, kValueIpDirectInput, ipDirectInput);
-    WriteRegDword(keyPath, kValueIpDlgRet, 1);
+    bool valuesWritten = keyPath != nullptr;
+    valuesWritten &= WriteString(keyPath, kValueIpAddress, addressText.c_str());
+    valuesWritten &= WriteString(keyPath, kValueMacAddr, macText.c_str());
+    valuesWritten &= WriteString(keyPath, kValueAdapName, adapterText.c_str());
+    valuesWritten &= WriteDword(keyPath, kValueProtocolType, protocolType);
+    valuesWritten &= WriteDword(keyPath, kValueIpDirectInput, ipDirectInput);
+    valuesWritten &= WriteDword(keyPath, kValueIpDlgRet, 1);
+    return fileWritten && valuesWritten ? kSaveOk : kSaveFailed;
 }
 
-void Save(const char* address, const char* macAddress, const char* adapterName, int protocolType,
-          int ipDirectInput)
+int Save(const char* address, const char* macAddress, const char* adapterName, int protocolType,
+         int ipDirectInput)
 {
     char dataFolder[kMaxDataFilePath + 1] = {};
     char keyPath[kMaxDataFilePath + 1] = {};
@@ -300,8 +341,8 @@ void Save(const char* address, const char* macAddress, const char* adapterName, 
     keyPath[sizeof keyPath - 1] = '\0';
     // An empty folder (a variant without one) makes no data file; an empty key path would
     // write into the root of the user's hive, so it is skipped too.
-    SaveTo(dataFolder[0] != '\0' ? dataFolder : nullptr, keyPath[0] != '\0' ? keyPath : nullptr, address,
-           macAddress, adapterName, protocolType, ipDirectInput);
+    return SaveTo(dataFolder[0] != '\0' ? dataFolder : nullptr, keyPath[0] != '\0' ? keyPath : nullptr, address,
+                  macAddress, adapterName, protocolType, ipDirectInput);
 }
 
 std::string ReadRegString(const char* keyPath, const char* valueName, const char* defaultText)
@@ -343,14 +384,12 @@ int ReadRegDword(const char* keyPath, const char* valueName, int* value)
 
 void WriteRegString(const char* keyPath, const char* valueName, const char* text)
 {
-    const char* data = text != nullptr ? text : "";
-    WriteValue(keyPath, valueName, kRegTypeSz, data, static_cast<uint32_t>(std::strlen(data) + 1));
+    WriteString(keyPath, valueName, text);
 }
 
 void WriteRegDword(const char* keyPath, const char* valueName, int value)
 {
-    const int32_t data = value;
-    WriteValue(keyPath, valueName, kRegTypeDword, &data, sizeof data);
+    WriteDword(keyPath, valueName, value);
 }
 
 }  // namespace SettingsStore

@@ -29,17 +29,26 @@ extern const char kValueProtocolType[]; // "ProtocolType"
 extern const char kValueIpDirectInput[];// "IPDirectInput"
 extern const char kValueIpDlgRet[];     // "IPDlgRet"
 
+// Results of Save and SaveTo.
+constexpr int kSaveOk = 0;
+constexpr int kSaveFailed = 1;  // the data file or at least one registry value was not written
+
 namespace SettingsStore {
 // Writes the connection to the data file in the variant's data folder (VariantTable item 16) and
-// to the six values below the variant's key (item 4) in the current user's hive. Every failure is
-// silent and skips only its own step. Texts longer than their fields (127, 63, 259 characters)
-// are cut to fit.
-void Save(const char* address, const char* macAddress, const char* adapterName, int protocolType,
-          int ipDirectInput);
+// to the six values below the variant's key (item 4) in the current user's hive. A failure skips
+// only its own step and shows nothing; what was written stays written. The data file is replaced
+// by renaming a new file over it, retried for about half a second while the rename is refused (the
+// file held open without delete sharing), then rewritten in place. kSaveFailed when the data file
+// (no usable folder, a path over 259 characters, not writable at all) or any value could not be
+// written; a variant without a data folder writes none and that is no failure. Texts longer than
+// their fields (127, 63, 259 characters) are cut to fit.
+int Save(const char* address, const char* macAddress, const char* adapterName, int protocolType,
+         int ipDirectInput);
 
-// The same with the data folder and the key path given: what Save does after its two lookups.
-void SaveTo(const char* dataFolder, const char* keyPath, const char* address, const char* macAddress,
-            const char* adapterName, int protocolType, int ipDirectInput);
+// The same with the data folder and the key path given (null: none): what Save does after its two
+// lookups. A null key path writes no value and fails.
+int SaveTo(const char* dataFolder, const char* keyPath, const char* address, const char* macAddress,
+           const char* adapterName, int protocolType, int ipDirectInput);
 
 // The five lines of the data file, each ended by CR LF: address, MAC address, protocol, adapter
 // name, direct-input flag.

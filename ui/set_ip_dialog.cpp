@@ -10,6 +10,7 @@
 #include "platform/wait_cursor.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
+#include "setup/settings_store.h"
 #include "ui/dialog_texts.h"
 #include "ui/layout_scaling.h"
 
@@ -284,8 +285,20 @@ void CSetIPDlg::OnOK()
         ShowAddressError();
         return;
     }
-    Services().Save(address, macAddress, adapterName, protocol, input ? 1 : 0);
+    // A choice that could not be stored keeps the dialog open: the user may close what holds the
+    // settings and confirm again, or cancel.
+    if (Services().Save(address, macAddress, adapterName, protocol, input ? 1 : 0) != kSaveOk) {
+        ShowSaveFailed();
+        return;
+    }
     CDialog::OnOK();
+}
+
+void CSetIPDlg::ShowSaveFailed()
+{
+    char text[kDialogTextCapacity] = {};
+    StringTable::Get("STR_M_SAVE_FAILED", text, sizeof text);
+    ShowMessageBox(Handle(), text, VariantTable::AppTitle().c_str(), kMbIconError | kMbTopmost);
 }
 
 void CSetIPDlg::ShowAddressError()

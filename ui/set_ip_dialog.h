@@ -57,6 +57,7 @@ private:
     void SetFilter(int protocol);
     void EnableOk(bool enabled);
     void ShowAddressError();
+    void ShowSaveFailed();
 
     CMyComboBox protocolBox_;
     CMyEdit addressEdit_;

@@ -131,6 +131,30 @@ int ReplaceFileContents(const char* pathText, const char* tempText, const void* 
     return kFileOk;
 }
 
+int RewriteFileInPlace(const char* pathText, const void* data, size_t size)
+{
+    if (pathText == nullptr || (data == nullptr && size != 0)) return kFileOpenFailed;
+    const std::string target = Native(pathText);
+    const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return kFileOpenFailed;
+    const char* bytes = static_cast<const char*>(data);
+    const off_t length = static_cast<off_t>(size);
+    bool ok = true;
+    while (ok && size > 0) {
+        const ssize_t written = write(fd, bytes, size);
+        if (written < 0 && errno == EINTR) continue;
+        ok = written > 0;
+        if (ok) {
+            bytes += written;
+            size -= static_cast<size_t>(written);
+        }
+    }
+    ok = ok && ftruncate(fd, length) == 0;
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    return ok ? kFileOk : kFileWriteFailed;
+}
+
 bool SetSharedAccess(const char* path)
 {
     return path != nullptr && chmod(Native(path).c_str(), 0666) == 0;

@@ -140,6 +140,27 @@ int ReplaceFileContents(const char* path, const char* tempPath, const void* data
     return kFileOk;
 }
 
+int RewriteFileInPlace(const char* path, const void* data, size_t size)
+{
+    SharedAccessDescriptor descriptor;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Ready() ? descriptor.Get() : nullptr, FALSE};
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &attributes,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return kFileOpenFailed;
+    const char* bytes = static_cast<const char*>(data);
+    bool ok = true;
+    while (ok && size > 0) {
+        const DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size);
+        DWORD written = 0;
+        ok = WriteFile(file, bytes, chunk, &written, nullptr) && written == chunk;
+        bytes += chunk;
+        size -= chunk;
+    }
+    ok = ok && SetEndOfFile(file) && FlushFileBuffers(file);
+    CloseHandle(file);
+    return ok ? kFileOk : kFileWriteFailed;
+}
+
 bool SetSharedAccess(const char* path)
 {
     SharedAccessDescriptor descriptor;

@@ -11,8 +11,9 @@ void* OpenNamedMutex(const char* name)
     return ::OpenMutexA(SYNCHRONIZE, FALSE, name);
 }
 
-void* CreateOpenToAllMutex(const char* name)
+void* CreateOpenToAllMutex(const char* name, bool* alreadyExisted)
 {
+    if (alreadyExisted != nullptr) *alreadyExisted = false;
     if (name == nullptr) return nullptr;
     SECURITY_DESCRIPTOR descriptor;
     if (!::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION)) return nullptr;
@@ -21,7 +22,9 @@ void* CreateOpenToAllMutex(const char* name)
     attributes.nLength = sizeof(attributes);
     attributes.lpSecurityDescriptor = &descriptor;
     attributes.bInheritHandle = TRUE;
-    return ::CreateMutexA(&attributes, FALSE, name);
+    HANDLE mutex = ::CreateMutexA(&attributes, FALSE, name);
+    if (mutex != nullptr && alreadyExisted != nullptr) *alreadyExisted = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    return mutex;
 }
 
 void ReleaseAndCloseMutex(void* handle)

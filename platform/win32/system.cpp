@@ -47,9 +47,17 @@ int GetOwnModulePath(char* buffer, size_t size)
 int GetProcessorArchitecture()
 {
     // The native system information: a 32-bit program on a 64-bit system must see the 64-bit
-    // processor, since the resource module name follows the system.
+    // processor, since the resource module name follows the system. Systems older than
+    // GetNativeSystemInfo are all 32-bit, where GetSystemInfo tells the same; the function is
+    // looked up at run time so that the program still starts there.
+    using GetSystemInfoFunction = void(WINAPI*)(LPSYSTEM_INFO);
+    GetSystemInfoFunction getInfo = &::GetSystemInfo;
+    if (HMODULE kernel = ::GetModuleHandleA("kernel32.dll")) {
+        if (FARPROC native = ::GetProcAddress(kernel, "GetNativeSystemInfo"))
+            getInfo = reinterpret_cast<GetSystemInfoFunction>(reinterpret_cast<void*>(native));
+    }
     SYSTEM_INFO info = {};
-    ::GetNativeSystemInfo(&info);
+    getInfo(&info);
     return info.wProcessorArchitecture;
 }
 
@@ -115,6 +123,12 @@ void ToUpperAnsi(char* text)
         text += chunk;
         length -= chunk;
     }
+}
+
+size_t AnsiCharacterLength(const char* text)
+{
+    if (text == nullptr || text[0] == '\0') return 0;
+    return ::IsDBCSLeadByte(static_cast<BYTE>(text[0])) && text[1] != '\0' ? 2 : 1;
 }
 
 bool IsAlphaNumericByte(unsigned char byte)

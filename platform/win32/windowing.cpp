@@ -588,13 +588,13 @@ int CDialog::DoModal()
     MSG msg;
     while (!Ended()) {
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {  // WM_QUIT: hand it on to the loop outside and end the dialog.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            EndDialog(kIdCancel);
-            break;
-        }
-        if (got == -1) {
-            EndDialog(kIdCancel);
+        // WM_QUIT (handed on to the loop outside) or a failed read ends the dialog as Cancel
+        // does, through its handler, so that it does what it does on every cancel; a handler
+        // that refuses to end it cannot keep a dialog without a message loop open.
+        if (got == 0 || got == -1) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            OnCancel();
+            if (!Ended()) EndDialog(kIdCancel);
             break;
         }
         if (PreTranslate(hwnd, msg)) continue;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/mutex.h"
+#include "doubles/mutex_race.h"
 
 namespace {
 
@@ -17,6 +18,8 @@ std::map<std::string, int>& OpenCounts()
     return counts;
 }
 
+bool g_openMisses = false;
+
 void* NewHandle(const char* name)
 {
     ++OpenCounts()[name];
@@ -29,15 +32,17 @@ namespace Platform {
 
 void* OpenNamedMutex(const char* name)
 {
-    if (name == nullptr) return nullptr;
+    if (name == nullptr || g_openMisses) return nullptr;
     auto it = OpenCounts().find(name);
     if (it == OpenCounts().end() || it->second <= 0) return nullptr;
     return NewHandle(name);
 }
 
-void* CreateOpenToAllMutex(const char* name)
+void* CreateOpenToAllMutex(const char* name, bool* alreadyExisted)
 {
+    if (alreadyExisted != nullptr) *alreadyExisted = false;
     if (name == nullptr) return nullptr;
+    if (alreadyExisted != nullptr) *alreadyExisted = OpenCounts().count(name) != 0;
     return NewHandle(name);
 }
 
@@ -51,3 +56,12 @@ void ReleaseAndCloseMutex(void* handle)
 }
 
 }  // namespace Platform
+
+namespace PosixMutex {
+
+void SetOpenMisses(bool misses)
+{
+    g_openMisses = misses;
+}
+
+}  // namespace PosixMutex

@@ -125,6 +125,14 @@ void ToUpperAnsi(char* text)
     }
 }
 
+size_t AnsiCharacterLength(const char* text)
+{
+    if (text == nullptr || text[0] == '\0') return 0;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    const size_t length = Utf8SequenceLength(bytes, strnlen(text, 4));
+    return length != 0 ? length : 1;
+}
+
 bool IsAlphaNumericByte(unsigned char byte)
 {
     // The Western European code page's letters and digits, as Windows classifies single bytes.

@@ -29,6 +29,10 @@ TEST(AddressValidation, Table)
         {longV6.c_str(), kProtocolIPv6, kAddressInvalid},   {"", kProtocolIPv4, kAddressInvalid},
         {"", kProtocolIPv6, kAddressInvalid},               {nullptr, kProtocolIPv4, kAddressInvalid},
         {"192.168.0.10", 5, kAddressInvalid},               {"192.168.0.10", -1, kAddressInvalid},
+        // Zero-padded octets would be read as octal by other programs: refused in every octet.
+        {"192.168.001.010", kProtocolIPv4, kAddressInvalid}, {"01.2.3.4", kProtocolIPv4, kAddressInvalid},
+        {"1.2.3.00", kProtocolIPv4, kAddressInvalid},        {"1.2.03.4", kProtocolIPv4, kAddressInvalid},
+        {"10.0.100.0", kProtocolIPv4, kAddressValid},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, ValidateAddress(c.text, 128, c.protocol)) << (c.text ? c.text : "null") << " " << c.protocol;

@@ -30,6 +30,7 @@ inline const char kStrings[] =
     "STR_OK=Fine\nSTR_BTN_CANCEL=Stop\nSTR_CMB_PROTOCOL_IPV4=IPv4\nSTR_CMB_PROTOCOL_IPV6=IPv6\n"
     "STR_M_IPERR=The address is not valid.\nSTR_RATIO_DLG_SETIP=1\nSTR_RATIO_DLG_SEL_CONNECT=1\n"
     "STR_DEVICE_CONNECT=The %s is ready, %s 100%% %d.\nSTR_M_UNFINISH_NETSETTING=Unfinished.\n"
+    "STR_M_REGISTER_FAILED=Not registered.\nSTR_M_SAVE_FAILED=Not saved.\n"
     "STR_S_DEVNAME_7245MF=chromaline 7245MF\n";
 
 // What the stand-ins answer and what they saw; reset by DialogTest::Fresh.
@@ -38,7 +39,7 @@ struct Recorder {
     std::vector<std::string> discoveries;  // "passes protocol waitCursors" of each call
     std::vector<int> registrations;          // the wait cursors shown during each call
     std::string saves;  // "address|MAC|adapter|protocol|direct;" for each call, also stored for real
-    int finds = 0, findResult = 5;
+    int finds = 0, findResult = 5, registerResult = 0;
 };
 inline Recorder rec;
 
@@ -66,10 +67,12 @@ inline ConnectionServices TestServices()
     s.Save = [](const char* address, const char* mac, const char* adapter, int protocol, int direct) {
         rec.saves += std::string(address) + "|" + mac + "|" + adapter + "|" + std::to_string(protocol) + "|" +
                      std::to_string(direct) + ";";
-        SettingsStore::Save(address, mac, adapter, protocol, direct);
+        return SettingsStore::Save(address, mac, adapter, protocol, direct);
     };
     s.FindScannerDevice = [](const char*) { return ++rec.finds, rec.findResult; };
-    s.RegisterScannerDevice = [](auto, auto) { return rec.registrations.push_back(WaitCursor::Depth()), 0; };
+    s.RegisterScannerDevice = [](auto, auto) {
+        return rec.registrations.push_back(WaitCursor::Depth()), rec.registerResult;
+    };
     return s;
 }
 

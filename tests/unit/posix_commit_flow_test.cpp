@@ -66,6 +66,68 @@ TEST_F(DialogTest, CommitFlowOverLaunchModeQuietMaintenanceAndSearchResult)
     }
 }
 
+// A registration that failed (2 no INF, 3 no node) is never followed by the message that the
+// scanner is ready: the failure is shown instead (not under quiet), and the flow's result keeps
+// its codes (0 or 2). A network connection still goes on to the address dialog.
+TEST_F(DialogTest, FailedRegistrationReplacesTheReadyMessage)
+{
+    const std::string usb = "The chromaline 7245MF is ready, %s 100% %d.", failed = "Not registered. (error)";
+    struct Case { int mode, quiet, maintenance, registerResult, result; std::vector<std::string> boxes; };
+    const Case cases[] = {
+        {UsbPort, 0, 0, 2, 2, {failed}},
+        {UsbPort, 0, 0, 3, 0, {failed}},
+        {UsbPort, 1, 0, 3, 0, {}},
+        {UsbPort, 0, 1, 2, 2, {failed}},  // maintenance found no device and could not register one
+        {AskPort, 0, 0, 3, 0, {failed}},
+        {UsbPort, 0, 0, 0, 0, {usb}},
+        {NetworkPort, 0, 0, 2, 2, {"Unfinished."}},  // the address dialog, cancelled here
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        Fresh();
+        rec.registerResult = c.registerResult;
+        app_.m_nLaunchMode = c.mode;
+        app_.m_bQuiet = c.quiet;
+        app_.m_bMaintenance = c.maintenance;
+        app_.m_nConnection = 0;
+        SetDriver([&](WindowHandle d) {
+            if (!ItemOf(d, 3003)) return (void)Click(d, kIdCancel);  // the address dialog
+            Click(d, 3003);  // the connection-type dialog: USB
+            Click(d, kIdOk);
+        });
+        EXPECT_EQ(c.result, CommitConnection());
+        EXPECT_EQ(1u, rec.registrations.size());
+        std::vector<std::string> boxes;
+        for (const auto& box : Platform::RecordedMessageBoxes())
+            if (!box.framework) boxes.push_back(box.text + (box.style == 0x40010 ? " (error)" : ""));
+        EXPECT_EQ(c.boxes, boxes);
+    }
+}
+
+// An address from the command line that cannot be stored (the data folder is blocked by a file)
+// is reported, not under quiet; there is no dialog to keep open.
+TEST_F(DialogTest, GivenAddressThatCannotBeStoredIsReported)
+{
+    for (int quiet : {0, 1}) {
+        SCOPED_TRACE(quiet);
+        Fresh();
+        char folder[260] = {};
+        VariantTable::Get(kDataFolder, folder, sizeof folder);
+        std::string blocked = folder;
+        std::replace(blocked.begin(), blocked.end(), '\\', '/');
+        std::filesystem::create_directories(std::filesystem::path(blocked).parent_path());
+        std::ofstream(blocked) << "in the way";
+        app_.m_nLaunchMode = GivenAddress;
+        app_.m_bQuiet = quiet;
+        app_.m_bMaintenance = 0;
+        CopyField(app_.m_szGivenAddress, sizeof app_.m_szGivenAddress, "192.168.1.20");
+        EXPECT_EQ(0, CommitConnection());
+        EXPECT_EQ("192.168.1.20|||0|1;", rec.saves);
+        EXPECT_EQ("192.168.1.20", RegValue("IPAddress"));  // what could be written stays written
+        EXPECT_EQ(quiet ? std::vector<std::string>{} : std::vector<std::string>{"Not saved."}, Boxes());
+    }
+}
+
 TEST_F(DialogTest, SelConnectShowsOnlyTheRadiosWithOkInCancelsPlaceAndNeitherMeansNetwork)
 {
     using namespace SelConnectIds;

@@ -98,6 +98,7 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
         {1, nullptr, kIdOk, kIdOk, "fe80::a1|MA1|eth1|1|0;", "\1"},
         {1, "fe80::1", kIdOk, kIdOk, "fe80::1||old0|1|1;", "\1"},
         {0, "300.1.1.1", kIdOk, kLeftOpen, "", "<missing>"},
+        {0, "192.168.001.010", kIdOk, kLeftOpen, "", "<missing>"},  // zero-padded octets: read as octal elsewhere
         {0, nullptr, kIdCancel, kIdCancel, "", "\2"},
     };
     for (const Case& c : cases) {
@@ -114,6 +115,30 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
         EXPECT_EQ(c.ipDlgRet, RegValue("IPDlgRet"));
         EXPECT_EQ(c.result == kLeftOpen ? kWarned : std::vector<std::string>{}, Boxes());
     }
+}
+
+// A choice that cannot be stored (the data folder is blocked by a file) is reported and keeps the
+// dialog open; the values that could be written stay written. Once the folder is free, confirming
+// again stores it and closes the dialog.
+TEST_F(SetIpDialogTest, ASaveThatFailsIsReportedAndKeepsTheDialogOpen)
+{
+    char folder[260] = {};
+    VariantTable::Get(kDataFolder, folder, sizeof folder);
+    std::string blocked = folder;
+    std::replace(blocked.begin(), blocked.end(), '\\', '/');
+    std::filesystem::create_directories(std::filesystem::path(blocked).parent_path());
+    std::ofstream(blocked) << "in the way";
+    EXPECT_EQ(kIdOk, Run([&](WindowHandle d) {
+        ClickListRow(d, kDeviceList, 1);
+        ASSERT_TRUE(Click(d, kIdOk));
+        EXPECT_EQ(std::vector<std::string>{"Not saved."}, Boxes());
+        EXPECT_EQ("10.0.0.20", RegValue("IPAddress"));
+        std::filesystem::remove(blocked);
+        ASSERT_TRUE(Click(d, kIdOk));
+    }));
+    EXPECT_EQ("10.0.0.20|M20||0|0;10.0.0.20|M20||0|0;", rec.saves);
+    EXPECT_EQ(1u, Boxes().size());
+    EXPECT_TRUE(std::filesystem::is_regular_file(blocked + "/ScanLink.dat"));
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ TEST_F(CommandLineTest, ModesAndOptions)
         {"/network L835_MFP ip:192.168.1.20", GivenAddress, 0, 0, "192.168.1.20"},
         {"L835_MFP ip:10.0.0.7/quiet", GivenAddress, 1, 0, "10.0.0.7"},
         {"/usb L835_MFP ip:myscanner", AskPort, 0, 0, "myscanner"},
+        {"/usb L835_MFP ip:192.168.001.010", AskPort, 0, 0, "192.168.001.010"},  // read as octal elsewhere
         {"L835_MFP ip:192.168.1.20 /quiet", AskPort, 1, 0, "192.168.1.20 "},
     };
     for (const auto& c : cases) {

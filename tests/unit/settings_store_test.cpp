@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/registry.h"
 #include "setup/settings_store.h"
 
 namespace fs = std::filesystem;
@@ -72,17 +73,19 @@ TEST(SaveTo, ADataFileThatCannotBeWrittenLeavesTheOldOneWholeAndTheRegistryIsSti
 {
     TempFolder t;
     const std::string key = "Software\\ScanLink Unit Tests\\Save " + Unique();
-    SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.0.0.3", "", "", 0, 1);
+    EXPECT_EQ(kSaveOk, SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.0.0.3", "", "", 0, 1));
     // The replacement is written under its own name first; with that name taken by a folder the
-    // save cannot go on, and the data file must not have been rewritten in place.
+    // save cannot go on, and the data file must not have been rewritten in place: the save fails.
     fs::create_directory(t.P("Scanner/ScanLink.new"));
-    SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.9.9.9", "", "", 0, 1);
+    EXPECT_EQ(kSaveFailed, SettingsStore::SaveTo(t.P("Scanner").c_str(), key.c_str(), "10.9.9.9", "", "", 0, 1));
     EXPECT_EQ(ReadAll(t.P("Scanner/ScanLink.dat")), "10.0.0.3\r\n\r\n0\r\n\r\n1\r\n");
-    // A data folder that is a file stays as it is.
+    // A data folder that is a file stays as it is, and the save fails.
     MakeFile(t.P("AsFile"));
-    SettingsStore::SaveTo(t.P("AsFile").c_str(), key.c_str(), "10.0.0.9", "", "", 0, 1);
+    EXPECT_EQ(kSaveFailed, SettingsStore::SaveTo(t.P("AsFile").c_str(), key.c_str(), "10.0.0.9", "", "", 0, 1));
     EXPECT_EQ(ReadAll(t.P("AsFile")), "in the way");
     EXPECT_EQ(SettingsStore::ReadRegString(key.c_str(), "IPAddress", "none"), "10.0.0.9");
+    // Without a data folder (a variant that has none) only the values are written, and that is a success.
+    EXPECT_EQ(kSaveOk, SettingsStore::SaveTo(nullptr, key.c_str(), "10.0.0.10", "", "", 0, 1));
 }
 
 TEST(RegistryStrings, ReadBackMissingEmptyAndOverlong)
@@ -99,4 +102,39 @@ TEST(RegistryStrings, ReadBackMissingEmptyAndOverlong)
     EXPECT_EQ(read("Empty"), "");
     EXPECT_EQ(read("Long255"), std::string(255, 'l'));  // 256 bytes with the NUL
     EXPECT_EQ(read("Long256"), "fallback");             // 257 bytes
+}
+
+// Values that another program stored with the wrong type or size: a number that is not 4 bytes is
+// refused (the caller keeps its default), a text is read within its data and never past it.
+// (Natively the registry stand-in of tests/doubles; under Wine the real registry.)
+TEST(RegistryValues, WrongTypeOrSizeIsRefusedOrReadWithinItsData)
+{
+    const std::string key = "Software\\ScanLink Unit Tests\\Types " + Unique();
+    const struct {
+        const char* what;
+        uint32_t type;
+        std::string data;
+        int dwordResult;  // ReadRegDword: 0 read, else refused
+        int dword;        // the value read (7: left as it was)
+        std::string text; // ReadRegString
+    } cases[] = {
+        {"a 4-byte number", kRegTypeDword, std::string("\1\0\0\0", 4), 0, 1, "\1"},
+        {"a number as text", kRegTypeSz, std::string("1\0", 2), 1, 7, "1"},
+        {"2 bytes", kRegTypeDword, std::string("\1\0", 2), 1, 7, "\1"},
+        {"8 bytes", 3, std::string("\1\0\0\0\0\0\0\0", 8), 1, 7, "\1"},
+        {"no data", kRegTypeDword, "", 1, 7, ""},
+        {"a number read as text (no NUL)", kRegTypeDword, "AAAA", 0, 0x41414141, "AAAA"},
+        {"300 bytes of binary", 3, std::string(300, 'b'), 1, 7, "fallback"},
+    };
+    RegKeyHandle handle = nullptr;
+    ASSERT_EQ(kRegOk, Registry::CreateUserKey(key.c_str(), "option", &handle));
+    for (const auto& c : cases) {
+        ASSERT_EQ(kRegOk, Registry::SetValue(handle, "V", c.type, c.data.data(), static_cast<uint32_t>(c.data.size())))
+            << c.what;
+        int value = 7;
+        EXPECT_EQ(c.dwordResult == 0, SettingsStore::ReadRegDword(key.c_str(), "V", &value) == kRegOk) << c.what;
+        EXPECT_EQ(c.dword, value) << c.what;
+        EXPECT_EQ(c.text, SettingsStore::ReadRegString(key.c_str(), "V", "fallback")) << c.what;
+    }
+    Registry::CloseUserKey(handle);
 }

@@ -32,10 +32,14 @@ TEST_F(StringTableTest, LineRules)
         {"lines without alphanumerics are skipped", "\n  \n--==--\nK=v\r\n", "K", 0, 1, "v"},
         {"'[' ends the entries", "A=1\n[S]\nK=2\n", "K", 0, 0, "unchanged"},
         {"byte order mark ignored", "\xEF\xBB\xBFK=v\n", "K", 0, 1, "v"},
-        {"missing final line feed fails, earlier lines kept", "K=1\nB=2", "K", -1, 1, "1"},
-        {"line without '=' fails", "A=1\nno equals\nK=3\n", "K", -1, 0, "unchanged"},
+        {"missing final line feed fails, earlier lines kept", "K=1\nB=2", "K", -2, 1, "1"},
+        {"line without '=' fails", "A=1\nno equals\nK=3\n", "K", -2, 0, "unchanged"},
         {"longest line", "K=" + longest + "\n", "K", 0, 1, longest},
-        {"over-long line fails", "K=" + longest + "x\n", "K", -1, 0, "unchanged"},
+        {"over-long line fails", "K=" + longest + "x\n", "K", -2, 0, "unchanged"},
+        {"a NUL byte in an entry line is damage", std::string("K=a\0b\n", 6), "K", -2, 0, "unchanged"},
+        {"... also in a comment", std::string(";\0\nK=1\n", 7), "K", -2, 0, "unchanged"},
+        {"UTF-16 (little-endian, with its mark)", std::string("\xFF\xFEK\0=\0v\0\n\0", 10), "K", -2, 0, "unchanged"},
+        {"UTF-16 big-endian", std::string("\xFE\xFF\0K\0=\0v\0\n", 10), "K", -2, 0, "unchanged"},
         {"Ctrl+Z ends the file", "K=1\n\x1A" "B=2", "K", 0, 1, "1"},
     };
     for (const auto& c : cases) {

@@ -126,7 +126,9 @@ TEST_F(VariantTableTest, DetectVariant)
     EXPECT_EQ(1, DetectVariant(UsbPort, (std::string(10000, 'q') + "7245MF").c_str()));
     // From the executable's base name when started alone.
     const std::pair<const char*, int> cases[] = {{"C:\\x\\r7240slk.exe", 0}, {"C:\\T30.exe", 2},   {"C:\\O724XSLK.exe", 6},
-                                                 {"C:\\T210_SLK.exe", 7},     {"C:\\T210_.exe", -1}, {"C:\\7240\\ScanLink.exe", -1}};
+                                                 {"C:\\T210_SLK.exe", 7},     {"C:\\T210_.exe", -1}, {"C:\\7240\\ScanLink.exe", -1},
+                                                 // Searched by characters: a token after multibyte ones is found.
+                                                 {"C:\\\u30b9\u30ad\u30e3\u30ca5180SLK.exe", 3}};
     for (const auto& [path, variant] : cases) {
         Platform::SetTestOwnModulePath(path);
         EXPECT_EQ(variant, DetectVariant(Standalone, "7245MF")) << path;

@@ -36,4 +36,14 @@ sl_expect_eq "a driver stand-in enables the interface of node 0000" "$(dev link 
 sl_expect_eq "found by description, letter case ignored (0)" "$(dev find 'vel mora VC7240MF NETWORK scanner')" "0"
 sl_expect_eq "another description or the hardware ID: absent (5)" \
   "$(dev find 'VEL MORA vc7245MF Network Scanner'; dev find "$HWID")" $'5\n5'
+# The longest path Windows allows (259 characters) names the INF: it is used whole.
+FOLDERS=("$(printf 'a%.0s' {1..50})" "$(printf 'b%.0s' {1..50})" "$(printf 'c%.0s' {1..50})" \
+  "$(printf 'd%.0s' {1..50})" "$(printf 'e%.0s' {1..39})")
+LONG_UNIX="$PREFIX/drive_c/$(IFS=/; echo "${FOLDERS[*]}")"
+LONG_INF="C:\\$(IFS='\'; echo "${FOLDERS[*]}")\\R7240N64.inf"
+mkdir -p "$LONG_UNIX" && cp "$PREFIX/drive_c/Program Files (x86)/VEL MORA/chromaline 7240MF/Scanner/Network/R7240N64.inf" \
+  "$LONG_UNIX/"
+sl_expect_eq "the INF path is 259 characters long" "${#LONG_INF}" "259"
+sl_expect_eq "an INF at a 259-character path registers (0)" "$(dev register "$LONG_INF" "$HWID")" "0"
+sl_expect_eq "... and makes a third node" "$(dev list | grep -c '^ROOT\\IMAGE\\')" "3"
 sl_finish

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The settings store under Wine, on the real registry and file system: the data file's bytes and
 # access list, the six values with their types and the key's class, a second save replacing all,
-# and EnsureFolder on a read-only drive. (Unit tests under Wine cover the rest of the store.)
+# a data file held open by another holder, and EnsureFolder on a read-only drive. (Unit tests under Wine cover the rest of the store.)
 source "$(dirname "$0")/../lib/common.sh"
 sl_need_root
 sl_need_wine
@@ -52,6 +52,22 @@ MACAddr:REG_SZ:00:11:22:33:44:55
 ProtocolType:REG_DWORD:0x1"
 sl_expect_eq "the data folder holds only the data file (no ~SG write-test or replacement file)" \
   "$(ls -A "$DATA")" "ScanLink.dat"
+
+# Another holder of the data file without delete sharing refuses the rename over it: after the
+# retries the file is rewritten in place, so that it and the registry hold the same connection.
+sl_expect_eq "the data file held open (read and write sharing): the save succeeds" \
+  "$(chk save-held 0 rw 203.0.113.7 1)" "save 0"
+sl_expect_eq "... the data file holds the new connection" "$(bytes "$DATA/ScanLink.dat")" \
+  "$(hex $'203.0.113.7\r\n\r\n0\r\n\r\n1\r\n')"
+sl_expect_contains "... as the registry does" "$(values)" "IPAddress:REG_SZ:203.0.113.7"
+sl_expect_eq "... and no replacement file is left" "$(ls -A "$DATA")" "ScanLink.dat"
+# Held without write sharing, the file cannot be written at all: the save says so, the old file
+# stays whole, and the values that could be written stay written.
+sl_expect_eq "the data file held open (read sharing only): the save fails" \
+  "$(chk save-held 0 r 198.51.100.9 1)" "save 1"
+sl_expect_eq "... the data file keeps the previous connection whole" "$(bytes "$DATA/ScanLink.dat")" \
+  "$(hex $'203.0.113.7\r\n\r\n0\r\n\r\n1\r\n')"
+sl_expect_contains "... the values were written" "$(values)" "IPAddress:REG_SZ:198.51.100.9"
 
 if [[ -L "$PREFIX/dosdevices/r:" ]]; then
   out="$(chk ensure 'R:\Maker\Model\Scanner')"

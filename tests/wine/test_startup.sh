@@ -1,6 +1,7 @@
 #!/bin/bash
 # Start-up under Wine from the installed layout: where it finds its files, its messages (real
-# windows, read and closed by msgbox_reader.exe), the single-instance guard and the hand-off.
+# windows, read and closed by msgbox_reader.exe), damaged string files, the single-instance guard,
+# the product of a Japanese program name, a failed registration and the hand-off.
 source "$(dirname "$0")/../lib/common.sh"
 sl_need_root
 sl_need_wine
@@ -41,7 +42,16 @@ wait_trace() {  # waits (at most 30 s) for the trace to hold the line $1
   for ((i = 0; i < 300; i++)); do tr -d '\r' <"$TRACE" 2>/dev/null | grep -qxF "$1" && return 0; sleep 0.1; done
   return 1
 }
-read_box() { sl_wine "$SL_NS" "$PREFIX" "$PROGS/msgbox_reader.exe" 20000 </dev/null 2>/dev/null | tr -d '\r'; }
+read_box() { sl_wine "$SL_NS" "$PREFIX" "$PROGS/msgbox_reader.exe" "${1:-20000}" </dev/null 2>/dev/null | tr -d '\r'; }
+# start_flow EXE ARGS...: as start_app, but the program goes on into its dialog flow.
+start_flow() {
+  rm -f "$TRACE"
+  sl_wine "$SL_NS" "$PREFIX" "$@" </dev/null >/dev/null 2>&1 &
+  APP_PID=$!
+}
+# key_text FILE KEY: a key's text in a string file, its "\n" turned into line breaks.
+key_text() { grep -m1 "^$2=" "$1" | cut -d= -f2- | tr -d '\r' | sed 's/\\n/\n/g'; }
+create() { sl_wine "$SL_NS" "$PREFIX" "$PROGS/mutex_tool.exe" create "$1" </dev/null 2>/dev/null | tr -d '\r'; }
 probe() { sl_wine "$SL_NS" "$PREFIX" "$PROGS/mutex_tool.exe" probe "$1" </dev/null >/dev/null 2>&1; }
 bad=""
 for dll in "$SL_INSTALL"/*RES.dll "$SL_INSTALL"/*RS6.dll; do
@@ -63,6 +73,12 @@ FIRST_PID=$APP_PID
 sl_check "files in the system directory: the standalone hand-off" wait_trace "hand-off: standalone"
 sl_check "it holds the local mutex" probe 'ScanLink Local Mutex chromaline 7240MF'
 sl_check "it holds the global mutex" probe 'Global\ScanLink Global Mutex chromaline 7240MF'
+# An instance that starts at the same moment may find no mutex with its open and then create it:
+# the creation's answer must tell that it existed.
+sl_expect_eq "creating the mutex an instance holds answers that it existed" \
+  "$(create 'ScanLink Local Mutex chromaline 7240MF'; create 'Global\ScanLink Global Mutex chromaline 7240MF')" \
+  $'existed 1\nexisted 1'
+sl_expect_eq "... a mutex nobody holds, that it did not" "$(create 'ScanLink Local Mutex nobody')" "existed 0"
 start_app "$WORK/R7240SLK.exe"
 sl_expect_eq "a second instance: the string file's message under the application title" "$(read_box)" \
   "$TITLE_7240
@@ -82,6 +98,14 @@ cp "$SL_INSTALL/R7245RS6.dll" "$SL_INSTALL/strings/en/R7245STR.tbl" "$INSTALL_72
 start_app "$WORK/R7240SLK.exe" /usb 7245MF
 sl_check "files in the install folder: the commit flow in USB mode" wait_trace "hand-off: commit mode 1"
 sl_check "the program ends" wait_app
+# The install folder has no Network\R7245N64.inf: the device cannot be registered, and the USB
+# connection must not end with the message that the scanner is ready.
+start_flow "$WORK/R7240SLK.exe" /usb 7245MF
+failed_text="$(key_text "$INSTALL_7245/R7245STR.tbl" STR_M_REGISTER_FAILED)"
+sl_check "the string file has the registration failure's text" test -n "$failed_text"
+sl_expect_eq "/usb without the INF: the registration failure instead of the ready message" \
+  "$(read_box | sed -n '/^text: /,$p')" "text: $failed_text"
+sl_check "the program ends" wait_app
 grep -v '^STR_S_DEVNAME_7240MF=' "$SL_INSTALL/strings/en/R7240STR.tbl" >"$SYS32/R7240STR.tbl"
 start_app "$WORK/R7240SLK.exe"
 for what in "device title" "application title"; do
@@ -90,5 +114,23 @@ for what in "device title" "application title"; do
 text: Can not get StringTable."
 done
 sl_check "start-up still reaches the hand-off" wait_trace "hand-off: standalone"
+sl_check "the program ends" wait_app
+# A damaged string file ends start-up with the missing-file message, never silently.
+iconv -f UTF-8 -t UTF-16 "$SL_INSTALL/strings/en/R7240STR.tbl" >"$SYS32/R7240STR.tbl"
+start_app "$WORK/R7240SLK.exe"
+sl_expect_eq "a string file saved as UTF-16: the missing-file message" "$(read_box)" "$MISSING"
+sl_check "... and no hand-off" eval 'wait_app && test ! -e "$TRACE"'
+printf '%s' "$(cat "$SL_INSTALL/strings/en/R7240STR.tbl")" >"$SYS32/R7240STR.tbl"
+start_app "$WORK/R7240SLK.exe"
+sl_expect_eq "a string file without its final line feed: the missing-file message" "$(read_box)" "$MISSING"
+sl_check "... and no hand-off" eval 'wait_app && test ! -e "$TRACE"'
+# Under code page 932 the second byte of "サ" (83 54) is "T": the name "サ30_5180SLK.exe" holds the
+# token "T30" only if the name is searched byte by byte. It is the chromaline 5180MF's program.
+cp "$SL_INSTALL/R5180RS6.dll" "$SL_INSTALL/strings/ja/R5180STR.tbl" "$SYS32/"
+cp "$SL_INSTALL/ScanLink.exe" "$WORK/サ30_5180SLK.exe"
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 start_app "$WORK/サ30_5180SLK.exe"
+sl_check "a Japanese executable name under code page 932: the product of its real token" \
+  wait_trace "hand-off: standalone"
+[[ -e "$TRACE" ]] || read_box 3000 >/dev/null  # the wrong product's missing-file message
 sl_check "the program ends" wait_app
 sl_finish

@@ -1,6 +1,7 @@
 // Windows test program of the settings store: runs one store operation, or reads back a registry
 // value and its key's class with the Windows API itself.
-//   settings_check save-variant VARIANT ADDRESS MAC ADAPTER PROTOCOL DIRECT
+//   settings_check save-variant VARIANT ADDRESS MAC ADAPTER PROTOCOL DIRECT   prints "save RESULT"
+//   settings_check save-held VARIANT rw|r ADDRESS DIRECT    saves while holding the data file open
 //   settings_check value KEY VALUE               prints "type N size N hex ... class ..."
 //   settings_check ensure PATH                   prints "result N usable [path] ms N"
 #include <windows.h>
@@ -17,7 +18,21 @@ int main(int argc, char** argv)
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "save-variant" && argc == 8) {
         VariantTable::SetCurrent(std::atoi(argv[2]));
-        SettingsStore::Save(argv[3], argv[4], argv[5], std::atoi(argv[6]), std::atoi(argv[7]));
+        std::printf("save %d\n", SettingsStore::Save(argv[3], argv[4], argv[5], std::atoi(argv[6]), std::atoi(argv[7])));
+        return 0;
+    }
+    if (command == "save-held" && argc == 6) {
+        // Another holder of the data file (same rules for any process): opened for reading with the
+        // sharing given ("rw" read and write, "r" read only), never delete sharing, during the save.
+        VariantTable::SetCurrent(std::atoi(argv[2]));
+        char folder[MAX_PATH] = {};
+        VariantTable::Get(kDataFolder, folder, sizeof folder);
+        const std::string path = std::string(folder) + "\\ScanLink.dat";
+        const DWORD share = std::string(argv[3]) == "rw" ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (held == INVALID_HANDLE_VALUE) return std::printf("cannot hold %s\n", path.c_str()), 1;
+        std::printf("save %d\n", SettingsStore::Save(argv[4], "", "", 0, std::atoi(argv[5])));
+        CloseHandle(held);
         return 0;
     }
     if (command == "value" && argc == 4) {

@@ -1,6 +1,7 @@
 // Hosts the address field and the protocol box in a real dialog and drives them with real
 // messages: an arrow key over the separator, the dropped owner-drawn list (its separator read back
-// as pixels), the layout scaled by the string file's ratio, Enter in the field. Prints "PASS name"
+// as pixels), the layout scaled by the string file's ratio, Enter in the field, a quit message
+// ending a dialog through its Cancel handler. Prints "PASS name"
 // or "FAIL name: detail" per check; saves combo.bmp and scaled.bmp through Wine's own screen
 // device context, which also shows the dropped list (an X screenshot leaves it black).
 //   ui_controls.exe STRING-FILE OUTPUT-FOLDER
@@ -137,6 +138,24 @@ private:
     CMyComboBox combo_;
 };
 
+// A dialog whose loop receives WM_QUIT at once: it must end through its Cancel handler (which
+// the address dialog uses to record the cancel) and hand the quit message on.
+class QuitDialog : public Windowing::CDialog {
+public:
+    QuitDialog() : CDialog(100) {}
+    bool OnInitDialog() override
+    {
+        PostQuitMessage(7);
+        return true;
+    }
+    void OnCancel() override
+    {
+        ++cancels;
+        CDialog::OnCancel();
+    }
+    int cancels = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -146,6 +165,13 @@ int main(int argc, char** argv)
     ControlsDialog dialog;
     const int result = dialog.DoModal();
     Check("Enter in the field confirms the dialog", result == IDOK, std::to_string(result));
+    QuitDialog quitting;
+    const int quitResult = quitting.DoModal();
+    Check("a quit message ends the dialog through its Cancel handler", quitResult == IDCANCEL && quitting.cancels == 1,
+          std::to_string(quitResult) + " after " + std::to_string(quitting.cancels) + " Cancel handler calls");
+    MSG quit{};
+    Check("the quit message is handed on", PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) &&
+          quit.message == WM_QUIT && quit.wParam == 7);
     std::printf("DONE %d failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;
 }

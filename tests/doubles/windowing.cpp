@@ -45,7 +45,9 @@ struct Window {
     int invalidations = 0;
     bool lastErase = false;
     int icon = 0;
+    int iconSize = 0;
     // Combo box.
+    int itemHeight[2] = {0, 0};  // selection field, items; 0 = the font's (16 pixels at 96 DPI)
     std::vector<std::pair<std::string, intptr_t>> items;
     int selection = -1;
     int droppedWidth = 0;
@@ -85,6 +87,7 @@ struct State {
     std::string clipboard;
     bool shift = false;
     bool failDc = false;
+    int dpi = kDefaultDpi;
 };
 
 State& S()
@@ -618,6 +621,20 @@ void ComboReset(WindowHandle combo)
     }
 }
 
+int ComboGetItemHeight(WindowHandle combo, int index)
+{
+    Window* w = ComboOf(combo);
+    if (!w || index < -1) return -1;
+    const int height = w->itemHeight[index == -1 ? 0 : 1];
+    return height > 0 ? height : (16 * S().dpi + kDefaultDpi / 2) / kDefaultDpi;
+}
+
+void ComboSetItemHeight(WindowHandle combo, int index, int height)
+{
+    Window* w = ComboOf(combo);
+    if (w && index >= -1 && height > 0) w->itemHeight[index == -1 ? 0 : 1] = height;
+}
+
 void ComboSetDroppedWidth(WindowHandle combo, int width)
 {
     if (Window* w = ComboOf(combo)) w->droppedWidth = width;
@@ -648,6 +665,11 @@ int ListInsertColumn(WindowHandle list, int index, const char* header, int width
     index = std::min(index, static_cast<int>(w->columns.size()));
     w->columns.insert(w->columns.begin() + index, Column{header ? header : "", width});
     return index;
+}
+
+void ListSetColumnWidth(WindowHandle list, int index, int width)
+{
+    if (Column* column = ColumnAt(list, index)) column->width = width;
 }
 
 int ListColumnCount(WindowHandle list)
@@ -875,15 +897,36 @@ void DrawFocusRectangle(DcHandle dc, const Rect& rect)
     if (dc) Record({Headless::DrawOp::FocusRect, rect, 0, "", 0, 0});
 }
 
-IconHandle LoadModuleIcon(int id)
+IconHandle LoadModuleIcon(int id, int size)
 {
-    // An icon handle stands for its ID here; 0 is no icon.
-    return id > 0 ? reinterpret_cast<IconHandle>(static_cast<intptr_t>(id)) : nullptr;
+    // An icon handle stands for its ID (low 16 bits) and size (above them) here; 0 is no icon.
+    return id > 0 && size > 0 ? reinterpret_cast<IconHandle>(static_cast<intptr_t>(id) | (intptr_t{size} << 16))
+                               : nullptr;
 }
 
 void SetSmallIcon(WindowHandle window, IconHandle icon)
 {
-    if (Window* w = W(window)) w->icon = static_cast<int>(reinterpret_cast<intptr_t>(icon));
+    const intptr_t value = reinterpret_cast<intptr_t>(icon);
+    if (Window* w = W(window)) {
+        w->icon = static_cast<int>(value & 0xFFFF);
+        w->iconSize = static_cast<int>(value >> 16);
+    }
+}
+
+int WindowDpi(WindowHandle)
+{
+    return S().dpi;
+}
+
+Rect DpiChangedRect(intptr_t lParam)
+{
+    const Rect* r = reinterpret_cast<const Rect*>(lParam);
+    return r ? *r : Rect{};
+}
+
+int SmallIconSize(int dpi)
+{
+    return (16 * dpi + kDefaultDpi / 2) / kDefaultDpi;
 }
 
 int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style)
@@ -1141,6 +1184,16 @@ int EnsuredVisibleRow(WindowHandle list)
 int SmallIconId(WindowHandle window)
 {
     return W(window) ? W(window)->icon : 0;
+}
+
+int SmallIconPixels(WindowHandle window)
+{
+    return W(window) ? W(window)->iconSize : 0;
+}
+
+void SetDpi(int dpi)
+{
+    S().dpi = dpi;
 }
 
 }  // namespace Headless

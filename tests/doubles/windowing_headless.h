@@ -123,4 +123,8 @@ int ComboResetCount(WindowHandle combo);
 int ScrollCaretCount(WindowHandle edit);
 int EnsuredVisibleRow(WindowHandle list);  // the last row ensured visible, -1 when none
 int SmallIconId(WindowHandle window);      // the icon ID set as small icon, 0 when none
+int SmallIconPixels(WindowHandle window);  // the size it was loaded in, 0 when none
+// The DPI that WindowDpi reports for every window (kDefaultDpi after Reset). A combo box's item
+// heights follow it as a font would (16 pixels at 96 DPI) until they are set.
+void SetDpi(int dpi);
 }  // namespace Headless

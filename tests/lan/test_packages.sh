@@ -73,9 +73,11 @@ for arch in x64 x86; do
       "$(cmp "$SL_ROOT/build/windows-$arch/install/ScanLink.exe" "$exe" 2>&1; cmp "$SL_ROOT/build/windows-$arch/install/${code}RS6.dll" \
           "$E2E_C/windows/$sys/${code}RS6.dll" 2>&1; cmp "$SL_ROOT/strings/en/${code}STR.tbl" "$E2E_C/windows/$sys/${code}STR.tbl" 2>&1
         ls "$E2E_C/windows/$sys/${code}RES.dll" 2>/dev/null)" ""
-    sl_expect_eq "$arch $code: program and module carry the one version number (file and product version)" \
-      "$(for f in "$exe" "$E2E_C/windows/$sys/${code}RS6.dll"; do
-           strings -el "$f" | grep -A1 -x -e FileVersion -e ProductVersion | grep -v -e Version -e -- ; done | sort -u)" "$VERSION"
+    sl_expect_eq "$arch $code: program and module carry the one version number (file, product, manifest)" \
+      "$({ for f in "$exe" "$E2E_C/windows/$sys/${code}RS6.dll"; do
+             strings -el "$f" | grep -A1 -x -e FileVersion -e ProductVersion | grep -v -e Version -e -- ; done
+           strings "$exe" | sed -n 's/.*assemblyIdentity type="win32" name="ScanLink" version="\([0-9.]*\)".*/\1/p'
+         } | sort | uniq -c | awk '{ print $2 " x" $1 }')" "$VERSION x5"
     lnk="$(shortcut "$title")"
     sl_check "$arch $code: a Start menu shortcut named like the dialog's title" test -n "$lnk"
     sl_expect_eq "$arch $code: Apps and Features: version, maker, uninstall" "$(arp $arch "$name")" "$VERSION VEL MORA MsiExec.exe /X"

@@ -93,11 +93,30 @@ for arch in x64 x86; do
       "$(arp_wait $arch "$name" "$NEWER VEL MORA MsiExec.exe /X")" "$NEWER VEL MORA MsiExec.exe /X"
     sl_check "$arch $code: the program is still installed" test -f "$exe"
     sl_check "$arch $code: msiexec /x /qn succeeds" msi /x "C:\\packages\\new\\ScanLink-$code-$NEWER-$arch.msi"
-    sl_expect_eq "$arch $code: uninstalled: program, module, string file, shortcut and entry gone" \
-      "$(ls "$exe" "$E2E_C/windows/$sys/${code}RS6.dll" "$E2E_C/windows/$sys/${code}STR.tbl" 2>/dev/null; shortcut "$title"; arp $arch "$name")" ""
+    sl_expect_eq "$arch $code: uninstalled: program and its folder, module, string file, shortcut, entry gone" \
+      "$(ls -d "$exe" "$(dirname "$exe")" "$E2E_C/windows/$sys/${code}RS6.dll" "$E2E_C/windows/$sys/${code}STR.tbl" 2>/dev/null
+         shortcut "$title"; arp $arch "$name")" ""
     sl_expect_eq "$arch $code: the stored connection (data file, registry values) is kept" "$(e2e_state "$product")" "$stored"
   done
 done
+
+sl_log "32-bit Windows: the x86 package installs the 32-bit systems' module"
+P32="$SL_RUN_DIR/prefix-win32-$$"
+E2E_WINE=(env LANG=C.UTF-8 LC_ALL=C.UTF-8 WINEPREFIX="$P32" SL_WINE_LOADER=wine)
+sl_on_exit "WINEPREFIX='$P32' ip netns exec '$SL_LAN_HOST' wineserver -k; rm -rf '$P32'"
+WINEARCH=win32 WINEPREFIX="$P32" ip netns exec "$SL_LAN_HOST" wine wineboot -i </dev/null >/dev/null 2>&1
+E2E_C="$P32/drive_c"
+E2E_DRIVER="$SL_ROOT/build/windows-x86/tests/ui_driver.exe"
+e2e_wine cmd /c exit </dev/null >/dev/null 2>&1
+cp -r "$PKG" "$E2E_C/packages"
+sl_check "x86 R7240 installs on 32-bit Windows" msi /i "C:\\packages\\old\\ScanLink-R7240-$VERSION-x86.msi"
+sl_expect_eq "the 32-bit systems' module in the system directory, not the 64-bit one" \
+  "$(cd "$E2E_C/windows/system32" && ls R7240R*.dll)" "R7240RES.dll"
+e2e_wine start /wait /unix "$(shortcut "VEL MORA chromaline 7240MF Network Scanner Setup")" </dev/null >/dev/null 2>&1 &
+E2E_PID=$!
+out="$(drv wait "VEL MORA chromaline 7240MF Network Scanner Setup" + list 3009 + click 2 + wait-gone)"
+sl_expect_eq "started through the shortcut it loads that module and lists the scanners" "$(pick rows "$out")" "rows 3"
+sl_check "Cancel ends it" e2e_wait_exit 15
 
 sl_log "a German user: the German string file and shortcut"
 e2e_prefix "pk-de$$" de_DE.UTF-8

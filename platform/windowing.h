@@ -202,12 +202,18 @@ int ComboSetSelection(WindowHandle combo, int index);
 void ComboReset(WindowHandle combo);
 void ComboSetDroppedWidth(WindowHandle combo, int width);
 int ComboGetDroppedWidth(WindowHandle combo);
+// The item height of an owner-drawn fixed combo box: index -1 the selection field, 0 the list's
+// items (CB_GETITEMHEIGHT / CB_SETITEMHEIGHT); -1 when it cannot be read.
+int ComboGetItemHeight(WindowHandle combo, int index);
+void ComboSetItemHeight(WindowHandle combo, int index, int height);
 
 // ---------------------------------------------------------------------------------------------
 // List view in report style (LVM_* messages).
 void ListSetExtendedStyle(WindowHandle list, uint32_t style);  // replaces all extended styles
 int ListInsertColumn(WindowHandle list, int index, const char* header, int width, int format);
 int ListColumnCount(WindowHandle list);
+int ListColumnWidth(WindowHandle list, int index);  // -1 for a bad index
+void ListSetColumnWidth(WindowHandle list, int index, int width);
 void ListDeleteAllRows(WindowHandle list);
 int ListInsertRow(WindowHandle list, int index, const char* text);  // the row, or -1
 bool ListSetSubItem(WindowHandle list, int row, int column, const char* text);
@@ -248,9 +254,22 @@ void DrawFocusRectangle(DcHandle dc, const Rect& rect);
 
 // ---------------------------------------------------------------------------------------------
 // Icons: from the current resource module (Platform::ResourceModule, platform/resource_module.h)
-// by ID, nullptr when missing; set as the small icon of a window.
-IconHandle LoadModuleIcon(int id);
+// by ID in the image nearest to size x size pixels, nullptr when missing; set as the small icon of
+// a window (the window owns the icon from then on and destroys the one it replaces).
+IconHandle LoadModuleIcon(int id, int size);
 void SetSmallIcon(WindowHandle window, IconHandle icon);
+
+// ---------------------------------------------------------------------------------------------
+// DPI. WindowDpi: the dots per inch the window is drawn at: its monitor's under per-monitor
+// awareness (Windows 10 1607 and later), else the system's; kDefaultDpi (96) is 100 % scaling. A
+// top-level window that moves to a monitor of another DPI gets kDpiChangedMessage (WM_DPICHANGED):
+// the new DPI in wParam's low word, the suggested outer rectangle in DpiChangedRect(lParam).
+constexpr int kDefaultDpi = 96;
+constexpr unsigned kDpiChangedMessage = 0x02E0;
+int WindowDpi(WindowHandle window);
+Rect DpiChangedRect(intptr_t lParam);
+// The side of a small icon in pixels at a DPI (SM_CXSMICON there: 16 at 96, 24 at 144).
+int SmallIconSize(int dpi);
 
 // ---------------------------------------------------------------------------------------------
 // A modal message box owned by a window (nullptr: no owner): Platform::ShowMessageBox

@@ -7,23 +7,31 @@ packages=(
   clang libclang-rt-14-dev                            # fuzz targets (libFuzzer)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64   # the Windows build
   wine64                                              # runs the Windows build
+  wine32:i386                                         # runs the x86 build (i386 architecture added below)
+  wixl msitools osslsigncode openssl                  # Windows Installer packages, code signing
   xvfb x11-apps imagemagick                           # windows without a desktop, screenshots
   fonts-wine fonts-ipafont-gothic                     # Wine's own fonts (Tahoma, Marlett); Japanese glyphs
   snmpd snmp                                          # the virtual scanner LAN's agents
   iproute2 procps psmisc locales                      # namespaces, process control, ja_JP locale
 )
 
+# The x86 build runs under Wine's 32-bit support, which comes from the i386 architecture. Wine prefixes
+# must be made after wine32 is installed: older prefixes cannot start 32-bit programs.
+add_i386=0
+dpkg --print-foreign-architectures | grep -qx i386 || add_i386=1
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ((${#missing[@]})); then
+if ((${#missing[@]} || add_i386)); then
   if [[ $(id -u) -ne 0 ]]; then
     echo "deps: missing packages: ${missing[*]} (run as root to install them)" >&2
     exit 1
   fi
   echo "deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  ((add_i386)) && dpkg --add-architecture i386
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

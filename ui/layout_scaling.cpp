@@ -48,9 +48,23 @@ void ScaleDialogLayoutBy(WindowHandle dialog, double factor)
                       Scaled(outer.Height(), factor), kSwpNoZOrder);
 }
 
-void ScaleDialogLayout(WindowHandle dialog, const char* ratioKey)
+double ScaleDialogLayout(WindowHandle dialog, const char* ratioKey)
 {
     char text[128] = {};
     if (!StringTable::Get(ratioKey, text, sizeof text)) text[0] = '\0';
-    ScaleDialogLayoutBy(dialog, LayoutFactorOf(text));
+    const double factor = LayoutFactorOf(text);
+    ScaleDialogLayoutBy(dialog, factor);
+    return factor;
+}
+
+int ScaleLength(int length, double factor)
+{
+    return Scaled(length, factor);
+}
+
+int ScaleToDpi(int length, int dpi)
+{
+    if (length <= 0 || dpi <= 0) return length > 0 ? length : 0;
+    const long long scaled = (static_cast<long long>(length) * dpi + kDefaultDpi / 2) / kDefaultDpi;
+    return scaled < 1 ? 1 : scaled > INT_MAX ? INT_MAX : static_cast<int>(scaled);
 }

@@ -25,5 +25,12 @@ void ScaleDialogLayoutBy(Windowing::WindowHandle dialog, double factor);
 
 // Looks ratioKey up in the string table once and scales the dialog by LayoutFactorOf its text
 // (a key missing from the table: factor 1, after the table's own "Can not get StringTable.").
-// Called from a dialog's opening, after its texts are set and before it is shown.
-void ScaleDialogLayout(Windowing::WindowHandle dialog, const char* ratioKey);
+// Called from a dialog's opening, after its texts are set and before it is shown. Returns the
+// factor, for the parts of the dialog that a window's size does not cover (item heights).
+double ScaleDialogLayout(Windowing::WindowHandle dialog, const char* ratioKey);
+
+// A length times the factor, truncated toward zero as the layout is.
+int ScaleLength(int length, double factor);
+// A length in pixels at 96 DPI (100 %) at dpi, rounded to the nearest pixel and at least 1 for a
+// positive length, so that a line stays visible.
+int ScaleToDpi(int length, int dpi);

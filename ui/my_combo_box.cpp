@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/layout_scaling.h"
+
 using namespace Windowing;
 
 namespace {
@@ -145,9 +147,15 @@ void CMyComboBox::DrawItem(const DrawItemRecord& record)
     FillSolid(dc, record.rect, fill);
 
     if (separator) {
+        // A line across the item, as thick and as far from the edges as the DPI makes one pixel.
         const Rect& r = record.rect;
-        const int y = r.top + (r.bottom - r.top) / 2;
-        DrawLine(dc, r.left + 1, y, r.right - 2, y, SystemColor(kColorGrayText));
+        const int dpi = WindowDpi(combo);
+        const int thickness = ScaleToDpi(1, dpi);
+        const int y = r.top + (r.bottom - r.top) / 2 - thickness / 2;
+        for (int i = 0; i < thickness; ++i) {
+            DrawLine(dc, r.left + ScaleToDpi(1, dpi), y + i, r.right - ScaleToDpi(2, dpi), y + i,
+                     SystemColor(kColorGrayText));
+        }
         return;  // a separator has no text and no focus rectangle
     }
 

@@ -76,6 +76,38 @@ CSetIPDlg::CSetIPDlg() : CDialog(kTemplate)
     OnNotification(kProtocolBox, kCbnSelChange, [this](const Notification&) { OnProtocolChange(); });
     OnNotification(kDeviceList, kLvnItemChanged, [this](const Notification& n) { OnListItemChanged(n); });
     OnNotification(kAddressEdit, kEnChange, [this](const Notification&) { OnAddressEdited(); });
+    OnMessage(kDpiChangedMessage, [this](uintptr_t wParam, intptr_t lParam) {
+        OnDpiChanged(static_cast<int>(wParam & 0xFFFF), DpiChangedRect(lParam));
+        return intptr_t{0};
+    });
+}
+
+void CSetIPDlg::SetDpiIcon()
+{
+    // The small icon of the product family in the size of the dialog's DPI; the large icon is not set.
+    const int family = VariantTable::GetInt(kProductFamily);
+    SetSmallIcon(Handle(), LoadModuleIcon(family == 1 ? kIconFamily1 : kIconFamily0, SmallIconSize(dpi_)));
+}
+
+void CSetIPDlg::ScaleProtocolItems(double factor)
+{
+    WindowHandle box = protocolBox_.Handle();
+    for (int index : {-1, 0}) ComboSetItemHeight(box, index, ScaleLength(ComboGetItemHeight(box, index), factor));
+}
+
+void CSetIPDlg::OnDpiChanged(int dpi, const Rect& suggested)
+{
+    if (dpi <= 0 || dpi == dpi_) return;
+    const double change = static_cast<double>(dpi) / dpi_;
+    dpi_ = dpi;
+    // Windows scales the template's controls and fonts; the sizes that the opening set follow here.
+    SetWindowPosition(Handle(), suggested.left, suggested.top, suggested.Width(), suggested.Height(), kSwpNoZOrder);
+    ScaleProtocolItems(change);
+    WindowHandle list = Item(kDeviceList);
+    for (int column = 0; column < 2; ++column) {
+        ListSetColumnWidth(list, column, ScaleLength(ListColumnWidth(list, column), change));
+    }
+    SetDpiIcon();
 }
 
 bool CSetIPDlg::InInputMode() const
@@ -112,13 +144,15 @@ bool CSetIPDlg::OnInitDialog()
     protocolBox_.SubclassDlgItem(kProtocolBox, Handle());
     addressEdit_.SubclassDlgItem(kAddressEdit, Handle());
 
-    // The small icon of the product family; the large icon is not set.
-    const int family = VariantTable::GetInt(kProductFamily);
-    SetSmallIcon(Handle(), LoadModuleIcon(family == 1 ? kIconFamily1 : kIconFamily0));
+    dpi_ = WindowDpi(Handle());
+    SetDpiIcon();
 
     SetControlTexts(Handle(), kTexts, std::size(kTexts));
     SetItemText(Handle(), 0, VariantTable::AppTitle().c_str());
-    ScaleDialogLayout(Handle(), kRatioKeySetIp);
+    // The template's controls and fonts follow the DPI; the protocol box's item heights come from
+    // its font, and the string file's ratio scales them with the rest of the layout.
+    const double ratio = ScaleDialogLayout(Handle(), kRatioKeySetIp);
+    ScaleProtocolItems(ratio);
 
     // The protocol box: IPv4 always, IPv6 where the variant offers it. A missing text stages an
     // empty item, which the box draws as a separator.
@@ -149,8 +183,8 @@ bool CSetIPDlg::OnInitDialog()
     Services().RunDiscovery(deviceList, selectedIndex, kOpeningPasses, SelectedProtocol());
 
     // Columns: the device name column is as wide as the wider of the device name and its header,
-    // measured in the dialog's device context as it comes (half the list without one); the
-    // address column takes the rest of the list's outer width but 5 pixels.
+    // measured in the dialog's device context (half the list without one); the
+    // address column takes the rest of the list's outer width but 5 pixels (at 96 DPI).
     WindowHandle list = Item(kDeviceList);
     ListSetExtendedStyle(list, kLvsExFullRowSelect);
     const int listWidth = GetWindowRectangle(list).Width();
@@ -160,10 +194,15 @@ bool CSetIPDlg::OnInitDialog()
     char deviceName[kDeviceNameCapacity];
     DeviceName(deviceName);
     DcHandle dc = GetWindowDc(Handle());
-    const int width0 = dc ? std::max(TextWidth(dc, deviceName), TextWidth(dc, header0)) : listWidth / 2;
+    // Measured in the list's own font when it reports one (the device context's default font does
+    // not follow the monitor's DPI, the list's font does), with the cell's padding on both sides.
+    FontHandle previousFont = dc && FontOf(list) ? SelectFontInto(dc, FontOf(list)) : nullptr;
+    const int padding = previousFont ? ScaleToDpi(12, dpi_) : 0;
+    const int width0 = dc ? std::max(TextWidth(dc, deviceName), TextWidth(dc, header0)) + padding : listWidth / 2;
+    if (previousFont) SelectFontInto(dc, previousFont);
     ListInsertColumn(list, 0, header0, width0, kLvcfmtLeft);
     StringTable::Get("STR_S_IPLST_CLMN_IP", header1, sizeof header1);
-    ListInsertColumn(list, 1, header1, listWidth - width0 - 5, kLvcfmtLeft);
+    ListInsertColumn(list, 1, header1, listWidth - width0 - ScaleToDpi(5, dpi_), kLvcfmtLeft);
 
     Refresh();
     if (dc) {

@@ -45,6 +45,9 @@ public:
     void OnProtocolChange();
     void OnListItemChanged(const Windowing::Notification& notification);
     void OnAddressEdited();
+    // WM_DPICHANGED: the dialog takes the suggested rectangle, and its item heights, column widths
+    // and icon follow the new DPI.
+    void OnDpiChanged(int dpi, const Windowing::Rect& suggested);
 
     CMyComboBox& ProtocolBox() { return protocolBox_; }
     CMyEdit& AddressEdit() { return addressEdit_; }
@@ -55,11 +58,14 @@ private:
     int SelectedProtocol() const;
     int ProtocolAt(int index) const;
     void SetFilter(int protocol);
+    void SetDpiIcon();
+    void ScaleProtocolItems(double factor);
     void EnableOk(bool enabled);
     void ShowAddressError();
     void ShowSaveFailed();
 
     CMyComboBox protocolBox_;
+    int dpi_ = Windowing::kDefaultDpi;
     CMyEdit addressEdit_;
     // Set while the dialog rebuilds the list view itself: the selection changes this causes are
     // the dialog's own and must not move selectedIndex.

@@ -349,6 +349,18 @@ int ComboGetDroppedWidth(WindowHandle combo)
     return combo ? static_cast<int>(SendMessageA(H(combo), CB_GETDROPPEDWIDTH, 0, 0)) : -1;
 }
 
+int ComboGetItemHeight(WindowHandle combo, int index)
+{
+    if (!combo) return -1;
+    LRESULT height = SendMessageA(H(combo), CB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0);
+    return height == CB_ERR ? -1 : static_cast<int>(height);
+}
+
+void ComboSetItemHeight(WindowHandle combo, int index, int height)
+{
+    if (combo && height > 0) SendMessageA(H(combo), CB_SETITEMHEIGHT, static_cast<WPARAM>(index), height);
+}
+
 void ListSetExtendedStyle(WindowHandle list, uint32_t style)
 {
     if (list) SendMessageA(H(list), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style);
@@ -367,11 +379,22 @@ int ListInsertColumn(WindowHandle list, int index, const char* header, int width
                                          reinterpret_cast<LPARAM>(&column)));
 }
 
+void ListSetColumnWidth(WindowHandle list, int index, int width)
+{
+    if (list) SendMessageA(H(list), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index), MAKELPARAM(width, 0));
+}
+
 int ListColumnCount(WindowHandle list)
 {
     if (!list) return -1;
     HWND header = reinterpret_cast<HWND>(SendMessageA(H(list), LVM_GETHEADER, 0, 0));
     return header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : -1;
+}
+
+int ListColumnWidth(WindowHandle list, int index)
+{
+    if (!list || index < 0 || index >= ListColumnCount(list)) return -1;
+    return static_cast<int>(SendMessageA(H(list), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index), 0));
 }
 
 void ListDeleteAllRows(WindowHandle list)
@@ -523,14 +546,50 @@ void DrawFocusRectangle(DcHandle dc, const Rect& rect)
     DrawFocusRect(Hdc(dc), &r);
 }
 
-IconHandle LoadModuleIcon(int id)
+IconHandle LoadModuleIcon(int id, int size)
 {
-    return LoadIconA(ResourceInstance(), MAKEINTRESOURCEA(id));
+    return LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
 }
 
 void SetSmallIcon(WindowHandle window, IconHandle icon)
 {
-    if (window) SendMessageA(H(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    if (!window) return;
+    HICON previous = reinterpret_cast<HICON>(
+        SendMessageA(H(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+    if (previous && previous != static_cast<HICON>(icon)) DestroyIcon(previous);
+}
+
+// The DPI functions of Windows 10 1607 and later, looked up once (null on older Windows).
+template <typename Function>
+Function User32Function(const char* name)
+{
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+int WindowDpi(WindowHandle window)
+{
+    static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (window && getDpiForWindow) {
+        if (UINT dpi = getDpiForWindow(H(window)); dpi > 0) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+Rect DpiChangedRect(intptr_t lParam)
+{
+    const RECT* r = reinterpret_cast<const RECT*>(lParam);
+    return r ? Rect{r->left, r->top, r->right, r->bottom} : Rect{};
+}
+
+int SmallIconSize(int dpi)
+{
+    static const auto metricsForDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    if (metricsForDpi) return metricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi));
+    return MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, WindowDpi(nullptr));
 }
 
 CWnd::~CWnd()

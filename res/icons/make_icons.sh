@@ -1,5 +1,6 @@
 #!/bin/bash
-# Draws the two window icons (16, 32 and 48 pixels each) with ImageMagick: a flatbed scanner with
+# Draws the two window icons (16, 20, 24, 32, 40, 48, 64 and 256 pixels each: the sizes Windows
+# asks for from 100 % to 200 % scaling and for large views) with ImageMagick: a flatbed scanner with
 # its lid, light bar and a network link to three nodes, blue for product family 0 and teal for family 1. Each size is
 # drawn at its own resolution so that the small ones stay sharp. Run it after changing the design;
 # the .ico files are committed.
@@ -27,11 +28,12 @@ draw_size() {
     "png32:$out"
 }
 
-# make_icon NAME BODY DARK LIGHT: one .ico with the three sizes.
+# make_icon NAME BODY DARK LIGHT: one .ico with every size (256 stored as PNG, as Windows expects).
+SIZES=(16 20 24 32 40 48 64 256)
 make_icon() {
-  local name=$1 tmp; tmp=$(mktemp -d)
-  for size in 16 32 48; do draw_size "$size" "$2" "$3" "$4" "$tmp/$size.png"; done
-  "$convert" "$tmp/16.png" "$tmp/32.png" "$tmp/48.png" "$name.ico"
+  local name=$1 tmp size files=(); tmp=$(mktemp -d)
+  for size in "${SIZES[@]}"; do draw_size "$size" "$2" "$3" "$4" "$tmp/$size.png"; files+=("$tmp/$size.png"); done
+  "$convert" "${files[@]}" "$name.ico"
   rm -rf "$tmp"
 }
 

@@ -39,7 +39,9 @@ struct Window {
     int invalidations = 0;
     bool lastErase = false;
     int icon = 0;
+    int iconSize = 0;
     // Combo box.
+    int itemHeight[2] = {0, 0};  // selection field, items; 0 = the font's (16 pixels at 96 DPI)
     std::vector<std::pair<std::string, intptr_t>> items;
     int selection = -1;
     int droppedWidth = 0;
@@ -78,6 +80,7 @@ struct State {
     Window* focus = nullptr;
     bool shift = false;
     bool failDc = false;
+    int dpi = kDefaultDpi;
 };
 
 State& S();

@@ -228,6 +228,13 @@ ComboItem* ComboItemAt(WindowHandle combo, int index)
     return &w->items[index];
 }
 
+Column* ColumnAt(WindowHandle list, int index)
+{
+    Window* w = ListOf(list);
+    if (!w || index < 0 || index >= static_cast<int>(w->columns.size())) return nullptr;
+    return &w->columns[index];
+}
+
 bool ValidRow(Window* list, int row)
 {
     return list && row >= 0 && row < static_cast<int>(list->rows.size());
@@ -502,6 +509,20 @@ void ComboReset(WindowHandle combo)
     }
 }
 
+int ComboGetItemHeight(WindowHandle combo, int index)
+{
+    Window* w = ComboOf(combo);
+    if (!w || index < -1) return -1;
+    const int height = w->itemHeight[index == -1 ? 0 : 1];
+    return height > 0 ? height : (16 * S().dpi + kDefaultDpi / 2) / kDefaultDpi;
+}
+
+void ComboSetItemHeight(WindowHandle combo, int index, int height)
+{
+    Window* w = ComboOf(combo);
+    if (w && index >= -1 && height > 0) w->itemHeight[index == -1 ? 0 : 1] = height;
+}
+
 void ComboSetDroppedWidth(WindowHandle combo, int width)
 {
     if (Window* w = ComboOf(combo)) w->droppedWidth = width;
@@ -528,10 +549,21 @@ int ListInsertColumn(WindowHandle list, int index, const char* header, int width
     return index;
 }
 
+void ListSetColumnWidth(WindowHandle list, int index, int width)
+{
+    if (Column* column = ColumnAt(list, index)) column->width = width;
+}
+
 int ListColumnCount(WindowHandle list)
 {
     Window* w = ListOf(list);
     return w ? static_cast<int>(w->columns.size()) : -1;
+}
+
+int ListColumnWidth(WindowHandle list, int index)
+{
+    Column* column = ColumnAt(list, index);
+    return column ? column->width : -1;
 }
 
 void ListDeleteAllRows(WindowHandle list)
@@ -719,15 +751,36 @@ void DrawFocusRectangle(DcHandle dc, const Rect& rect)
     if (dc) Record({Headless::DrawOp::FocusRect, rect, 0, "", 0, 0});
 }
 
-IconHandle LoadModuleIcon(int id)
+IconHandle LoadModuleIcon(int id, int size)
 {
-    // An icon handle stands for its ID here; 0 is no icon.
-    return id > 0 ? reinterpret_cast<IconHandle>(static_cast<intptr_t>(id)) : nullptr;
+    // An icon handle stands for its ID (low 16 bits) and size (above them) here; 0 is no icon.
+    return id > 0 && size > 0 ? reinterpret_cast<IconHandle>(static_cast<intptr_t>(id) | (intptr_t{size} << 16))
+                               : nullptr;
 }
 
 void SetSmallIcon(WindowHandle window, IconHandle icon)
 {
-    if (Window* w = W(window)) w->icon = static_cast<int>(reinterpret_cast<intptr_t>(icon));
+    const intptr_t value = reinterpret_cast<intptr_t>(icon);
+    if (Window* w = W(window)) {
+        w->icon = static_cast<int>(value & 0xFFFF);
+        w->iconSize = static_cast<int>(value >> 16);
+    }
+}
+
+int WindowDpi(WindowHandle)
+{
+    return S().dpi;
+}
+
+Rect DpiChangedRect(intptr_t lParam)
+{
+    const Rect* r = reinterpret_cast<const Rect*>(lParam);
+    return r ? *r : Rect{};
+}
+
+int SmallIconSize(int dpi)
+{
+    return (16 * dpi + kDefaultDpi / 2) / kDefaultDpi;
 }
 
 CWnd::~CWnd()
@@ -818,6 +871,11 @@ const std::vector<DrawOp>& DrawOps()
     return S().drawOps;
 }
 
+void ClearDrawOps()
+{
+    S().drawOps.clear();
+}
+
 Windowing::DcHandle ScratchDc()
 {
     return &S().scratch;
@@ -831,6 +889,21 @@ void SetFont(WindowHandle window, Windowing::FontHandle font)
 int ComboResetCount(WindowHandle combo)
 {
     return W(combo) ? W(combo)->resets : 0;
+}
+
+int SmallIconId(WindowHandle window)
+{
+    return W(window) ? W(window)->icon : 0;
+}
+
+int SmallIconPixels(WindowHandle window)
+{
+    return W(window) ? W(window)->iconSize : 0;
+}
+
+void SetDpi(int dpi)
+{
+    S().dpi = dpi;
 }
 
 }  // namespace Headless

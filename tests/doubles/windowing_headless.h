@@ -85,9 +85,15 @@ struct DrawOp {
     int mode;                   // BackMode
 };
 const std::vector<DrawOp>& DrawOps();
+void ClearDrawOps();
 // A device context for drawing outside any window (tests of owner drawing).
 Windowing::DcHandle ScratchDc();
 void SetFont(WindowHandle window, Windowing::FontHandle font);
 
 int ComboResetCount(WindowHandle combo);
+int SmallIconId(WindowHandle window);      // the icon ID set as small icon, 0 when none
+int SmallIconPixels(WindowHandle window);  // the size it was loaded in, 0 when none
+// The DPI that WindowDpi reports for every window (kDefaultDpi after Reset). A combo box's item
+// heights follow it as a font would (16 pixels at 96 DPI) until they are set.
+void SetDpi(int dpi);
 }  // namespace Headless

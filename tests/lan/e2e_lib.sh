@@ -59,7 +59,7 @@ e2e_wine() { "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" "$SL_ROOT/tests/lib/w
 # start-up looks for them: WHERE=system (no connection option) or install (with one).
 e2e_place() {
   local dir="$E2E_C/Program Files (x86)/${E2E_MAKER[$1]}/${E2E_MODEL[$1]}/Scanner"
-  [[ "$3" == system ]] && dir="$E2E_C/windows/system32"
+  [[ "$3" == system ]] && dir="$E2E_C/windows/$SL_WINE_SYSDIR"
   mkdir -p "$dir" && cp "$SL_INSTALL/${E2E_CODE[$1]}RS6.dll" "$SL_INSTALL/strings/$2/${E2E_CODE[$1]}STR.tbl" "$dir/"
 }
 
@@ -120,4 +120,4 @@ e2e_shot() {
 }
 
 # Screenshots go to build/screenshots (or E2E_SHOTS); docs/screenshots holds a committed set.
-E2E_SHOTS="${E2E_SHOTS:-$SL_ROOT/build/screenshots}"
+E2E_SHOTS="${E2E_SHOTS:-$SL_ROOT/build/screenshots$([[ $SL_ARCH == x64 ]] || echo "-$SL_ARCH")}"

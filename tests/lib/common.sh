@@ -3,14 +3,18 @@
 
 SL_ROOT="${SL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 SL_BUILD_NATIVE="${SL_BUILD_NATIVE:-$SL_ROOT/build/native}"
-SL_BUILD_WIN64="${SL_BUILD_WIN64:-$SL_ROOT/build/windows-x64}"
+# SL_ARCH (x64 or x86) picks the Windows build under test; both run in the same kind of prefix, as
+# 64-bit Windows runs 32-bit programs. A 32-bit program sees syswow64 as its system directory.
+SL_ARCH="${SL_ARCH:-x64}"
+SL_BUILD_WIN64="${SL_BUILD_WIN64:-$SL_ROOT/build/windows-$SL_ARCH}"
+if [[ "$SL_ARCH" == x86 ]]; then SL_WINE_SYSDIR=syswow64; else SL_WINE_SYSDIR=system32; fi
 SL_INSTALL="${SL_INSTALL:-$SL_BUILD_WIN64/install}"
 SL_WINE_PROGS="${SL_WINE_PROGS:-$SL_BUILD_WIN64/tests}"
 if [[ -z "${SL_RUN_DIR:-}" ]]; then
   SL_RUN_DIR="$(mktemp -d /tmp/scanlink-test.XXXXXX)"
   SL_OWN_RUN_DIR=1
 fi
-export SL_ROOT SL_BUILD_NATIVE SL_BUILD_WIN64 SL_INSTALL SL_WINE_PROGS SL_RUN_DIR
+export SL_ROOT SL_ARCH SL_WINE_SYSDIR SL_BUILD_NATIVE SL_BUILD_WIN64 SL_INSTALL SL_WINE_PROGS SL_RUN_DIR
 export PATH="/usr/lib/wine:$PATH"
 export WINEDEBUG="${WINEDEBUG:--all}"
 
@@ -102,7 +106,9 @@ sl_wine_template() {
       WINEPREFIX="$tpl" ip netns exec "$ns" wine64 wineboot -i >/dev/null 2>&1
       WINEPREFIX="$tpl" ip netns exec "$ns" wineserver -w
       sl_netns_delete "$ns"
-      [[ -d "$tpl/drive_c/windows/system32" ]] && touch "$tpl/.ready"
+      # Both halves: a prefix made before wine32 was installed cannot start 32-bit programs.
+      [[ -d "$tpl/drive_c/windows/system32" && -f "$tpl/drive_c/windows/syswow64/kernel32.dll" ]] &&
+        touch "$tpl/.ready"
     fi
   ) 9>"$SL_RUN_DIR/wine-template.lock"
   [[ -f "$tpl/.ready" ]] || return 1

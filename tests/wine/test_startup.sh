@@ -15,7 +15,7 @@ sl_netns_new start
 PREFIX="$SL_RUN_DIR/prefix-startup-$$"
 sl_wine_prefix "$PREFIX" || sl_fail_now "cannot make a Wine prefix"
 sl_on_exit "rm -rf '$PREFIX'"
-SYS32="$PREFIX/drive_c/windows/system32"
+SYS32="$PREFIX/drive_c/windows/$SL_WINE_SYSDIR"  # where the build under test sees its system directory
 WORK="$PREFIX/drive_c/scanlink-test"
 TRACE="$WORK/trace.txt"
 TITLE_7240='caption: VEL MORA chromaline 7240MF Network Scanner Setup'

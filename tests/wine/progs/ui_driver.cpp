@@ -10,6 +10,8 @@
 //   text ID             "text ID TEXT" (ID 0 is the current window itself, also below)
 //   state ID            "state ID enabled=N visible=N checked=N"
 //   rect ID             "rect ID LEFT TOP RIGHT BOTTOM" (ID 0: screen; controls: dialog client)
+//   layout              "client W H" of the current window, then "control ID LEFT TOP RIGHT BOTTOM"
+//                       (client coordinates) for each of its visible child windows
 //   sel ID              "sel ID START END focus=N" of an edit field (N: it has the keyboard focus)
 //   list ID             "rows N", then "row I SELECTED COL0<TAB>COL1" per row
 //   columns ID          "column I TEXT" per header column
@@ -169,6 +171,18 @@ int main() {
             if (id != 0) MapWindowPoints(nullptr, g_window, reinterpret_cast<POINT*>(&r), 2);
             Out("rect " + std::to_string(id) + " " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
                 std::to_string(r.right) + " " + std::to_string(r.bottom));
+        } else if (cmd == L"layout") {
+            RECT c;
+            GetClientRect(g_window, &c);
+            Out("client " + std::to_string(c.right) + " " + std::to_string(c.bottom));
+            for (HWND w = GetWindow(g_window, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+                if (!IsWindowVisible(w)) continue;
+                RECT r;
+                GetWindowRect(w, &r);
+                MapWindowPoints(nullptr, g_window, reinterpret_cast<POINT*>(&r), 2);
+                Out("control " + std::to_string(GetDlgCtrlID(w)) + " " + std::to_string(r.left) + " " +
+                    std::to_string(r.top) + " " + std::to_string(r.right) + " " + std::to_string(r.bottom));
+            }
         } else if (cmd == L"sel") {
             int id = nextId();
             DWORD_PTR r = Send(Control(id), EM_GETSEL, 0, 0);

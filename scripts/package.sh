@@ -1,0 +1,171 @@
+#!/bin/bash
+# Builds the Windows Installer packages, one per product and architecture, with wixl (msitools).
+#   bash scripts/package.sh            -> build/packages/ScanLink-<code>-<version>-<x64|x86>.msi
+# Each package installs what a start without connection options needs (docs/install.md): the
+# program as <code>SLK.exe in the product's program folder, the resource module for the system in
+# the system directory with the string file of the user's language, and a Start menu shortcut.
+# Environment (all optional):
+#   SCANLINK_SIGN_PFX, SCANLINK_SIGN_PASSWORD, SCANLINK_SIGN_TIMESTAMP_URL   sign (scripts/sign.sh)
+#   SCANLINK_PACKAGE_PRODUCTS="R7240 L835_"   only these products (default: all eight)
+#   SCANLINK_PACKAGE_ARCHS="x64"               only these architectures (default: x64 x86)
+#   SCANLINK_PACKAGE_DIR=DIR                   write the packages there instead
+#   SCANLINK_PACKAGE_VERSION=A.B.C.D           the package's version instead of product/version.h
+#                                              (the tests build a "newer" package with it)
+#   SCANLINK_PACKAGE_NO_BUILD=1                use the installed builds as they are
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ROOT"
+bash scripts/deps.sh
+
+VERSION="$(sed -n 's/^#define SCANLINK_VERSION_TEXT "\([0-9.]*\)"$/\1/p' product/version.h)"
+[[ "$VERSION" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "package: no version in product/version.h" >&2; exit 1; }
+VERSION="${SCANLINK_PACKAGE_VERSION:-$VERSION}"
+OUT="${SCANLINK_PACKAGE_DIR:-$ROOT/build/packages}"
+ARCHS=(${SCANLINK_PACKAGE_ARCHS:-x64 x86})
+
+# Per product: file code | maker folder | model folder | maker display name (text, or @string key) |
+# device name (@string key, or text) | icon family. The same facts as product/variant_table.cpp;
+# the package test compares the shortcut's name with the running dialog's title.
+PRODUCTS=(
+  "R7240|VEL MORA|chromaline 7240MF|VEL MORA|@STR_S_DEVNAME_7240MF|0"
+  "R7245|VEL MORA|chromaline 7245MF|VEL MORA|@STR_S_DEVNAME_7245MF|0"
+  "TST30|VEL MORA|tessera T30|VEL MORA|@STR_S_DEVNAME_TS30|0"
+  "R5180|VEL MORA|chromaline 5180MF|VEL MORA|@STR_S_DEVNAME_5180MF|1"
+  "O724X|VEL MORA|ochre 724XMF|VEL MORA|@STR_S_DEVNAME_OC724X|1"
+  "T210_|Tarnico|TX210n|@STR_S_MANUF_NAME_TARN|@STR_S_DEVNAME_TX210n|1"
+  "L835_|corvel|Lumeo 8350MFP|@STR_S_MANUF_NAME_CVL|@STR_S_DEVNAME_L8350|1"
+  "DX52F|MIRANO_P1|MR-DX52NF|MIRANO|MR-DX52NF|1"
+)
+# Language IDs whose user gets the German or Japanese string file (every German-speaking region).
+DE_IDS=(1031 2055 3079 4103 5127)
+JA_IDS=(1041)
+
+# text FILE KEY: the text of KEY in a string file.
+text() { grep -m1 "^$2=" "$1" | cut -d= -f2- | tr -d '\r'; }
+# value FILE FIELD: a table field, "@KEY" looked up in the string file.
+value() { if [[ "$2" == @* ]]; then text "$1" "${2#@}"; else echo "$2"; fi; }
+# title FILE MAKER DEVICE: the dialog's title as start-up builds it from the string file.
+title() {
+  local app; app="$(text "$1" STR_S_UTIL_APPNAME)"
+  if [[ "$app" == *%s* ]]; then echo "${app//%s/$3}"; else echo "$2 $3 $app"; fi
+}
+# guid TEXT: a GUID that stays the same for the same text (the upgrade code of a product and arch).
+guid() {
+  local h; h="$(printf '%s' "$1" | md5sum | tr a-f A-F)"
+  echo "${h:0:8}-${h:8:4}-5${h:13:3}-8${h:17:3}-${h:20:12}"
+}
+xml() { sed 's/&/\&amp;/g; s/</\&lt;/g; s/>/\&gt;/g; s/"/\&quot;/g' <<<"$1"; }
+
+mkdir -p "$OUT"
+for arch in "${ARCHS[@]}"; do
+  install="$ROOT/build/windows-$arch/install"
+  if [[ -z "${SCANLINK_PACKAGE_NO_BUILD:-}" ]]; then
+    cmake --preset "windows-$arch" >/dev/null
+    cmake --build --preset "windows-$arch" -j2 >/dev/null
+    cmake --install "build/windows-$arch" >/dev/null
+  fi
+  [[ -f "$install/ScanLink.exe" ]] || { echo "package: no build in $install" >&2; exit 1; }
+  for row in "${PRODUCTS[@]}"; do
+    IFS='|' read -r code maker_folder model maker_field device_field family <<<"$row"
+    [[ -n "${SCANLINK_PACKAGE_PRODUCTS:-}" && " $SCANLINK_PACKAGE_PRODUCTS " != *" $code "* ]] && continue
+    en="$install/strings/en/${code}STR.tbl"
+    maker="$(value "$en" "$maker_field")"
+    declare -A name=()
+    for lang in en de ja; do
+      f="$install/strings/$lang/${code}STR.tbl"
+      name[$lang]="$(title "$f" "$(value "$f" "$maker_field")" "$(value "$f" "$device_field")")"
+    done
+    # wixl drops texts outside the package's code page, so the Japanese shortcut keeps the English title.
+    name[ja]="${name[en]}"
+    stage="$OUT/stage/$code-$arch"
+    rm -rf "$stage"; mkdir -p "$stage/en" "$stage/de" "$stage/ja"
+    cp "$install/ScanLink.exe" "$stage/${code}SLK.exe"
+    cp "$install/${code}RS6.dll" "$install/${code}RES.dll" "$stage/"
+    for lang in en de ja; do cp "$install/strings/$lang/${code}STR.tbl" "$stage/$lang/"; done
+    cp "res/icons/family$family.ico" "$stage/product.ico"
+    if [[ -n "${SCANLINK_SIGN_PFX:-}" ]]; then
+      bash scripts/sign.sh "$stage/${code}SLK.exe" "$stage/${code}RS6.dll" "$stage/${code}RES.dll"
+    fi
+
+    if [[ $arch == x64 ]]; then
+      pf=ProgramFiles64Folder; sys=System64Folder; win64=' Win64="yes"'; arp_name="${name[en]}"
+    else
+      pf=ProgramFilesFolder; sys=SystemFolder; win64=''; arp_name="${name[en]} (x86)"
+    fi
+    # The x64 package is for 64-bit Windows only, so its one module is the 64-bit systems' one; the
+    # x86 package carries both and installs the one of the system (conditions set below).
+    modules="      <Component Id=\"ModuleRS6\" Guid=\"*\"$win64><File Id=\"ModuleRS6\" Name=\"${code}RS6.dll\" Source=\"${code}RS6.dll\" KeyPath=\"yes\"/></Component>"
+    [[ $arch == x86 ]] && modules+="
+      <Component Id=\"ModuleRES\" Guid=\"*\"><File Id=\"ModuleRES\" Name=\"${code}RES.dll\" Source=\"${code}RES.dll\" KeyPath=\"yes\"/></Component>"
+    strings=""
+    for lang in en de ja; do
+      strings+="
+      <Component Id=\"Strings_$lang\" Guid=\"*\"$win64>
+        <File Id=\"Strings_$lang\" Name=\"${code}STR.tbl\" Source=\"$lang/${code}STR.tbl\" KeyPath=\"yes\"/>
+        <Shortcut Id=\"Shortcut_$lang\" Name=\"$(xml "${name[$lang]}")\" Directory=\"ProgramMenuFolder\"
+                  Target=\"[PROGRAMDIR]${code}SLK.exe\" WorkingDirectory=\"PROGRAMDIR\"/>
+      </Component>"
+    done
+    cat >"$stage/package.wxs" <<EOF
+<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="*" Name="$(xml "$arp_name")" Language="1033" Version="$VERSION" Manufacturer="$(xml "$maker")"
+           UpgradeCode="$(guid "ScanLink upgrade code $code $arch")">
+    <Package InstallerVersion="500" Compressed="yes" InstallScope="perMachine"
+             Description="$(xml "${name[en]}") $VERSION ($arch)"/>
+    <MajorUpgrade DowngradeErrorMessage="A newer version of this program is already installed."/>
+    <Media Id="1" Cabinet="scanlink.cab" EmbedCab="yes"/>
+    <Icon Id="product.ico" SourceFile="product.ico"/>
+    <Property Id="ARPPRODUCTICON" Value="product.ico"/>
+    <Property Id="ARPNOMODIFY" Value="1"/>
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="$pf">
+        <Directory Id="MakerDir" Name="$(xml "$maker_folder")">
+          <Directory Id="ModelDir" Name="$(xml "$model")">
+            <Directory Id="PROGRAMDIR" Name="ScanLink">
+              <Component Id="Program" Guid="*"$win64>
+                <File Id="Program" Name="${code}SLK.exe" Source="${code}SLK.exe" KeyPath="yes"/>
+              </Component>
+            </Directory>
+          </Directory>
+        </Directory>
+      </Directory>
+      <Directory Id="$sys">
+$modules$strings
+      </Directory>
+      <Directory Id="ProgramMenuFolder"/>
+    </Directory>
+    <Feature Id="ScanLink" Level="1">
+      <ComponentRef Id="Program"/>
+      <ComponentRef Id="ModuleRS6"/>$([[ $arch == x86 ]] && echo '
+      <ComponentRef Id="ModuleRES"/>')
+      <ComponentRef Id="Strings_en"/>
+      <ComponentRef Id="Strings_de"/>
+      <ComponentRef Id="Strings_ja"/>
+    </Feature>
+  </Product>
+</Wix>
+EOF
+    msi="$OUT/ScanLink-$code-$VERSION-$arch.msi"
+    rm -f "$msi"
+    (cd "$stage" && wixl -a "$arch" -o "$msi" package.wxs 2>&1 | grep -v "GLib-GObject-WARNING" >&2 || true)
+    [[ -f "$msi" ]] || { echo "package: wixl failed for $code $arch" >&2; exit 1; }
+    # wixl has no component conditions: they are set in the built package. The string file follows
+    # the user's language unless SCANLINK_LANGUAGE=en|de|ja is given on the command line.
+    # (A condition is at most 255 characters, hence the English one lists what it is not.)
+    cond_de="SCANLINK_LANGUAGE=\"de\" OR (NOT SCANLINK_LANGUAGE AND ($(printf 'UserLanguageID=%s OR ' "${DE_IDS[@]}")0))"
+    cond_ja="SCANLINK_LANGUAGE=\"ja\" OR (NOT SCANLINK_LANGUAGE AND ($(printf 'UserLanguageID=%s OR ' "${JA_IDS[@]}")0))"
+    cond_en="SCANLINK_LANGUAGE=\"en\" OR (NOT SCANLINK_LANGUAGE$(printf ' AND UserLanguageID<>%s' "${DE_IDS[@]}" "${JA_IDS[@]}"))"
+    queries=(
+      "UPDATE \`Component\` SET \`Condition\` = '$cond_de' WHERE \`Component\` = 'Strings_de'"
+      "UPDATE \`Component\` SET \`Condition\` = '$cond_ja' WHERE \`Component\` = 'Strings_ja'"
+      "UPDATE \`Component\` SET \`Condition\` = '$cond_en' WHERE \`Component\` = 'Strings_en'"
+    )
+    [[ $arch == x86 ]] && queries+=(
+      "UPDATE \`Component\` SET \`Condition\` = 'VersionNT64' WHERE \`Component\` = 'ModuleRS6'"
+      "UPDATE \`Component\` SET \`Condition\` = 'NOT VersionNT64' WHERE \`Component\` = 'ModuleRES'")
+    for q in "${queries[@]}"; do msibuild "$msi" -q "$q"; done
+    if [[ -n "${SCANLINK_SIGN_PFX:-}" ]]; then bash scripts/sign.sh "$msi"; fi
+    echo "package: $msi ($(stat -c %s "$msi") bytes)"
+  done
+done

@@ -1,0 +1,131 @@
+#!/bin/bash
+# The Windows Installer packages under Wine on the virtual LAN: for each architecture, the packages
+# of two products installed with msiexec /qn put the files where the program looks for them, add
+# the Start menu shortcut and the Apps and Features entry; the program started through the
+# shortcut lists the LAN's scanners and stores the chosen one; a newer package replaces the old
+# one; uninstalling removes the files and keeps the stored connection. A German user gets the
+# German string file. The packages are built here with scripts/package.sh from both builds.
+source "$(dirname "$0")/../lib/common.sh"
+source "$(dirname "$0")/e2e_lib.sh"
+sl_need_cmd wixl msibuild
+for arch in x64 x86; do
+  [[ -f "$SL_ROOT/build/windows-$arch/install/ScanLink.exe" && -f "$SL_ROOT/build/windows-$arch/tests/ui_driver.exe" ]] ||
+    sl_skip "needs the installed windows-$arch build"
+done
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  command -v localedef >/dev/null || sl_skip "needs localedef (package locales) for de_DE.UTF-8"
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8 || sl_skip "cannot generate the de_DE.UTF-8 locale"
+fi
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"  # no menu entries on the Linux side
+VERSION="$(sed -n 's/^#define SCANLINK_VERSION_TEXT "\([0-9.]*\)"$/\1/p' "$SL_ROOT/product/version.h")"
+NEWER="$(awk -F. '{printf "%d.%d.%d.%d", $1, $2, $3 + 1, $4}' <<<"$VERSION")"
+PKG="$SL_RUN_DIR/packages"
+build_packages() {  # build_packages DIR VERSION
+  SCANLINK_PACKAGE_NO_BUILD=1 SCANLINK_PACKAGE_PRODUCTS="R7240 R7245" SCANLINK_PACKAGE_DIR="$1" \
+    SCANLINK_PACKAGE_VERSION="$2" bash "$SL_ROOT/scripts/package.sh" >"$SL_RUN_DIR/package.log" 2>&1
+}
+build_packages "$PKG/old" "$VERSION" || { cat "$SL_RUN_DIR/package.log"; sl_fail_now "package.sh failed"; }
+build_packages "$PKG/new" "$NEWER" || { cat "$SL_RUN_DIR/package.log"; sl_fail_now "package.sh failed"; }
+sl_expect_eq "the package's version is the one version number" \
+  "$(msiinfo export "$PKG/old/ScanLink-R7240-$VERSION-x64.msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')" "$VERSION"
+sl_expect_eq "package.sh names the packages by product, version and architecture" \
+  "$(cd "$PKG/old" && ls *.msi | tr '\n' ' ')" \
+  "ScanLink-R7240-$VERSION-x64.msi ScanLink-R7240-$VERSION-x86.msi ScanLink-R7245-$VERSION-x64.msi ScanLink-R7245-$VERSION-x86.msi "
+
+e2e_init "pk$$"
+sl_on_exit "e2e_stop"
+cp -r "$PKG" "$E2E_C/packages"
+declare -A ROWS=([7240MF]=3 [7245MF]=2)
+declare -A CHOSEN=([7240MF]="10.77.0.10|02:00:00:00:00:10" [7245MF]="10.77.0.41|02:00:00:00:00:41")
+
+msi() { e2e_wine msiexec "$@" /qn </dev/null >/dev/null 2>&1; }
+# arp ARCH NAME: "VERSION PUBLISHER UNINSTALL-COMMAND" of each Apps and Features entry named NAME.
+arp() {
+  local view=64; [[ $1 == x86 ]] && view=32
+  e2e_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:$view </dev/null 2>/dev/null |
+    tr -d '\r' | awk -v name="$2" '
+      /^HKEY/ { if (hit) print ver " " pub " " un; hit = 0; ver = pub = un = "" }
+      $1 == "DisplayName" { sub(/^ *DisplayName +REG_SZ +/, ""); hit = ($0 == name) }
+      $1 == "DisplayVersion" { ver = $3 } $1 == "Publisher" { sub(/^ *Publisher +REG_SZ +/, ""); pub = $0 }
+      $1 == "UninstallString" { un = $3 " " substr($4, 1, 2) }
+      END { if (hit) print ver " " pub " " un }'
+}
+# arp_wait ARCH NAME EXPECTED: the entries once they are EXPECTED, or what they are after 10 s (an
+# upgrade removes the older product in a process of its own, which may end after msiexec).
+arp_wait() {
+  local i out
+  for ((i = 0; i < 20; i++)); do out="$(arp "$1" "$2")"; [[ "$out" == "$3" ]] && break; sleep 0.5; done
+  echo "$out"
+}
+shortcut() { find "$E2E_C/users" "$E2E_C/ProgramData" -path '*Start Menu/Programs/*' -name "$1.lnk" 2>/dev/null; }
+
+for arch in x64 x86; do
+  E2E_DRIVER="$SL_ROOT/build/windows-$arch/tests/ui_driver.exe"  # a driver of the program's bitness
+  if [[ $arch == x64 ]]; then pf="Program Files"; sys=system32; else pf="Program Files (x86)"; sys=syswow64; fi
+  for product in 7240MF 7245MF; do
+    code="${E2E_CODE[$product]}"
+    title="VEL MORA ${E2E_MODEL[$product]} Network Scanner Setup"
+    name="$title"; [[ $arch == x86 ]] && name+=" (x86)"
+    exe="$E2E_C/$pf/VEL MORA/${E2E_MODEL[$product]}/ScanLink/${code}SLK.exe"
+    sl_log "$arch $product: install, start through the shortcut, upgrade, uninstall"
+    sl_check "$arch $code: msiexec /i /qn succeeds" msi /i "C:\\packages\\old\\ScanLink-$code-$VERSION-$arch.msi"
+    sl_expect_eq "$arch $code: program, the 64-bit systems' module and the English string file in place" \
+      "$(cmp "$SL_ROOT/build/windows-$arch/install/ScanLink.exe" "$exe" 2>&1; cmp "$SL_ROOT/build/windows-$arch/install/${code}RS6.dll" \
+          "$E2E_C/windows/$sys/${code}RS6.dll" 2>&1; cmp "$SL_ROOT/strings/en/${code}STR.tbl" "$E2E_C/windows/$sys/${code}STR.tbl" 2>&1
+        ls "$E2E_C/windows/$sys/${code}RES.dll" 2>/dev/null)" ""
+    sl_expect_eq "$arch $code: program and module carry the one version number (file, product, manifest)" \
+      "$({ for f in "$exe" "$E2E_C/windows/$sys/${code}RS6.dll"; do
+             strings -el "$f" | grep -A1 -x -e FileVersion -e ProductVersion | grep -v -e Version -e -- ; done
+           strings "$exe" | sed -n 's/.*assemblyIdentity type="win32" name="ScanLink" version="\([0-9.]*\)".*/\1/p'
+         } | sort | uniq -c | awk '{ print $2 " x" $1 }')" "$VERSION x5"
+    lnk="$(shortcut "$title")"
+    sl_check "$arch $code: a Start menu shortcut named like the dialog's title" test -n "$lnk"
+    sl_expect_eq "$arch $code: Apps and Features: version, maker, uninstall" "$(arp $arch "$name")" "$VERSION VEL MORA MsiExec.exe /X"
+    e2e_wine start /wait /unix "$lnk" </dev/null >/dev/null 2>&1 &
+    E2E_PID=$!
+    out="$(drv wait "$title" + list 3009 + select-row 3009 0 + click 1 + wait-gone)"
+    sl_expect_eq "$arch $code: started through the shortcut, it lists the LAN's scanners" "$(grep -c '^row ' <<<"$out")" "${ROWS[$product]}"
+    sl_check "$arch $code: OK closes it" e2e_wait_exit 15
+    stored="$(e2e_state "$product")"
+    sl_expect_contains "$arch $code: the chosen scanner is stored" "$stored" "| ${CHOSEN[$product]}|"
+    sl_check "$arch $code: the newer package installs" msi /i "C:\\packages\\new\\ScanLink-$code-$NEWER-$arch.msi"
+    sl_expect_eq "$arch $code: the newer version replaced the older one in Apps and Features" \
+      "$(arp_wait $arch "$name" "$NEWER VEL MORA MsiExec.exe /X")" "$NEWER VEL MORA MsiExec.exe /X"
+    sl_check "$arch $code: the program is still installed" test -f "$exe"
+    sl_check "$arch $code: msiexec /x /qn succeeds" msi /x "C:\\packages\\new\\ScanLink-$code-$NEWER-$arch.msi"
+    sl_expect_eq "$arch $code: uninstalled: program and its folder, module, string file, shortcut, entry gone" \
+      "$(ls -d "$exe" "$(dirname "$exe")" "$E2E_C/windows/$sys/${code}RS6.dll" "$E2E_C/windows/$sys/${code}STR.tbl" 2>/dev/null
+         shortcut "$title"; arp $arch "$name")" ""
+    sl_expect_eq "$arch $code: the stored connection (data file, registry values) is kept" "$(e2e_state "$product")" "$stored"
+  done
+done
+
+sl_log "32-bit Windows: the x86 package installs the 32-bit systems' module"
+P32="$SL_RUN_DIR/prefix-win32-$$"
+E2E_WINE=(env LANG=C.UTF-8 LC_ALL=C.UTF-8 WINEPREFIX="$P32" SL_WINE_LOADER=wine)
+sl_on_exit "WINEPREFIX='$P32' ip netns exec '$SL_LAN_HOST' wineserver -k; rm -rf '$P32'"
+WINEARCH=win32 WINEPREFIX="$P32" ip netns exec "$SL_LAN_HOST" wine wineboot -i </dev/null >/dev/null 2>&1
+E2E_C="$P32/drive_c"
+E2E_DRIVER="$SL_ROOT/build/windows-x86/tests/ui_driver.exe"
+e2e_wine cmd /c exit </dev/null >/dev/null 2>&1
+cp -r "$PKG" "$E2E_C/packages"
+sl_check "x86 R7240 installs on 32-bit Windows" msi /i "C:\\packages\\old\\ScanLink-R7240-$VERSION-x86.msi"
+sl_expect_eq "the 32-bit systems' module in the system directory, not the 64-bit one" \
+  "$(cd "$E2E_C/windows/system32" && ls R7240R*.dll)" "R7240RES.dll"
+e2e_wine start /wait /unix "$(shortcut "VEL MORA chromaline 7240MF Network Scanner Setup")" </dev/null >/dev/null 2>&1 &
+E2E_PID=$!
+out="$(drv wait "VEL MORA chromaline 7240MF Network Scanner Setup" + list 3009 + click 2 + wait-gone)"
+sl_expect_eq "started through the shortcut it loads that module and lists the scanners" "$(pick rows "$out")" "rows 3"
+sl_check "Cancel ends it" e2e_wait_exit 15
+
+sl_log "a German user: the German string file and shortcut"
+e2e_prefix "pk-de$$" de_DE.UTF-8
+cp -r "$PKG" "$E2E_C/packages"
+sl_check "x64 R7240 installs for a German user" msi /i "C:\\packages\\old\\ScanLink-R7240-$VERSION-x64.msi"
+sl_check "the German string file is installed" cmp "$SL_ROOT/strings/de/R7240STR.tbl" "$E2E_C/windows/system32/R7240STR.tbl"
+de_title="VEL MORA chromaline 7240MF $(sed -n 's/^STR_S_UTIL_APPNAME=//p' "$SL_ROOT/strings/de/R7240STR.tbl" | tr -d '\r')"
+sl_check "the shortcut carries the German title" test -n "$(shortcut "$de_title")"
+sl_check "SCANLINK_LANGUAGE=ja on the command line overrides the language" \
+  msi /i "C:\\packages\\old\\ScanLink-R7245-$VERSION-x86.msi" SCANLINK_LANGUAGE=ja
+sl_check "the Japanese string file is installed" cmp "$SL_ROOT/strings/ja/R7245STR.tbl" "$E2E_C/windows/syswow64/R7245STR.tbl"
+sl_finish

@@ -5,6 +5,7 @@
 
 #include "app/handoff.h"
 #include "app/scanlink_app.h"
+#include "product/protocol.h"
 #include "product/string_table.h"
 #include "product/variant_table.h"
 #include "platform/bounded_text.h"
@@ -102,9 +103,14 @@ int CommitConnection()
     case NetworkPort:
         RunAddressDialog();
         break;
-    case GivenAddress:
-        services.Save(app.m_szGivenAddress, "", "", 0, 1);
+    case GivenAddress: {
+        // The address is checked as a typed one, but nothing is asked: it is stored in any case,
+        // with the MAC address when a scanner of this product answered.
+        AddressCheckResult check;
+        services.CheckAddress(app.m_szGivenAddress, kProtocolIPv4, "", check);
+        services.Save(app.m_szGivenAddress, check.outcome == kCheckProductAnswered ? check.macAddress : "", "", 0, 1);
         break;
+    }
     default:
         break;
     }

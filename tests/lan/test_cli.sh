@@ -9,18 +9,20 @@ sl_need_root; sl_need_wine; sl_need_cmd Xvfb snmpd snmpget python3
 [[ -f "$E2E_DRIVER" && -f "$E2E_DEVICES" ]] || sl_skip "needs the Windows test programs (ui_driver, device_check)"
 sl_xvfb_start
 
-# The LAN: the test host at 198.51.100.1, two 7240MF scanners and a device of another product.
+# The LAN: the test host at 198.51.100.1 (IPv6 link-local on lan0 and lan1), two 7240MF scanners,
+# a Lumeo, a 7245MF (IPv6) and a device of another product.
 TAG="cl$$"
 SL_LAN_SUBNET_BITS=24
 SL_LAN_AGENTS=()
 sl_lan_base "$TAG" || sl_fail_now "the virtual LAN did not come up"
-ip -n "$SL_LAN_HOST" addr flush dev lan0
+ip -n "$SL_LAN_HOST" -4 addr flush dev lan0
 ip -n "$SL_LAN_HOST" addr add 198.51.100.1/24 dev lan0
 ip -n "$SL_LAN_HOST" route replace default dev lan0
 sl_lan_agent s1 198.51.100.20 02:00:00:00:00:20 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
 sl_lan_agent s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF annex" "$SL_LAN_OID_V0" &&
 sl_lan_agent o1 198.51.100.50 02:00:00:00:00:50 "another product" "$SL_LAN_OID_OTHER" &&
 sl_lan_agent l1 198.51.100.40 02:00:00:00:00:40 "Lumeo 8350MFP" "$SL_LAN_OID_V8" &&
+sl_lan_agent b1 198.51.100.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1" &&
 sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
 e2e_prefix "$TAG" C.UTF-8
 sl_on_exit "e2e_stop"
@@ -82,6 +84,24 @@ sl_expect_eq "switched off: exit 2" "$(cli /refresh)" 2
 sl_expect_eq "switched off: nothing changed" "$(stored)" "$MOVED"
 ip -n "sl-$TAG-s1" link set eth0 up
 ip -n "sl-$TAG-s1" route replace default dev eth0
+
+sl_log "IPv6 on the 7245MF: /list /ipv6, /set of a link-local address without zone, /refresh"
+e2e_place 7245MF en system
+cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7245SLK.exe"
+cli6() { e2e_wine 'C:\ScanLink\R7245SLK.exe' "$@" >"$OUT" 2>/dev/null </dev/null; echo $?; }
+LL41="fe80:0000:0000:0000:0000:00ff:fe00:0041"
+sl_expect_eq "/list /ipv6: exit 0" "$(cli6 /list /ipv6)" 0
+sl_expect_eq "the 7245MF once per adapter, with its MAC and the adapter's name" \
+  "$(json 'j["protocol"], sorted((s["address"], s["mac"], s["adapter"]) for s in j["scanners"])')" \
+  "('ipv6', [('$LL41', '02:00:00:00:00:41', 'lan0'), ('$LL41', '02:00:00:00:00:41', 'lan1')])"
+sl_expect_eq "/set ip: of its link-local address, no zone: asked through the adapters, exit 0" "$(cli6 /set ip:fe80::ff:fe00:41)" 0
+state6="$(e2e_state 7245MF | cut -d'|' -f2-)"
+adapter6="$(sed -n 's/.*AdapName=\([^ ]*\) .*/\1/p' <<<"$state6")"
+sl_check "the adapter that reached it is stored (lan0 or lan1)" grep -qxE 'lan[01]' <<<"$adapter6"
+sl_expect_eq "the typed IPv6 address with the MAC and adapter" "$state6" \
+  " fe80::ff:fe00:41|02:00:00:00:00:41|1|$adapter6|1| | AdapName=$adapter6 IPAddress=fe80::ff:fe00:41 IPDirectInput=1 IPDlgRet=1 MACAddr=02:00:00:00:00:41 ProtocolType=1"
+sl_expect_eq "/list /ipv6 names the stored adapter's row" "$(cli6 /list /ipv6) $(json 'j["scanners"][j["stored_index"]]["adapter"]')" "0 $adapter6"
+sl_expect_eq "/refresh over IPv6 at its address: exit 0" "$(cli6 /refresh)" 0
 
 sl_log "the command-line modes never show a window: a missing file and a second instance end with 5"
 sl_expect_eq "a product whose files are missing (T30): exit 5 at once, no box waiting" \

@@ -138,19 +138,6 @@ int RunSetMode(const CommandLineOptions& options)
     return answered ? kExitUnchanged : kExitStoredUnverified;
 }
 
-int StoredIndexIn(const DeviceList& list, int protocol, const StoredConnection& stored)
-{
-    if (stored.protocol != protocol || stored.macAddress.empty()) return -1;
-    int index = -1;
-    for (size_t i = 0; i < list.Count(); ++i) {
-        const DeviceRecord& r = list.At(i);
-        if (!SameMacAddress(r.macAddress, stored.macAddress.c_str())) continue;
-        if (protocol != kProtocolIPv6 || stored.adapterName == r.adapterName) return static_cast<int>(i);
-        if (index < 0) index = static_cast<int>(i);
-    }
-    return index;
-}
-
 std::string ListJson(const char* product, const char* code, int protocol, const DeviceList& list,
                      const StoredConnection* stored, int storedIndex)
 {

@@ -64,10 +64,6 @@ int RunSetMode(const CommandLineOptions& options);
 // the file "/out:" names. kExitCannotStart, before any search, when there is neither.
 int RunListMode(const CommandLineOptions& options);
 
-// The index in list of the stored scanner (its MAC address, letter case ignored; over IPv6 a
-// record of the stored adapter first), or -1. Only a connection stored for protocol matches.
-int StoredIndexIn(const DeviceList& list, int protocol, const StoredConnection& stored);
-
 // The JSON object of /list: "product", "code", "protocol", "scanners" (address, mac, adapter, in
 // the list's order), "stored" (address, mac, protocol, adapter; null when nothing is stored) and
 // "stored_index" (null when none matches). stored may be null.

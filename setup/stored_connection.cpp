@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "product/protocol.h"
 #include "product/variant_table.h"
 #include "setup/connection_services.h"
 #include "setup/settings_store.h"
@@ -119,4 +120,17 @@ bool SameMacAddress(const char* a, const char* b)
     for (; *a != '\0' && *b != '\0'; ++a, ++b)
         if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
     return *a == *b;
+}
+
+int StoredIndexIn(const DeviceList& list, int protocol, const StoredConnection& stored)
+{
+    if (stored.protocol != protocol || stored.macAddress.empty()) return -1;
+    int index = -1;
+    for (size_t i = 0; i < list.Count(); ++i) {
+        const DeviceRecord& r = list.At(i);
+        if (!SameMacAddress(r.macAddress, stored.macAddress.c_str())) continue;
+        if (protocol != kProtocolIPv6 || stored.adapterName == r.adapterName) return static_cast<int>(i);
+        if (index < 0) index = static_cast<int>(i);
+    }
+    return index;
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "discovery/device_list.h"
+
 // One stored connection. Texts are as stored (cut to their fields).
 struct StoredConnection {
     std::string address;
@@ -37,3 +39,9 @@ bool StoredConnectionHolds(const char* address, const char* macAddress, const ch
 
 // Equality of two MAC address texts ignoring letter case; an empty text equals nothing.
 bool SameMacAddress(const char* a, const char* b);
+
+// The index in list of the stored scanner, or -1: the first record with the stored MAC address
+// (letter case ignored); over IPv6 a record found through the stored adapter comes first. Only a
+// connection stored for protocol matches, and never one without MAC address. The rule by which
+// /list names the stored scanner and /refresh finds it again.
+int StoredIndexIn(const DeviceList& list, int protocol, const StoredConnection& stored);

@@ -316,5 +316,29 @@ TEST(StoredConnection, DataFileLinesAndMacComparison)
     EXPECT_FALSE(SameMacAddress("02:AA", "02:AA:00"));
 }
 
+TEST(StoredConnection, TheStoredScannerIsFoundByItsMacInTheListsOrder)
+{
+    DeviceList v4, v6;
+    for (const char* mac : {"02:00:00:00:00:01", "02:00:00:00:00:aa", "02:00:00:00:00:AA"})
+        v4.Append(Scanner("198.51.100.1", mac));
+    for (const char* adapter : {"eth0", "eth1", "eth2"})
+        v6.Append(Scanner("fe80::1", "02:00:00:00:00:AA", adapter, 6));
+    const struct { const DeviceList* list; int listed; const char* mac; int protocol; const char* adapter; int index; } cases[] = {
+        {&v4, 0, "02:00:00:00:00:AA", 0, "", 1},     // the first of equal MACs, letter case ignored
+        {&v4, 0, "02:00:00:00:00:02", 0, "", -1},    // not listed
+        {&v4, 0, "", 0, "", -1},                     // no MAC stored: nothing to match
+        {&v4, 0, "02:00:00:00:00:01", 1, "", -1},    // stored for the other protocol
+        {&v6, 1, "02:00:00:00:00:aa", 1, "eth2", 2}, // the stored adapter's record first
+        {&v6, 1, "02:00:00:00:00:AA", 1, "wlan", 0}, // else the first
+    };
+    for (const auto& c : cases) {
+        StoredConnection stored;
+        stored.macAddress = c.mac;
+        stored.protocol = c.protocol;
+        stored.adapterName = c.adapter;
+        EXPECT_EQ(c.index, StoredIndexIn(*c.list, c.listed, stored)) << (&c - cases);
+    }
+}
+
 }  // namespace
 }  // namespace dialog_test

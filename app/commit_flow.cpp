@@ -5,6 +5,7 @@
 
 #include "app/handoff.h"
 #include "app/scanlink_app.h"
+#include "product/protocol.h"
 #include "product/string_table.h"
 #include "product/variant_table.h"
 #include "platform/bounded_text.h"
@@ -124,15 +125,21 @@ int CommitConnection()
     case NetworkPort:
         RunAddressDialog();
         break;
-    case GivenAddress:
-        // No dialog to keep open: a save that failed is only reported (not under quiet).
-        if (services.Save(app.m_szGivenAddress, "", "", 0, 1) != kSaveOk && !app.m_bQuiet) {
+    case GivenAddress: {
+        // The address is checked as a typed one, but nothing is asked: it is stored in any case,
+        // with the MAC address when a scanner of this product answered. No dialog to keep open: a
+        // save that failed is only reported (not under quiet).
+        AddressCheckResult check;
+        services.CheckAddress(app.m_szGivenAddress, kProtocolIPv4, "", check);
+        const char* mac = check.outcome == kCheckProductAnswered ? check.macAddress : "";
+        if (services.Save(app.m_szGivenAddress, mac, "", 0, 1) != kSaveOk && !app.m_bQuiet) {
             char text[kMessageCapacity] = {};
             StringTable::Get("STR_M_SAVE_FAILED", text, sizeof text);
             Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
                                       Windowing::kMbTopmost | Windowing::kMbIconError);
         }
         break;
+    }
     default:
         break;
     }

@@ -1,6 +1,7 @@
 // The commit flow that start-up runs when a connection option was given: device registration,
 // then the connection-type dialog, the USB closing message, the scanner address dialog or the
-// address from the command line, by launch mode.
+// address from the command line (checked by unicast first, stored with the MAC address of this
+// product's scanner when one answered), by launch mode.
 #pragma once
 #include <cstddef>
 

@@ -3,8 +3,14 @@
 // flow, started by the installer with a connection option, is app/commit_flow.h.
 #pragma once
 
+struct CommandLineOptions;
+
 // Runs the scanner address dialog alone.
 int RunStandaloneAddressDialog();
+
+// Runs the command-line mode that options name (app/command_line_modes.h), with no window, and
+// returns its exit code (0 when the hand-off is stopped for a start-up test).
+int RunCommandLineMode(const CommandLineOptions& options);
 
 // Diagnostics of the hand-off, for the end-to-end tests. When the environment variable
 // SCANLINK_TRACE_HANDOFF is "1" and SCANLINK_TRACE_FILE names a file, TraceHandoff appends the

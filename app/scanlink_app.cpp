@@ -95,6 +95,8 @@ void CQuilScanLinkApp::ParseCommandLine(const char* commandLine)
     }
     m_bQuiet = Contains(text, "/quiet") ? 1 : 0;
     m_bMaintenance = Contains(text, "/mentenance") ? 1 : 0;
+    ParseCommandLineModes(text, m_commandLineModes);
+    if (m_commandLineModes.mode != kNoCommandLineMode) m_nLaunchMode = Standalone;
 }
 
 // Takes one single-instance mutex: fails when it exists already (found by the open or by the
@@ -126,7 +128,14 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
     char moduleFile[32] = {};
     char stringFile[32] = {};
     ParseCommandLine(commandLine);
-    VariantTable::SetCurrent(DetectVariant(m_nLaunchMode, commandLine));
+    VariantId variant = DetectVariant(m_nLaunchMode, commandLine);
+    // A command-line mode takes the product from a token on the command line, else from the
+    // executable's name.
+    if (m_commandLineModes.mode != kNoCommandLineMode) {
+        variant = DetectVariant(AskPort, commandLine);
+        if (variant == kNoVariant) variant = DetectVariant(Standalone, commandLine);
+    }
+    VariantTable::SetCurrent(variant);
 
     // The resource module and the string file are looked for in the system folder for a standalone
     // start, else in the product's install folder.
@@ -176,6 +185,15 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
 
 bool CQuilScanLinkApp::InitInstance(const char* commandLine)
 {
+    // A command-line mode shows no window and no message box: start-up failures end it with
+    // kExitCannotStart alone.
+    ParseCommandLine(commandLine);
+    const bool commandLineMode = m_commandLineModes.mode != kNoCommandLineMode;
+    if (commandLineMode) {
+        Platform::SetMessageBoxesSilenced(true);
+        m_nExitCode = kExitCannotStart;
+    }
+
     // The common control classes, then the socket library that discovery and the address check use.
     Platform::InitCommonControlClasses();
     if (Platform::StartSocketLibrary() != 0) {
@@ -186,6 +204,10 @@ bool CQuilScanLinkApp::InitInstance(const char* commandLine)
     socketsStarted_ = true;
 
     lastStatus_ = StartUp(commandLine);
+    if (commandLineMode) {
+        if (lastStatus_ == kStartContinue) m_nExitCode = RunCommandLineMode(m_commandLineModes);
+        return false;
+    }
     if (lastStatus_ == kStartAlreadyRunning) {
         char text[1040] = {};
         StringTable::Get("STR_ERR_SLNK_DUAL_BOOT", text, sizeof(text));
@@ -212,5 +234,5 @@ int CQuilScanLinkApp::ExitInstance()
         Platform::StopSocketLibrary();
         socketsStarted_ = false;
     }
-    return 0;
+    return m_nExitCode;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "app/command_line_modes.h"
 #include "product/launch_mode.h"
 #include "product/variant_table.h"
 
@@ -26,10 +27,13 @@ public:
     // Runs the whole program (start-up, then the dialog flow). Always returns false.
     // commandLine is the text after the program name.
     virtual bool InitInstance(const char* commandLine);
-    // Frees the resource module; returns the exit code (always 0: the program sets none).
+    // Frees the resource module; returns the exit code: 0 for the dialog flows, the mode's code
+    // for a command-line mode (kExitCannotStart when start-up failed in one).
     virtual int ExitInstance();
 
-    // The launch mode, the flags and the "ip:" address from the command line.
+    // The launch mode, the flags and the "ip:" address from the command line, and the
+    // command-line mode (m_commandLineModes). A command-line mode makes the launch mode Standalone:
+    // its files are looked for where a start without connection options looks for them.
     void ParseCommandLine(const char* commandLine);
 
     void* m_hResModule = nullptr;
@@ -40,6 +44,8 @@ public:
     int m_nLaunchMode = -1;
     int m_bQuiet = 0;
     int m_bMaintenance = 0;
+    CommandLineOptions m_commandLineModes;
+    int m_nExitCode = 0;
 
 private:
     int StartUp(const char* commandLine);

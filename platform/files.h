@@ -26,6 +26,7 @@ constexpr int kFileOk = 0;
 constexpr int kFileOpenFailed = 1;     // the temporary file could not be created
 constexpr int kFileWriteFailed = 2;    // writing or flushing it failed (it was removed)
 constexpr int kFileReplaceFailed = 3;  // it could not take the target's place (it was removed)
+constexpr int kFileTooLong = 4;        // ReadSmallFile: the file holds more than the buffer
 
 namespace Files {
 // Reads what the path names (GetFileAttributesA on Windows, stat natively).
@@ -67,4 +68,9 @@ int RewriteFileInPlace(const char* path, const void* data, size_t size);
 // replace it; only administrators and the system may change its permissions or owner (Windows);
 // natively, mode 0666, whose permissions only the owner may change. True on success.
 bool SetSharedAccess(const char* path);
+
+// Reads the whole file into buffer (capacity bytes, not terminated) and its length into *length.
+// kFileOk; kFileOpenFailed when it cannot be opened or read; kFileTooLong when it holds more than
+// capacity bytes (*length is then 0).
+int ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length);
 }  // namespace Files

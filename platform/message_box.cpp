@@ -10,6 +10,7 @@ namespace {
 struct BoxState {
     std::vector<Platform::RecordedMessageBox> boxes;
     bool capture = false;
+    bool silenced = false;
     int answer = Platform::kIdOk;
 };
 
@@ -31,6 +32,7 @@ int Show(bool framework, void* owner, const char* text, const char* caption, uns
     if (state.boxes.size() >= Platform::kMaxRecordedBoxes) state.boxes.erase(state.boxes.begin());
     state.boxes.push_back(box);
     if (state.capture) return state.answer;
+    if (state.silenced) return 0;
     return PlatformOs::ShowMessageBox(owner, box.text.c_str(), box.caption.c_str(), style,
                                       state.answer);
 }
@@ -67,6 +69,11 @@ const std::vector<RecordedMessageBox>& RecordedMessageBoxes()
 void ClearRecordedMessageBoxes()
 {
     State().boxes.clear();
+}
+
+void SetMessageBoxesSilenced(bool silenced)
+{
+    State().silenced = silenced;
 }
 
 void SetMessageBoxCapture(bool capture, int answer)

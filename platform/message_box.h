@@ -53,6 +53,10 @@ void ClearRecordedMessageBoxes();
 // without being shown.
 void SetMessageBoxCapture(bool capture, int answer = kIdOk);
 
+// The command-line modes show no box at all: while silenced, every box is only recorded and
+// answered with 0 (no box could be shown). Capture, when on as well, still gives its answer.
+void SetMessageBoxesSilenced(bool silenced);
+
 // The caption of framework-style boxes: the base name of the executable, without folder and
 // extension (empty when the path cannot be read).
 std::string FrameworkCaption();

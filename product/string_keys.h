@@ -17,6 +17,7 @@ inline constexpr const char* kStringKeys[] = {
     // Messages.
     "STR_ERR_SLNK_DUAL_BOOT",
     "STR_M_IPERR",
+    "STR_M_NOT_VERIFIED",
     "STR_M_UNFINISH_NETSETTING",
     "STR_DEVICE_CONNECT",
     "STR_M_SAVE_FAILED",

@@ -12,6 +12,11 @@ int RealRunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int
     return RunDiscovery(deviceList, selectedIndex, passes, protocol);
 }
 
+void RealCheckAddress(const char* address, int protocol, const char* adapterName, AddressCheckResult& result)
+{
+    CheckAddress(address, protocol, adapterName, result);
+}
+
 const ConnectionServices kReal = {
     RealRunDiscovery,
     SettingsStore::Save,
@@ -20,6 +25,7 @@ const ConnectionServices kReal = {
     SettingsStore::ReadRegDword,
     FindScannerDevice,
     RegisterScannerDevice,
+    RealCheckAddress,
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "discovery/address_check.h"
 #include "discovery/device_list.h"
 
 // Each entry defaults to the real operation (RealConnectionServices). Native tests replace
@@ -39,6 +40,10 @@ struct ConnectionServices {
     int (*FindScannerDevice)(const char* deviceDescription);
     // RegisterScannerDevice: 0 node made, 2 the INF file does not exist, 3 no node could be made.
     int (*RegisterScannerDevice)(const char* infPath, const char* hardwareId);
+
+    // CheckAddress (discovery/address_check.h): the unicast check of one address (1 s, one retry)
+    // of protocol; adapterName is the stored connection's adapter for IPv6 (may be empty).
+    void (*CheckAddress)(const char* address, int protocol, const char* adapterName, AddressCheckResult& result);
 };
 
 // The current table.

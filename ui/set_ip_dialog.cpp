@@ -66,6 +66,37 @@ int TextWidth(DcHandle dc, const char* text)
     return TextExtent(dc, text, &width, &height) ? width : 0;
 }
 
+// Back to the address field with its whole text selected.
+void SelectAddressText(WindowHandle edit)
+{
+    EditSetSelection(edit, 0, -1);
+    EditScrollCaret(edit);
+    SetFocusTo(edit);
+}
+
+// The unicast check of a typed address. When a scanner of this product answers, its MAC address
+// (and over IPv6 the adapter that reached it) go with the address; otherwise the user is asked
+// (STR_M_NOT_VERIFIED, the address in its "%s") whether to store it all the same. False for No.
+bool CheckTypedAddress(WindowHandle dialog, const char* address, int protocol, char* macAddress, char* adapterName)
+{
+    AddressCheckResult check;
+    {
+        WaitCursor wait;
+        Services().CheckAddress(address, protocol, adapterName, check);
+    }
+    if (check.outcome == kCheckProductAnswered) {
+        CopyField(macAddress, kMacCapacity, check.macAddress);
+        if (protocol == kProtocolIPv6 && check.adapterName[0] != '\0')
+            CopyField(adapterName, kAdapterCapacity, check.adapterName);
+        return true;
+    }
+    char format[kDialogTextCapacity] = {};
+    StringTable::Get("STR_M_NOT_VERIFIED", format, sizeof format);
+    const std::string text = StringTable::FormatWithName(format, address);
+    return ShowMessageBox(dialog, text.c_str(), VariantTable::AppTitle().c_str(),
+                          kMbYesNo | Platform::kMbIconQuestion | kMbTopmost) == kIdYes;
+}
+
 }  // namespace
 
 CSetIPDlg::CSetIPDlg() : CDialog(kTemplate)
@@ -324,6 +355,10 @@ void CSetIPDlg::OnOK()
         ShowAddressError();
         return;
     }
+    if (input && !CheckTypedAddress(Handle(), address, protocol, macAddress, adapterName)) {
+        SelectAddressText(Item(kAddressEdit));
+        return;
+    }
     // A choice that could not be stored keeps the dialog open: the user may close what holds the
     // settings and confirm again, or cancel.
     if (Services().Save(address, macAddress, adapterName, protocol, input ? 1 : 0) != kSaveOk) {
@@ -345,10 +380,7 @@ void CSetIPDlg::ShowAddressError()
     char text[kDialogTextCapacity] = {};
     StringTable::Get("STR_M_IPERR", text, sizeof text);
     ShowMessageBox(Handle(), text, VariantTable::AppTitle().c_str(), kMbIconWarning | kMbTopmost);
-    WindowHandle edit = Item(kAddressEdit);
-    EditSetSelection(edit, 0, -1);
-    EditScrollCaret(edit);
-    SetFocusTo(edit);
+    SelectAddressText(Item(kAddressEdit));
 }
 
 void CSetIPDlg::OnCancel()

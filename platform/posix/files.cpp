@@ -160,4 +160,30 @@ bool SetSharedAccess(const char* path)
     return path != nullptr && chmod(Native(path).c_str(), 0666) == 0;
 }
 
+int ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length)
+{
+    *length = 0;
+    if (path == nullptr) return kFileOpenFailed;
+    const int fd = open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return kFileOpenFailed;
+    size_t used = 0;
+    int result = kFileOk;
+    for (;;) {
+        char extra;
+        char* into = used < capacity ? buffer + used : &extra;
+        const ssize_t got = read(fd, into, used < capacity ? capacity - used : 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) result = kFileOpenFailed;
+        if (got <= 0) break;
+        if (used >= capacity) {
+            result = kFileTooLong;
+            break;
+        }
+        used += static_cast<size_t>(got);
+    }
+    close(fd);
+    if (result == kFileOk) *length = used;
+    return result;
+}
+
 }  // namespace Files

@@ -169,4 +169,26 @@ bool SetSharedAccess(const char* path)
                             descriptor.Get()) != FALSE;
 }
 
+int ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length)
+{
+    *length = 0;
+    if (path == nullptr) return kFileOpenFailed;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return kFileOpenFailed;
+    LARGE_INTEGER size;
+    int result = kFileOk;
+    DWORD got = 0;
+    if (!GetFileSizeEx(file, &size)) {
+        result = kFileOpenFailed;
+    } else if (static_cast<unsigned long long>(size.QuadPart) > capacity) {
+        result = kFileTooLong;
+    } else if (!ReadFile(file, buffer, static_cast<DWORD>(size.QuadPart), &got, nullptr)) {
+        result = kFileOpenFailed;
+    }
+    CloseHandle(file);
+    if (result == kFileOk) *length = got;
+    return result;
+}
+
 }  // namespace Files

@@ -1,6 +1,6 @@
 // Shared set-up of the native dialog and commit-flow tests: both templates on the headless windowing
 // layer, a string file, a private registry and data folder, and recorders standing in for discovery
-// and device registration (they need a network and the device installer).
+// device registration and the unicast check (they need a network and the device installer).
 #pragma once
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ inline const char kStrings[] =
     "STR_M_IPERR=The address is not valid.\nSTR_RATIO_DLG_SETIP=1\nSTR_RATIO_DLG_SEL_CONNECT=1\n"
     "STR_DEVICE_CONNECT=The %s is ready, %s 100%% %d.\nSTR_M_UNFINISH_NETSETTING=Unfinished.\n"
     "STR_M_REGISTER_FAILED=Not registered.\nSTR_M_SAVE_FAILED=Not saved.\n"
-    "STR_S_DEVNAME_7245MF=chromaline 7245MF\n";
+    "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n";
 
 // What the stand-ins answer and what they saw; reset by DialogTest::Fresh.
 struct Recorder {
@@ -40,6 +40,9 @@ struct Recorder {
     std::vector<int> registrations;          // the wait cursors shown during each call
     std::string saves;  // "address|MAC|adapter|protocol|direct;" for each call, also stored for real
     int finds = 0, findResult = 5, registerResult = 0;
+    // The unicast check: what it answers, and "address|protocol|adapter;" for each call.
+    int checkOutcome = kCheckProductAnswered;
+    std::string checkMac, checkAdapter, checks;
 };
 inline Recorder rec;
 
@@ -70,6 +73,12 @@ inline ConnectionServices TestServices()
         return SettingsStore::Save(address, mac, adapter, protocol, direct);
     };
     s.FindScannerDevice = [](const char*) { return ++rec.finds, rec.findResult; };
+    s.CheckAddress = [](const char* address, int protocol, const char* adapter, AddressCheckResult& result) {
+        rec.checks += std::string(address) + "|" + std::to_string(protocol) + "|" + adapter + ";";
+        result = AddressCheckResult{rec.checkOutcome, {}, {}};
+        CopyField(result.macAddress, sizeof result.macAddress, rec.checkMac.c_str());
+        CopyField(result.adapterName, sizeof result.adapterName, rec.checkAdapter.c_str());
+    };
     s.RegisterScannerDevice = [](auto, auto) {
         return rec.registrations.push_back(WaitCursor::Depth()), rec.registerResult;
     };

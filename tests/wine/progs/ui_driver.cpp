@@ -6,6 +6,7 @@
 //   wait TITLE          "window TITLE": a visible window with this caption accepts input (current)
 //   wait-gone           the current window disappears (destroyed or hidden): "gone"
 //   close-msgbox        waits for a message box, prints "msgbox CAPTION<TAB>TEXT", presses OK
+//   answer-msgbox A     the same, pressing Yes (A = yes) or No (A = no)
 //   none-msgbox MS      no message box appears within MS milliseconds: "no-msgbox"
 //   text ID             "text ID TEXT" (ID 0 is the current window itself, also below)
 //   state ID            "state ID enabled=N visible=N checked=N"
@@ -141,12 +142,18 @@ int main() {
             if (!g_window || !winui::WaitGone(g_window, g_timeout)) Fail("no window, or it is still there");
             Out("gone");
             g_window = nullptr;
-        } else if (cmd == L"close-msgbox") {
+        } else if (cmd == L"close-msgbox" || cmd == L"answer-msgbox") {
+            int button = IDOK;
+            if (cmd == L"answer-msgbox") {
+                const std::wstring answer = next("yes or no");
+                if (answer != L"yes" && answer != L"no") Fail("answer-msgbox takes yes or no");
+                button = answer == L"yes" ? IDYES : IDNO;
+            }
             HWND box = WaitMessageBox(g_timeout);
             std::wstring caption, text;
             if (!box || !winui::ReadMessageBox(box, caption, text)) Fail("no message box");
             Out("msgbox " + Line(caption) + "\t" + Line(text));
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(box, IDOK));
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button));
             if (!winui::WaitGone(box, g_timeout)) Fail("the message box did not close");
         } else if (cmd == L"none-msgbox") {
             HWND box = WaitMessageBox((DWORD)ToInt(next("milliseconds")));

@@ -1,0 +1,71 @@
+// The command-line modes for administrators: /refresh (follow the stored scanner to its new
+// address), /set ip:ADDRESS (store an address, checked like a typed one) and /list (one search,
+// printed as JSON). They run without any window or message box and report by exit code only.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "discovery/device_list.h"
+#include "setup/stored_connection.h"
+
+// The mode a command line asks for. The options are recognised as the older ones are: as
+// case-sensitive text anywhere on the command line. When more than one is given, the one that
+// comes first on the command line runs.
+constexpr int kNoCommandLineMode = 0;
+constexpr int kModeRefresh = 1;   // "/refresh"
+constexpr int kModeSet = 2;       // "/set", with "ip:ADDRESS" after it
+constexpr int kModeList = 3;      // "/list", with "/ipv6" and "/out:PATH" when given
+
+struct CommandLineOptions {
+    int mode = kNoCommandLineMode;
+    bool ipv6 = false;            // "/ipv6" anywhere
+    bool addressGiven = false;    // "ip:" came after "/set"
+    bool addressTooLong = false;  // the "ip:" text did not fit address
+    char address[128] = {};       // the text after that "ip:" up to the next white space
+    char outPath[260] = {};       // the text after "/out:" up to the next white space, or between
+                                  // quotes when it starts with one; empty when absent or too long
+};
+
+// Fills options from the command line (text after the program name; null reads as empty). The
+// first 1024 characters are read.
+void ParseCommandLineModes(const char* commandLine, CommandLineOptions& options);
+
+// Exit codes of the modes.
+constexpr int kExitUnchanged = 0;        // /refresh: found at its stored address. /set: stored, the
+                                         // product answered. /list: at least one scanner listed.
+constexpr int kExitFollowed = 1;         // /refresh: found at a new address, now stored.
+constexpr int kExitStoredUnverified = 1; // /set: stored; nothing of this product answered.
+constexpr int kExitNotFound = 2;         // /refresh: no answer; nothing changed. /list: none listed.
+constexpr int kExitNothingToFollow = 3;  // /refresh: no stored connection or no stored MAC address.
+constexpr int kExitBadAddress = 3;       // /set: the address is not valid; nothing stored.
+constexpr int kExitStoreFailed = 4;      // /refresh, /set: the new connection could not be stored.
+constexpr int kExitCannotStart = 5;      // any mode: files missing or damaged, already running, no
+                                         // socket library; /list: no output to write to.
+
+// Passes of the searches of /refresh and /list.
+constexpr int kCommandLinePasses = 2;
+
+// /refresh: reads the stored connection (registry, else data file); asks its address by unicast;
+// when the stored MAC address did not answer there, searches (kCommandLinePasses passes, the stored
+// protocol; IPv6 on every adapter) for a scanner with that MAC address (letter case ignored; over
+// IPv6 the stored adapter's record first). A scanner found at another address (or, over IPv6,
+// through another adapter) is stored as the dialog's OK stores a listed scanner: address, MAC,
+// adapter (IPv6 only), protocol, direct input 0; then read back. Uses Services().
+int RunRefreshMode();
+
+// /set: validates the address (IPv6 when it holds a ':', else IPv4) as the dialog does; checks it
+// by unicast (IPv6 through the stored connection's adapter) and stores it as a typed address
+// (direct input 1) with the MAC address and, over IPv6, the adapter of the product's answer (else
+// an empty MAC and the stored adapter); then reads it back.
+int RunSetMode(const CommandLineOptions& options);
+
+// /list: one search (kCommandLinePasses passes; IPv6 when "/ipv6" was given and the product offers
+// it, else IPv4) written as ListJson to the standard output when that is a file or a pipe, else to
+// the file "/out:" names. kExitCannotStart, before any search, when there is neither.
+int RunListMode(const CommandLineOptions& options);
+
+// The JSON object of /list: "product", "code", "protocol", "scanners" (address, mac, adapter, in
+// the list's order), "stored" (address, mac, protocol, adapter; null when nothing is stored) and
+// "stored_index" (null when none matches). stored may be null.
+std::string ListJson(const char* product, const char* code, int protocol, const DeviceList& list,
+                     const StoredConnection* stored, int storedIndex);

@@ -1,0 +1,46 @@
+// The unicast check of one address: the discovery request sent to that address alone, to learn
+// whether a scanner of the current product answers there and with which MAC address.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "discovery/discovery_transport.h"
+
+// Outcomes of CheckAddress.
+constexpr int kCheckProductAnswered = 0;  // a scanner of the current product answered
+constexpr int kCheckOtherAnswered = 1;    // something answered the request, but not this product
+constexpr int kCheckNoAnswer = 2;         // nothing answered (after the retry)
+constexpr int kCheckBadAddress = 3;       // the text is not an address of the protocol; nothing sent
+
+// The wait for an answer, and how often the request is sent in all.
+constexpr int kCheckWaitMs = 1000;
+constexpr int kCheckAttempts = 2;
+// Datagrams from other senders read in one wait before it gives up (they are ignored).
+constexpr int kCheckMaxForeignDatagrams = 16;
+
+// What a check found. macAddress and adapterName are empty unless the product answered; the
+// adapter is the IPv6 adapter whose scope reached the scanner (always empty for IPv4).
+struct AddressCheckResult {
+    int outcome;
+    char macAddress[32];
+    char adapterName[260];
+};
+
+// Parses an address text into destination (port kSnmpAgentPort): IPv4 as dotted decimal (four
+// parts 0-255); IPv6 in the colon forms ("::" once, an IPv4 tail allowed), optionally in
+// brackets with a ":port" that is ignored, optionally with a "%zone" after the address. *zone
+// receives the zone text (up to zoneSize - 1 characters; empty when none); a numeric zone also
+// becomes destination.scopeId. False for anything else.
+bool ParseCheckAddress(const char* text, int protocol, UdpAddress& destination, char* zone, size_t zoneSize);
+
+// Checks one address of protocol (kProtocolIPv4 or kProtocolIPv6). The request is sent from a
+// socket bound to any address; an answer counts only when it comes from the address asked and
+// decodes; it is this product's when it matches the current variant's model identifier (or, for
+// variant 8, its second one). Without an answer within kCheckWaitMs the request is sent once
+// more. An IPv6 address is asked through its numeric zone; else through the adapter named by its
+// zone or by adapterName (the adapter of the stored connection; may be null or empty); else, for a
+// link-local address, through every adapter in turn until one answers; else with no scope.
+// The socket is closed on every path. Reads the current variant from the variant table.
+void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result,
+                  DiscoveryTransport& transport);
+void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result);

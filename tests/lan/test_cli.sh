@@ -1,0 +1,140 @@
+#!/bin/bash
+# End to end under Wine on a virtual LAN of its own (198.51.100.0/24): the command-line modes
+# /list, /set and /refresh (exit codes, what they store, the JSON read by python3's json module),
+# a scanner moving to a new address with the same MAC, the installer's given-address start, and
+# the address dialog checking a typed address (its MAC stored; the question when nothing answers).
+source "$(dirname "$0")/../lib/common.sh"
+source "$(dirname "$0")/e2e_lib.sh"
+sl_need_root; sl_need_wine; sl_need_cmd Xvfb snmpd snmpget python3
+[[ -f "$E2E_DRIVER" && -f "$E2E_DEVICES" ]] || sl_skip "needs the Windows test programs (ui_driver, device_check)"
+sl_xvfb_start
+
+# The LAN: the test host at 198.51.100.1 (IPv6 link-local on lan0 and lan1), two 7240MF scanners,
+# a Lumeo, a 7245MF (IPv6) and a device of another product.
+TAG="cl$$"
+SL_LAN_SUBNET_BITS=24
+SL_LAN_AGENTS=()
+sl_lan_base "$TAG" || sl_fail_now "the virtual LAN did not come up"
+ip -n "$SL_LAN_HOST" -4 addr flush dev lan0
+ip -n "$SL_LAN_HOST" addr add 198.51.100.1/24 dev lan0
+ip -n "$SL_LAN_HOST" route replace default dev lan0
+sl_lan_agent s1 198.51.100.20 02:00:00:00:00:20 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
+sl_lan_agent s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF annex" "$SL_LAN_OID_V0" &&
+sl_lan_agent o1 198.51.100.50 02:00:00:00:00:50 "another product" "$SL_LAN_OID_OTHER" &&
+sl_lan_agent l1 198.51.100.40 02:00:00:00:00:40 "Lumeo 8350MFP" "$SL_LAN_OID_V8" &&
+sl_lan_agent b1 198.51.100.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1" &&
+sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
+e2e_prefix "$TAG" C.UTF-8
+sl_on_exit "e2e_stop"
+e2e_place 7240MF en system
+cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7240SLK.exe"
+TITLE="VEL MORA chromaline 7240MF Network Scanner Setup"
+OUT="$SL_RUN_DIR/cli-out"
+
+# cli ARGS...: runs R7240SLK.exe with ARGS, its standard output into $OUT; prints the exit code.
+cli() { e2e_wine 'C:\ScanLink\R7240SLK.exe' "$@" >"$OUT" 2>/dev/null </dev/null; echo $?; }
+# stored: the registry values and the data file of the 7240MF as e2e_state shows them.
+stored() { e2e_state 7240MF | cut -d'|' -f2-; }
+# json EXPR: evaluates EXPR with python3 over the JSON in FILE ($2, default $OUT) as j.
+json() { python3 -c 'import json,sys; j=json.load(open(sys.argv[2],encoding="utf-8")); print(eval(sys.argv[1]))' "$1" "${2:-$OUT}"; }
+
+sl_log "/list: one search, the JSON on the redirected standard output"
+sl_expect_eq "/list with nothing stored exits 0" "$(cli /list)" 0
+sl_check "the output is JSON" python3 -m json.tool "$OUT" >/dev/null
+sl_expect_eq "product, code, protocol" "$(json '[j["product"], j["code"], j["protocol"]]')" "['chromaline 7240MF', 'R7240', 'ipv4']"
+sl_expect_eq "the two 7240MF scanners in the dialog's order, with MAC and no adapter" \
+  "$(json '[(s["address"], s["mac"], s["adapter"]) for s in j["scanners"]]')" \
+  "[('198.51.100.20', '02:00:00:00:00:20', ''), ('198.51.100.30', '02:00:00:00:00:30', '')]"
+sl_expect_eq "nothing stored" "$(json '[j["stored"], j["stored_index"]]')" "[None, None]"
+
+sl_log "/set ip:ADDRESS: checked by unicast, stored as a typed address"
+sl_expect_eq "a 7240MF answers: exit 0" "$(cli /set ip:198.51.100.30)" 0
+sl_expect_eq "its MAC stored with the typed address" "$(stored)" \
+  " 198.51.100.30|02:00:00:00:00:30|0||1| | AdapName= IPAddress=198.51.100.30 IPDirectInput=1 IPDlgRet=1 MACAddr=02:00:00:00:00:30 ProtocolType=0"
+sl_expect_eq "/list /out:PATH with the output on no file: the file written, exit 0" \
+  "$(e2e_wine 'C:\ScanLink\R7240SLK.exe' /list '/out:C:\found.json' >/dev/null 2>&1 </dev/null; echo $?)" 0
+sl_expect_eq "the stored scanner and its index" "$(json '[j["stored"], j["stored_index"]]' "$E2E_C/found.json")" \
+  "[{'address': '198.51.100.30', 'mac': '02:00:00:00:00:30', 'protocol': 'ipv4', 'adapter': ''}, 1]"
+sl_expect_eq "/list with neither a redirected output nor /out: exit 5" \
+  "$(e2e_wine 'C:\ScanLink\R7240SLK.exe' /list >/dev/null 2>&1 </dev/null; echo $?)" 5
+sl_expect_eq "another product answers: stored, exit 1" "$(cli /set ip:198.51.100.50)" 1
+sl_expect_eq "stored without MAC" "$(stored)" \
+  " 198.51.100.50||0||1| | AdapName= IPAddress=198.51.100.50 IPDirectInput=1 IPDlgRet=1 MACAddr= ProtocolType=0"
+sl_expect_eq "/refresh without a stored MAC: exit 3" "$(cli /refresh)" 3
+start=$SECONDS
+sl_expect_eq "nothing answers: stored, exit 1" "$(cli /set ip:198.51.100.77)" 1
+sl_log "a check where nothing answers took $((SECONDS - start)) s (1 s, one retry, start-up)"
+before="$(stored)"
+sl_expect_eq "not an address: exit 3" "$(cli /set ip:198.51.100.300)" 3
+sl_expect_eq "not an address: nothing stored" "$(stored)" "$before"
+
+sl_log "/refresh follows the stored scanner by its MAC"
+sl_expect_eq "choose the scanner at .20" "$(cli /set ip:198.51.100.20)" 0
+sl_expect_eq "at its address: exit 0" "$(cli /refresh)" 0
+ip -n "sl-$TAG-s1" addr flush dev eth0
+ip -n "sl-$TAG-s1" addr add 198.51.100.60/24 dev eth0
+ip -n "sl-$TAG-s1" route replace default dev eth0
+sl_log "the scanner moved to .60 (same MAC); the other 7240MF (.30) is now the lower address"
+sl_expect_eq "moved: exit 1" "$(cli /refresh)" 1
+MOVED=" 198.51.100.60|02:00:00:00:00:20|0||0| | AdapName= IPAddress=198.51.100.60 IPDirectInput=0 IPDlgRet=1 MACAddr=02:00:00:00:00:20 ProtocolType=0"
+sl_expect_eq "data file and registry hold the new address, stored as a listed scanner" "$(stored)" "$MOVED"
+sl_expect_eq "run again: exit 0" "$(cli /refresh)" 0
+ip -n "sl-$TAG-s1" link set eth0 down
+sl_expect_eq "switched off: exit 2" "$(cli /refresh)" 2
+sl_expect_eq "switched off: nothing changed" "$(stored)" "$MOVED"
+ip -n "sl-$TAG-s1" link set eth0 up
+ip -n "sl-$TAG-s1" route replace default dev eth0
+
+sl_log "IPv6 on the 7245MF: /list /ipv6, /set of a link-local address without zone, /refresh"
+e2e_place 7245MF en system
+cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7245SLK.exe"
+cli6() { e2e_wine 'C:\ScanLink\R7245SLK.exe' "$@" >"$OUT" 2>/dev/null </dev/null; echo $?; }
+LL41="fe80:0000:0000:0000:0000:00ff:fe00:0041"
+sl_expect_eq "/list /ipv6: exit 0" "$(cli6 /list /ipv6)" 0
+sl_expect_eq "the 7245MF once per adapter, with its MAC and the adapter's name" \
+  "$(json 'j["protocol"], sorted((s["address"], s["mac"], s["adapter"]) for s in j["scanners"])')" \
+  "('ipv6', [('$LL41', '02:00:00:00:00:41', 'lan0'), ('$LL41', '02:00:00:00:00:41', 'lan1')])"
+sl_expect_eq "/set ip: of its link-local address, no zone: asked through the adapters, exit 0" "$(cli6 /set ip:fe80::ff:fe00:41)" 0
+state6="$(e2e_state 7245MF | cut -d'|' -f2-)"
+adapter6="$(sed -n 's/.*AdapName=\([^ ]*\) .*/\1/p' <<<"$state6")"
+sl_check "the adapter that reached it is stored (lan0 or lan1)" grep -qxE 'lan[01]' <<<"$adapter6"
+sl_expect_eq "the typed IPv6 address with the MAC and adapter" "$state6" \
+  " fe80::ff:fe00:41|02:00:00:00:00:41|1|$adapter6|1| | AdapName=$adapter6 IPAddress=fe80::ff:fe00:41 IPDirectInput=1 IPDlgRet=1 MACAddr=02:00:00:00:00:41 ProtocolType=1"
+sl_expect_eq "/list /ipv6 names the stored adapter's row" "$(cli6 /list /ipv6) $(json 'j["scanners"][j["stored_index"]]["adapter"]')" "0 $adapter6"
+sl_expect_eq "/refresh over IPv6 at its address: exit 0" "$(cli6 /refresh)" 0
+
+sl_log "the command-line modes never show a window: a missing file and a second instance end with 5"
+sl_expect_eq "a product whose files are missing (T30): exit 5 at once, no box waiting" \
+  "$(timeout 20 "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" "$SL_ROOT/tests/lib/wine-run" 'C:\ScanLink\R7240SLK.exe' /refresh T30 \
+     >/dev/null 2>&1 </dev/null; echo $?)" 5
+e2e_start R7240SLK.exe
+drv wait "$TITLE" >/dev/null
+sl_expect_eq "while the dialog runs: exit 5" "$(cli /refresh)" 5
+sl_expect_eq "and no message box" "$(drv none-msgbox 1500)" "no-msgbox"
+
+sl_log "the installer's given-address start checks the address and never asks"
+e2e_place L835_MFP en install
+cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/ScanLink.exe"
+sl_expect_eq "L835_MFP ip: of a live Lumeo ends by itself" \
+  "$(timeout 30 "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" "$SL_ROOT/tests/lib/wine-run" 'C:\ScanLink\ScanLink.exe' L835_MFP ip:198.51.100.40 \
+     >/dev/null 2>&1 </dev/null; echo $?)" 0
+sl_expect_eq "stored with the MAC of the answering scanner" "$(e2e_state L835_MFP | cut -d'|' -f2-)" \
+  " 198.51.100.40|02:00:00:00:00:40|0||1| | AdapName= IPAddress=198.51.100.40 IPDirectInput=1 IPDlgRet=1 MACAddr=02:00:00:00:00:40 ProtocolType=0"
+
+sl_log "the dialog: a typed address of a live scanner stores its MAC"
+out="$(drv wait "$TITLE" + click 3006 + type 3008 198.51.100.30 + click 1 + wait-gone)"
+sl_check "OK closes the dialog" e2e_wait_exit 15
+sl_expect_eq "typed address with the answering scanner's MAC, direct input" "$(stored)" \
+  " 198.51.100.30|02:00:00:00:00:30|0||1| | AdapName= IPAddress=198.51.100.30 IPDirectInput=1 IPDlgRet=1 MACAddr=02:00:00:00:00:30 ProtocolType=0"
+
+sl_log "the dialog: nothing answers a typed address: the question, No, then Yes"
+e2e_start R7240SLK.exe
+out="$(drv wait "$TITLE" + click 3006 + type 3008 198.51.100.77 + click 1 + answer-msgbox no + wait "$TITLE" + sel 3008)"
+sl_expect_eq "the question names the address" "$(pick msgbox "$out")" "msgbox $TITLE"$'\t'"No scanner of this product answered at 198.51.100.77.\\nDo you want to store this address anyway?"
+sl_expect_eq "No: back in the field, the whole address selected" "$(pick sel "$out")" "sel 3008 0 13 focus=1"
+sl_expect_eq "No: nothing stored" "$(stored | cut -d'|' -f1)" " 198.51.100.30"
+out="$(drv wait "$TITLE" + click 1 + answer-msgbox yes + wait-gone)"
+sl_check "Yes closes the dialog" e2e_wait_exit 15
+sl_expect_eq "Yes: stored as typed, without MAC" "$(stored)" \
+  " 198.51.100.77||0||1| | AdapName= IPAddress=198.51.100.77 IPDirectInput=1 IPDlgRet=1 MACAddr= ProtocolType=0"
+sl_finish

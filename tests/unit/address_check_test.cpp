@@ -1,0 +1,203 @@
+// Tests of the unicast address check: address parsing, and the request, wait, retry and verdict
+// over a scripted network (a stand-in: the answers' timing and foreign senders cannot be arranged
+// on real sockets here).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "discovery/address_check.h"
+#include "discovery/discovery_pass.h"
+#include "discovery_test_support.h"
+#include "product/protocol.h"
+#include "product/variant_table.h"
+
+namespace {
+
+const char* kModel0 = "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1";
+const char* kAltModel8 = "1.3.6.1.4.1.1907.8.62.1.19.4.29.1.1";
+
+struct Datagram { Bytes bytes; UdpAddress sender; };
+
+// Each request sent releases the next scripted reply list; "what" records the destinations and waits.
+struct ScriptedNetwork final : DiscoveryTransport {
+    std::deque<std::vector<Datagram>> replies;
+    std::deque<Datagram> waiting;
+    std::vector<PlatformAdapter> adapters;
+    std::string log;
+    int opens = 0, closes = 0;
+    UdpHandle Open(int) override { return ++opens, 7; }
+    int SetBroadcast(UdpHandle) override { return kUdpOk; }
+    int SetMulticastInterface(UdpHandle, std::uint32_t) override { return kUdpOk; }
+    int SetReceiveBuffer(UdpHandle, int) override { return kUdpOk; }
+    int Bind(UdpHandle, const UdpAddress&) override { return kUdpOk; }
+    int SendTo(UdpHandle, const void*, size_t, const UdpAddress& to) override
+    {
+        log += "send%" + std::to_string(to.scopeId) + " ";
+        if (!replies.empty()) {
+            waiting.assign(replies.front().begin(), replies.front().end());
+            replies.pop_front();
+        }
+        return kUdpOk;
+    }
+    int WaitReadable(UdpHandle, int ms) override
+    {
+        log += "wait" + std::to_string(ms) + " ";
+        return waiting.empty() ? kUdpTimeout : kUdpOk;
+    }
+    int ReceiveFrom(UdpHandle, void* buffer, size_t capacity, size_t* length, UdpAddress* sender) override
+    {
+        Datagram d = waiting.front();
+        waiting.pop_front();
+        *sender = d.sender;
+        *length = std::min(capacity, d.bytes.size());
+        std::memcpy(buffer, d.bytes.data(), *length);
+        return d.bytes.size() > capacity ? kUdpTooLong : kUdpOk;
+    }
+    void Close(UdpHandle) override { ++closes; }
+    void Pause(int) override {}
+    int ListAdapters(std::vector<PlatformAdapter>& out) override
+    {
+        out = adapters;
+        return kAdaptersOk;
+    }
+};
+
+UdpAddress V4(std::uint8_t last) { return {kUdpIPv4, {198, 51, 100, last}, 161, 0}; }
+UdpAddress V6(std::uint8_t last) { return {kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0}; }
+
+std::string Parsed(const char* text, int protocol)
+{
+    UdpAddress a;
+    char zone[16];
+    if (!ParseCheckAddress(text, protocol, a, zone, sizeof zone)) return "refused";
+    std::string out;
+    char part[8];
+    for (int i = 0; i < (a.family == kUdpIPv6 ? 16 : 4); ++i) {
+        std::snprintf(part, sizeof part, "%02x", a.octets[i]);
+        out += part;
+    }
+    return out + " %" + std::to_string(a.scopeId) + " " + zone;
+}
+
+}  // namespace
+
+TEST(AddressCheck, ParsesTheFormsTypedAddressesTake)
+{
+    const struct { const char* text; int protocol; std::string parsed; } cases[] = {
+        {"198.51.100.7", kProtocolIPv4, "c6336407 %0 "},
+        {"0.0.0.0", kProtocolIPv4, "00000000 %0 "},
+        {"198.51.100.256", kProtocolIPv4, "refused"},
+        {"198.51.100", kProtocolIPv4, "refused"},
+        {"198.51.100.7.1", kProtocolIPv4, "refused"},
+        {"198.51..7", kProtocolIPv4, "refused"},
+        {"198.51.100.7 ", kProtocolIPv4, "refused"},
+        {"fe80::7", kProtocolIPv4, "refused"},
+        {"198.51.100.7", 2, "refused"},
+        {"fe80::7", kProtocolIPv6, "fe800000000000000000000000000007 %0 "},
+        {"fe80:0000:0000:0000:0000:0000:0000:0007", kProtocolIPv6, "fe800000000000000000000000000007 %0 "},
+        {"fe80::7%3", kProtocolIPv6, "fe800000000000000000000000000007 %3 3"},
+        {"fe80::7%eth1", kProtocolIPv6, "fe800000000000000000000000000007 %0 eth1"},
+        {"[2001:db8::1]:161", kProtocolIPv6, "20010db8000000000000000000000001 %0 "},
+        {"::ffff:198.51.100.7", kProtocolIPv6, "00000000000000000000ffffc6336407 %0 "},
+        {"::", kProtocolIPv6, "00000000000000000000000000000000 %0 "},
+        {"2001:db8::", kProtocolIPv6, "20010db8000000000000000000000000 %0 "},
+        {"2001:db8::1::2", kProtocolIPv6, "refused"},
+        {"2001:db8:1:2:3:4:5:6:7", kProtocolIPv6, "refused"},
+        {"2001:db8:1:2:3:4:5", kProtocolIPv6, "refused"},
+        {"2001:db8:", kProtocolIPv6, "refused"},
+        {":2001:db8::1", kProtocolIPv6, "refused"},
+        {"12345::1", kProtocolIPv6, "refused"},
+        {"fe80::7%", kProtocolIPv6, "refused"},
+        {"[fe80::7", kProtocolIPv6, "refused"},
+        {"198.51.100.7", kProtocolIPv6, "refused"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.parsed, Parsed(c.text, c.protocol)) << c.text;
+}
+
+TEST(AddressCheck, VerdictWaitAndRetry)
+{
+    const Datagram ours{ScannerAnswer("x", kModel0, Hex("0200000000aa")), V4(7)};
+    const Datagram other{ScannerAnswer("x", "1.3.6.1.4.1.9.9"), V4(7)};
+    const Datagram foreign{ScannerAnswer("x", kModel0, Hex("0200000000bb")), V4(8)};
+    const Datagram garbage{Hex("30 03 02 01"), V4(7)};
+    const Datagram oversized{Bytes(1500, 0x30), V4(7)};
+    const struct {
+        const char* what;
+        int variant;
+        std::vector<std::vector<Datagram>> replies;
+        int outcome;
+        const char* mac;
+        const char* log;
+    } cases[] = {
+        {"the product answers at once", 0, {{ours}}, kCheckProductAnswered, "02:00:00:00:00:AA", "send%0 wait1000 "},
+        {"answered on the retry", 0, {{}, {ours}}, kCheckProductAnswered, "02:00:00:00:00:AA",
+         "send%0 wait1000 send%0 wait1000 "},
+        {"nothing after the retry", 0, {}, kCheckNoAnswer, "", "send%0 wait1000 send%0 wait1000 "},
+        {"another product: no retry", 0, {{other}}, kCheckOtherAnswered, "", "send%0 wait1000 "},
+        {"another sender, broken and oversized answers are skipped", 0, {{foreign, garbage, oversized, ours}},
+         kCheckProductAnswered, "02:00:00:00:00:AA", "send%0 wait1000 wait1000 wait1000 wait1000 "},
+        {"only another sender", 0, {{foreign}, {foreign}}, kCheckNoAnswer, "",
+         "send%0 wait1000 wait1000 send%0 wait1000 wait1000 "},
+        {"variant 8's second identifier", 8, {{{ScannerAnswer("x", kAltModel8), V4(7)}}}, kCheckProductAnswered,
+         "02:00:00:00:00:11", "send%0 wait1000 "},
+        {"variant 0 does not take variant 8's", 0, {{{ScannerAnswer("x", kAltModel8), V4(7)}}}, kCheckOtherAnswered, "",
+         "send%0 wait1000 "},
+    };
+    const VariantId saved = VariantTable::Current();
+    for (const auto& c : cases) {
+        VariantTable::SetCurrent(c.variant);
+        ScriptedNetwork net;
+        net.replies.assign(c.replies.begin(), c.replies.end());
+        AddressCheckResult result;
+        CheckAddress("198.51.100.7", kProtocolIPv4, nullptr, result, net);
+        EXPECT_EQ(c.outcome, result.outcome) << c.what;
+        EXPECT_STREQ(c.mac, result.macAddress) << c.what;
+        EXPECT_STREQ("", result.adapterName) << c.what;
+        EXPECT_EQ(c.log, net.log) << c.what;
+        EXPECT_EQ(net.opens, net.closes) << c.what;
+    }
+    VariantTable::SetCurrent(saved);
+}
+
+TEST(AddressCheck, IPv6GoesThroughTheZoneTheStoredAdapterOrEveryAdapter)
+{
+    const auto adapter = [](std::uint32_t index, const char* name) {
+        PlatformAdapter a{kIfTypeEthernet, kOperUp, 0, index, {}};
+        std::strcpy(a.friendlyName, name);
+        return a;
+    };
+    const Datagram ours{ScannerAnswer("x", kModel0, Hex("0200000000aa")), V6(7)};
+    const struct {
+        const char* text;
+        const char* stored;
+        std::vector<std::vector<Datagram>> replies;
+        int outcome;
+        const char* adapter;
+        const char* log;
+    } cases[] = {
+        {"fe80::7%3", "", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
+        {"fe80::7%ETH1", "", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
+        {"fe80::7", "eth1", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
+        {"fe80::7", "", {{}, {}, {ours}}, kCheckProductAnswered, "eth1", "send%2 wait1000 send%2 wait1000 send%3 wait1000 "},
+        {"fe80::7", "gone", {}, kCheckNoAnswer, "",
+         "send%2 wait1000 send%2 wait1000 send%3 wait1000 send%3 wait1000 "},
+        {"2001:db8::7", "", {}, kCheckNoAnswer, "", "send%0 wait1000 send%0 wait1000 "},
+        {"fe80::7x", "", {}, kCheckBadAddress, "", ""},
+    };
+    const VariantId saved = VariantTable::Current();
+    VariantTable::SetCurrent(0);
+    for (const auto& c : cases) {
+        ScriptedNetwork net;
+        net.adapters = {adapter(2, "eth0"), adapter(3, "eth1")};
+        net.replies.assign(c.replies.begin(), c.replies.end());
+        AddressCheckResult result;
+        CheckAddress(c.text, kProtocolIPv6, c.stored, result, net);
+        EXPECT_EQ(c.outcome, result.outcome) << c.text;
+        EXPECT_STREQ(c.adapter, result.adapterName) << c.text;
+        EXPECT_EQ(c.log, net.log) << c.text;
+    }
+    VariantTable::SetCurrent(saved);
+}

@@ -1,0 +1,345 @@
+// The command-line modes natively: the options beside the old ones, the /refresh and /set decision
+// tables with the real settings store (private registry file and data folder), the /list output
+// read back by a strict JSON reader, and the JSON writer's escapes. Discovery and the unicast check
+// are the fixture's stand-ins (they need a network); the LAN test runs them for real under Wine.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+#include <fstream>
+#include <sstream>
+
+#include "app/command_line_modes.h"
+#include "app/json_writer.h"
+#include "app/scanlink_app.h"
+#include "json_check.h"
+#include "setup/stored_connection.h"
+#include "tests/unit/dialog_fixture.h"
+
+namespace dialog_test {
+namespace {
+
+using json_check::Value;
+
+// The old options as the start-up notes and the README give them, and the new ones beside them:
+// launch mode, quiet, maintenance, the command-line mode, /ipv6, the /set address and /out path.
+TEST(CommandLineModes, NewOptionsBesideTheOldOnes)
+{
+    struct Case { const char* line; int launch, quiet, maintenance, mode; bool ipv6; const char* address; const char* out; };
+    const Case cases[] = {
+        {"", Standalone, 0, 0, kNoCommandLineMode, false, "", ""},
+        {"/network 7240MF", NetworkPort, 0, 0, kNoCommandLineMode, false, "", ""},
+        {"/usb 7245MF", UsbPort, 0, 0, kNoCommandLineMode, false, "", ""},
+        {"/NoPortSelect T30", AskPort, 0, 0, kNoCommandLineMode, false, "", ""},
+        {"/network /quiet 5180MF", NetworkPort, 1, 0, kNoCommandLineMode, false, "", ""},
+        {"/usb /mentenance MR-DX52NF", UsbPort, 0, 1, kNoCommandLineMode, false, "", ""},
+        {"L835_MFP ip:192.0.2.10", GivenAddress, 0, 0, kNoCommandLineMode, false, "", ""},
+        {"L835_MFP ip:192.0.2", AskPort, 0, 0, kNoCommandLineMode, false, "", ""},
+        {"/network /ipv6 7245MF", NetworkPort, 0, 0, kNoCommandLineMode, true, "", ""},
+        {"/refresh", Standalone, 0, 0, kModeRefresh, false, "", ""},
+        {"/Refresh 7240MF", Standalone, 0, 0, kNoCommandLineMode, false, "", ""},  // case-sensitive
+        {"7245MF /list /ipv6 /out:C:\\found.json", Standalone, 0, 0, kModeList, true, "", "C:\\found.json"},
+        {"/list /out:\"C:\\My Files\\f.json\" 7240MF", Standalone, 0, 0, kModeList, false, "", "C:\\My Files\\f.json"},
+        {"/set ip:198.51.100.7 7240MF", Standalone, 0, 0, kModeSet, false, "198.51.100.7", ""},
+        {"/set ip:fe80::7%3 7245MF", Standalone, 0, 0, kModeSet, false, "fe80::7%3", ""},
+        {"L835_MFP /set ip:198.51.100.7", Standalone, 0, 0, kModeSet, false, "198.51.100.7", ""},
+        {"ip:198.51.100.7 /set", Standalone, 0, 0, kModeSet, false, "", ""},  // "ip:" before "/set"
+        {"/list /refresh", Standalone, 0, 0, kModeList, false, "", ""},       // the first one runs
+        {"/network /refresh /quiet 7240MF", Standalone, 1, 0, kModeRefresh, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        CQuilScanLinkApp app;
+        app.ParseCommandLine(c.line);
+        EXPECT_EQ(c.launch, app.m_nLaunchMode) << c.line;
+        EXPECT_EQ(c.quiet, app.m_bQuiet) << c.line;
+        EXPECT_EQ(c.maintenance, app.m_bMaintenance) << c.line;
+        EXPECT_EQ(c.mode, app.m_commandLineModes.mode) << c.line;
+        EXPECT_EQ(c.ipv6, app.m_commandLineModes.ipv6) << c.line;
+        EXPECT_STREQ(c.address, app.m_commandLineModes.address) << c.line;
+        EXPECT_STREQ(c.out, app.m_commandLineModes.outPath) << c.line;
+    }
+    CommandLineOptions options;
+    ParseCommandLineModes(("/set ip:" + std::string(128, '1')).c_str(), options);
+    EXPECT_TRUE(options.addressGiven && options.addressTooLong);
+}
+
+class CommandLineModeTest : public DialogTest {
+protected:
+    enum Stored { kNone, kNoMac, kV4, kV6, kFileOnly };
+    void Store(Stored stored)
+    {
+        if (stored == kNoMac) SettingsStore::Save("198.51.100.10", "", "", 0, 1);
+        if (stored == kV4 || stored == kFileOnly) SettingsStore::Save("198.51.100.10", "02:00:00:00:00:AA", "", 0, 0);
+        if (stored == kV6) SettingsStore::Save("fe80::10", "02:00:00:00:00:AA", "eth0", 1, 0);
+        if (stored == kFileOnly) PosixRegistry::SetStoreFile((root_ / "registry-empty").string());
+    }
+    // The stored connection as "address|MAC|adapter|protocol|direct (where)".
+    static std::string StoredNow()
+    {
+        StoredConnection c;
+        const int where = ReadStoredConnection(c);
+        if (where == kStoredNone) return "none";
+        return c.address + "|" + c.macAddress + "|" + c.adapterName + "|" + std::to_string(c.protocol) + "|" +
+               std::to_string(c.ipDirectInput) + (where == kStoredRegistry ? " (registry)" : " (file)");
+    }
+    // Saving that fails: the call is recorded, nothing is stored.
+    static ConnectionServices FailingSave()
+    {
+        ConnectionServices s = Services();
+        s.Save = [](const char* address, const char* mac, const char* adapter, int protocol, int direct) {
+            rec.saves += std::string(address) + "|" + mac + "|" + adapter + "|" + std::to_string(protocol) + "|" +
+                         std::to_string(direct) + ";";
+            return kSaveFailed;
+        };
+        return s;
+    }
+};
+
+TEST_F(CommandLineModeTest, RefreshDecisionTable)
+{
+    const DeviceRecord movedV4 = Scanner("198.51.100.40", "02:00:00:00:00:aa");
+    struct Case {
+        const char* what;
+        Stored stored;
+        int checkOutcome;
+        const char* checkMac;
+        std::vector<DeviceRecord> found;
+        bool saveWorks;
+        int exit;
+        const char* checks;
+        size_t searches;
+        const char* saves;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"nothing stored", kNone, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "none"},
+        {"no MAC stored", kNoMac, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "198.51.100.10|||0|1 (registry)"},
+        {"answers at its address", kV4, kCheckProductAnswered, "02:00:00:00:00:aa", {}, true, 0,
+         "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"moved", kV4, kCheckNoAnswer, "", {Scanner("198.51.100.5", "02:00:00:00:00:BB"), movedV4}, true, 1,
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;", "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+        {"another scanner took its address", kV4, kCheckProductAnswered, "02:00:00:00:00:BB", {movedV4}, true, 1,
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;", "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+        {"another product at its address, not found", kV4, kCheckOtherAnswered, "", {Scanner("198.51.100.5", "02:BB")},
+         true, 2, "198.51.100.10|0|;", 1, "", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"switched off", kV4, kCheckNoAnswer, "", {}, true, 2, "198.51.100.10|0|;", 1, "",
+         "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"the unicast missed, the search finds it where it was", kV4, kCheckNoAnswer, "",
+         {Scanner("198.51.100.10", "02:00:00:00:00:AA")}, true, 0, "198.51.100.10|0|;", 1, "",
+         "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"cannot be stored", kV4, kCheckNoAnswer, "", {movedV4}, false, 4, "198.51.100.10|0|;", 1,
+         "198.51.100.40|02:00:00:00:00:aa||0|0;", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"only the data file holds it", kFileOnly, kCheckNoAnswer, "", {movedV4}, true, 1, "198.51.100.10|0|;", 1,
+         "198.51.100.40|02:00:00:00:00:aa||0|0;", "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+        {"IPv6: the stored adapter's record wins", kV6, kCheckNoAnswer, "",
+         {Scanner("fe80::40", "02:00:00:00:00:AA", "eth1", 6), Scanner("fe80::40", "02:00:00:00:00:AA", "eth0", 6)},
+         true, 1, "fe80::10|1|eth0;", 1, "fe80::40|02:00:00:00:00:AA|eth0|1|0;",
+         "fe80::40|02:00:00:00:00:AA|eth0|1|0 (registry)"},
+        {"IPv6: found through another adapter only", kV6, kCheckNoAnswer, "",
+         {Scanner("fe80::10", "02:00:00:00:00:AA", "eth1", 6)}, true, 1, "fe80::10|1|eth0;", 1,
+         "fe80::10|02:00:00:00:00:AA|eth1|1|0;", "fe80::10|02:00:00:00:00:AA|eth1|1|0 (registry)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        Store(c.stored);
+        rec.checkOutcome = c.checkOutcome;
+        rec.checkMac = c.checkMac;
+        rec.answers = {c.found};
+        std::optional<ScopedConnectionServices> failing;
+        if (!c.saveWorks) failing.emplace(FailingSave());
+        EXPECT_EQ(c.exit, RunRefreshMode());
+        EXPECT_EQ(c.checks, rec.checks);
+        EXPECT_EQ(c.searches, rec.discoveries.size());
+        if (!rec.discoveries.empty()) {
+            EXPECT_EQ(c.stored == kV6 ? "2 1 0" : "2 0 0", rec.discoveries[0]);
+        }
+        EXPECT_EQ(c.saves, rec.saves);
+        EXPECT_EQ(c.after, StoredNow());
+        EXPECT_TRUE(Boxes().empty());
+    }
+}
+
+TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
+{
+    struct Case {
+        int variant;
+        const char* line;
+        int checkOutcome;
+        const char* checkAdapter;
+        bool saveWorks;
+        int exit;
+        const char* checks;
+        const char* saves;
+    };
+    const std::string tooLong = "/set ip:" + std::string(130, '1');
+    const Case cases[] = {
+        {1, "/set ip:198.51.100.7", kCheckProductAnswered, "", true, 0, "198.51.100.7|0|;", "198.51.100.7|02:AA||0|1;"},
+        {1, "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
+        {1, "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
+        {1, "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;", "198.51.100.7|02:AA||0|1;"},
+        {1, "/set ip:198.51.100.300", kCheckProductAnswered, "", true, 3, "", ""},
+        {1, "/set ip:198.51.100", kCheckProductAnswered, "", true, 3, "", ""},
+        {1, "/set", kCheckProductAnswered, "", true, 3, "", ""},
+        {1, tooLong.c_str(), kCheckProductAnswered, "", true, 3, "", ""},
+        {1, "/set ip:fe80::7", kCheckProductAnswered, "eth1", true, 0, "fe80::7|1|eth0;", "fe80::7|02:AA|eth1|1|1;"},
+        {1, "/set ip:fe80::7", kCheckNoAnswer, "", true, 1, "fe80::7|1|eth0;", "fe80::7||eth0|1|1;"},
+        {1, "/set ip:fe80::7::8", kCheckNoAnswer, "", true, 3, "", ""},
+        {0, "/set ip:fe80::7", kCheckProductAnswered, "", true, 3, "", ""},  // no IPv6 for this product
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line + std::string(" ") + std::to_string(&c - cases));
+        Fresh();
+        VariantTable::SetCurrent(c.variant);
+        SettingsStore::Save("fe80::1", "", "eth0", 1, 1);
+        rec.checkOutcome = c.checkOutcome;
+        rec.checkMac = "02:AA";
+        rec.checkAdapter = c.checkAdapter;
+        std::optional<ScopedConnectionServices> failing;
+        if (!c.saveWorks) failing.emplace(FailingSave());
+        CommandLineOptions options;
+        ParseCommandLineModes(c.line, options);
+        EXPECT_EQ(c.exit, RunSetMode(options));
+        EXPECT_EQ(c.checks, rec.checks);
+        EXPECT_EQ(c.saves, rec.saves);
+        VariantTable::SetCurrent(1);
+    }
+}
+
+// Runs /list with the standard output on the given file (or /dev/null, which is neither a file
+// nor a pipe); returns the exit code.
+int ListWithOutput(const char* line, const std::string& standardOutput)
+{
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    const int fd = open(standardOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(fd, STDOUT_FILENO);
+    close(fd);
+    CommandLineOptions options;
+    ParseCommandLineModes(line, options);
+    const int exit = RunListMode(options);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    return exit;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOutFile)
+{
+    SettingsStore::Save("fe80::20", "02:00:00:00:00:bb", "eth1", 1, 0);
+    rec.answers = {{Scanner("fe80::10", "02:00:00:00:00:AA", "eth0", 6), Scanner("fe80::20", "02:00:00:00:00:BB", "eth0", 6),
+                    Scanner("fe80::20", "02:00:00:00:00:BB", "eth1", 6)}};
+    const std::string file = (root_ / "out.json").string(), other = (root_ / "other.json").string();
+
+    EXPECT_EQ(0, ListWithOutput("/list /ipv6", file));
+    const Value v = json_check::Parse(ReadAll(file));
+    EXPECT_EQ("chromaline 7245MF", v["product"].text);
+    EXPECT_EQ("R7245", v["code"].text);
+    EXPECT_EQ("ipv6", v["protocol"].text);
+    ASSERT_EQ(3u, v["scanners"].items.size());
+    EXPECT_EQ("fe80::20", v["scanners"].items[2]["address"].text);
+    EXPECT_EQ("02:00:00:00:00:BB", v["scanners"].items[2]["mac"].text);
+    EXPECT_EQ("eth1", v["scanners"].items[2]["adapter"].text);
+    EXPECT_EQ("fe80::20", v["stored"]["address"].text);
+    EXPECT_EQ("ipv6", v["stored"]["protocol"].text);
+    EXPECT_EQ(2, v["stored_index"].number);  // the stored adapter's record of that MAC
+    EXPECT_EQ("2 1 0", rec.discoveries.at(0));  // two passes, IPv6
+
+    // Over IPv4 the IPv6 connection matches no row; /dev/null is no file: the /out file is used.
+    rec.answers = {{}};
+    EXPECT_EQ(2, ListWithOutput(("/list /out:" + other).c_str(), "/dev/null"));
+    const Value none = json_check::Parse(ReadAll(other));
+    EXPECT_EQ("ipv4", none["protocol"].text);
+    EXPECT_TRUE(none["scanners"].items.empty());
+    EXPECT_EQ(Value::Null, none["stored_index"].type);
+    EXPECT_EQ("2 0 0", rec.discoveries.at(1));  // two passes, IPv4
+
+    // Neither a redirected output nor /out: nothing searched, exit 5.
+    EXPECT_EQ(5, ListWithOutput("/list", "/dev/null"));
+    EXPECT_EQ(2u, rec.discoveries.size());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
+{
+    const std::vector<std::string> names = {
+        "LAN \"Büro\" 2", "C:\\Adapter\\1", "tab\there\nline\r\x01\x1f\x7f", "日本語アダプター",
+        "bad \xFC\xFE byte", "", "/slash"};
+    DeviceList list;
+    for (const std::string& name : names) list.Append(Scanner("fe80::1", "02:00:00:00:00:01", name.c_str(), 6));
+    StoredConnection stored;
+    stored.address = "fe80::1";
+    stored.macAddress = "02:00:00:00:00:01";
+    stored.adapterName = names[0];
+    stored.protocol = 1;
+    const std::string text = ListJson("MR \"DX\" 52\\NF", "DX52F", 1, list, &stored, 0);
+    const Value v = json_check::Parse(text);
+    EXPECT_EQ("MR \"DX\" 52\\NF", v["product"].text);
+    ASSERT_EQ(names.size(), v["scanners"].items.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string expected = i == 4 ? "bad \xEF\xBF\xBD\xEF\xBF\xBD byte" : names[i];
+        EXPECT_EQ(expected, v["scanners"].items[i]["adapter"].text) << i;
+    }
+    EXPECT_EQ(names[0], v["stored"]["adapter"].text);
+    EXPECT_EQ(0, v["stored_index"].number);
+    EXPECT_EQ(std::string::npos, text.find('\t'));  // every control character escaped
+    const Value nothing = json_check::Parse(ListJson("p", "c", 0, DeviceList(), nullptr, -1));
+    EXPECT_EQ(Value::Null, nothing["stored"].type);
+    // The member names, in order: the format only ever gains members.
+    std::string keys;
+    for (const auto& m : v.members) keys += m.first + " ";
+    EXPECT_EQ("product code protocol scanners stored stored_index ", keys);
+}
+
+TEST(StoredConnection, DataFileLinesAndMacComparison)
+{
+    StoredConnection c;
+    EXPECT_TRUE(ParseDataFile("198.51.100.1\r\n02:AA\r\n0\r\n\r\n1\r\n", c));
+    EXPECT_EQ("198.51.100.1|02:AA|0||1", c.address + "|" + c.macAddress + "|" + std::to_string(c.protocol) + "|" +
+                                               c.adapterName + "|" + std::to_string(c.ipDirectInput));
+    EXPECT_TRUE(ParseDataFile("fe80::1\r\n\r\n1\r\neth0\r\n0", c));
+    EXPECT_EQ("eth0", c.adapterName);
+    for (const char* bad : {"", "198.51.100.1\r\n02:AA\r\n0\r\n", "198.51.100.1\r\n\r\n2\r\n\r\n1\r\n",
+                            "\r\n\r\n0\r\n\r\n1\r\n", "198.51.100.1\r\n\r\n0\r\n\r\nx\r\n"})
+        EXPECT_FALSE(ParseDataFile(bad, c)) << bad;
+    EXPECT_TRUE(SameMacAddress("02:aa:BB", "02:AA:bb"));
+    EXPECT_FALSE(SameMacAddress("", ""));
+    EXPECT_FALSE(SameMacAddress("02:AA", "02:AA:00"));
+}
+
+TEST(StoredConnection, TheStoredScannerIsFoundByItsMacInTheListsOrder)
+{
+    DeviceList v4, v6;
+    for (const char* mac : {"02:00:00:00:00:01", "02:00:00:00:00:aa", "02:00:00:00:00:AA"})
+        v4.Append(Scanner("198.51.100.1", mac));
+    for (const char* adapter : {"eth0", "eth1", "eth2"})
+        v6.Append(Scanner("fe80::1", "02:00:00:00:00:AA", adapter, 6));
+    const struct { const DeviceList* list; int listed; const char* mac; int protocol; const char* adapter; int index; } cases[] = {
+        {&v4, 0, "02:00:00:00:00:AA", 0, "", 1},     // the first of equal MACs, letter case ignored
+        {&v4, 0, "02:00:00:00:00:02", 0, "", -1},    // not listed
+        {&v4, 0, "", 0, "", -1},                     // no MAC stored: nothing to match
+        {&v4, 0, "02:00:00:00:00:01", 1, "", -1},    // stored for the other protocol
+        {&v6, 1, "02:00:00:00:00:aa", 1, "eth2", 2}, // the stored adapter's record first
+        {&v6, 1, "02:00:00:00:00:AA", 1, "wlan", 0}, // else the first
+    };
+    for (const auto& c : cases) {
+        StoredConnection stored;
+        stored.macAddress = c.mac;
+        stored.protocol = c.protocol;
+        stored.adapterName = c.adapter;
+        EXPECT_EQ(c.index, StoredIndexIn(*c.list, c.listed, stored)) << (&c - cases);
+    }
+}
+
+}  // namespace
+}  // namespace dialog_test

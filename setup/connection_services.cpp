@@ -14,6 +14,7 @@ int RealRunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int
 
 const ConnectionServices kReal = {
     RealRunDiscovery,
+    SystemDiscoveryTransport,
     SettingsStore::Save,
     SettingsStore::ReadRegString,
     SettingsStore::WriteRegDword,

@@ -2,12 +2,12 @@
 #include "ui/set_ip_dialog.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <string>
 
 #include "product/string_table.h"
 #include "product/variant_table.h"
-#include "platform/wait_cursor.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
 #include "ui/dialog_texts.h"
@@ -67,8 +67,12 @@ int TextWidth(DcHandle dc, const char* text)
 
 }  // namespace
 
-CSetIPDlg::CSetIPDlg() : CDialog(kTemplate)
+CSetIPDlg::CSetIPDlg() : CDialog(kTemplate), search_(Services().SearchTransport())
 {
+    OnMessage(kWmTimer, [this](uintptr_t id, intptr_t) {
+        if (id == kSearchTimerId) OnSearchTimer();
+        return intptr_t{0};
+    });
     OnNotification(kRadioInput, kBnClicked, [this](const Notification&) { Refresh(); });
     OnNotification(kRadioList, kBnClicked, [this](const Notification&) { Refresh(); });
     OnNotification(kSearchAgain, kBnClicked, [this](const Notification&) { OnSearchAgain(); });
@@ -76,6 +80,8 @@ CSetIPDlg::CSetIPDlg() : CDialog(kTemplate)
     OnNotification(kDeviceList, kLvnItemChanged, [this](const Notification& n) { OnListItemChanged(n); });
     OnNotification(kAddressEdit, kEnChange, [this](const Notification&) { OnAddressEdited(); });
 }
+
+CSetIPDlg::~CSetIPDlg() = default;
 
 bool CSetIPDlg::InInputMode() const
 {
@@ -144,8 +150,6 @@ bool CSetIPDlg::OnInitDialog()
     SetFilter(SelectedProtocol());
 
     CheckItem(Handle(), kRadioList, true);
-    // Discovery runs before the dialog is first shown.
-    Services().RunDiscovery(deviceList, selectedIndex, kOpeningPasses, SelectedProtocol());
 
     // Columns: the device name column is as wide as the wider of the device name and its header,
     // measured in the dialog's device context as it comes (half the list without one); the
@@ -164,11 +168,91 @@ bool CSetIPDlg::OnInitDialog()
     StringTable::Get("STR_S_IPLST_CLMN_IP", header1, sizeof header1);
     ListInsertColumn(list, 1, header1, listWidth - width0 - 5, kLvcfmtLeft);
 
-    Refresh();
     if (dc) {
         ReleaseWindowDc(Handle(), dc);
     }
+    // The opening search runs with the dialog already up; StartSearch fills and enables the rest.
+    StartSearch(kOpeningPasses);
     return true;
+}
+
+void CSetIPDlg::StartSearch(int passes)
+{
+    deviceList.Clear();
+    selectedIndex = -1;
+    userPicked_ = false;
+    picked_ = EmptyDeviceRecord();
+    search_.Start(SelectedProtocol(), passes);
+    if (search_.Running()) {
+        SetWindowTimer(Handle(), kSearchTimerId, kSearchStepMs);
+    } else {
+        KillWindowTimer(Handle(), kSearchTimerId);
+    }
+    TakeSearchRows();
+    ShowSearchState();
+    Refresh();
+}
+
+void CSetIPDlg::StopSearch()
+{
+    search_.Cancel();
+    KillWindowTimer(Handle(), kSearchTimerId);
+}
+
+void CSetIPDlg::OnSearchTimer()
+{
+    const int flags = search_.Step();
+    if (flags & kSearchRowsChanged) {
+        TakeSearchRows();
+    }
+    if (!search_.Running()) {
+        KillWindowTimer(Handle(), kSearchTimerId);
+        ShowSearchState();
+    }
+    if (flags != 0) {
+        Refresh();
+    }
+}
+
+// The search's rows become the dialog's; the selection stays on the scanner the user picked, or
+// is the first row while the user has picked none.
+void CSetIPDlg::TakeSearchRows()
+{
+    deviceList = search_.Devices();
+    if (!userPicked_) {
+        selectedIndex = deviceList.Empty() ? -1 : 0;
+        return;
+    }
+    selectedIndex = -1;
+    for (size_t i = 0; i < deviceList.Count() && picked_.address[0] != '\0'; ++i) {
+        const DeviceRecord& r = deviceList.At(i);
+        if (std::strcmp(r.address, picked_.address) == 0 && std::strcmp(r.adapterName, picked_.adapterName) == 0) {
+            selectedIndex = static_cast<int>(i);
+            break;
+        }
+    }
+}
+
+void CSetIPDlg::ShowSearchState()
+{
+    const bool running = search_.Running();
+    WindowHandle bar = Item(kSearchProgress);
+    ShowWindowTo(bar, running);
+    ProgressSetMarquee(bar, running);
+    char text[kDialogTextCapacity] = {};
+    if (running) {
+        StringTable::Get("STR_S_SEARCHING", text, sizeof text);
+    } else if (deviceList.Empty()) {
+        StringTable::Get("STR_S_NONE_FOUND", text, sizeof text);
+    } else {
+        // The text's first "%d" stands for the number found (replaced here, never a format).
+        StringTable::Get("STR_S_FOUND", text, sizeof text);
+        std::string found = text;
+        const size_t at = found.find("%d");
+        if (at != std::string::npos) found.replace(at, 2, std::to_string(deviceList.Count()));
+        CopyField(text, sizeof text, found.c_str());
+    }
+    SetItemText(Handle(), kSearchStatus, text);
 }
 
 void CSetIPDlg::Refresh()
@@ -177,7 +261,7 @@ void CSetIPDlg::Refresh()
     EnableWindowTo(Item(kLabelAddress), input);
     EnableWindowTo(Item(kAddressEdit), input);
     EnableWindowTo(Item(kDeviceList), !input);
-    EnableWindowTo(Item(kSearchAgain), !input);
+    EnableWindowTo(Item(kSearchAgain), !input && !Searching());
 
     // Every row shows the variant's device name; the rows differ in their addresses.
     WindowHandle list = Item(kDeviceList);
@@ -205,9 +289,9 @@ void CSetIPDlg::Refresh()
 
 void CSetIPDlg::OnSearchAgain()
 {
-    WaitCursor wait;
-    Services().RunDiscovery(deviceList, selectedIndex, kLaterPasses, SelectedProtocol());
-    Refresh();
+    if (!Searching()) {
+        StartSearch(kLaterPasses);
+    }
 }
 
 void CSetIPDlg::OnProtocolChange()
@@ -217,13 +301,12 @@ void CSetIPDlg::OnProtocolChange()
     if (oldProtocol == newProtocol) {
         return;
     }
-    WaitCursor wait;
     protocolBox_.SelectByData(newProtocol);
     SetFilter(newProtocol);
     // Emptying the field disables OK through the field's change handler; Refresh sets it again.
     SetText(Item(kAddressEdit), "");
-    Services().RunDiscovery(deviceList, selectedIndex, kLaterPasses, SelectedProtocol());
-    Refresh();
+    // The running search (of the old protocol) gives way to one for the new protocol.
+    StartSearch(kLaterPasses);
 }
 
 void CSetIPDlg::OnListItemChanged(const Notification&)
@@ -242,6 +325,9 @@ void CSetIPDlg::OnListItemChanged(const Notification&)
             break;
         }
     }
+    // The user's choice: rows arriving later keep it selected.
+    userPicked_ = true;
+    picked_ = selectedIndex >= 0 ? deviceList.At(static_cast<size_t>(selectedIndex)) : EmptyDeviceRecord();
     EnableOk(selectedIndex != -1);
 }
 
@@ -284,6 +370,7 @@ void CSetIPDlg::OnOK()
         ShowAddressError();
         return;
     }
+    StopSearch();
     Services().Save(address, macAddress, adapterName, protocol, input ? 1 : 0);
     CDialog::OnOK();
 }
@@ -302,7 +389,8 @@ void CSetIPDlg::ShowAddressError()
 void CSetIPDlg::OnCancel()
 {
     // The key is created (class "option") when it is missing; when that fails nothing is written
-    // and the dialog still closes.
+    // and the dialog still closes. A running search ends first.
+    StopSearch();
     Services().WriteRegDword(SettingsKey().c_str(), "IPDlgRet", 2);
     CDialog::OnCancel();
 }

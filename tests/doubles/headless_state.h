@@ -53,6 +53,8 @@ struct Window {
     // Edit control.
     int selStart = 0, selEnd = 0;
     int caretScrolls = 0;
+    // Progress bar.
+    bool marquee = false;
 };
 
 struct Font {
@@ -78,6 +80,7 @@ struct State {
     Window* focus = nullptr;
     bool shift = false;
     bool failDc = false;
+    std::vector<Headless::TimerRecord> timers;
 };
 
 State& S();

@@ -17,11 +17,11 @@ RESPONDER="$SL_BUILD_NATIVE/tests/snmp_responder"
 [[ -x "$RUNNER" && -x "$RESPONDER" ]] || sl_skip "needs the native build"
 
 sl_lan_base "bd$$" || sl_fail_now "the virtual LAN did not come up"
-sl_lan_node sim 10.77.0.50 02:00:00:00:00:50 || sl_fail_now "no simulator node"
+sl_lan_node sim 198.18.0.50 02:00:00:00:00:50 || sl_fail_now "no simulator node"
 SIM="sl-$SL_LAN_TAG-sim"
-# 500 further addresses for the simulated scanners: 10.77.1.1 up to 10.77.2.244.
+# 500 further addresses for the simulated scanners: 198.18.1.1 up to 198.18.2.244.
 for i in $(seq 0 499); do
-  echo "addr add 10.77.$((1 + (i + 1) / 256)).$(((i + 1) % 256))/32 dev eth0"
+  echo "addr add 198.18.$((1 + (i + 1) / 256)).$(((i + 1) % 256))/32 dev eth0"
 done | ip -n "$SIM" -b - || sl_fail_now "cannot add the simulated addresses"
 
 WINE=0
@@ -36,7 +36,7 @@ RESPONDER_PID=""
 start_responder() {
   [[ -n "$RESPONDER_PID" ]] && kill "$RESPONDER_PID" 2>/dev/null && wait "$RESPONDER_PID" 2>/dev/null
   : >"$SL_LAN_DIR/sim.log"
-  ip netns exec "$SIM" "$RESPONDER" many 10.77.1.1 "$1" "$SL_LAN_OID_V0" >"$SL_LAN_DIR/sim.log" 2>&1 &
+  ip netns exec "$SIM" "$RESPONDER" many 198.18.1.1 "$1" "$SL_LAN_OID_V0" >"$SL_LAN_DIR/sim.log" 2>&1 &
   RESPONDER_PID=$!
   for _ in $(seq 100); do grep -q ready "$SL_LAN_DIR/sim.log" && return 0; sleep 0.1; done
   sl_fail_now "the responder did not start: $(cat "$SL_LAN_DIR/sim.log")"

@@ -60,6 +60,11 @@ sl_lan_base() {
 
   _sl_lan_ns "$SL_LAN_HOST" || return 1
   SL_LAN_NAMESPACES+=("$SL_LAN_HOST")
+  # The host answers ARP only on the adapter that holds the address, as Windows does. Linux would
+  # otherwise also answer for lan0's address on lan1 (same bridge), and a peer could send its answer
+  # to lan1: under Wine a socket bound to lan0's address then never got it (the host counted it
+  # in UdpNoPorts), while the native socket did.
+  ip netns exec "$SL_LAN_HOST" sysctl -qw net.ipv4.conf.all.arp_ignore=1 net.ipv4.conf.all.arp_announce=2
   _sl_lan_port "$SL_LAN_HOST" lan0 02:00:00:00:00:01 || return 1
   _sl_lan_port "$SL_LAN_HOST" lan1 02:00:00:00:00:02 || return 1
   ip -n "$SL_LAN_HOST" addr add "198.18.0.1/$SL_LAN_SUBNET_BITS" dev lan0

@@ -8,9 +8,10 @@
 //   snmp_responder junk DESCR OID MAC_HEX      answers each IPv4 or IPv6 request with a datagram
 //                                              of 1100 octets, a truncated answer and random
 //                                              bytes, then 300 ms later with a good answer
-//   snmp_responder chatter INTERVAL_MS SECONDS  after each IPv4 request sends 40 random octets to
-//                                              the requester every INTERVAL_MS for SECONDS (a host
-//                                              that never goes quiet)
+//   snmp_responder chatter INTERVAL_MS SECONDS  after an IPv4 request sends 40 random octets to
+//                                              its requester about every INTERVAL_MS for SECONDS
+//                                              (a host that never goes quiet); a new request
+//                                              takes over at once
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -118,17 +119,25 @@ int RunChatter(int intervalMs, int seconds)
 {
     if (intervalMs < 10 || seconds < 1) return 2;
     std::mt19937 random(11);
-    std::vector<UdpHandle> listeners = {Listen(kUdpIPv4)};
+    UdpHandle listener = Listen(kUdpIPv4);
     std::printf("ready\n");
     std::fflush(stdout);
+    // The latest requester gets the junk; a new request replaces the old one at once.
+    UdpAddress requester{};
+    auto until = std::chrono::steady_clock::now();
     for (;;) {
-        UdpAddress requester{};
-        UdpHandle s = NextRequest(listeners, &requester);
-        for (int sent = 0; sent * intervalMs < seconds * 1000; ++sent) {
+        std::uint8_t buffer[2048];
+        size_t length = 0;
+        UdpAddress sender{};
+        if (UdpWaitReadable(listener, intervalMs) == kUdpOk &&
+            UdpReceiveFrom(listener, buffer, sizeof buffer, &length, &sender) == kUdpOk) {
+            requester = sender;
+            until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        }
+        if (requester.family != 0 && std::chrono::steady_clock::now() < until) {
             Bytes noise(40);
             for (auto& octet : noise) octet = static_cast<std::uint8_t>(random());
-            UdpSendTo(s, noise.data(), noise.size(), requester);
-            std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+            UdpSendTo(listener, noise.data(), noise.size(), requester);
         }
     }
 }

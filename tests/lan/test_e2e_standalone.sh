@@ -36,7 +36,7 @@ sl_expect_eq "input mode: field enabled, list disabled, OK disabled while empty"
 sl_expect_eq "the IPv4 filter drops the letter" "$(pick "text 3008" "$out")" "text 3008 198.18.0.999"
 sl_expect_eq "the warning, captioned with the application title" "$(pick msgbox "$out")" \
   "msgbox $TITLE"$'\t'"This is not a valid IP address.\\nPlease check the address and enter it again."
-sl_expect_eq "after the warning the whole address is selected and focused" "$(pick sel "$out")" "sel 3008 0 11 focus=1"
+sl_expect_eq "after the warning the whole address is selected and focused" "$(pick sel "$out")" "sel 3008 0 12 focus=1"
 sl_expect_eq "nothing stored by the refused address" "$(e2e_state 7240MF)" "$STORED IPDlgRet=1 MACAddr=02:00:00:00:00:09 ProtocolType=0"
 drv wait "$TITLE" + click 2 + wait-gone >/dev/null
 sl_check "Cancel closes the dialog" e2e_wait_exit 10

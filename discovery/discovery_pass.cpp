@@ -1,4 +1,4 @@
-// One IPv4 or IPv6 discovery pass over the transport, and the enumeration of the IPv6 adapters.
+// The pieces of a discovery pass over the transport: adapters, a pass socket, taking the answers.
 #include "discovery/discovery_pass.h"
 
 #include <cstdio>
@@ -18,37 +18,23 @@ UdpAddress MakeAddress(int family, std::uint16_t port, std::uint32_t scopeId)
     return address;
 }
 
-// Reads answers until the network has been quiet for a second; appends the matching ones.
-void ReceiveAnswers(DiscoveryTransport& transport, UdpHandle socket, int ipVersion,
-                    const char* matchText, DeviceList& result)
+bool UsableState(std::uint32_t operStatus)
 {
-    std::uint8_t buffer[kAnswerBufferSize];
-    for (;;) {
-        transport.Pause(kPausePerAnswerMs);
-        if (transport.WaitReadable(socket, kQuietWaitMs) != kUdpOk) break;
-        size_t length = 0;
-        UdpAddress sender;
-        std::memset(&sender, 0, sizeof sender);
-        int received = transport.ReceiveFrom(socket, buffer, sizeof buffer, &length, &sender);
-        if (received == kUdpTooLong) continue;  // an oversized datagram is lost, not the pass
-        if (received != kUdpOk) break;
-        DeviceRecord candidate;
-        if (!DecodeDiscoveryAnswer(buffer, length, candidate)) continue;
-        candidate.ipVersion = ipVersion;
-        FormatRecordAddress(sender, candidate.address);
-        if (MatchesModel(candidate, matchText)) result.Append(candidate);
-    }
+    return operStatus != kOperDown && operStatus != kOperNotPresent && operStatus != kOperLowerLayerDown;
 }
 
-// Sends the request and reads the answers on a socket that is set up; always kDiscoveryOk.
-int SendAndReceive(DiscoveryTransport& transport, UdpHandle socket, const std::uint8_t* request,
-                   size_t requestLength, const UdpAddress& destination, int ipVersion,
-                   const char* matchText, DeviceList& result)
+// Sends the request on a socket that is bound; closes it when the send fails.
+int SendRequest(DiscoveryTransport& transport, const UdpAddress& destination, PassSocket& pass)
 {
-    transport.SetReceiveBuffer(socket, kAnswerBurstBufferBytes);  // a smaller buffer still works
-    if (transport.SendTo(socket, request, requestLength, destination) == kUdpOk)
-        ReceiveAnswers(transport, socket, ipVersion, matchText, result);
-    transport.Close(socket);
+    std::uint8_t request[kSnmpRequestCapacity];
+    int requestLength = EncodeDiscoveryRequest(request, sizeof request);
+    transport.SetReceiveBuffer(pass.socket, kAnswerBurstBufferBytes);  // a smaller buffer still works
+    pass.sentAtMs = pass.lastHeardMs = transport.NowMs();
+    if (requestLength < 0 ||
+        transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength), destination) != kUdpOk) {
+        transport.Close(pass.socket);
+        pass.socket = kUdpInvalidHandle;
+    }
     return kDiscoveryOk;
 }
 
@@ -68,31 +54,6 @@ void FormatRecordAddress(const UdpAddress& sender, char (&address)[64])
     }
 }
 
-int DiscoverIPv4(DeviceList& result, const char* matchText, DiscoveryTransport& transport)
-{
-    result.Clear();
-    std::uint8_t request[kSnmpRequestCapacity];
-    int requestLength = EncodeDiscoveryRequest(request, sizeof request);
-    if (requestLength < 0) return kDiscoveryFailed;
-
-    UdpHandle socket = transport.Open(kUdpIPv4);
-    if (socket == kUdpInvalidHandle) return kDiscoveryFailed;
-    if (transport.SetBroadcast(socket) != kUdpOk ||
-        transport.Bind(socket, MakeAddress(kUdpIPv4, 0, 0)) != kUdpOk) {
-        transport.Close(socket);
-        return kDiscoveryFailed;
-    }
-    UdpAddress broadcast = MakeAddress(kUdpIPv4, kSnmpAgentPort, 0);
-    std::memset(broadcast.octets, 0xFF, 4);
-    return SendAndReceive(transport, socket, request, static_cast<size_t>(requestLength),
-                          broadcast, 4, matchText, result);
-}
-
-int DiscoverIPv4(DeviceList& result, const char* matchText)
-{
-    return DiscoverIPv4(result, matchText, SystemDiscoveryTransport());
-}
-
 int EnumerateIPv6Adapters(std::vector<AdapterRecord>& adapters, DiscoveryTransport& transport)
 {
     std::vector<PlatformAdapter> reported;
@@ -101,9 +62,7 @@ int EnumerateIPv6Adapters(std::vector<AdapterRecord>& adapters, DiscoveryTranspo
         if (a.ifType == kIfTypePpp || a.ifType == kIfTypeSoftwareLoopback ||
             a.ifType == kIfTypeAtm || a.ifType == kIfTypeTunnel)
             continue;
-        if (a.operStatus == kOperDown || a.operStatus == kOperNotPresent ||
-            a.operStatus == kOperLowerLayerDown)
-            continue;
+        if (!UsableState(a.operStatus)) continue;
         AdapterRecord record;
         // Some systems give no IPv6 index (Wine reports 0); the general index is the same link.
         record.interfaceIndex = a.ipv6IfIndex != 0 ? a.ipv6IfIndex : a.ifIndex;
@@ -113,19 +72,46 @@ int EnumerateIPv6Adapters(std::vector<AdapterRecord>& adapters, DiscoveryTranspo
     return kDiscoveryOk;
 }
 
-int EnumerateIPv6Adapters(std::vector<AdapterRecord>& adapters)
+std::vector<IPv4Source> EnumerateIPv4Sources(DiscoveryTransport& transport)
 {
-    return EnumerateIPv6Adapters(adapters, SystemDiscoveryTransport());
+    std::vector<IPv4Source> sources;
+    std::vector<PlatformIPv4Address> reported;
+    if (transport.ListIPv4Addresses(reported) == kAdaptersOk) {
+        for (const PlatformIPv4Address& a : reported) {
+            if (a.ifType == kIfTypeSoftwareLoopback || a.octets[0] == 127 || !UsableState(a.operStatus)) continue;
+            if (a.octets[0] == 0 && a.octets[1] == 0 && a.octets[2] == 0 && a.octets[3] == 0) continue;
+            bool listed = false;
+            for (const IPv4Source& s : sources) listed = listed || std::memcmp(s.octets, a.octets, 4) == 0;
+            if (listed) continue;
+            IPv4Source source;
+            std::memcpy(source.octets, a.octets, 4);
+            sources.push_back(source);
+        }
+    }
+    if (sources.empty()) sources.push_back(IPv4Source{{0, 0, 0, 0}});
+    return sources;
 }
 
-int DiscoverIPv6(DeviceList& result, const char* matchText, std::uint32_t interfaceIndex,
-                 DiscoveryTransport& transport)
+int OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& source, PassSocket& pass)
 {
-    result.Clear();
-    std::uint8_t request[kSnmpRequestCapacity];
-    int requestLength = EncodeDiscoveryRequest(request, sizeof request);
-    if (requestLength < 0) return kDiscoveryFailed;
+    pass = PassSocket{};
+    UdpHandle socket = transport.Open(kUdpIPv4);
+    if (socket == kUdpInvalidHandle) return kDiscoveryFailed;
+    UdpAddress local = MakeAddress(kUdpIPv4, 0, 0);
+    std::memcpy(local.octets, source.octets, 4);
+    if (transport.SetBroadcast(socket) != kUdpOk || transport.Bind(socket, local) != kUdpOk) {
+        transport.Close(socket);
+        return kDiscoveryFailed;
+    }
+    pass.socket = socket;
+    UdpAddress broadcast = MakeAddress(kUdpIPv4, kSnmpAgentPort, 0);
+    std::memset(broadcast.octets, 0xFF, 4);
+    return SendRequest(transport, broadcast, pass);
+}
 
+int OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass)
+{
+    pass = PassSocket{};
     UdpHandle socket = transport.Open(kUdpIPv6);
     if (socket == kUdpInvalidHandle) return kDiscoveryFailed;
     if (transport.SetMulticastInterface(socket, 0) != kUdpOk ||
@@ -133,15 +119,36 @@ int DiscoverIPv6(DeviceList& result, const char* matchText, std::uint32_t interf
         transport.Close(socket);
         return kDiscoveryFailed;
     }
-    UdpAddress allNodes = MakeAddress(kUdpIPv6, kSnmpAgentPort, interfaceIndex);
+    pass.socket = socket;
+    CopyField(pass.adapterName, sizeof pass.adapterName, adapter.adapterName);
+    UdpAddress allNodes = MakeAddress(kUdpIPv6, kSnmpAgentPort, adapter.interfaceIndex);
     allNodes.octets[0] = 0xFF;
     allNodes.octets[1] = 0x02;
     allNodes.octets[15] = 0x01;
-    return SendAndReceive(transport, socket, request, static_cast<size_t>(requestLength), allNodes,
-                          6, matchText, result);
+    return SendRequest(transport, allNodes, pass);
 }
 
-int DiscoverIPv6(DeviceList& result, const char* matchText, std::uint32_t interfaceIndex)
+bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion,
+                        const char* matchText, std::int64_t nowMs, DeviceList& found)
 {
-    return DiscoverIPv6(result, matchText, interfaceIndex, SystemDiscoveryTransport());
+    std::uint8_t buffer[kAnswerBufferSize];
+    for (int taken = 0; taken < kMaxDatagramsPerStep; ++taken) {
+        int ready = transport.WaitReadable(pass.socket, 0);
+        if (ready == kUdpTimeout) return true;
+        if (ready != kUdpOk) return false;
+        size_t length = 0;
+        UdpAddress sender;
+        std::memset(&sender, 0, sizeof sender);
+        int received = transport.ReceiveFrom(pass.socket, buffer, sizeof buffer, &length, &sender);
+        if (received != kUdpOk && received != kUdpTooLong) return false;
+        pass.lastHeardMs = nowMs;
+        if (received == kUdpTooLong) continue;  // an oversized datagram is lost, not the pass
+        DeviceRecord candidate;
+        if (!DecodeDiscoveryAnswer(buffer, length, candidate)) continue;
+        candidate.ipVersion = ipVersion;
+        FormatRecordAddress(sender, candidate.address);
+        if (ipVersion == 6) CopyField(candidate.adapterName, sizeof candidate.adapterName, pass.adapterName);
+        if (MatchesModel(candidate, matchText)) found.Append(candidate);
+    }
+    return true;
 }

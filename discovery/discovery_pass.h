@@ -1,6 +1,5 @@
-// One discovery pass: the request sent once (IPv4 broadcast, or IPv6 multicast to the all-nodes
-// group on one adapter) and every answer read until the network has been quiet for one second;
-// and the list of adapters that IPv6 passes run on.
+// The pieces of a discovery pass: the adapters a pass sends from (IPv4 addresses, IPv6 adapters),
+// one listening socket's set-up and request, and the taking of every datagram waiting on it.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -8,27 +7,20 @@
 #include "discovery/device_list.h"
 #include "discovery/discovery_transport.h"
 
-// Results of the passes and of the adapter enumeration.
+// Results of the adapter enumeration and of opening a pass socket.
 constexpr int kDiscoveryOk = 0;
 constexpr int kDiscoveryFailed = -1;
 
 // Constants of a pass.
 constexpr std::uint16_t kSnmpAgentPort = 161;
-constexpr int kPausePerAnswerMs = 100;    // pause before each wait
-constexpr int kQuietWaitMs = 1000;        // a pass ends after one second without an answer
+constexpr int kQuietWaitMs = 1000;   // a pass ends after one second without any datagram
+constexpr int kPassCapMs = 5000;     // and never later than five seconds after its request
 constexpr size_t kAnswerBufferSize = 1024;
-// The socket's receive buffer holds a burst of at least 500 answers while they are read one by one
-// (each read follows a 100 ms pause).
+// At most this many datagrams are taken from one socket in one step, so that a flood cannot hold
+// the thread; whatever is left waits in the socket for the next step.
+constexpr int kMaxDatagramsPerStep = 1000;
+// The socket's receive buffer holds a burst of at least 500 answers between two steps.
 constexpr int kAnswerBurstBufferBytes = 500 * 2048;
-
-// Runs one IPv4 pass: empties result, sends the request to 255.255.255.255:161 from 0.0.0.0:0 with
-// broadcasting enabled, and appends, in order of arrival, every answer that decodes and matches
-// matchText (ipVersion 4, address "%i.%i.%i.%i" of the sender). A datagram longer than the buffer,
-// one that does not decode and one that does not match are skipped; a time-out, a failed wait or a
-// failed receive ends the reading. Results: kDiscoveryOk (also when the send failed: the list is
-// then empty), kDiscoveryFailed when the socket could not be opened, set up or bound (list empty).
-int DiscoverIPv4(DeviceList& result, const char* matchText, DiscoveryTransport& transport);
-int DiscoverIPv4(DeviceList& result, const char* matchText);
 
 // One adapter that IPv6 discovery runs on.
 struct AdapterRecord {
@@ -41,15 +33,43 @@ struct AdapterRecord {
 // PPP, tunnel and ATM adapters and those whose state is down, not present or lower layer down.
 // kDiscoveryOk, or kDiscoveryFailed when the system gave no list (adapters unchanged).
 int EnumerateIPv6Adapters(std::vector<AdapterRecord>& adapters, DiscoveryTransport& transport);
-int EnumerateIPv6Adapters(std::vector<AdapterRecord>& adapters);
 
-// Runs one IPv6 pass on one adapter: as DiscoverIPv4, with a socket of the IPv6 family bound to
-// [::]:0, IPV6_MULTICAST_IF 0, the request sent to [ff02::1%interfaceIndex]:161, and each record's
-// address the sender's 16 octets as eight groups of four lower-case hex digits (ipVersion 6,
-// adapterName left empty for the driver).
-int DiscoverIPv6(DeviceList& result, const char* matchText, std::uint32_t interfaceIndex,
-                 DiscoveryTransport& transport);
-int DiscoverIPv6(DeviceList& result, const char* matchText, std::uint32_t interfaceIndex);
+// One local IPv4 address that an IPv4 pass sends its broadcast from.
+struct IPv4Source {
+    std::uint8_t octets[4];  // 0.0.0.0: no adapter chosen, the system's route decides
+};
+
+// The addresses an IPv4 pass sends from: every IPv4 address of an adapter that is not loopback
+// (by type or by 127.0.0.0/8) and whose state is not down, not present or lower layer down, each
+// address once, in the system's order. When the system gives no list or no address passes, the
+// one source 0.0.0.0 (a single broadcast through the route the system picks).
+std::vector<IPv4Source> EnumerateIPv4Sources(DiscoveryTransport& transport);
+
+// A socket of a running pass.
+struct PassSocket {
+    UdpHandle socket = kUdpInvalidHandle;
+    std::int64_t sentAtMs = 0;     // when the request went out
+    std::int64_t lastHeardMs = 0;  // the last datagram of any kind (the request's time at first)
+    char adapterName[260] = {};    // IPv6: the adapter's friendly name, given to every record
+};
+
+// Opens a socket bound to source:0 with broadcasting enabled and the large receive buffer (a
+// smaller one still works), and sends the request to 255.255.255.255:161. kDiscoveryOk with the
+// socket open (also when the send failed: the socket is then closed and pass.socket is
+// kUdpInvalidHandle, so the pass has nothing to read); kDiscoveryFailed when the socket could not
+// be opened, set up or bound (nothing stays open).
+int OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& source, PassSocket& pass);
+// As OpenIPv4Pass for IPv6: bound to [::]:0, IPV6_MULTICAST_IF 0, the request sent to
+// [ff02::1%adapter.interfaceIndex]:161; the adapter's name is kept in pass.adapterName.
+int OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass);
+
+// Takes every datagram waiting on the pass's socket (at most kMaxDatagramsPerStep) and appends to
+// found, in order of arrival, each one that decodes and matches matchText (ipVersion 4 or 6 by the
+// socket's family, address of the sender as FormatRecordAddress gives it, adapterName from the
+// pass). Every datagram, also one too long or undecodable, sets pass.lastHeardMs to nowMs. Returns
+// false when the wait or the receive failed (the pass's reading is over), else true.
+bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion,
+                        const char* matchText, std::int64_t nowMs, DeviceList& found);
 
 // Formats a sender's address the way records hold it (into a 64-octet field, tail zeroed).
 void FormatRecordAddress(const UdpAddress& sender, char (&address)[64]);

@@ -1,4 +1,5 @@
-// The real discovery transport: the platform's UDP sockets and adapter list, and a sleeping pause.
+// The real discovery transport: the platform's UDP sockets and adapter lists, the steady clock and a
+// sleeping pause.
 #include "discovery/discovery_transport.h"
 
 #include <chrono>
@@ -41,6 +42,16 @@ public:
     int ListAdapters(std::vector<PlatformAdapter>& adapters) override
     {
         return ListIPv6Adapters(adapters);
+    }
+    int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses) override
+    {
+        return ::ListIPv4Addresses(addresses);
+    }
+    std::int64_t NowMs() override
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     }
 };
 

@@ -1,4 +1,4 @@
-// What a discovery pass needs from the system: UDP sockets, a pause, and the IPv6 adapters. The
+// What a discovery pass needs from the system: UDP sockets, a clock and a pause, and the adapters. The
 // passes and the driver take it as an interface so that tests can stand in a scripted network;
 // SystemDiscoveryTransport() is the real one over platform/udp.h and platform/adapters.h.
 #pragma once
@@ -10,7 +10,8 @@
 #include "platform/udp.h"
 
 // Every operation has the meaning and the results of its namesake in platform/udp.h and
-// platform/adapters.h; Pause blocks the thread for the given milliseconds.
+// platform/adapters.h; Pause blocks the thread for the given milliseconds; NowMs reads a monotonic
+// clock in milliseconds (its zero is arbitrary).
 class DiscoveryTransport {
 public:
     virtual ~DiscoveryTransport() = default;
@@ -27,6 +28,8 @@ public:
     virtual void Close(UdpHandle socket) = 0;
     virtual void Pause(int milliseconds) = 0;
     virtual int ListAdapters(std::vector<PlatformAdapter>& adapters) = 0;
+    virtual int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses) = 0;
+    virtual std::int64_t NowMs() = 0;
 };
 
 // The process's real transport (a static object; never null).

@@ -1,6 +1,6 @@
-// Network adapters for IPv6 discovery: the system's list of adapters that carry IPv6, with the
-// type, state, indices and friendly name that discovery filters on; and the name comparison used
-// for adapter names.
+// Network adapters for discovery: the system's adapters that carry IPv6 (with the type, state,
+// indices and friendly name that discovery filters on), the IPv4 addresses of the adapters (which
+// IPv4 discovery sends from), and the name comparison used for adapter names.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -46,6 +46,20 @@ constexpr int kAdaptersFailed = -1;  // the size query did not ask for a buffer 
 // getifaddrs that hold an IPv6 address, in interface index order, with the type and operational
 // state the kernel reports, the interface name as friendly name.
 int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters);
+
+// One IPv4 address of an adapter, with the adapter's type and state for the filter.
+struct PlatformIPv4Address {
+    std::uint32_t ifType;      // as PlatformAdapter
+    std::uint32_t operStatus;  // as PlatformAdapter
+    std::uint8_t octets[4];    // the unicast address, network order
+};
+
+// Appends every IPv4 unicast address of every adapter, unfiltered (loopback and adapters that are
+// down included), in the order the system reports them. kAdaptersOk, or kAdaptersFailed when the
+// system gave no list (addresses unchanged). Windows: GetAdaptersAddresses for AF_INET with the
+// same flags as ListIPv6Adapters. Linux: the AF_INET entries of getifaddrs, typed and stated as
+// ListIPv6Adapters types them.
+int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses);
 
 // True when two adapter names are equal ignoring letter case, as the system compares names
 // (Windows: lstrcmpiA; elsewhere ASCII letters only).

@@ -64,6 +64,7 @@ constexpr unsigned kWmNextDlgCtl = 0x0028;
 constexpr unsigned kWmGetDlgCode = 0x0087;
 constexpr unsigned kWmKeyDown = 0x0100;
 constexpr unsigned kWmChar = 0x0102;
+constexpr unsigned kWmTimer = 0x0113;
 constexpr unsigned kWmUser = 0x0400;
 constexpr unsigned kWmApp = 0x8000;
 
@@ -186,6 +187,11 @@ bool PostToWindow(WindowHandle window, unsigned message, uintptr_t wParam, intpt
 intptr_t SendToWindow(WindowHandle window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // Whether the Shift key is held now (GetAsyncKeyState, most significant bit).
 bool IsShiftHeld();
+// Timers of a window (SetTimer / KillTimer): every intervalMs the window gets WM_TIMER with the
+// timer's ID as wParam, through its message queue (so never while a handler of it runs); setting
+// an ID again replaces its interval. False when there is no window or the system refused.
+bool SetWindowTimer(WindowHandle window, uintptr_t id, unsigned intervalMs);
+void KillWindowTimer(WindowHandle window, uintptr_t id);
 
 // ---------------------------------------------------------------------------------------------
 // Combo box (CB_* messages). Indexes are 0-based; -1 (CB_ERR) means none / failure.
@@ -226,6 +232,10 @@ int ListRowCount(WindowHandle list);
 bool ListSetItemState(WindowHandle list, int row, unsigned state, unsigned mask);
 unsigned ListGetItemState(WindowHandle list, int row, unsigned mask);
 bool ListEnsureVisible(WindowHandle list, int row, bool partialOk);
+
+// ---------------------------------------------------------------------------------------------
+// Progress bar of style PBS_MARQUEE: the marquee animation on or off (PBM_SETMARQUEE).
+void ProgressSetMarquee(WindowHandle bar, bool on);
 
 // ---------------------------------------------------------------------------------------------
 // Edit control.

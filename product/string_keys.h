@@ -40,6 +40,9 @@ inline constexpr const char* kStringKeys[] = {
     "STR_S_IPLST_CLMN_DEVNAME",
     "STR_S_IPLST_CLMN_IP",
     "STR_C_BTN_UPDATE_IP",
+    "STR_S_SEARCHING",
+    "STR_S_FOUND",
+    "STR_S_NONE_FOUND",
     // Layout scale of the two dialogs.
     "STR_RATIO_DLG_SEL_CONNECT",
     "STR_RATIO_DLG_SETIP",

@@ -19,6 +19,8 @@
 #define IDC_CMB_PROTOCOL         2152
 #define IDC_LABEL_PROTOCOL       2153
 #define IDC_LABEL_IPADDRESS      2154
+#define IDC_STATIC_SEARCH_STATUS 3011
+#define IDC_PROGRESS_SEARCH      3012
 
 // Window icons: one per product family.
 #define IDI_FAMILY_0             2015

@@ -45,7 +45,7 @@ TITLE="VEL MORA chromaline 7240MF $(sed -n 's/^STR_S_UTIL_APPNAME=//p' "strings/
 
 echo "run: starting R7240SLK.exe (the chromaline 7240MF's ScanLink, no options) under Wine ..."
 e2e_start R7240SLK.exe
-found="$(drv --timeout 60000 wait "$TITLE" + list 3009)"
+found="$(drv --timeout 60000 wait "$TITLE" + wait-enabled 3010 + list 3009)"
 if ! grep -q '^window' <<<"$found"; then
   echo "run: the ScanLink window did not appear; its output:" >&2
   cat "$SL_RUN_DIR/scanlink.out" >&2

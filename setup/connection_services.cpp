@@ -19,6 +19,7 @@ void RealCheckAddress(const char* address, int protocol, const char* adapterName
 
 const ConnectionServices kReal = {
     RealRunDiscovery,
+    SystemDiscoveryTransport,
     SettingsStore::Save,
     SettingsStore::ReadRegString,
     SettingsStore::WriteRegDword,

@@ -5,6 +5,7 @@
 
 #include "discovery/address_check.h"
 #include "discovery/device_list.h"
+#include "discovery/discovery_transport.h"
 
 // Each entry defaults to the real operation (RealConnectionServices). Native tests replace
 // entries with stand-ins where the real operation cannot run there or must be watched: discovery
@@ -18,6 +19,10 @@ struct ConnectionServices {
     // passes passes and sets selectedIndex (0 when the list is not empty, else -1). Result 0, -1
     // (a pass failed) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
     int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, int protocol);
+
+    // The transport of the scanner address dialog's live search (DiscoverySearch): the system's
+    // sockets, adapters and clock (SystemDiscoveryTransport). Tests put a scripted network here.
+    DiscoveryTransport& (*SearchTransport)();
 
     // SettingsStore::Save: the data file and the six registry values ("IPDlgRet" = 1). Shows
     // nothing; kSaveOk, or kSaveFailed when the data file or a value could not be written.

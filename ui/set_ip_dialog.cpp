@@ -2,6 +2,7 @@
 #include "ui/set_ip_dialog.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -99,8 +100,12 @@ bool CheckTypedAddress(WindowHandle dialog, const char* address, int protocol, c
 
 }  // namespace
 
-CSetIPDlg::CSetIPDlg() : CDialog(kTemplate)
+CSetIPDlg::CSetIPDlg() : CDialog(kTemplate), search_(Services().SearchTransport())
 {
+    OnMessage(kWmTimer, [this](uintptr_t id, intptr_t) {
+        if (id == kSearchTimerId) OnSearchTimer();
+        return intptr_t{0};
+    });
     OnNotification(kRadioInput, kBnClicked, [this](const Notification&) { Refresh(); });
     OnNotification(kRadioList, kBnClicked, [this](const Notification&) { Refresh(); });
     OnNotification(kSearchAgain, kBnClicked, [this](const Notification&) { OnSearchAgain(); });
@@ -140,6 +145,8 @@ void CSetIPDlg::OnDpiChanged(int dpi, const Rect& suggested)
     }
     SetDpiIcon();
 }
+
+CSetIPDlg::~CSetIPDlg() = default;
 
 bool CSetIPDlg::InInputMode() const
 {
@@ -210,8 +217,6 @@ bool CSetIPDlg::OnInitDialog()
     SetFilter(SelectedProtocol());
 
     CheckItem(Handle(), kRadioList, true);
-    // Discovery runs before the dialog is first shown.
-    Services().RunDiscovery(deviceList, selectedIndex, kOpeningPasses, SelectedProtocol());
 
     // Columns: the device name column is as wide as the wider of the device name and its header,
     // measured in the dialog's device context (half the list without one); the
@@ -235,11 +240,91 @@ bool CSetIPDlg::OnInitDialog()
     StringTable::Get("STR_S_IPLST_CLMN_IP", header1, sizeof header1);
     ListInsertColumn(list, 1, header1, listWidth - width0 - ScaleToDpi(5, dpi_), kLvcfmtLeft);
 
-    Refresh();
     if (dc) {
         ReleaseWindowDc(Handle(), dc);
     }
+    // The opening search runs with the dialog already up; StartSearch fills and enables the rest.
+    StartSearch(kOpeningPasses);
     return true;
+}
+
+void CSetIPDlg::StartSearch(int passes)
+{
+    deviceList.Clear();
+    selectedIndex = -1;
+    userPicked_ = false;
+    picked_ = EmptyDeviceRecord();
+    search_.Start(SelectedProtocol(), passes);
+    if (search_.Running()) {
+        SetWindowTimer(Handle(), kSearchTimerId, kSearchStepMs);
+    } else {
+        KillWindowTimer(Handle(), kSearchTimerId);
+    }
+    TakeSearchRows();
+    ShowSearchState();
+    Refresh();
+}
+
+void CSetIPDlg::StopSearch()
+{
+    search_.Cancel();
+    KillWindowTimer(Handle(), kSearchTimerId);
+}
+
+void CSetIPDlg::OnSearchTimer()
+{
+    const int flags = search_.Step();
+    if (flags & kSearchRowsChanged) {
+        TakeSearchRows();
+    }
+    if (!search_.Running()) {
+        KillWindowTimer(Handle(), kSearchTimerId);
+        ShowSearchState();
+    }
+    if (flags != 0) {
+        Refresh();
+    }
+}
+
+// The search's rows become the dialog's; the selection stays on the scanner the user picked, or
+// is the first row while the user has picked none.
+void CSetIPDlg::TakeSearchRows()
+{
+    deviceList = search_.Devices();
+    if (!userPicked_) {
+        selectedIndex = deviceList.Empty() ? -1 : 0;
+        return;
+    }
+    selectedIndex = -1;
+    for (size_t i = 0; i < deviceList.Count() && picked_.address[0] != '\0'; ++i) {
+        const DeviceRecord& r = deviceList.At(i);
+        if (std::strcmp(r.address, picked_.address) == 0 && std::strcmp(r.adapterName, picked_.adapterName) == 0) {
+            selectedIndex = static_cast<int>(i);
+            break;
+        }
+    }
+}
+
+void CSetIPDlg::ShowSearchState()
+{
+    const bool running = search_.Running();
+    WindowHandle bar = Item(kSearchProgress);
+    ShowWindowTo(bar, running);
+    ProgressSetMarquee(bar, running);
+    char text[kDialogTextCapacity] = {};
+    if (running) {
+        StringTable::Get("STR_S_SEARCHING", text, sizeof text);
+    } else if (deviceList.Empty()) {
+        StringTable::Get("STR_S_NONE_FOUND", text, sizeof text);
+    } else {
+        // The text's first "%d" stands for the number found (replaced here, never a format).
+        StringTable::Get("STR_S_FOUND", text, sizeof text);
+        std::string found = text;
+        const size_t at = found.find("%d");
+        if (at != std::string::npos) found.replace(at, 2, std::to_string(deviceList.Count()));
+        CopyField(text, sizeof text, found.c_str());
+    }
+    SetItemText(Handle(), kSearchStatus, text);
 }
 
 void CSetIPDlg::Refresh()
@@ -248,7 +333,7 @@ void CSetIPDlg::Refresh()
     EnableWindowTo(Item(kLabelAddress), input);
     EnableWindowTo(Item(kAddressEdit), input);
     EnableWindowTo(Item(kDeviceList), !input);
-    EnableWindowTo(Item(kSearchAgain), !input);
+    EnableWindowTo(Item(kSearchAgain), !input && !Searching());
 
     // Every row shows the variant's device name; the rows differ in their addresses.
     WindowHandle list = Item(kDeviceList);
@@ -276,9 +361,9 @@ void CSetIPDlg::Refresh()
 
 void CSetIPDlg::OnSearchAgain()
 {
-    WaitCursor wait;
-    Services().RunDiscovery(deviceList, selectedIndex, kLaterPasses, SelectedProtocol());
-    Refresh();
+    if (!Searching()) {
+        StartSearch(kLaterPasses);
+    }
 }
 
 void CSetIPDlg::OnProtocolChange()
@@ -288,13 +373,12 @@ void CSetIPDlg::OnProtocolChange()
     if (oldProtocol == newProtocol) {
         return;
     }
-    WaitCursor wait;
     protocolBox_.SelectByData(newProtocol);
     SetFilter(newProtocol);
     // Emptying the field disables OK through the field's change handler; Refresh sets it again.
     SetText(Item(kAddressEdit), "");
-    Services().RunDiscovery(deviceList, selectedIndex, kLaterPasses, SelectedProtocol());
-    Refresh();
+    // The running search (of the old protocol) gives way to one for the new protocol.
+    StartSearch(kLaterPasses);
 }
 
 void CSetIPDlg::OnListItemChanged(const Notification&)
@@ -313,6 +397,9 @@ void CSetIPDlg::OnListItemChanged(const Notification&)
             break;
         }
     }
+    // The user's choice: rows arriving later keep it selected.
+    userPicked_ = true;
+    picked_ = selectedIndex >= 0 ? deviceList.At(static_cast<size_t>(selectedIndex)) : EmptyDeviceRecord();
     EnableOk(selectedIndex != -1);
 }
 
@@ -355,6 +442,7 @@ void CSetIPDlg::OnOK()
         ShowAddressError();
         return;
     }
+    StopSearch();
     if (input && !CheckTypedAddress(Handle(), address, protocol, macAddress, adapterName)) {
         SelectAddressText(Item(kAddressEdit));
         return;
@@ -386,7 +474,8 @@ void CSetIPDlg::ShowAddressError()
 void CSetIPDlg::OnCancel()
 {
     // The key is created (class "option") when it is missing; when that fails nothing is written
-    // and the dialog still closes.
+    // and the dialog still closes. A running search ends first.
+    StopSearch();
     Services().WriteRegDword(SettingsKey().c_str(), "IPDlgRet", 2);
     CDialog::OnCancel();
 }

@@ -2,7 +2,10 @@
 // choose the protocol, store the choice on OK or mark the cancellation.
 #pragma once
 
+#include <memory>
+
 #include "discovery/device_list.h"
+#include "discovery/discovery_search.h"
 #include "platform/windowing.h"
 #include "res/dialog_ids.h"
 #include "ui/my_combo_box.h"
@@ -19,12 +22,24 @@ constexpr int kLabelAddress = IDC_LABEL_IPADDRESS;
 constexpr int kAddressEdit = IDC_EDIT_IPADDRESS;    // CMyEdit
 constexpr int kDeviceList = IDC_LIST_SCANNERS;     // list view, report style, single selection
 constexpr int kSearchAgain = IDC_BTN_UPDATE_IP;
+constexpr int kSearchStatus = IDC_STATIC_SEARCH_STATUS;  // the search's state, under the list
+constexpr int kSearchProgress = IDC_PROGRESS_SEARCH;     // marquee bar, shown while searching
+constexpr unsigned kSearchTimerId = 1;                   // the dialog's timer that steps the search
 constexpr int kIconFamily0 = IDI_FAMILY_0;    // ProductFamily 0
 constexpr int kIconFamily1 = IDI_FAMILY_1;    // ProductFamily 1
 }  // namespace SetIpIds
 
 // DoModal returns IDOK after the choice was stored (SettingsStore::Save), IDCANCEL after
 // "IPDlgRet" = 2 was written. The dialog is in input mode exactly when radio 3006 is checked.
+//
+// Discovery runs while the dialog is up: OnInitDialog starts the opening search and returns, and a
+// window timer steps the search (DiscoverySearch over Services().SearchTransport()) every
+// kSearchStepMs on the one thread. Rows appear as answers arrive, sorted; the first row is
+// selected until the user picks one, and from then on the picked scanner stays selected. While a
+// search runs the status line reads STR_S_SEARCHING, the marquee bar runs and "Search again" is
+// disabled; afterwards the status reads STR_S_FOUND (its "%d" replaced by the number of rows) or
+// STR_S_NONE_FOUND. Cancel and OK end the search at once (sockets closed, timer killed); a protocol
+// change starts a new one.
 class CSetIPDlg : public Windowing::CDialog {
 public:
     CSetIPDlg();
@@ -35,6 +50,7 @@ public:
     DeviceList deviceList;
     int selectedIndex = -1;
 
+    ~CSetIPDlg() override;
     bool OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
@@ -48,6 +64,8 @@ public:
     // WM_DPICHANGED: the dialog takes the suggested rectangle, and its item heights, column widths
     // and icon follow the new DPI.
     void OnDpiChanged(int dpi, const Windowing::Rect& suggested);
+    void OnSearchTimer();
+    bool Searching() const { return search_.Running(); }
 
     CMyComboBox& ProtocolBox() { return protocolBox_; }
     CMyEdit& AddressEdit() { return addressEdit_; }
@@ -63,6 +81,11 @@ private:
     void EnableOk(bool enabled);
     void ShowAddressError();
     void ShowSaveFailed();
+    void StartSearch(int passes);
+    void StopSearch();
+    void ShowSearchState();
+    void TakeSearchRows();
+    void FillList();
 
     CMyComboBox protocolBox_;
     int dpi_ = Windowing::kDefaultDpi;
@@ -70,4 +93,9 @@ private:
     // Set while the dialog rebuilds the list view itself: the selection changes this causes are
     // the dialog's own and must not move selectedIndex.
     bool fillingList_ = false;
+    DiscoverySearch search_;
+    // The user picked a row of the current search; picked_ is that scanner, kept selected as rows
+    // arrive.
+    bool userPicked_ = false;
+    DeviceRecord picked_ = EmptyDeviceRecord();
 };

@@ -1,4 +1,4 @@
-// Network adapters natively: getifaddrs for the interfaces and their IPv6 addresses, the kernel's
+// Network adapters natively: getifaddrs for the interfaces and their IPv4 and IPv6 addresses, the kernel's
 // hardware type and operational state for the filter, the interface name as friendly name.
 #include "platform/adapters.h"
 
@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ifaddrs.h>
+#include <netinet/in.h>
 #include <net/if.h>
 #include <net/if_arp.h>
 #include <netpacket/packet.h>
@@ -112,6 +113,37 @@ int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
                          return a.ifIndex < b.ifIndex;
                      });
     adapters.insert(adapters.end(), found.begin(), found.end());
+    return kAdaptersOk;
+}
+
+int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses)
+{
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return kAdaptersFailed;
+    std::vector<PlatformIPv4Address> found;
+    for (ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
+        PlatformIPv4Address address;
+        std::memset(&address, 0, sizeof address);
+        std::memcpy(address.octets, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, 4);
+        // The interface's link entry gives its hardware type and index.
+        unsigned short hardwareType = ARPHRD_NONE;
+        unsigned int ifIndex = 0;
+        for (ifaddrs* link = list; link != nullptr; link = link->ifa_next) {
+            if (link->ifa_addr != nullptr && link->ifa_addr->sa_family == AF_PACKET &&
+                std::strcmp(link->ifa_name, entry->ifa_name) == 0) {
+                const auto* ll = reinterpret_cast<const sockaddr_ll*>(link->ifa_addr);
+                hardwareType = ll->sll_hatype;
+                ifIndex = static_cast<unsigned int>(ll->sll_ifindex);
+                break;
+            }
+        }
+        address.ifType = (entry->ifa_flags & IFF_LOOPBACK) ? kIfTypeSoftwareLoopback : IfTypeOf(hardwareType);
+        address.operStatus = OperStatusOf(entry->ifa_name, ifIndex, entry->ifa_flags);
+        found.push_back(address);
+    }
+    freeifaddrs(list);
+    addresses.insert(addresses.end(), found.begin(), found.end());
     return kAdaptersOk;
 }
 

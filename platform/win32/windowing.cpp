@@ -283,6 +283,22 @@ bool IsShiftHeld()
     return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
 }
 
+bool SetWindowTimer(WindowHandle window, uintptr_t id, unsigned intervalMs)
+{
+    return window && SetTimer(H(window), id, intervalMs, nullptr) != 0;
+}
+
+void KillWindowTimer(WindowHandle window, uintptr_t id)
+{
+    if (window) KillTimer(H(window), id);
+}
+
+void ProgressSetMarquee(WindowHandle bar, bool on)
+{
+    // 30 ms between the animation's steps, the common controls' usual pace.
+    if (bar) SendMessageA(H(bar), PBM_SETMARQUEE, on ? TRUE : FALSE, 30);
+}
+
 int ComboCount(WindowHandle combo)
 {
     return combo ? static_cast<int>(SendMessageA(H(combo), CB_GETCOUNT, 0, 0)) : -1;
@@ -632,7 +648,7 @@ intptr_t CWnd::Default(unsigned message, uintptr_t wParam, intptr_t lParam)
 int CDialog::DoModal()
 {
     static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
         return InitCommonControlsEx(&controls) != FALSE;
     }();
     (void)registered;

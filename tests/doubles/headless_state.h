@@ -55,6 +55,8 @@ struct Window {
     // Edit control.
     int selStart = 0, selEnd = 0;
     int caretScrolls = 0;
+    // Progress bar.
+    bool marquee = false;
 };
 
 struct Font {
@@ -81,6 +83,7 @@ struct State {
     bool shift = false;
     bool failDc = false;
     int dpi = kDefaultDpi;
+    std::vector<Headless::TimerRecord> timers;
 };
 
 State& S();

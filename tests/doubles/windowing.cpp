@@ -434,6 +434,29 @@ bool IsShiftHeld()
     return S().shift;
 }
 
+bool SetWindowTimer(WindowHandle window, uintptr_t id, unsigned intervalMs)
+{
+    if (!W(window)) return false;
+    for (Headless::TimerRecord& t : S().timers) {
+        if (t.window == window && t.id == id) return t.intervalMs = intervalMs, true;
+    }
+    S().timers.push_back(Headless::TimerRecord{window, id, intervalMs});
+    return true;
+}
+
+void KillWindowTimer(WindowHandle window, uintptr_t id)
+{
+    auto& timers = S().timers;
+    timers.erase(std::remove_if(timers.begin(), timers.end(),
+                                [&](const Headless::TimerRecord& t) { return t.window == window && t.id == id; }),
+                 timers.end());
+}
+
+void ProgressSetMarquee(WindowHandle bar, bool on)
+{
+    if (W(bar) && W(bar)->kind == Headless::Kind::Progress) W(bar)->marquee = on;
+}
+
 int ComboCount(WindowHandle combo)
 {
     Window* w = ComboOf(combo);
@@ -830,6 +853,7 @@ int CDialog::DoModal()
     };
     release(d);
     d->dialog = nullptr;
+    s.timers.clear();  // a window's timers end with it
     s.queue.clear();
     SetHandle(nullptr);
     return result;
@@ -884,6 +908,37 @@ Windowing::DcHandle ScratchDc()
 void SetFont(WindowHandle window, Windowing::FontHandle font)
 {
     if (Window* w = W(window)) w->font = font;
+}
+
+const std::vector<TimerRecord>& ActiveTimers()
+{
+    return S().timers;
+}
+
+int FireTimers()
+{
+    const std::vector<TimerRecord> due = S().timers;  // a handler may set or kill timers
+    int sent = 0;
+    for (const TimerRecord& t : due) {
+        if (!Running(DialogOf(W(t.window)))) continue;
+        Deliver(W(t.window), Windowing::kWmTimer, t.id, 0);
+        ++sent;
+    }
+    RunPosted();
+    return sent;
+}
+
+std::string ListCellText(WindowHandle list, int row, int column)
+{
+    Window* w = W(list);
+    if (!w || row < 0 || row >= static_cast<int>(w->rows.size())) return "";
+    const auto& cells = w->rows[static_cast<size_t>(row)].cells;
+    return column >= 0 && column < static_cast<int>(cells.size()) ? cells[static_cast<size_t>(column)] : "";
+}
+
+bool MarqueeOn(WindowHandle bar)
+{
+    return W(bar) && W(bar)->marquee;
 }
 
 int ComboResetCount(WindowHandle combo)

@@ -29,7 +29,7 @@ using Windowing::WindowHandle;
 constexpr int kLeftOpen = -2;
 constexpr int kMaxCoordinate = 32767;
 
-enum class Kind { Static, Button, CheckBox, Radio, Edit, ComboBox, ListView };
+enum class Kind { Static, Button, CheckBox, Radio, Edit, ComboBox, ListView, Progress };
 
 struct ControlLayout {
     int id;
@@ -96,4 +96,19 @@ int SmallIconPixels(WindowHandle window);  // the size it was loaded in, 0 when 
 // The DPI that WindowDpi reports for every window (kDefaultDpi after Reset). A combo box's item
 // heights follow it as a font would (16 pixels at 96 DPI) until they are set.
 void SetDpi(int dpi);
+
+// Timers: what SetWindowTimer asked for, and firing them. FireTimers sends WM_TIMER once for every
+// timer set now (in the order they were set) to its window while its dialog runs, then runs the
+// posted messages; the number of WM_TIMER messages sent.
+struct TimerRecord {
+    WindowHandle window;
+    uintptr_t id;
+    unsigned intervalMs;
+};
+const std::vector<TimerRecord>& ActiveTimers();
+int FireTimers();
+// The text of a list view's cell ("" when there is none).
+std::string ListCellText(WindowHandle list, int row, int column);
+// Whether a progress bar's marquee runs.
+bool MarqueeOn(WindowHandle bar);
 }  // namespace Headless

@@ -24,12 +24,12 @@ e2e_init() {
   sl_xvfb_start
   SL_LAN_AGENTS=()
   sl_lan_base "$1" || sl_fail_now "the virtual LAN did not come up"
-  sl_lan_agent a1 10.77.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
-  sl_lan_agent a2 10.77.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" &&
-  sl_lan_agent a6 10.77.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER" &&
-  sl_lan_agent a3 10.77.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2" &&
-  sl_lan_agent b1 10.77.0.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1" &&
-  sl_lan_agent b2 10.77.0.42 02:00:00:00:00:42 "VEL MORA chromaline 7245MF annex" "$SL_LAN_OID_V1" &&
+  sl_lan_agent a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
+  sl_lan_agent a2 198.18.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" &&
+  sl_lan_agent a6 198.18.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER" &&
+  sl_lan_agent a3 198.18.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2" &&
+  sl_lan_agent b1 198.18.0.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1" &&
+  sl_lan_agent b2 198.18.0.42 02:00:00:00:00:42 "VEL MORA chromaline 7245MF annex" "$SL_LAN_OID_V1" &&
   sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
   e2e_prefix "$1" "${2:-C.UTF-8}"
 }

@@ -11,7 +11,7 @@
 #   bash tests/lan/lan.sh up [TAG]     builds the standard LAN and leaves it up; prints the host
 #   bash tests/lan/lan.sh down TAG     tears it down
 #
-# Names: namespaces sl-TAG-sw (the bridge br0), sl-TAG-host (lan0 10.77.0.1/16 and lan1 with IPv6
+# Names: namespaces sl-TAG-sw (the bridge br0), sl-TAG-host (lan0 198.18.0.1/16 and lan1 with IPv6
 # only, a default route on lan0 so that 255.255.255.255 can be sent), sl-TAG-NAME per agent (eth0).
 # Each interface's MAC is fixed, so its IPv6 link-local address is known: 02:00:00:00:HH:LL gives
 # fe80::ff:feHH:LL. Duplicate-address detection is off, so link-local addresses work at once; the
@@ -60,9 +60,14 @@ sl_lan_base() {
 
   _sl_lan_ns "$SL_LAN_HOST" || return 1
   SL_LAN_NAMESPACES+=("$SL_LAN_HOST")
+  # The host answers ARP only on the adapter that holds the address, as Windows does. Linux would
+  # otherwise also answer for lan0's address on lan1 (same bridge), and a peer could send its answer
+  # to lan1: under Wine a socket bound to lan0's address then never got it (the host counted it
+  # in UdpNoPorts), while the native socket did.
+  ip netns exec "$SL_LAN_HOST" sysctl -qw net.ipv4.conf.all.arp_ignore=1 net.ipv4.conf.all.arp_announce=2
   _sl_lan_port "$SL_LAN_HOST" lan0 02:00:00:00:00:01 || return 1
   _sl_lan_port "$SL_LAN_HOST" lan1 02:00:00:00:00:02 || return 1
-  ip -n "$SL_LAN_HOST" addr add "10.77.0.1/$SL_LAN_SUBNET_BITS" dev lan0
+  ip -n "$SL_LAN_HOST" addr add "198.18.0.1/$SL_LAN_SUBNET_BITS" dev lan0
   ip -n "$SL_LAN_HOST" route add default dev lan0
 }
 
@@ -106,22 +111,44 @@ sl_lan_wait_agents() {
   done
 }
 
+# sl_lan_second_network: a second IPv4 network on a switch of its own (sl-TAG-sw2), reached by the
+# test host's third adapter lan2 (203.0.113.1/24, MAC 02:00:00:00:00:03, IPv6 off, no default
+# route: a limited broadcast leaves by lan0 unless a socket is bound to lan2's address), with one
+# agent c1 (203.0.113.9, MAC 02:00:00:00:00:c9) carrying variant 0's identifier.
+sl_lan_second_network() {
+  local first_sw="$SL_LAN_SW" first_bits="$SL_LAN_SUBNET_BITS"
+  SL_LAN_SW="sl-$SL_LAN_TAG-sw2"
+  ip netns add "$SL_LAN_SW" || return 1
+  SL_LAN_NAMESPACES+=("$SL_LAN_SW")
+  ip netns exec "$SL_LAN_SW" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+  ip -n "$SL_LAN_SW" link add br0 type bridge stp_state 0 forward_delay 0 mcast_snooping 0 || return 1
+  ip -n "$SL_LAN_SW" link set br0 up
+  _sl_lan_port "$SL_LAN_HOST" lan2 02:00:00:00:00:03 || return 1
+  ip netns exec "$SL_LAN_HOST" sysctl -qw net.ipv6.conf.lan2.disable_ipv6=1
+  ip -n "$SL_LAN_HOST" addr add 203.0.113.1/24 dev lan2
+  SL_LAN_SUBNET_BITS=24
+  sl_lan_agent c1 203.0.113.9 02:00:00:00:00:c9 "VEL MORA chromaline 7240MF annex net" "$SL_LAN_OID_V0"
+  local rc=$?
+  SL_LAN_SW="$first_sw" SL_LAN_SUBNET_BITS="$first_bits"
+  return $rc
+}
+
 # sl_lan_up [TAG]: the standard LAN.
-#   a1  10.77.0.9    02:00:00:00:00:09  variant 0's identifier
-#   a2  10.77.0.10   02:00:00:00:00:10  variant 0's identifier
-#   a3  10.77.0.20   02:00:00:00:00:20  variant 2's identifier
-#   a4  10.77.0.30   02:00:00:00:00:30  variant 8's second identifier
-#   a5  10.77.0.4    02:00:00:00:00:04  variant 8's identifier
-#   a6  10.77.0.100  02:00:00:00:01:00  sysDescr is variant 0's identifier, sysObjectID is not
+#   a1  198.18.0.9    02:00:00:00:00:09  variant 0's identifier
+#   a2  198.18.0.10   02:00:00:00:00:10  variant 0's identifier
+#   a3  198.18.0.20   02:00:00:00:00:20  variant 2's identifier
+#   a4  198.18.0.30   02:00:00:00:00:30  variant 8's second identifier
+#   a5  198.18.0.4    02:00:00:00:00:04  variant 8's identifier
+#   a6  198.18.0.100  02:00:00:00:01:00  sysDescr is variant 0's identifier, sysObjectID is not
 sl_lan_up() {
   SL_LAN_AGENTS=()
   sl_lan_base "${1:-$$}" || return 1
-  sl_lan_agent a1 10.77.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
-  sl_lan_agent a2 10.77.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" &&
-  sl_lan_agent a3 10.77.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2" &&
-  sl_lan_agent a4 10.77.0.30 02:00:00:00:00:30 "Lumeo 8350MFP (second series)" "$SL_LAN_OID_V8_ALT" &&
-  sl_lan_agent a5 10.77.0.4 02:00:00:00:00:04 "Lumeo 8350MFP" "$SL_LAN_OID_V8" &&
-  sl_lan_agent a6 10.77.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER" &&
+  sl_lan_agent a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
+  sl_lan_agent a2 198.18.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" &&
+  sl_lan_agent a3 198.18.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2" &&
+  sl_lan_agent a4 198.18.0.30 02:00:00:00:00:30 "Lumeo 8350MFP (second series)" "$SL_LAN_OID_V8_ALT" &&
+  sl_lan_agent a5 198.18.0.4 02:00:00:00:00:04 "Lumeo 8350MFP" "$SL_LAN_OID_V8" &&
+  sl_lan_agent a6 198.18.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER" &&
   sl_lan_wait_agents
 }
 

@@ -15,6 +15,8 @@ RESPONDER="$SL_BUILD_NATIVE/tests/snmp_responder"
 [[ -x "$RESPONDER" ]] || sl_skip "needs the native build (snmp_responder)"
 
 sl_lan_up "dw$$" || sl_fail_now "the virtual LAN did not come up"
+sl_lan_second_network || sl_fail_now "the second network did not come up"
+sl_lan_wait_agents || sl_fail_now "the second network's agent does not answer"
 sl_lan_start_junk_responder "$RESPONDER" || sl_fail_now "the junk responder did not start"
 
 PREFIX="$SL_RUN_DIR/prefix-discovery-$$"
@@ -24,4 +26,6 @@ sl_on_exit "WINEPREFIX='$PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm 
 
 sl_discover() { sl_wine "$SL_LAN_HOST" "$PREFIX" "$RUNNER" "$@" | tr -d '\r'; }
 sl_discovery_cases
+sl_lan_start_chatter "$RESPONDER" || sl_fail_now "the chatter did not start"
+sl_discovery_chatter_case
 sl_finish

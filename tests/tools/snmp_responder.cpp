@@ -8,6 +8,10 @@
 //   snmp_responder junk DESCR OID MAC_HEX      answers each IPv4 or IPv6 request with a datagram
 //                                              of 1100 octets, a truncated answer and random
 //                                              bytes, then 300 ms later with a good answer
+//   snmp_responder chatter INTERVAL_MS SECONDS  after an IPv4 request sends 40 random octets to
+//                                              its requester about every INTERVAL_MS for SECONDS
+//                                              (a host that never goes quiet); a new request
+//                                              takes over at once
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +115,33 @@ int RunJunk(const char* descr, const char* oid, const char* macHex)
     }
 }
 
+int RunChatter(int intervalMs, int seconds)
+{
+    if (intervalMs < 10 || seconds < 1) return 2;
+    std::mt19937 random(11);
+    UdpHandle listener = Listen(kUdpIPv4);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    // The latest requester gets the junk; a new request replaces the old one at once.
+    UdpAddress requester{};
+    auto until = std::chrono::steady_clock::now();
+    for (;;) {
+        std::uint8_t buffer[2048];
+        size_t length = 0;
+        UdpAddress sender{};
+        if (UdpWaitReadable(listener, intervalMs) == kUdpOk &&
+            UdpReceiveFrom(listener, buffer, sizeof buffer, &length, &sender) == kUdpOk) {
+            requester = sender;
+            until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        }
+        if (requester.family != 0 && std::chrono::steady_clock::now() < until) {
+            Bytes noise(40);
+            for (auto& octet : noise) octet = static_cast<std::uint8_t>(random());
+            UdpSendTo(listener, noise.data(), noise.size(), requester);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -118,6 +149,8 @@ int main(int argc, char** argv)
     Platform::StartSocketLibrary();
     if (argc == 5 && std::strcmp(argv[1], "many") == 0) return RunMany(argv[2], std::atoi(argv[3]), argv[4]);
     if (argc == 5 && std::strcmp(argv[1], "junk") == 0) return RunJunk(argv[2], argv[3], argv[4]);
-    std::fprintf(stderr, "usage: snmp_responder many FIRST_IPV4 COUNT OID | junk DESCR OID MAC_HEX\n");
+    if (argc == 4 && std::strcmp(argv[1], "chatter") == 0) return RunChatter(std::atoi(argv[2]), std::atoi(argv[3]));
+    std::fprintf(stderr, "usage: snmp_responder many FIRST_IPV4 COUNT OID | junk DESCR OID MAC_HEX | "
+                         "chatter INTERVAL_MS SECONDS\n");
     return 2;
 }

@@ -28,6 +28,7 @@ struct ScriptedNetwork final : DiscoveryTransport {
     std::vector<PlatformAdapter> adapters;
     std::string log;
     int opens = 0, closes = 0;
+    std::int64_t now = 0;  // advanced by every wait
     UdpHandle Open(int) override { return ++opens, 7; }
     int SetBroadcast(UdpHandle) override { return kUdpOk; }
     int SetMulticastInterface(UdpHandle, std::uint32_t) override { return kUdpOk; }
@@ -45,6 +46,7 @@ struct ScriptedNetwork final : DiscoveryTransport {
     int WaitReadable(UdpHandle, int ms) override
     {
         log += "wait" + std::to_string(ms) + " ";
+        if (waiting.empty()) now += ms;
         return waiting.empty() ? kUdpTimeout : kUdpOk;
     }
     int ReceiveFrom(UdpHandle, void* buffer, size_t capacity, size_t* length, UdpAddress* sender) override
@@ -63,6 +65,8 @@ struct ScriptedNetwork final : DiscoveryTransport {
         out = adapters;
         return kAdaptersOk;
     }
+    int ListIPv4Addresses(std::vector<PlatformIPv4Address>&) override { return kAdaptersOk; }
+    std::int64_t NowMs() override { return now; }
 };
 
 UdpAddress V4(std::uint8_t last) { return {kUdpIPv4, {198, 51, 100, last}, 161, 0}; }

@@ -1,6 +1,7 @@
 // Shared set-up of the native dialog and commit-flow tests: both templates on the headless windowing
-// layer, a string file, a private registry and data folder, and recorders standing in for discovery
-// device registration and the unicast check (they need a network and the device installer).
+// layer, a string file, a private registry and data folder, a scripted network with a fake clock
+// under the dialog's live search, and recorders standing in for device registration and the
+// unicast check (they need the device installer and a network).
 #pragma once
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <fstream>
 
 #include "app/scanlink_app.h"
+#include "discovery/discovery_search.h"
+#include "tests/unit/fake_network.h"
 #include "product/string_table.h"
 #include "product/variant_table.h"
 #include "platform/message_box.h"
@@ -31,12 +34,18 @@ inline const char kStrings[] =
     "STR_M_IPERR=The address is not valid.\nSTR_RATIO_DLG_SETIP=1\nSTR_RATIO_DLG_SEL_CONNECT=1\n"
     "STR_DEVICE_CONNECT=The %s is ready, %s 100%% %d.\nSTR_M_UNFINISH_NETSETTING=Unfinished.\n"
     "STR_M_REGISTER_FAILED=Not registered.\nSTR_M_SAVE_FAILED=Not saved.\n"
-    "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n";
+    "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n"
+    "STR_S_SEARCHING=Searching\nSTR_S_FOUND=Found %d, 100% %s\nSTR_S_NONE_FOUND=None\n";
+
+// The network under the dialog's live search (Services().SearchTransport); fresh for each test.
+inline FakeNetwork net;
 
 // What the stand-ins answer and what they saw; reset by DialogTest::Fresh.
 struct Recorder {
-    std::vector<std::vector<DeviceRecord>> answers{{}};  // the n-th discovery finds answers[n] (or the last)
-    std::vector<std::string> discoveries;  // "passes protocol waitCursors" of each call
+    // The blocking discovery of the command-line modes: the n-th call finds answers[n] (or the last);
+    // "passes protocol waitCursors" of each call.
+    std::vector<std::vector<DeviceRecord>> answers{{}};
+    std::vector<std::string> discoveries;
     std::vector<int> registrations;          // the wait cursors shown during each call
     std::string saves;  // "address|MAC|adapter|protocol|direct;" for each call, also stored for real
     int finds = 0, findResult = 5, registerResult = 0;
@@ -45,6 +54,17 @@ struct Recorder {
     std::string checkMac, checkAdapter, checks;
 };
 inline Recorder rec;
+
+// An answer of a scanner of the current variant from 10.0.0.last (IPv4) or fe80::last (IPv6),
+// with the MAC 02:00:00:00:00:last, arriving delayMs after the request.
+inline Datagram ScannerAt(std::uint8_t last, int delayMs = 0, int family = kUdpIPv4)
+{
+    char model[128] = {};
+    VariantTable::Get(kModelOid, model, sizeof model);
+    UdpAddress from{family, {10, 0, 0, last}, 161, 0};
+    if (family == kUdpIPv6) from = UdpAddress{family, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
+    return {ScannerAnswer(model, "1.3.6.1.4.1.9", Bytes{2, 0, 0, 0, 0, last}), from, delayMs};
+}
 
 inline DeviceRecord Scanner(const char* address, const char* mac, const char* adapter = "", int ipVersion = 4)
 {
@@ -56,9 +76,20 @@ inline DeviceRecord Scanner(const char* address, const char* mac, const char* ad
     return r;
 }
 
+// Lets the dialog's search run on: the clock moves by kSearchStepMs and the timers fire, until
+// the search's timer has stopped or ms have passed.
+inline void RunSearch(int ms = 60000)
+{
+    for (int t = 0; t < ms && !ActiveTimers().empty(); t += kSearchStepMs) {
+        net.Pause(kSearchStepMs);
+        FireTimers();
+    }
+}
+
 inline ConnectionServices TestServices()
 {
     ConnectionServices s = RealConnectionServices();
+    s.SearchTransport = []() -> DiscoveryTransport& { return net; };
     s.RunDiscovery = [](DeviceList& list, int& selectedIndex, int passes, int protocol) {
         rec.discoveries.push_back(std::to_string(passes) + " " + std::to_string(protocol) + " " +
                                   std::to_string(WaitCursor::Depth()));
@@ -122,7 +153,8 @@ protected:
         AddTemplate({3005, "Address", 100, 100, 420, 390, frame,
                      {{2153, K::Static, 10, 14, 90, 13, 0, "&Protocol:"}, {2152, K::ComboBox, 105, 11, 135, 20, g, ""},
                       {3007, K::Radio, 10, 45, 393, 16, g, "&Select"}, {3006, K::Radio, 10, 244, 393, 16, 0, "&Enter"},
-                      {3009, K::ListView, 28, 68, 375, 130, g, ""}, {3010, K::Button, 328, 206, 75, 23, t, "Search"},
+                      {3009, K::ListView, 28, 68, 375, 130, g, ""}, {3011, K::Static, 28, 206, 210, 36, 0, ""},
+                      {3012, K::Progress, 244, 212, 78, 12, 0, ""}, {3010, K::Button, 328, 206, 75, 23, t, "Search"},
                       {2154, K::Static, 28, 271, 90, 13, g - t, "&IP:"}, {3008, K::Edit, 123, 268, 280, 23, t, ""},
                       {1, K::Button, 247, 327, 75, 23, g, "OK"}, {2, K::Button, 328, 327, 75, 23, t, "Cancel"}}});
         AddTemplate({3000, "Connection", 100, 100, 336, 200, frame,
@@ -131,6 +163,8 @@ protected:
                       {2151, K::Static, 10, 122, 309, 2, 0, ""}, {1, K::Button, 163, 135, 75, 23, g, "OK"},
                       {2, K::Button, 244, 135, 75, 23, t, "Cancel"}}});
         rec = Recorder{};
+        net = FakeNetwork{};
+        net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"}, {kIfTypeEthernet, kOperUp, 3, 3, "eth1"}};
     }
     static std::string Key()
     {

@@ -12,6 +12,7 @@
 #include "discovery/discovery_driver.h"
 #include "discovery/discovery_pass.h"
 #include "discovery_test_support.h"
+#include "fake_network.h"
 #include "platform/framework_init.h"
 
 namespace {
@@ -20,55 +21,12 @@ const char* kModel0 = "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1";  // variant 0
 const char* kModel8 = "1.3.6.1.4.1.1907.8.62.1.19.4.29.2.1";
 const char* kAltModel8 = "1.3.6.1.4.1.1907.8.62.1.19.4.29.1.1";
 
-struct Datagram { Bytes bytes; UdpAddress sender; };
-
-// A scripted network: each request sent releases the next burst of datagrams, and a wait with none
-// left times out. The failOpen-th Open fails (counted from 1; 0 for none).
-struct FakeNetwork final : DiscoveryTransport {
-    std::deque<std::vector<Datagram>> bursts;
-    std::deque<Datagram> arrived;
-    std::vector<PlatformAdapter> adapters;
-    int listResult = kAdaptersOk, failOpen = 0, opens = 0;
-    std::string scopes;  // the IPv6 scope of each request sent
-    UdpHandle Open(int) override { return ++opens == failOpen ? kUdpInvalidHandle : 3; }
-    int SetBroadcast(UdpHandle) override { return kUdpOk; }
-    int SetMulticastInterface(UdpHandle, std::uint32_t) override { return kUdpOk; }
-    int SetReceiveBuffer(UdpHandle, int) override { return kUdpOk; }
-    int Bind(UdpHandle, const UdpAddress&) override { return kUdpOk; }
-    int SendTo(UdpHandle, const void*, size_t, const UdpAddress& to) override
-    {
-        scopes += std::to_string(to.scopeId) + " ";
-        if (bursts.empty()) bursts.emplace_back();  // no answer
-        arrived.assign(bursts.front().begin(), bursts.front().end());
-        bursts.pop_front();
-        return kUdpOk;
-    }
-    int WaitReadable(UdpHandle, int) override { return arrived.empty() ? kUdpTimeout : kUdpOk; }
-    int ReceiveFrom(UdpHandle, void* buffer, size_t capacity, size_t* length, UdpAddress* sender) override
-    {
-        Datagram d = arrived.front();
-        arrived.pop_front();
-        *sender = d.sender;
-        if (d.bytes.size() > capacity) return kUdpTooLong;
-        *length = d.bytes.size();
-        std::memcpy(buffer, d.bytes.data(), *length);
-        return kUdpOk;
-    }
-    void Close(UdpHandle) override {}
-    void Pause(int) override {}
-    int ListAdapters(std::vector<PlatformAdapter>& out) override
-    {
-        out.insert(out.end(), adapters.begin(), adapters.end());
-        return listResult;
-    }
-};
-
 // An answer from 10.0.0.last (IPv4) or fe80::last (IPv6).
 Datagram From(int family, std::uint8_t last, const char* descr, const char* oid = kModel0)
 {
     const UdpAddress v4{kUdpIPv4, {10, 0, 0, last}, 161, 0};
     const UdpAddress v6{kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
-    return {ScannerAnswer(descr, oid), family == kUdpIPv4 ? v4 : v6};
+    return {ScannerAnswer(descr, oid), family == kUdpIPv4 ? v4 : v6, 0};
 }
 
 // Runs discovery as the given variant into a list holding a stale record, with selectedIndex 5;
@@ -100,7 +58,8 @@ TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
         {"no duplicates, the first answer kept, text order", 0, 2, kProtocolIPv4, 0, kRunDiscoveryOk, 0,
          {"10.0.0.10|b|", "10.0.0.9|a|"}},
         {"variant 8's second series", 8, 2, kProtocolIPv4, 0, kRunDiscoveryOk, 0, {"10.0.0.30|alt|", "10.0.0.4|main|"}},
-        {"the second pass fails: unsorted", 0, 2, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"10.0.0.9|a|", "10.0.0.10|b|"}},
+        {"the second pass fails: what the first found, sorted", 0, 2, kProtocolIPv4, 2, kRunDiscoveryFailed, 0,
+         {"10.0.0.10|b|", "10.0.0.9|a|"}},
         {"variant 8's second series fails", 8, 1, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"10.0.0.4|main|"}},
         {"no adapter list", 0, 1, kProtocolIPv6, 0, kRunDiscoveryFailed, -1, {}},
         {"protocol -1", 0, 1, -1, 0, kRunDiscoveryBadProtocol, -1, {}},
@@ -109,7 +68,7 @@ TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
         FakeNetwork net;
         net.failOpen = c.failOpen;
         net.listResult = kAdaptersFailed;
-        const Datagram oversized{Bytes(1500, 0x30), From(kUdpIPv4, 1, "").sender};
+        const Datagram oversized{Bytes(1500, 0x30), From(kUdpIPv4, 1, "").sender, 0};
         for (const char* descr : {"a", "again", "again", "again"})
             net.bursts.push_back({oversized, From(kUdpIPv4, 9, descr), From(kUdpIPv4, 10, "b"),
                                   From(kUdpIPv4, 4, "main", kModel8), From(kUdpIPv4, 30, "alt", kAltModel8)});

@@ -38,7 +38,7 @@ TEST_F(DialogTest, CommitFlowOverLaunchModeQuietMaintenanceAndSearchResult)
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
         Fresh();
-        rec.answers = {{Scanner("10.0.0.5", "M5")}};
+        net.bursts = {{ScannerAt(5)}};
         rec.findResult = c.found;
         app_.m_nLaunchMode = c.mode;
         app_.m_bQuiet = c.quiet;
@@ -48,7 +48,7 @@ TEST_F(DialogTest, CommitFlowOverLaunchModeQuietMaintenanceAndSearchResult)
         std::vector<int> dialogs;
         SetDriver([&](WindowHandle d) {
             dialogs.push_back(ItemOf(d, 3003) ? 3000 : 3005);
-            if (dialogs.back() == 3005) return (void)Click(d, c.addressOk ? kIdOk : kIdCancel);
+            if (dialogs.back() == 3005) return RunSearch(), (void)Click(d, c.addressOk ? kIdOk : kIdCancel);
             EXPECT_EQ(c.registered, static_cast<int>(rec.registrations.size()));  // registered before asking
             if (c.choice == kEscape) return (void)PressKey(d, 3004, kVkEscape);
             Click(d, c.choice == kNetwork ? 3004 : 3003);

@@ -1,5 +1,6 @@
-// The address dialog on the headless windowing layer: enabling, the row and protocol in force, and
-// what confirm and cancel store. Its texts and main paths run under Wine in tests/lan/test_e2e_*.sh.
+// The address dialog on the headless windowing layer: enabling, the live search (rows, selection,
+// status, what OK, Cancel and a protocol change do while it runs), and what confirm and cancel
+// store. Its texts and main paths run under Wine in tests/lan/test_e2e_*.sh.
 #include <gtest/gtest.h>
 
 #include "tests/unit/dialog_fixture.h"
@@ -12,17 +13,37 @@ using namespace Windowing;
 using namespace SetIpIds;
 
 const std::vector<std::string> kWarned = {"The address is not valid. (warning)"};
+const std::string kLink = "fe80:0000:0000:0000:0000:0000:0000:";
 
 class SetIpDialogTest : public DialogTest {
 protected:
+    // The network answers the IPv4 broadcast from 10.0.0.10 and 10.0.0.20, and IPv6 from fe80::1
+    // on eth0 and fe80::a1 on eth1, each 100 ms after its request.
     int Run(std::function<void(WindowHandle)> driver)
     {
-        rec.answers = {{Scanner("10.0.0.10", "M10"), Scanner("10.0.0.20", "M20")},
-                       {Scanner("fe80::1", "M1", "eth0", 6), Scanner("fe80::a1", "MA1", "eth1", 6)}};
+        for (int round = 0; round < 3; ++round) {
+            net.bursts.push_back({ScannerAt(10, 100), ScannerAt(20, 100)});
+        }
         SetDriver(std::move(driver));
         CSetIPDlg dialog;
         dialog_ = &dialog;
         return dialog.DoModal();
+    }
+    void ScriptIPv6()
+    {
+        net.bursts.clear();
+        for (int round = 0; round < 3; ++round) {
+            net.bursts.push_back({ScannerAt(1, 100, kUdpIPv6)});
+            net.bursts.push_back({ScannerAt(0xa1, 100, kUdpIPv6)});
+        }
+    }
+    static std::vector<std::string> Rows(WindowHandle d)
+    {
+        std::vector<std::string> rows;
+        WindowHandle list = ItemOf(d, kDeviceList);
+        for (int row = 0; row < ListRowCount(list); ++row)
+            rows.push_back(ListCellText(list, row, 1) + (ListGetItemState(list, row, kLvisSelected) ? "*" : ""));
+        return rows;
     }
     CSetIPDlg* dialog_ = nullptr;
 };
@@ -38,6 +59,7 @@ TEST_F(SetIpDialogTest, EnablingFollowsTheModeAndTheRowReallySelected)
             EXPECT_TRUE(Enabled(d, kProtocolBox) && Enabled(d, kIdCancel));
             EXPECT_EQ(ok, Enabled(d, kIdOk));
         };
+        RunSearch();
         expectMode(false, true);
         ASSERT_TRUE(Click(d, kRadioInput));
         expectMode(true, false);
@@ -56,7 +78,83 @@ TEST_F(SetIpDialogTest, EnablingFollowsTheModeAndTheRowReallySelected)
     EXPECT_EQ("", rec.saves);
 }
 
-// The field's filter and the opening discovery follow the item really selected, which falls back
+// The dialog is up with the search running: rows come as answers arrive, sorted, the first row
+// selected until the user picks one, which then stays selected; "Search again" waits for the end;
+// the status line and the marquee follow the search; every socket is closed at its end.
+TEST_F(SetIpDialogTest, RowsArriveSortedWhileTheDialogIsUpAndThePickedRowStays)
+{
+    net.bursts = {{ScannerAt(20, 100), ScannerAt(9, 300), ScannerAt(10, 500), ScannerAt(4, 700)}, {}};
+    SetDriver([&](WindowHandle d) {
+        EXPECT_TRUE(dialog_->Searching());
+        EXPECT_EQ((std::vector<std::string>{}), Rows(d));
+        EXPECT_EQ("Searching", Text(d, kSearchStatus));
+        EXPECT_TRUE(MarqueeOn(ItemOf(d, kSearchProgress)) && IsWindowShown(ItemOf(d, kSearchProgress)));
+        EXPECT_FALSE(Enabled(d, kSearchAgain));
+        RunSearch(150);
+        EXPECT_EQ((std::vector<std::string>{"10.0.0.20*"}), Rows(d));
+        RunSearch(200);
+        EXPECT_EQ((std::vector<std::string>{"10.0.0.20*", "10.0.0.9"}), Rows(d)) << "first row selected";
+        ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
+        RunSearch(400);
+        EXPECT_EQ((std::vector<std::string>{"10.0.0.10", "10.0.0.20", "10.0.0.4", "10.0.0.9*"}), Rows(d))
+            << "the picked row stays selected";
+        EXPECT_EQ(3, dialog_->selectedIndex);
+        RunSearch();
+        EXPECT_FALSE(dialog_->Searching());
+        EXPECT_EQ(0u, net.OpenNow());
+        EXPECT_EQ(1u, net.sends.size()) << "the opening search runs one pass";
+        EXPECT_EQ("Found 4, 100% %s", Text(d, kSearchStatus));
+        EXPECT_FALSE(MarqueeOn(ItemOf(d, kSearchProgress)) || IsWindowShown(ItemOf(d, kSearchProgress)));
+        EXPECT_TRUE(Enabled(d, kSearchAgain));
+        ASSERT_TRUE(Click(d, kSearchAgain));
+        EXPECT_TRUE(dialog_->Searching());
+        EXPECT_FALSE(Enabled(d, kSearchAgain));
+        RunSearch();
+        EXPECT_EQ("None", Text(d, kSearchStatus));
+        EXPECT_EQ(3u, net.sends.size()) << "a later search runs two passes";
+        Click(d, kIdCancel);
+    });
+    CSetIPDlg dialog;
+    dialog_ = &dialog;
+    EXPECT_EQ(kIdCancel, dialog.DoModal());
+}
+
+// OK and Cancel during a search end it at once (sockets closed, no timer left); OK stores the row
+// selected then. A protocol change during a search drops it and searches the new protocol.
+TEST_F(SetIpDialogTest, OkCancelAndProtocolChangeDuringASearch)
+{
+    for (int button : {kIdOk, kIdCancel}) {
+        SCOPED_TRACE(button);
+        Fresh();
+        EXPECT_EQ(button, Run([&](WindowHandle d) {
+            RunSearch(150);
+            EXPECT_TRUE(dialog_->Searching());
+            EXPECT_EQ(1u, net.OpenNow());
+            ASSERT_TRUE(Click(d, button));
+        }));
+        EXPECT_EQ(0u, net.OpenNow());
+        EXPECT_TRUE(ActiveTimers().empty());
+        EXPECT_EQ(button == kIdOk ? "10.0.0.10|02:00:00:00:00:0A||0|0;" : "", rec.saves);
+    }
+    Fresh();
+    Run([&](WindowHandle d) {
+        ScriptIPv6();
+        RunSearch(150);
+        SetText(ItemOf(d, kAddressEdit), "10.0.0.7");
+        ASSERT_TRUE(ChooseComboItem(d, kProtocolBox, 0));  // the item already chosen: nothing
+        EXPECT_EQ("10.0.0.7", Text(d, kAddressEdit));
+        EXPECT_EQ(1u, net.sends.size());
+        ASSERT_TRUE(ChooseComboItem(d, kProtocolBox, 1));
+        EXPECT_EQ("", Text(d, kAddressEdit));
+        EXPECT_EQ(2u, net.OpenNow()) << "the IPv4 socket closed, one per IPv6 adapter open";
+        EXPECT_EQ((std::vector<std::string>{}), Rows(d));
+        RunSearch();
+        EXPECT_EQ((std::vector<std::string>{kLink + "0001*", kLink + "00a1"}), Rows(d));
+        EXPECT_EQ(5u, net.sends.size()) << "one IPv4 request, two IPv6 passes over two adapters side by side";
+    });
+}
+
+// The field's filter and the opening search follow the item really selected, which falls back
 // to IPv4 on a variant without IPv6 even when IPv6 was stored.
 TEST_F(SetIpDialogTest, FilterAndDiscoveryFollowTheSelectedProtocolItem)
 {
@@ -70,21 +168,11 @@ TEST_F(SetIpDialogTest, FilterAndDiscoveryFollowTheSelectedProtocolItem)
             Click(d, kRadioInput);
             TypeText(d, kAddressEdit, "192.168.0.10");
             EXPECT_EQ(protocol == 0 ? "192.168.0.10" : "192168010", Text(d, kAddressEdit));
+            Click(d, kIdCancel);
         });
-        EXPECT_EQ(std::vector<std::string>{"1 " + std::to_string(protocol) + " 0"}, rec.discoveries);
+        ASSERT_FALSE(net.sends.empty());
+        EXPECT_EQ(protocol == 0 ? "0.0.0.0>255.255.255.255" : "::>ff02::1%2", net.sends[0].substr(0, net.sends[0].find('@')));
     }
-}
-
-TEST_F(SetIpDialogTest, ChangingTheProtocolEmptiesTheFieldAndSearchesTwice)
-{
-    Run([&](WindowHandle d) {
-        SetText(ItemOf(d, kAddressEdit), "10.0.0.7");
-        ASSERT_TRUE(ChooseComboItem(d, kProtocolBox, 0));  // the item already chosen: nothing
-        EXPECT_EQ("10.0.0.7", Text(d, kAddressEdit));
-        ASSERT_TRUE(ChooseComboItem(d, kProtocolBox, 1));
-        EXPECT_EQ("", Text(d, kAddressEdit));
-    });
-    EXPECT_EQ((std::vector<std::string>{"1 0 0", "2 1 1"}), rec.discoveries);  // the new search under the wait cursor
 }
 
 // A list row brings its MAC (and for IPv6 its adapter), a typed IPv6 address the adapter stored
@@ -92,10 +180,10 @@ TEST_F(SetIpDialogTest, ChangingTheProtocolEmptiesTheFieldAndSearchesTwice)
 TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
 {
     // typed: null for the list's second row.
-    struct Case { int protocol; const char* typed; int button, result; const char *saved, *ipDlgRet; };
+    struct Case { int protocol; const char* typed; int button, result; std::string saved; const char* ipDlgRet; };
     const Case cases[] = {
-        {0, nullptr, kIdOk, kIdOk, "10.0.0.20|M20||0|0;", "\1"},
-        {1, nullptr, kIdOk, kIdOk, "fe80::a1|MA1|eth1|1|0;", "\1"},
+        {0, nullptr, kIdOk, kIdOk, "10.0.0.20|02:00:00:00:00:14||0|0;", "\1"},
+        {1, nullptr, kIdOk, kIdOk, kLink + "00a1|02:00:00:00:00:A1|eth1|1|0;", "\1"},
         {1, "fe80::1", kIdOk, kIdOk, "fe80::1||old0|1|1;", "\1"},
         {0, "300.1.1.1", kIdOk, kLeftOpen, "", "<missing>"},
         {0, "192.168.001.010", kIdOk, kLeftOpen, "", "<missing>"},  // zero-padded octets: read as octal elsewhere
@@ -106,7 +194,8 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
         Fresh();
         if (c.button == kIdOk) SettingsStore::WriteRegString(Key().c_str(), "AdapName", "old0");
         EXPECT_EQ(c.result, Run([&](WindowHandle d) {
-            if (c.protocol == 1) ChooseComboItem(d, kProtocolBox, 1);
+            if (c.protocol == 1) ScriptIPv6(), ChooseComboItem(d, kProtocolBox, 1);
+            RunSearch();
             if (c.typed) Click(d, kRadioInput), SetText(ItemOf(d, kAddressEdit), c.typed);
             else ClickListRow(d, kDeviceList, 1);
             ASSERT_TRUE(Click(d, c.button));
@@ -129,14 +218,15 @@ TEST_F(SetIpDialogTest, ASaveThatFailsIsReportedAndKeepsTheDialogOpen)
     std::filesystem::create_directories(std::filesystem::path(blocked).parent_path());
     std::ofstream(blocked) << "in the way";
     EXPECT_EQ(kIdOk, Run([&](WindowHandle d) {
-        ClickListRow(d, kDeviceList, 1);
+        RunSearch();
+        ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
         ASSERT_TRUE(Click(d, kIdOk));
         EXPECT_EQ(std::vector<std::string>{"Not saved."}, Boxes());
         EXPECT_EQ("10.0.0.20", RegValue("IPAddress"));
         std::filesystem::remove(blocked);
         ASSERT_TRUE(Click(d, kIdOk));
     }));
-    EXPECT_EQ("10.0.0.20|M20||0|0;10.0.0.20|M20||0|0;", rec.saves);
+    EXPECT_EQ("10.0.0.20|02:00:00:00:00:14||0|0;10.0.0.20|02:00:00:00:00:14||0|0;", rec.saves);
     EXPECT_EQ(1u, Boxes().size());
     EXPECT_TRUE(std::filesystem::is_regular_file(blocked + "/ScanLink.dat"));
 }

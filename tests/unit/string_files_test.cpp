@@ -30,6 +30,10 @@ TEST_F(StringFilesTest, EveryFileInEveryLanguageHoldsEveryKey)
                 char text[1040] = {};
                 EXPECT_EQ(1, StringTable::Get(key, text, sizeof(text))) << key;
             }
+            char found[1040] = {};
+            StringTable::Get("STR_S_FOUND", found, sizeof(found));
+            const char* count = std::strstr(found, "%d");
+            EXPECT_TRUE(count && !std::strchr(count + 2, '%') && std::strchr(found, '%') == count) << found;
             VariantTable::Get(kAppTitle, title, sizeof(title));
             EXPECT_LE(std::strlen(title), 63u) << title;
             EXPECT_EQ(nullptr, std::strchr(title, '%')) << title;

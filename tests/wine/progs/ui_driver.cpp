@@ -5,6 +5,14 @@
 //
 //   wait TITLE          "window TITLE": a visible window with this caption accepts input (current)
 //   wait-gone           the current window disappears (destroyed or hidden): "gone"
+//   wait-enabled ID     the control becomes enabled: "enabled ID"
+//   probe MS LIST BTN   for MS milliseconds (or until the window goes), every 50 ms: sends the
+//                       window WM_NULL and times the answer, reads the list's row count and whether
+//                       the button is enabled. Prints "probe samples=N max_ms=M slow=K" (K: answers
+//                       over 100 ms), "probe rows=A,B,..." (each change of the row count and the
+//                       button's state, in order: the count followed by "s" while the button is
+//                       disabled, "i" while enabled) and "probe disabled=D" (samples with the
+//                       button disabled)
 //   close-msgbox        waits for a message box, prints "msgbox CAPTION<TAB>TEXT", presses OK
 //   answer-msgbox A     the same, pressing Yes (A = yes) or No (A = no)
 //   none-msgbox MS      no message box appears within MS milliseconds: "no-msgbox"
@@ -142,6 +150,51 @@ int main() {
             if (!g_window || !winui::WaitGone(g_window, g_timeout)) Fail("no window, or it is still there");
             Out("gone");
             g_window = nullptr;
+        } else if (cmd == L"wait-enabled") {
+            int id = nextId();
+            HWND c = Control(id);
+            DWORD start = GetTickCount();
+            while (!IsWindowEnabled(c)) {
+                if (GetTickCount() - start >= g_timeout) Fail("control " + std::to_string(id) + " stayed disabled");
+                Sleep(10);
+            }
+            Out("enabled " + std::to_string(id));
+        } else if (cmd == L"probe") {
+            int ms = ToInt(next("milliseconds"));
+            HWND list = Control(nextId());
+            HWND button = Control(nextId());
+            LARGE_INTEGER frequency, begin, a, b;
+            QueryPerformanceFrequency(&frequency);
+            QueryPerformanceCounter(&begin);
+            int samples = 0, slow = 0, disabled = 0;
+            std::string last;
+            double worst = 0;
+            std::string rowsSeen;
+            for (;;) {
+                QueryPerformanceCounter(&a);
+                if ((a.QuadPart - begin.QuadPart) * 1000.0 / frequency.QuadPart >= ms || !IsWindow(g_window)) break;
+                DWORD_PTR r = 0;
+                if (!SendMessageTimeoutW(g_window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r)) break;
+                QueryPerformanceCounter(&b);
+                double answer = (b.QuadPart - a.QuadPart) * 1000.0 / frequency.QuadPart;
+                worst = answer > worst ? answer : worst;
+                slow += answer > 100 ? 1 : 0;
+                ++samples;
+                const bool searching = !IsWindowEnabled(button);
+                std::string now = std::to_string((int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+                now += searching ? "s" : "i";
+                if (now != last) {
+                    if (!rowsSeen.empty()) rowsSeen += ",";
+                    rowsSeen += now;
+                    last = now;
+                }
+                disabled += searching ? 1 : 0;
+                Sleep(50);
+            }
+            Out("probe samples=" + std::to_string(samples) + " max_ms=" + std::to_string((int)(worst + 0.5)) +
+                " slow=" + std::to_string(slow));
+            Out("probe rows=" + rowsSeen);
+            Out("probe disabled=" + std::to_string(disabled));
         } else if (cmd == L"close-msgbox" || cmd == L"answer-msgbox") {
             int button = IDOK;
             if (cmd == L"answer-msgbox") {

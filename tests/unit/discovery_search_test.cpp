@@ -1,0 +1,210 @@
+// Tests of the discovery search as a state machine over a scripted network and a fake clock: rows
+// sorted as they arrive, every waiting datagram taken, the quiet second and the five-second cap,
+// cancel and restart, adapters side by side, and the single broadcast when adapters cannot be listed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "discovery/discovery_search.h"
+#include "fake_network.h"
+#include "product/variant_table.h"
+
+namespace {
+
+const char* kModel0 = "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1";  // variant 0
+
+Datagram At(int delayMs, std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d, const char* oid = kModel0)
+{
+    return {ScannerAnswer("s", oid), UdpAddress{kUdpIPv4, {a, b, c, d}, 161, 0}, delayMs};
+}
+Datagram Junk(int delayMs)
+{
+    return {Hex("30 03 02 01"), UdpAddress{kUdpIPv4, {203, 0, 113, 66}, 161, 0}, delayMs};
+}
+Datagram V6(int delayMs, std::uint8_t last)
+{
+    return {ScannerAnswer("s", kModel0), UdpAddress{kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0},
+            delayMs};
+}
+
+std::string Rows(const DeviceList& list)
+{
+    std::string text;
+    for (const DeviceRecord& r : list.Records()) text += std::string(r.address) + (r.adapterName[0] ? "%" : "") + r.adapterName + " ";
+    return text;
+}
+
+// Steps the search as its owner would until it ends; returns the rows after each change and sets
+// elapsed to the time from Start to the end.
+std::vector<std::string> StepToEnd(DiscoverySearch& search, FakeNetwork& net, std::int64_t& elapsed)
+{
+    const std::int64_t start = net.now;
+    std::vector<std::string> seen;
+    for (int guard = 0; guard < 10000; ++guard) {
+        net.Pause(kSearchStepMs);
+        const int flags = search.Step();
+        if (flags & kSearchRowsChanged) seen.push_back(Rows(search.Devices()));
+        if (flags & kSearchEnded) break;
+    }
+    elapsed = net.now - start;
+    EXPECT_FALSE(search.Running());
+    EXPECT_EQ(0u, net.OpenNow()) << "every socket closed at the end";
+    return seen;
+}
+
+class DiscoverySearchTest : public ::testing::Test {
+protected:
+    void SetUp() override { saved_ = VariantTable::Current(), VariantTable::SetCurrent(0); }
+    void TearDown() override { VariantTable::SetCurrent(saved_); }
+    VariantId saved_ = 0;
+};
+
+// Rows come in sort order as answers arrive; junk, other models and repeats add none but keep the
+// pass alive; the pass ends one quiet second after the last datagram of any kind.
+TEST_F(DiscoverySearchTest, RowsAppearSortedAsAnswersArriveAndThePassEndsAfterAQuietSecond)
+{
+    FakeNetwork net;
+    net.bursts = {{At(100, 10, 0, 0, 9), Junk(150), At(300, 10, 0, 0, 10), At(400, 10, 0, 0, 5, "1.3.6.1.4.1.9"),
+                   At(600, 10, 0, 0, 4), At(700, 10, 0, 0, 9), Junk(1200)}};
+    DiscoverySearch search(net);
+    search.Start(kProtocolIPv4, 1);
+    EXPECT_TRUE(search.Running());
+    std::int64_t elapsed = 0;
+    EXPECT_EQ((std::vector<std::string>{"10.0.0.9 ", "10.0.0.10 10.0.0.9 ", "10.0.0.10 10.0.0.4 10.0.0.9 "}),
+              StepToEnd(search, net, elapsed));
+    EXPECT_GE(elapsed, 1200 + kQuietWaitMs);
+    EXPECT_LT(elapsed, 1200 + kQuietWaitMs + kSearchStepMs);
+    EXPECT_EQ(kRunDiscoveryOk, search.Result());
+}
+
+// Every datagram waiting is taken in one step (500 answers at once), and a host that never goes
+// quiet (junk every 0.5 s, or every 0.9 s) cannot hold a pass past five seconds.
+TEST_F(DiscoverySearchTest, EveryWaitingDatagramIsTakenAndNoPassOutlivesItsCap)
+{
+    struct Case { const char* what; int junkEveryMs, answers; std::int64_t endAfter; };
+    const Case cases[] = {
+        {"500 answers at once", 0, 500, kQuietWaitMs},
+        {"junk every 0.5 s", 500, 3, kPassCapMs},
+        {"junk every 0.9 s", 900, 3, kPassCapMs},
+    };
+    for (const Case& c : cases) {
+        FakeNetwork net;
+        std::vector<Datagram> burst;
+        for (int i = 0; i < c.answers; ++i) burst.push_back(At(0, 198, 18, static_cast<std::uint8_t>(i / 250), static_cast<std::uint8_t>(i % 250)));
+        for (int t = c.junkEveryMs; c.junkEveryMs > 0 && t < 60000; t += c.junkEveryMs) burst.push_back(Junk(t));
+        net.bursts = {burst};
+        DiscoverySearch search(net);
+        search.Start(kProtocolIPv4, 1);
+        std::int64_t elapsed = 0;
+        auto seen = StepToEnd(search, net, elapsed);
+        ASSERT_EQ(1u, seen.size()) << c.what << ": every answer in the first step";
+        EXPECT_EQ(static_cast<size_t>(c.answers), search.Devices().Count()) << c.what;
+        EXPECT_GE(elapsed, c.endAfter) << c.what;
+        EXPECT_LE(elapsed, c.endAfter + kSearchStepMs) << c.what;  // the datagrams are seen a step later
+    }
+}
+
+// IPv4 sends one broadcast from every usable adapter address at once (loopback, a down adapter and
+// a repeated address left out), and both networks' scanners are listed; one round lasts about as
+// long as over one adapter. IPv6 runs its adapters side by side in the same way. Without an
+// adapter list, or with nothing usable in it, one broadcast goes from 0.0.0.0.
+TEST_F(DiscoverySearchTest, AdaptersRunSideBySideAndTheSingleBroadcastIsTheFallBack)
+{
+    const PlatformIPv4Address lo{kIfTypeSoftwareLoopback, kOperUp, {127, 0, 0, 1}};
+    const PlatformIPv4Address lan0{kIfTypeEthernet, kOperUp, {198, 51, 100, 1}};
+    const PlatformIPv4Address lan1{kIfTypeIeee80211, kOperUp, {203, 0, 113, 1}};
+    const PlatformIPv4Address down{kIfTypeEthernet, kOperDown, {192, 0, 2, 1}};
+    struct Case {
+        const char* what;
+        int protocol, ipv4Result;
+        std::vector<PlatformIPv4Address> ipv4;
+        std::vector<std::string> sends;
+        std::string rows;
+    };
+    const std::string b = ">255.255.255.255@1000";
+    const Case cases[] = {
+        {"IPv4, two adapters", kProtocolIPv4, kAdaptersOk, {lo, lan0, down, lan1, lan0},
+         {"198.51.100.1" + b, "203.0.113.1" + b}, "198.51.100.9 203.0.113.9 "},
+        {"IPv4, no adapter list", kProtocolIPv4, kAdaptersFailed, {lan0}, {"0.0.0.0" + b}, "198.51.100.9 "},
+        {"IPv4, only loopback", kProtocolIPv4, kAdaptersOk, {lo}, {"0.0.0.0" + b}, "198.51.100.9 "},
+        {"IPv6, three adapters", kProtocolIPv6, kAdaptersOk, {},
+         {"::>ff02::1%2@1000", "::>ff02::1%3@1000", "::>ff02::1%4@1000"}, "fe80:0000:0000:0000:0000:0000:0000:0011%eth0 "
+         "fe80:0000:0000:0000:0000:0000:0000:0011%eth1 fe80:0000:0000:0000:0000:0000:0000:0012%wlan0 "},
+    };
+    for (const Case& c : cases) {
+        FakeNetwork net;
+        net.ipv4Result = c.ipv4Result;
+        net.ipv4 = c.ipv4;
+        net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"}, {kIfTypeEthernet, kOperUp, 3, 3, "eth1"},
+                        {kIfTypeIeee80211, kOperUp, 4, 4, "wlan0"}};
+        if (c.protocol == kProtocolIPv4)
+            net.bursts = {{At(400, 198, 51, 100, 9)}, {At(800, 203, 0, 113, 9)}};
+        else
+            net.bursts = {{V6(300, 0x11)}, {V6(500, 0x11)}, {V6(800, 0x12)}};
+        DiscoverySearch search(net);
+        search.Start(c.protocol, 1);
+        EXPECT_EQ(c.sends.size(), search.OpenSockets()) << c.what;
+        std::int64_t elapsed = 0;
+        StepToEnd(search, net, elapsed);
+        EXPECT_EQ(c.sends, net.sends) << c.what;
+        EXPECT_EQ(c.rows, Rows(search.Devices())) << c.what;
+        EXPECT_LT(elapsed, 800 + kQuietWaitMs + kSearchStepMs) << c.what << ": side by side, not one after another";
+    }
+}
+
+// Cancel closes every socket at once and keeps the rows; a new Start while running replaces the
+// search (a protocol change) and opens only its own sockets.
+TEST_F(DiscoverySearchTest, CancelAndRestartMidPass)
+{
+    FakeNetwork net;
+    net.ipv4Result = kAdaptersOk;
+    net.ipv4 = {{kIfTypeEthernet, kOperUp, {198, 51, 100, 1}}, {kIfTypeEthernet, kOperUp, {203, 0, 113, 1}}};
+    net.bursts = {{At(100, 198, 51, 100, 9), At(3000, 198, 51, 100, 10)}};
+    DiscoverySearch search(net);
+    search.Start(kProtocolIPv4, 2);
+    net.Pause(200);
+    EXPECT_EQ(kSearchRowsChanged, search.Step());
+    EXPECT_EQ(2u, net.OpenNow());
+    search.Cancel();
+    EXPECT_EQ(0u, net.OpenNow());
+    EXPECT_FALSE(search.Running());
+    EXPECT_EQ(0, search.Step()) << "a cancelled search reports nothing";
+    EXPECT_EQ("198.51.100.9 ", Rows(search.Devices()));
+
+    search.Start(kProtocolIPv4, 1);
+    net.Pause(200);
+    search.Step();
+    search.Start(kProtocolIPv6, 1);  // no IPv6 adapter in the list: over at once
+    EXPECT_EQ(0u, net.OpenNow());
+    EXPECT_EQ("", Rows(search.Devices()));
+    EXPECT_EQ(kSearchEnded, search.Step());
+}
+
+// A socket that cannot be had ends the search as failed, with the rows merged so far; a bad
+// protocol runs nothing.
+TEST_F(DiscoverySearchTest, FailuresEndTheSearch)
+{
+    struct Case { const char* what; int protocol, failOpen, failBindFrom, listResult, result; std::string rows; };
+    const Case cases[] = {
+        {"second round's socket", kProtocolIPv4, 2, 0, kAdaptersOk, kRunDiscoveryFailed, "198.51.100.9 "},
+        {"second round's bind", kProtocolIPv4, 0, 2, kAdaptersOk, kRunDiscoveryFailed, "198.51.100.9 "},
+        {"no IPv6 adapter list", kProtocolIPv6, 0, 0, kAdaptersFailed, kRunDiscoveryFailed, ""},
+        {"bad protocol", 7, 0, 0, kAdaptersOk, kRunDiscoveryBadProtocol, ""},
+    };
+    for (const Case& c : cases) {
+        FakeNetwork net;
+        net.failOpen = c.failOpen;
+        net.failBindFrom = c.failBindFrom;
+        net.listResult = c.listResult;
+        net.bursts = {{At(100, 198, 51, 100, 9)}, {At(100, 198, 51, 100, 10)}};
+        DiscoverySearch search(net);
+        search.Start(c.protocol, 2);
+        std::int64_t elapsed = 0;
+        StepToEnd(search, net, elapsed);
+        EXPECT_EQ(c.result, search.Result()) << c.what;
+        EXPECT_EQ(c.rows, Rows(search.Devices())) << c.what;
+    }
+}
+
+}  // namespace

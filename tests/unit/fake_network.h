@@ -1,0 +1,98 @@
+// A scripted network with a fake clock for the discovery and dialog tests: each request sent takes
+// the next scripted burst, whose datagrams arrive on that socket after their delays.
+#pragma once
+#include <cstring>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "discovery/discovery_transport.h"
+#include "discovery_test_support.h"
+
+struct Datagram {
+    Bytes bytes;
+    UdpAddress sender;
+    int delayMs = 0;  // after the request
+};
+
+// Sockets are numbered from 3 on; Pause moves the clock on. The failOpen-th Open fails (counted
+// from 1; 0 for none). Without a scripted burst a request draws no answer.
+struct FakeNetwork final : DiscoveryTransport {
+    std::deque<std::vector<Datagram>> bursts;
+    std::vector<PlatformAdapter> adapters;
+    std::vector<PlatformIPv4Address> ipv4;
+    int listResult = kAdaptersOk, ipv4Result = kAdaptersFailed, failOpen = 0, failBindFrom = 0, opens = 0;
+    std::int64_t now = 1000;
+    std::string scopes;              // the IPv6 scope of each request sent
+    std::vector<std::string> sends;  // "bound-address>destination@time" of each request
+    std::map<UdpHandle, std::string> bound;
+    std::map<UdpHandle, std::deque<Datagram>> queues;  // open sockets and what is on its way to them
+    int closes = 0;
+
+    UdpHandle Open(int) override
+    {
+        if (++opens == failOpen) return kUdpInvalidHandle;
+        const UdpHandle h = 2 + opens;
+        queues[h];
+        return h;
+    }
+    int SetBroadcast(UdpHandle) override { return kUdpOk; }
+    int SetMulticastInterface(UdpHandle, std::uint32_t) override { return kUdpOk; }
+    int SetReceiveBuffer(UdpHandle, int) override { return kUdpOk; }
+    int Bind(UdpHandle s, const UdpAddress& local) override
+    {
+        bound[s] = Text(local);
+        return failBindFrom != 0 && opens >= failBindFrom ? kUdpFailed : kUdpOk;
+    }
+    int SendTo(UdpHandle s, const void*, size_t, const UdpAddress& to) override
+    {
+        scopes += std::to_string(to.scopeId) + " ";
+        sends.push_back(bound[s] + ">" + Text(to) + "@" + std::to_string(now));
+        std::vector<Datagram> burst;
+        if (!bursts.empty()) burst = bursts.front(), bursts.pop_front();
+        for (Datagram d : burst) {
+            d.delayMs += static_cast<int>(now);  // from here on the arrival time
+            queues[s].push_back(d);
+        }
+        return kUdpOk;
+    }
+    int WaitReadable(UdpHandle s, int) override
+    {
+        auto& q = queues[s];
+        return !q.empty() && q.front().delayMs <= now ? kUdpOk : kUdpTimeout;
+    }
+    int ReceiveFrom(UdpHandle s, void* buffer, size_t capacity, size_t* length, UdpAddress* sender) override
+    {
+        Datagram d = queues[s].front();
+        queues[s].pop_front();
+        *sender = d.sender;
+        if (d.bytes.size() > capacity) return kUdpTooLong;
+        *length = d.bytes.size();
+        std::memcpy(buffer, d.bytes.data(), *length);
+        return kUdpOk;
+    }
+    void Close(UdpHandle s) override { queues.erase(s), ++closes; }
+    void Pause(int ms) override { now += ms; }
+    int ListAdapters(std::vector<PlatformAdapter>& out) override
+    {
+        out.insert(out.end(), adapters.begin(), adapters.end());
+        return listResult;
+    }
+    int ListIPv4Addresses(std::vector<PlatformIPv4Address>& out) override
+    {
+        out.insert(out.end(), ipv4.begin(), ipv4.end());
+        return ipv4Result;
+    }
+    std::int64_t NowMs() override { return now; }
+    // Sockets opened and not closed.
+    size_t OpenNow() const { return queues.size(); }
+
+    static std::string Text(const UdpAddress& a)
+    {
+        if (a.family == kUdpIPv6) return a.octets[0] == 0xff ? "ff02::1%" + std::to_string(a.scopeId) : "::";
+        char text[32];
+        std::snprintf(text, sizeof text, "%d.%d.%d.%d", a.octets[0], a.octets[1], a.octets[2], a.octets[3]);
+        return text;
+    }
+};

@@ -36,7 +36,7 @@ e2e_init "pk$$"
 sl_on_exit "e2e_stop"
 cp -r "$PKG" "$E2E_C/packages"
 declare -A ROWS=([7240MF]=3 [7245MF]=2)
-declare -A CHOSEN=([7240MF]="10.77.0.10|02:00:00:00:00:10" [7245MF]="10.77.0.41|02:00:00:00:00:41")
+declare -A CHOSEN=([7240MF]="198.18.0.10|02:00:00:00:00:10" [7245MF]="198.18.0.41|02:00:00:00:00:41")
 
 msi() { e2e_wine msiexec "$@" /qn </dev/null >/dev/null 2>&1; }
 # arp ARCH NAME: "VERSION PUBLISHER UNINSTALL-COMMAND" of each Apps and Features entry named NAME.

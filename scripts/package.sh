@@ -94,9 +94,13 @@ for arch in "${ARCHS[@]}"; do
     fi
     # The x64 package is for 64-bit Windows only, so its one module is the 64-bit systems' one; the
     # x86 package carries both and installs the one of the system (conditions set below).
-    modules="      <Component Id=\"ModuleRS6\" Guid=\"*\"$win64><File Id=\"ModuleRS6\" Name=\"${code}RS6.dll\" Source=\"${code}RS6.dll\" KeyPath=\"yes\"/></Component>"
-    [[ $arch == x86 ]] && modules+="
-      <Component Id=\"ModuleRES\" Guid=\"*\"><File Id=\"ModuleRES\" Name=\"${code}RES.dll\" Source=\"${code}RES.dll\" KeyPath=\"yes\"/></Component>"
+    module() {  # module SUFFIX: the component of the resource module <code>SUFFIX.dll
+      echo "      <Component Id=\"Module$1\" Guid=\"*\"$win64>"
+      echo "        <File Id=\"Module$1\" Name=\"${code}$1.dll\" Source=\"${code}$1.dll\" KeyPath=\"yes\"/>"
+      echo "      </Component>"
+    }
+    modules="$(module RS6)"
+    [[ $arch == x86 ]] && modules+=$'\n'"$(module RES)"
     strings=""
     for lang in en de ja; do
       strings+="
@@ -153,9 +157,11 @@ EOF
     # wixl has no component conditions: they are set in the built package. The string file follows
     # the user's language unless SCANLINK_LANGUAGE=en|de|ja is given on the command line.
     # (A condition is at most 255 characters, hence the English one lists what it is not.)
-    cond_de="SCANLINK_LANGUAGE=\"de\" OR (NOT SCANLINK_LANGUAGE AND ($(printf 'UserLanguageID=%s OR ' "${DE_IDS[@]}")0))"
-    cond_ja="SCANLINK_LANGUAGE=\"ja\" OR (NOT SCANLINK_LANGUAGE AND ($(printf 'UserLanguageID=%s OR ' "${JA_IDS[@]}")0))"
-    cond_en="SCANLINK_LANGUAGE=\"en\" OR (NOT SCANLINK_LANGUAGE$(printf ' AND UserLanguageID<>%s' "${DE_IDS[@]}" "${JA_IDS[@]}"))"
+    is_one_of() { printf 'UserLanguageID=%s OR ' "$@"; echo 0; }
+    cond_de="SCANLINK_LANGUAGE=\"de\" OR (NOT SCANLINK_LANGUAGE AND ($(is_one_of "${DE_IDS[@]}")))"
+    cond_ja="SCANLINK_LANGUAGE=\"ja\" OR (NOT SCANLINK_LANGUAGE AND ($(is_one_of "${JA_IDS[@]}")))"
+    none_of="$(printf ' AND UserLanguageID<>%s' "${DE_IDS[@]}" "${JA_IDS[@]}")"
+    cond_en="SCANLINK_LANGUAGE=\"en\" OR (NOT SCANLINK_LANGUAGE$none_of)"
     queries=(
       "UPDATE \`Component\` SET \`Condition\` = '$cond_de' WHERE \`Component\` = 'Strings_de'"
       "UPDATE \`Component\` SET \`Condition\` = '$cond_ja' WHERE \`Component\` = 'Strings_ja'"

@@ -91,6 +91,9 @@ for arch in x64 x86; do
     sl_check "$arch $code: the newer package installs" msi /i "C:\\packages\\new\\ScanLink-$code-$NEWER-$arch.msi"
     sl_expect_eq "$arch $code: the newer version replaced the older one in Apps and Features" \
       "$(arp_wait $arch "$name" "$NEWER VEL MORA MsiExec.exe /X")" "$NEWER VEL MORA MsiExec.exe /X"
+    sl_check "$arch $code: the older package refuses to install over the newer one" \
+      eval '! msi /i "C:\\packages\\old\\ScanLink-$code-$VERSION-$arch.msi"'
+    sl_expect_eq "$arch $code: the newer one stays" "$(arp "$arch" "$name")" "$NEWER VEL MORA MsiExec.exe /X"
     sl_check "$arch $code: the program is still installed" test -f "$exe"
     sl_check "$arch $code: msiexec /x /qn succeeds" msi /x "C:\\packages\\new\\ScanLink-$code-$NEWER-$arch.msi"
     sl_expect_eq "$arch $code: uninstalled: program and its folder, module, string file, shortcut, entry gone" \

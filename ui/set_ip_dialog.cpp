@@ -10,6 +10,7 @@
 #include "platform/wait_cursor.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
+#include "setup/stored_connection.h"
 #include "ui/dialog_texts.h"
 #include "ui/layout_scaling.h"
 
@@ -63,6 +64,16 @@ int TextWidth(DcHandle dc, const char* text)
     int width = 0;
     int height = 0;
     return TextExtent(dc, text, &width, &height) ? width : 0;
+}
+
+// After a search: the stored scanner's row (its MAC address, for the stored protocol) instead of
+// the first, when it is listed.
+void SelectStoredScanner(const DeviceList& list, int protocol, int& selectedIndex)
+{
+    StoredConnection stored;
+    if (ReadStoredConnection(stored) == kStoredNone) return;
+    const int index = StoredIndexIn(list, protocol, stored);
+    if (index >= 0) selectedIndex = index;
 }
 
 // Back to the address field with its whole text selected.
@@ -177,6 +188,7 @@ bool CSetIPDlg::OnInitDialog()
     CheckItem(Handle(), kRadioList, true);
     // Discovery runs before the dialog is first shown.
     Services().RunDiscovery(deviceList, selectedIndex, kOpeningPasses, SelectedProtocol());
+    SelectStoredScanner(deviceList, SelectedProtocol(), selectedIndex);
 
     // Columns: the device name column is as wide as the wider of the device name and its header,
     // measured in the dialog's device context as it comes (half the list without one); the
@@ -238,6 +250,7 @@ void CSetIPDlg::OnSearchAgain()
 {
     WaitCursor wait;
     Services().RunDiscovery(deviceList, selectedIndex, kLaterPasses, SelectedProtocol());
+    SelectStoredScanner(deviceList, SelectedProtocol(), selectedIndex);
     Refresh();
 }
 
@@ -254,6 +267,7 @@ void CSetIPDlg::OnProtocolChange()
     // Emptying the field disables OK through the field's change handler; Refresh sets it again.
     SetText(Item(kAddressEdit), "");
     Services().RunDiscovery(deviceList, selectedIndex, kLaterPasses, SelectedProtocol());
+    SelectStoredScanner(deviceList, SelectedProtocol(), selectedIndex);
     Refresh();
 }
 

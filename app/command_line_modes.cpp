@@ -133,7 +133,8 @@ int RunSetMode(const CommandLineOptions& options)
                             check);
     const bool answered = check.outcome == kCheckProductAnswered;
     std::string adapter;
-    if (protocol == kProtocolIPv6) adapter = answered && check.adapterName[0] != '\0' ? check.adapterName : stored.adapterName;
+    if (protocol == kProtocolIPv6)
+        adapter = answered && check.adapterName[0] != '\0' ? check.adapterName : stored.adapterName;
     const int result = Store(options.address, answered ? check.macAddress : "", adapter.c_str(), protocol, 1);
     if (result != kExitUnchanged) return result;
     return answered ? kExitUnchanged : kExitStoredUnverified;

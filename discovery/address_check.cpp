@@ -245,7 +245,8 @@ void CheckAddress(const char* text, int protocol, const char* adapterName, Addre
             std::vector<AdapterRecord> adapters;
             if (EnumerateIPv6Adapters(adapters, transport) == kDiscoveryOk)
                 for (const AdapterRecord& a : adapters)
-                    if (a.interfaceIndex == destination.scopeId) CopyField(none.adapterName, sizeof none.adapterName, a.adapterName);
+                    if (a.interfaceIndex == destination.scopeId)
+                        CopyField(none.adapterName, sizeof none.adapterName, a.adapterName);
         }
         scopes.push_back(none);
     }

@@ -12,6 +12,7 @@
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
 #include "setup/settings_store.h"
+#include "setup/stored_connection.h"
 #include "ui/dialog_texts.h"
 #include "ui/layout_scaling.h"
 
@@ -65,6 +66,16 @@ int TextWidth(DcHandle dc, const char* text)
     int width = 0;
     int height = 0;
     return TextExtent(dc, text, &width, &height) ? width : 0;
+}
+
+// After a search: the stored scanner's row (its MAC address, for the stored protocol) instead of
+// the first, when it is listed.
+void SelectStoredScanner(const DeviceList& list, int protocol, int& selectedIndex)
+{
+    StoredConnection stored;
+    if (ReadStoredConnection(stored) == kStoredNone) return;
+    const int index = StoredIndexIn(list, protocol, stored);
+    if (index >= 0) selectedIndex = index;
 }
 
 // Back to the address field with its whole text selected.
@@ -293,6 +304,7 @@ void CSetIPDlg::TakeSearchRows()
     deviceList = search_.Devices();
     if (!userPicked_) {
         selectedIndex = deviceList.Empty() ? -1 : 0;
+        SelectStoredScanner(deviceList, SelectedProtocol(), selectedIndex);
         return;
     }
     selectedIndex = -1;

@@ -70,7 +70,10 @@ struct ScriptedNetwork final : DiscoveryTransport {
 };
 
 UdpAddress V4(std::uint8_t last) { return {kUdpIPv4, {198, 51, 100, last}, 161, 0}; }
-UdpAddress V6(std::uint8_t last) { return {kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0}; }
+UdpAddress V6(std::uint8_t last)
+{
+    return {kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
+}
 
 std::string Parsed(const char* text, int protocol)
 {
@@ -185,7 +188,8 @@ TEST(AddressCheck, IPv6GoesThroughTheZoneTheStoredAdapterOrEveryAdapter)
         {"fe80::7%3", "", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
         {"fe80::7%ETH1", "", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
         {"fe80::7", "eth1", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
-        {"fe80::7", "", {{}, {}, {ours}}, kCheckProductAnswered, "eth1", "send%2 wait1000 send%2 wait1000 send%3 wait1000 "},
+        {"fe80::7", "", {{}, {}, {ours}}, kCheckProductAnswered, "eth1",
+         "send%2 wait1000 send%2 wait1000 send%3 wait1000 "},
         {"fe80::7", "gone", {}, kCheckNoAnswer, "",
          "send%2 wait1000 send%2 wait1000 send%3 wait1000 send%3 wait1000 "},
         {"2001:db8::7", "", {}, kCheckNoAnswer, "", "send%0 wait1000 send%0 wait1000 "},

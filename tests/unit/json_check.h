@@ -1,6 +1,7 @@
 // A strict JSON reader for the tests of the list mode's output: it refuses anything that is not
 // JSON (raw control characters, bad escapes, invalid UTF-8, trailing text, trailing commas).
 #pragma once
+#include <cctype>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -37,16 +38,29 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& why) { throw std::runtime_error(why + " at " + std::to_string(at_)); }
-    void Space() { while (at_ < s_.size() && (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\n' || s_[at_] == '\r')) ++at_; }
-    bool Take(char c) { Space(); if (at_ < s_.size() && s_[at_] == c) { ++at_; return true; } return false; }
-    void Expect(char c) { if (!Take(c)) Fail(std::string("expected ") + c); }
-    bool Word(const char* w) { const std::string t = w; if (s_.compare(at_, t.size(), t) == 0) { at_ += t.size(); return true; } return false; }
-    void Utf8(unsigned long cp, std::string& out)
+    void Space()
     {
-        if (cp < 0x80) out += char(cp);
-        else if (cp < 0x800) { out += char(0xC0 | cp >> 6); out += char(0x80 | (cp & 0x3F)); }
-        else if (cp < 0x10000) { out += char(0xE0 | cp >> 12); out += char(0x80 | (cp >> 6 & 0x3F)); out += char(0x80 | (cp & 0x3F)); }
-        else { out += char(0xF0 | cp >> 18); out += char(0x80 | (cp >> 12 & 0x3F)); out += char(0x80 | (cp >> 6 & 0x3F)); out += char(0x80 | (cp & 0x3F)); }
+        while (at_ < s_.size() && std::string(" \t\n\r").find(s_[at_]) != std::string::npos) ++at_;
+    }
+    bool Take(char c)
+    {
+        Space();
+        return at_ < s_.size() && s_[at_] == c ? (++at_, true) : false;
+    }
+    void Expect(char c)
+    {
+        if (!Take(c)) Fail(std::string("expected ") + c);
+    }
+    bool Word(const std::string& w)
+    {
+        return s_.compare(at_, w.size(), w) == 0 ? (at_ += w.size(), true) : false;
+    }
+    static void Utf8(unsigned long cp, std::string& out)
+    {
+        const int extra = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+        const unsigned lead[] = {0x00, 0xC0, 0xE0, 0xF0};
+        out += char(lead[extra] | cp >> (6 * extra));
+        for (int k = extra - 1; k >= 0; --k) out += char(0x80 | (cp >> (6 * k) & 0x3F));
     }
     unsigned long Hex4()
     {
@@ -54,8 +68,8 @@ private:
         unsigned long v = 0;
         for (int i = 0; i < 4; ++i) {
             const char c = s_[at_++];
-            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (d < 0) Fail("bad \\u digit");
+            const size_t d = std::string("0123456789abcdef").find(char(std::tolower(static_cast<unsigned char>(c))));
+            if (d == std::string::npos) Fail("bad \\u digit");
             v = v * 16 + unsigned(d);
         }
         return v;
@@ -131,7 +145,8 @@ private:
             const size_t start = at_;
             if (at_ < s_.size() && s_[at_] == '-') ++at_;
             if (at_ >= s_.size() || !isdigit(static_cast<unsigned char>(s_[at_]))) Fail("bad value");
-            if (s_[at_] == '0' && at_ + 1 < s_.size() && isdigit(static_cast<unsigned char>(s_[at_ + 1]))) Fail("leading zero");
+            const auto digit = [&](size_t k) { return k < s_.size() && isdigit(static_cast<unsigned char>(s_[k])); };
+            if (s_[at_] == '0' && digit(at_ + 1)) Fail("leading zero");
             while (at_ < s_.size() && isdigit(static_cast<unsigned char>(s_[at_]))) ++at_;
             v.type = Value::Number;
             v.number = std::stod(s_.substr(start, at_ - start));

@@ -28,7 +28,12 @@ using json_check::Value;
 // launch mode, quiet, maintenance, the command-line mode, /ipv6, the /set address and /out path.
 TEST(CommandLineModes, NewOptionsBesideTheOldOnes)
 {
-    struct Case { const char* line; int launch, quiet, maintenance, mode; bool ipv6; const char* address; const char* out; };
+    struct Case {
+        const char* line;
+        int launch, quiet, maintenance, mode;
+        bool ipv6;
+        const char *address, *out;
+    };
     const Case cases[] = {
         {"", Standalone, 0, 0, kNoCommandLineMode, false, "", ""},
         {"/network 7240MF", NetworkPort, 0, 0, kNoCommandLineMode, false, "", ""},
@@ -120,9 +125,11 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         {"answers at its address", kV4, kCheckProductAnswered, "02:00:00:00:00:aa", {}, true, 0,
          "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
         {"moved", kV4, kCheckNoAnswer, "", {Scanner("198.51.100.5", "02:00:00:00:00:BB"), movedV4}, true, 1,
-         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;", "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
         {"another scanner took its address", kV4, kCheckProductAnswered, "02:00:00:00:00:BB", {movedV4}, true, 1,
-         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;", "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
         {"another product at its address, not found", kV4, kCheckOtherAnswered, "", {Scanner("198.51.100.5", "02:BB")},
          true, 2, "198.51.100.10|0|;", 1, "", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
         {"switched off", kV4, kCheckNoAnswer, "", {}, true, 2, "198.51.100.10|0|;", 1, "",
@@ -180,7 +187,8 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         {1, "/set ip:198.51.100.7", kCheckProductAnswered, "", true, 0, "198.51.100.7|0|;", "198.51.100.7|02:AA||0|1;"},
         {1, "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
         {1, "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
-        {1, "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;", "198.51.100.7|02:AA||0|1;"},
+        {1, "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;",
+         "198.51.100.7|02:AA||0|1;"},
         {1, "/set ip:198.51.100.300", kCheckProductAnswered, "", true, 3, "", ""},
         {1, "/set ip:198.51.100", kCheckProductAnswered, "", true, 3, "", ""},
         {1, "/set", kCheckProductAnswered, "", true, 3, "", ""},
@@ -237,7 +245,8 @@ std::string ReadAll(const std::string& path)
 TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOutFile)
 {
     SettingsStore::Save("fe80::20", "02:00:00:00:00:bb", "eth1", 1, 0);
-    rec.answers = {{Scanner("fe80::10", "02:00:00:00:00:AA", "eth0", 6), Scanner("fe80::20", "02:00:00:00:00:BB", "eth0", 6),
+    rec.answers = {{Scanner("fe80::10", "02:00:00:00:00:AA", "eth0", 6),
+                    Scanner("fe80::20", "02:00:00:00:00:BB", "eth0", 6),
                     Scanner("fe80::20", "02:00:00:00:00:BB", "eth1", 6)}};
     const std::string file = (root_ / "out.json").string(), other = (root_ / "other.json").string();
 
@@ -293,6 +302,10 @@ TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
     EXPECT_EQ(names[0], v["stored"]["adapter"].text);
     EXPECT_EQ(0, v["stored_index"].number);
     EXPECT_EQ(std::string::npos, text.find('\t'));  // every control character escaped
+    // The reader is strict: what a careless writer would produce is refused.
+    for (const char* bad : {"{\"a\":\"x\ty\"}", "{\"a\":\"x\"y\"}", "{\"a\":1,}", "{\"a\":\"\xFC\"}",
+                            "{\"a\":\"\\x\"}", "{\"a\":1} x", "{\"a\":\"\\ud800\"}"})
+        EXPECT_THROW(json_check::Parse(bad), std::runtime_error) << bad;
     const Value nothing = json_check::Parse(ListJson("p", "c", 0, DeviceList(), nullptr, -1));
     EXPECT_EQ(Value::Null, nothing["stored"].type);
     // The member names, in order: the format only ever gains members.
@@ -324,7 +337,14 @@ TEST(StoredConnection, TheStoredScannerIsFoundByItsMacInTheListsOrder)
         v4.Append(Scanner("198.51.100.1", mac));
     for (const char* adapter : {"eth0", "eth1", "eth2"})
         v6.Append(Scanner("fe80::1", "02:00:00:00:00:AA", adapter, 6));
-    const struct { const DeviceList* list; int listed; const char* mac; int protocol; const char* adapter; int index; } cases[] = {
+    const struct {
+        const DeviceList* list;
+        int listed;
+        const char* mac;
+        int protocol;
+        const char* adapter;
+        int index;
+    } cases[] = {
         {&v4, 0, "02:00:00:00:00:AA", 0, "", 1},     // the first of equal MACs, letter case ignored
         {&v4, 0, "02:00:00:00:00:02", 0, "", -1},    // not listed
         {&v4, 0, "", 0, "", -1},                     // no MAC stored: nothing to match

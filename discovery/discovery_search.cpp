@@ -93,7 +93,7 @@ void DiscoverySearch::Start(int protocol, int passes)
     } else {
         return Finish(kRunDiscoveryBadProtocol);
     }
-    if (!StartRound()) return;
+    StartRound();
 }
 
 // Opens the next round's sockets and sends its requests; false when the search is over (no round
@@ -105,8 +105,8 @@ bool DiscoverySearch::StartRound()
         Finish(result_);
         return false;
     }
-    matchRound_ = static_cast<int>(nextRound_++);
-    const Round& round = rounds_[static_cast<size_t>(matchRound_)];
+    round_ = static_cast<int>(nextRound_++);
+    const Round& round = rounds_[static_cast<size_t>(round_)];
     const size_t count = round.family == kUdpIPv4 ? sources_.size() : adapters_.size();
     for (size_t i = 0; i < count; ++i) {
         PassSocket pass;
@@ -132,7 +132,7 @@ int DiscoverySearch::Step()
     // A round whose sockets all end at once (no adapter, every send failed) is followed by the
     // next one in the same step; each round opens sockets or ends the search, so this ends.
     for (;;) {
-        const Round& round = rounds_[static_cast<size_t>(matchRound_)];
+        const Round& round = rounds_[static_cast<size_t>(round_)];
         const int ipVersion = round.family == kUdpIPv6 ? 6 : 4;
         const std::int64_t now = transport_.NowMs();
         DeviceList found;

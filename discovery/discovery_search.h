@@ -80,7 +80,7 @@ private:
     std::vector<AdapterRecord> adapters_;
     std::vector<PassSocket> sockets_;
     DeviceList devices_;
-    int matchRound_ = 0;  // index of the round in progress
+    int round_ = 0;  // index of the round in progress
     int result_ = kRunDiscoveryOk;
     bool running_ = false;
     bool endPending_ = false;

@@ -35,7 +35,7 @@ measure() {  # measure LABEL: RUNS passes of each build, their wall times and wh
       if [[ $build == native ]]; then out="$(ip netns exec "$SL_LAN_HOST" "$RUNNER" 0 1 1)"
       else out="$(sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" 0 1 1 | tr -d '\r')"; fi
       printf '%-14s %-7s run %d: %6d ms, %s listed (%s)\n' "$1" "$build" "$i" "$(sed -n 's/^elapsed_ms //p' <<<"$out")" \
-        "$(sed -n 's/^count //p' <<<"$out")" "$(grep '^6|' <<<"$out" | cut -d'|' -f7 | sort | tr '\n' ' ')"
+        "$(sed -n 's/^count //p' <<<"$out")" "$(grep '^6|' <<<"$out" | cut -d'|' -f6 | sort | tr '\n' ' ')"
     done
   done
 }

@@ -1,6 +1,6 @@
 // The address dialog finds the user's scanner: after a search the row with the stored MAC address
 // (for the stored protocol) is selected and scrolled to instead of the first, and a row the user
-// picks afterwards is what OK stores. Discovery is the fixture's stand-in.
+// picks afterwards is what OK stores. The search runs over the fixture's scripted network.
 #include <gtest/gtest.h>
 
 #include "doubles/headless_state.h"
@@ -18,34 +18,35 @@ TEST_F(DialogTest, TheStoredScannersRowIsSelectedAndAPickLaterWins)
     struct Case {
         const char* what;
         const char* storedMac;
-        int storedProtocol;
         int pick;  // the row the user clicks before OK; -1 for none
         int selected;
         const char* saves;
     };
+    // The rows, sorted as the dialog's list is: "10.0.0.10" (MAC ...:0A) < "10.0.0.9" (...:09) <
+    // "10.0.0.90" (...:5A).
     const Case cases[] = {
-        {"its MAC, letter case ignored", "02:00:00:00:00:2a", 0, -1, 1, "198.51.100.9|02:00:00:00:00:2A||0|0;"},
-        {"the user's later pick wins", "02:00:00:00:00:2A", 0, 2, 1, "198.51.100.90|02:00:00:00:00:3A||0|0;"},
-        {"not listed: the first row", "02:00:00:00:00:4A", 0, -1, 0, "198.51.100.10|02:00:00:00:00:1A||0|0;"},
-        {"no MAC stored: the first row", "", 0, -1, 0, "198.51.100.10|02:00:00:00:00:1A||0|0;"},
+        {"its MAC, letter case ignored", "02:00:00:00:00:5a", -1, 2, "10.0.0.90|02:00:00:00:00:5A||0|0;"},
+        {"the user's later pick wins", "02:00:00:00:00:5A", 1, 2, "10.0.0.9|02:00:00:00:00:09||0|0;"},
+        {"not listed: the first row", "02:00:00:00:00:4B", -1, 0, "10.0.0.10|02:00:00:00:00:0A||0|0;"},
+        {"no MAC stored: the first row", "", -1, 0, "10.0.0.10|02:00:00:00:00:0A||0|0;"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
-        SettingsStore::Save("198.51.100.5", c.storedMac, "", c.storedProtocol, 0);
-        // Sorted as the dialog's list is: "198.51.100.10" < "198.51.100.9" < "198.51.100.90".
-        const std::vector<DeviceRecord> found = {Scanner("198.51.100.10", "02:00:00:00:00:1A"),
-                                                 Scanner("198.51.100.9", "02:00:00:00:00:2A"),
-                                                 Scanner("198.51.100.90", "02:00:00:00:00:3A")};
-        rec.answers = {found, found};
+        SettingsStore::Save("10.0.0.5", c.storedMac, "", 0, 0);
+        rec.saves.clear();
+        for (int request = 0; request < 4; ++request)
+            net.bursts.push_back({ScannerAt(10, 50), ScannerAt(9, 100), ScannerAt(90, 150)});
         SetDriver([&](WindowHandle d) {
             HeadlessDetail::Window* list = HeadlessDetail::W(ItemOf(d, kDeviceList));
-            for (int pass = 0; pass < 2; ++pass) {  // the opening search, then Search again
-                EXPECT_EQ(c.selected, list->ensured) << pass;
+            for (int search = 0; search < 2; ++search) {  // the opening search, then Search again
+                RunSearch();
+                ASSERT_EQ(3u, list->rows.size()) << search;
+                EXPECT_EQ(c.selected, list->ensured) << search;
                 for (int row = 0; row < 3; ++row) {
-                    EXPECT_EQ(row == c.selected, (list->rows[row].state & kLvisSelected) != 0) << pass << row;
+                    EXPECT_EQ(row == c.selected, (list->rows[row].state & kLvisSelected) != 0) << search << row;
                 }
-                if (pass == 0) {
+                if (search == 0) {
                     ASSERT_TRUE(Click(d, kSearchAgain));
                 }
             }
@@ -64,21 +65,23 @@ TEST_F(DialogTest, TheStoredScannersRowIsSelectedAndAPickLaterWins)
 // first row is selected.
 TEST_F(DialogTest, TheStoredScannerCountsOnlyForItsProtocol)
 {
-    SettingsStore::Save("fe80::5", "02:00:00:00:00:2A", "eth0", 1, 0);
-    const std::vector<DeviceRecord> found = {Scanner("fe80::1", "02:00:00:00:00:1A", "eth0", 6),
-                                             Scanner("fe80::2", "02:00:00:00:00:2A", "eth0", 6)};
-    rec.answers = {found, found};
+    SettingsStore::Save("fe80::5", "02:00:00:00:00:02", "eth0", 1, 0);
+    // The opening IPv6 search asks through both adapters; the scanners answer through the first.
+    net.bursts.push_back({ScannerAt(1, 50, kUdpIPv6), ScannerAt(2, 50, kUdpIPv6)});
+    net.bursts.push_back({});
+    for (int request = 0; request < 4; ++request) net.bursts.push_back({ScannerAt(1, 50), ScannerAt(2, 50)});
     std::vector<int> selected;
     SetDriver([&](WindowHandle d) {
         HeadlessDetail::Window* list = HeadlessDetail::W(ItemOf(d, kDeviceList));
+        RunSearch();
         selected.push_back(list->ensured);
         ASSERT_TRUE(ChooseComboItem(d, kProtocolBox, 0));
+        RunSearch();
         selected.push_back(list->ensured);
         ASSERT_TRUE(Click(d, kIdCancel));
     });
     CSetIPDlg dialog;
     EXPECT_EQ(kIdCancel, dialog.DoModal());
-    EXPECT_EQ((std::vector<std::string>{"1 1 0", "2 0 1"}), rec.discoveries);
     EXPECT_EQ((std::vector<int>{1, 0}), selected);
 }
 

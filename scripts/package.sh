@@ -17,7 +17,9 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 bash scripts/deps.sh
 
-VERSION="$(sed -n 's/^#define SCANLINK_VERSION_TEXT "\([0-9.]*\)"$/\1/p' product/version.h)"
+VERSION="$(for part in MAJOR MINOR PATCH BUILD; do
+  sed -n "s/^#define SCANLINK_VERSION_$part \([0-9]*\)$/\1/p" product/version.h
+done | paste -sd.)"
 [[ "$VERSION" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "package: no version in product/version.h" >&2; exit 1; }
 VERSION="${SCANLINK_PACKAGE_VERSION:-$VERSION}"
 OUT="${SCANLINK_PACKAGE_DIR:-$ROOT/build/packages}"

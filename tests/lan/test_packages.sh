@@ -17,7 +17,9 @@ if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
   localedef -i de_DE -f UTF-8 de_DE.UTF-8 || sl_skip "cannot generate the de_DE.UTF-8 locale"
 fi
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"  # no menu entries on the Linux side
-VERSION="$(sed -n 's/^#define SCANLINK_VERSION_TEXT "\([0-9.]*\)"$/\1/p' "$SL_ROOT/product/version.h")"
+VERSION="$(for part in MAJOR MINOR PATCH BUILD; do
+  sed -n "s/^#define SCANLINK_VERSION_$part \([0-9]*\)$/\1/p" "$SL_ROOT/product/version.h"
+done | paste -sd.)"
 NEWER="$(awk -F. '{printf "%d.%d.%d.%d", $1, $2, $3 + 1, $4}' <<<"$VERSION")"
 PKG="$SL_RUN_DIR/packages"
 build_packages() {  # build_packages DIR VERSION

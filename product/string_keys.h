@@ -43,6 +43,7 @@ inline constexpr const char* kStringKeys[] = {
     "STR_S_SEARCHING",
     "STR_S_FOUND",
     "STR_S_NONE_FOUND",
+    "STR_S_MOVED",
     // Layout scale of the two dialogs.
     "STR_RATIO_DLG_SEL_CONNECT",
     "STR_RATIO_DLG_SETIP",

@@ -317,6 +317,27 @@ void CSetIPDlg::TakeSearchRows()
     }
 }
 
+// When the selected row is the stored scanner (its MAC, for the stored protocol) at another address
+// than the stored one: STR_S_MOVED, its "%1" replaced by the stored address and "%2" by the new one
+// (replaced here, never a format). False, and text unchanged, otherwise.
+bool CSetIPDlg::MovedScannerText(char* text, size_t capacity) const
+{
+    StoredConnection stored;
+    if (selectedIndex < 0 || ReadStoredConnection(stored) == kStoredNone) return false;
+    if (StoredIndexIn(deviceList, SelectedProtocol(), stored) != selectedIndex) return false;
+    const char* now = deviceList.At(static_cast<size_t>(selectedIndex)).address;
+    if (stored.address == now) return false;
+    char format[kDialogTextCapacity] = {};
+    StringTable::Get("STR_S_MOVED", format, sizeof format);
+    std::string moved = format;
+    const size_t old = moved.find("%1");
+    if (old != std::string::npos) moved.replace(old, 2, stored.address);
+    const size_t fresh = moved.find("%2");
+    if (fresh != std::string::npos) moved.replace(fresh, 2, now);
+    CopyField(text, capacity, moved.c_str());
+    return true;
+}
+
 void CSetIPDlg::ShowSearchState()
 {
     const bool running = search_.Running();
@@ -328,7 +349,7 @@ void CSetIPDlg::ShowSearchState()
         StringTable::Get("STR_S_SEARCHING", text, sizeof text);
     } else if (deviceList.Empty()) {
         StringTable::Get("STR_S_NONE_FOUND", text, sizeof text);
-    } else {
+    } else if (!MovedScannerText(text, sizeof text)) {
         // The text's first "%d" stands for the number found (replaced here, never a format).
         StringTable::Get("STR_S_FOUND", text, sizeof text);
         std::string found = text;
@@ -413,6 +434,8 @@ void CSetIPDlg::OnListItemChanged(const Notification&)
     userPicked_ = true;
     picked_ = selectedIndex >= 0 ? deviceList.At(static_cast<size_t>(selectedIndex)) : EmptyDeviceRecord();
     EnableOk(selectedIndex != -1);
+    // The status line says "moved" only while the moved scanner is the row chosen.
+    if (!search_.Running()) ShowSearchState();
 }
 
 void CSetIPDlg::OnAddressEdited()

@@ -84,6 +84,7 @@ private:
     void StartSearch(int passes);
     void StopSearch();
     void ShowSearchState();
+    bool MovedScannerText(char* text, size_t capacity) const;
     void TakeSearchRows();
     void FillList();
 

@@ -61,6 +61,27 @@ TEST_F(DialogTest, TheStoredScannersRowIsSelectedAndAPickLaterWins)
     }
 }
 
+// The stored scanner found at another address: the status line says it moved (old and new) while
+// its row is the one chosen, and OK stores the new address with its MAC.
+TEST_F(DialogTest, AMovedScannerIsNamedInTheStatusLine)
+{
+    SettingsStore::Save("10.0.0.5", "02:00:00:00:00:5A", "", 0, 0);
+    rec.saves.clear();
+    net.bursts.push_back({ScannerAt(10, 50), ScannerAt(90, 100)});
+    SetDriver([&](WindowHandle d) {
+        RunSearch();
+        EXPECT_EQ("Moved from 10.0.0.5 to 10.0.0.90 (%s %d)", Text(d, kSearchStatus));
+        ASSERT_TRUE(ClickListRow(d, kDeviceList, 0));
+        EXPECT_EQ("Found 2, 100% %s", Text(d, kSearchStatus));
+        ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
+        EXPECT_EQ("Moved from 10.0.0.5 to 10.0.0.90 (%s %d)", Text(d, kSearchStatus));
+        ASSERT_TRUE(Click(d, kIdOk));
+    });
+    CSetIPDlg dialog;
+    EXPECT_EQ(kIdOk, dialog.DoModal());
+    EXPECT_EQ("10.0.0.90|02:00:00:00:00:5A||0|0;", rec.saves);
+}
+
 // A connection stored for IPv6 is found in an IPv6 search only: after the change to IPv4 the
 // first row is selected.
 TEST_F(DialogTest, TheStoredScannerCountsOnlyForItsProtocol)

@@ -67,8 +67,10 @@ void ParseCommandLineModes(const char* commandLine, CommandLineOptions& options)
     if (text.size() > kCommandLineRead) text.resize(kCommandLineRead);
 
     size_t first = std::string::npos;
-    const struct { const char* option; int mode; } kModes[] = {
-        {"/refresh", kModeRefresh}, {"/set", kModeSet}, {"/list", kModeList}};
+    const struct {
+        const char* option;
+        int mode;
+    } kModes[] = {{"/refresh", kModeRefresh}, {"/set", kModeSet}, {"/list", kModeList}};
     for (const auto& m : kModes) {
         const size_t at = text.find(m.option);
         if (at != std::string::npos && at < first) {
@@ -181,8 +183,10 @@ std::string ListJson(const char* product, const char* code, int protocol, const 
         json.EndObject();
     }
     json.Key("stored_index");
-    if (storedIndex < 0) json.Null();
-    else json.Integer(storedIndex);
+    if (storedIndex < 0)
+        json.Null();
+    else
+        json.Integer(storedIndex);
     json.EndObject();
     return json.Text();
 }
@@ -198,9 +202,9 @@ int RunListMode(const CommandLineOptions& options)
     Services().RunDiscovery(list, selected, kCommandLinePasses, protocol);
     StoredConnection stored;
     const bool haveStored = ReadStoredConnection(stored) != kStoredNone;
-    const std::string text = ListJson(VariantText(kProductDisplayName).c_str(), ProductCode().c_str(), protocol,
-                                      list, haveStored ? &stored : nullptr,
-                                      haveStored ? StoredIndexIn(list, protocol, stored) : -1);
+    const std::string text =
+        ListJson(VariantText(kProductDisplayName).c_str(), ProductCode().c_str(), protocol, list,
+                 haveStored ? &stored : nullptr, haveStored ? StoredIndexIn(list, protocol, stored) : -1);
     bool written = false;
     if (toStandardOutput) {
         written = Platform::WriteStandardOutput(text.data(), text.size());

@@ -12,9 +12,9 @@
 // case-sensitive text anywhere on the command line. When more than one is given, the one that
 // comes first on the command line runs.
 constexpr int kNoCommandLineMode = 0;
-constexpr int kModeRefresh = 1;   // "/refresh"
-constexpr int kModeSet = 2;       // "/set", with "ip:ADDRESS" after it
-constexpr int kModeList = 3;      // "/list", with "/ipv6" and "/out:PATH" when given
+constexpr int kModeRefresh = 1;  // "/refresh"
+constexpr int kModeSet = 2;      // "/set", with "ip:ADDRESS" after it
+constexpr int kModeList = 3;     // "/list", with "/ipv6" and "/out:PATH" when given
 
 struct CommandLineOptions {
     int mode = kNoCommandLineMode;
@@ -31,16 +31,16 @@ struct CommandLineOptions {
 void ParseCommandLineModes(const char* commandLine, CommandLineOptions& options);
 
 // Exit codes of the modes.
-constexpr int kExitUnchanged = 0;        // /refresh: found at its stored address. /set: stored, the
-                                         // product answered. /list: at least one scanner listed.
-constexpr int kExitFollowed = 1;         // /refresh: found at a new address, now stored.
-constexpr int kExitStoredUnverified = 1; // /set: stored; nothing of this product answered.
-constexpr int kExitNotFound = 2;         // /refresh: no answer; nothing changed. /list: none listed.
-constexpr int kExitNothingToFollow = 3;  // /refresh: no stored connection or no stored MAC address.
-constexpr int kExitBadAddress = 3;       // /set: the address is not valid; nothing stored.
-constexpr int kExitStoreFailed = 4;      // /refresh, /set: the new connection could not be stored.
-constexpr int kExitCannotStart = 5;      // any mode: files missing or damaged, already running, no
-                                         // socket library; /list: no output to write to.
+constexpr int kExitUnchanged = 0;         // /refresh: found at its stored address. /set: stored, the
+                                          // product answered. /list: at least one scanner listed.
+constexpr int kExitFollowed = 1;          // /refresh: found at a new address, now stored.
+constexpr int kExitStoredUnverified = 1;  // /set: stored; nothing of this product answered.
+constexpr int kExitNotFound = 2;          // /refresh: no answer; nothing changed. /list: none listed.
+constexpr int kExitNothingToFollow = 3;   // /refresh: no stored connection or no stored MAC address.
+constexpr int kExitBadAddress = 3;        // /set: the address is not valid; nothing stored.
+constexpr int kExitStoreFailed = 4;       // /refresh, /set: the new connection could not be stored.
+constexpr int kExitCannotStart = 5;       // any mode: files missing or damaged, already running, no
+                                          // socket library; /list: no output to write to.
 
 // Passes of the searches of /refresh and /list.
 constexpr int kCommandLinePasses = 2;

@@ -11,13 +11,27 @@ std::string JsonQuote(const std::string& utf8)
     for (char ch : utf8) {
         const unsigned char c = static_cast<unsigned char>(ch);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20 || c == 0x7F) {
                 char escape[8];
@@ -57,10 +71,22 @@ void JsonWriter::Close(char bracket)
     if (first_.empty()) text_ += "\n";
 }
 
-void JsonWriter::BeginObject() { Open('{'); }
-void JsonWriter::EndObject() { Close('}'); }
-void JsonWriter::BeginArray() { Open('['); }
-void JsonWriter::EndArray() { Close(']'); }
+void JsonWriter::BeginObject()
+{
+    Open('{');
+}
+void JsonWriter::EndObject()
+{
+    Close('}');
+}
+void JsonWriter::BeginArray()
+{
+    Open('[');
+}
+void JsonWriter::EndArray()
+{
+    Close(']');
+}
 
 void JsonWriter::Key(const char* name)
 {
@@ -75,7 +101,10 @@ void JsonWriter::Quoted(const std::string& utf8)
     text_ += JsonQuote(utf8);
 }
 
-void JsonWriter::String(const char* ansiText) { Quoted(Platform::AnsiToUtf8(ansiText)); }
+void JsonWriter::String(const char* ansiText)
+{
+    Quoted(Platform::AnsiToUtf8(ansiText));
+}
 
 void JsonWriter::Integer(long long value)
 {

@@ -142,8 +142,10 @@ int CQuilScanLinkApp::StartUp(const char* commandLine)
     VariantTable::Get(kResourceModuleFile, moduleFile, sizeof(moduleFile));
     VariantTable::Get(kStringFileName, stringFile, sizeof(stringFile));
     char folder[260] = {};
-    if (m_nLaunchMode == Standalone) Platform::GetSystemDirectoryPath(folder, sizeof(folder));
-    else VariantTable::Get(kInstallFolder, folder, sizeof(folder));
+    if (m_nLaunchMode == Standalone)
+        Platform::GetSystemDirectoryPath(folder, sizeof(folder));
+    else
+        VariantTable::Get(kInstallFolder, folder, sizeof(folder));
 
     // The resource module. An unknown folder or file name counts as a missing file.
     char path[260] = {};
@@ -218,8 +220,10 @@ bool CQuilScanLinkApp::InitInstance(const char* commandLine)
     if (lastStatus_ != kStartContinue) return false;
 
     // The dialog flow; its result is not used.
-    if (m_nLaunchMode == Standalone) RunStandaloneAddressDialog();
-    else CommitConnection();
+    if (m_nLaunchMode == Standalone)
+        RunStandaloneAddressDialog();
+    else
+        CommitConnection();
     return false;
 }
 

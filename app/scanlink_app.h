@@ -9,12 +9,11 @@
 #include "product/launch_mode.h"
 #include "product/variant_table.h"
 
-
 // Start-up status inside InitInstance: every value but kStartContinue ends start-up.
 constexpr int kStartContinue = 0;
-constexpr int kStartMissingFile = 2;      // a required file is missing or the module did not load
+constexpr int kStartMissingFile = 2;  // a required file is missing or the module did not load
 constexpr int kStartStringFileFailed = -1;
-constexpr int kStartAlreadyRunning = 6;   // another instance holds a mutex, or one cannot be made
+constexpr int kStartAlreadyRunning = 6;  // another instance holds a mutex, or one cannot be made
 
 class CQuilScanLinkApp {
 public:
@@ -40,7 +39,7 @@ public:
     void* m_hLocalMutex = nullptr;
     void* m_hGlobalMutex = nullptr;
     char m_szGivenAddress[128] = {};
-    int m_nConnection = 0;        // 0 USB, 1 network (the connection-type dialog's choice)
+    int m_nConnection = 0;  // 0 USB, 1 network (the connection-type dialog's choice)
     int m_nLaunchMode = -1;
     int m_bQuiet = 0;
     int m_bMaintenance = 0;

@@ -138,8 +138,7 @@ int AskOnce(DiscoveryTransport& transport, const UdpAddress& destination, Device
     if (transport.Bind(socket, local) == kUdpOk) {
         std::uint8_t buffer[kAnswerBufferSize];
         for (int attempt = 0; attempt < kCheckAttempts && outcome == kCheckNoAnswer; ++attempt) {
-            if (transport.SendTo(socket, request, static_cast<size_t>(requestLength), destination) != kUdpOk)
-                continue;
+            if (transport.SendTo(socket, request, static_cast<size_t>(requestLength), destination) != kUdpOk) continue;
             for (int read = 0; read < kCheckMaxForeignDatagrams && outcome == kCheckNoAnswer; ++read) {
                 if (transport.WaitReadable(socket, kCheckWaitMs) != kUdpOk) break;
                 size_t length = 0;
@@ -259,8 +258,7 @@ void CheckAddress(const char* text, int protocol, const char* adapterName, Addre
         if (outcome == kCheckProductAnswered) {
             result.outcome = outcome;
             CopyField(result.macAddress, sizeof result.macAddress, answer.macAddress);
-            if (protocol == kProtocolIPv6)
-                CopyField(result.adapterName, sizeof result.adapterName, scope.adapterName);
+            if (protocol == kProtocolIPv6) CopyField(result.adapterName, sizeof result.adapterName, scope.adapterName);
             return;
         }
         if (outcome == kCheckOtherAnswered) result.outcome = outcome;

@@ -29,13 +29,11 @@ static bool SameDevice(const DeviceRecord& listed, const DeviceRecord& candidate
     return AdapterNamesEqual(listed.adapterName, candidate.adapterName);
 }
 
-void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol,
-               const char* adapterName)
+void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol, const char* adapterName)
 {
     for (size_t i = 0; i < passList.Count(); ++i) {
         DeviceRecord candidate = passList.At(i);
-        if (protocol == kProtocolIPv6)
-            CopyField(candidate.adapterName, sizeof candidate.adapterName, adapterName);
+        if (protocol == kProtocolIPv6) CopyField(candidate.adapterName, sizeof candidate.adapterName, adapterName);
         bool listed = false;
         for (size_t j = 0; j < dialogList.Count() && !listed; ++j)
             listed = SameDevice(dialogList.At(j), candidate, protocol);
@@ -46,7 +44,5 @@ void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol,
 void SortByAddress(DeviceList& list)
 {
     std::sort(list.Records().begin(), list.Records().end(),
-              [](const DeviceRecord& a, const DeviceRecord& b) {
-                  return std::strcmp(a.address, b.address) < 0;
-              });
+              [](const DeviceRecord& a, const DeviceRecord& b) { return std::strcmp(a.address, b.address) < 0; });
 }

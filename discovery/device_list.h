@@ -46,8 +46,7 @@ private:
 // (the whole 64-octet field); for IPv6 the adapter names must also be equal ignoring case. With
 // kProtocolIPv6 each record's adapterName is first set to adapterName (cut to 259 octets); with
 // kProtocolIPv4 adapterName is not used and may be null. The earliest record of a device wins.
-void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol,
-               const char* adapterName);
+void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol, const char* adapterName);
 
 // Sorts the list ascending by address text, compared octet by octet as unsigned values (the order
 // of strcmp, so "10.0.0.10" comes before "10.0.0.9"). Records with equal addresses keep no

@@ -5,8 +5,7 @@
 #include "discovery/discovery_search.h"
 #include "platform/wait_cursor.h"
 
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
-                 DiscoveryTransport& transport)
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol, DiscoveryTransport& transport)
 {
     WaitCursor waitCursor;
     DiscoverySearch search(transport);

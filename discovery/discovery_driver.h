@@ -5,10 +5,10 @@
 #include "discovery/discovery_transport.h"
 
 // Results of RunDiscovery.
-constexpr int kRunDiscoveryOk = 0;          // the list holds the scanners found, sorted by address
-constexpr int kRunDiscoveryFailed = -1;     // a pass or the adapter enumeration failed to run;
-                                            // the list holds what earlier passes merged, sorted
-constexpr int kRunDiscoveryBadProtocol = 2; // protocol is neither 0 nor 1; the list is empty
+constexpr int kRunDiscoveryOk = 0;           // the list holds the scanners found, sorted by address
+constexpr int kRunDiscoveryFailed = -1;      // a pass or the adapter enumeration failed to run;
+                                             // the list holds what earlier passes merged, sorted
+constexpr int kRunDiscoveryBadProtocol = 2;  // protocol is neither 0 nor 1; the list is empty
 
 // Replaces the dialog's list with the scanners found. The scanner address dialog passes its own
 // members: deviceList (cleared, then filled) and selectedIndex (set to 0 when the list ends
@@ -19,5 +19,4 @@ constexpr int kRunDiscoveryBadProtocol = 2; // protocol is neither 0 nor 1; the 
 // (sleeping through transport.Pause) until it ends; what the search does (rounds, sockets per
 // adapter, the quiet second and the five-second cap) is described in discovery_search.h.
 int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol);
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
-                 DiscoveryTransport& transport);
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol, DiscoveryTransport& transport);

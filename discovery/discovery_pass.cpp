@@ -46,9 +46,8 @@ void FormatRecordAddress(const UdpAddress& sender, char (&address)[64])
     const std::uint8_t* o = sender.octets;
     if (sender.family == kUdpIPv6) {
         std::snprintf(address, sizeof address,
-                      "%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x",
-                      o[0], o[1], o[2], o[3], o[4], o[5], o[6], o[7], o[8], o[9], o[10], o[11],
-                      o[12], o[13], o[14], o[15]);
+                      "%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x", o[0], o[1], o[2], o[3],
+                      o[4], o[5], o[6], o[7], o[8], o[9], o[10], o[11], o[12], o[13], o[14], o[15]);
     } else {
         std::snprintf(address, sizeof address, "%i.%i.%i.%i", o[0], o[1], o[2], o[3]);
     }
@@ -59,8 +58,8 @@ int EnumerateIPv6Adapters(std::vector<AdapterRecord>& adapters, DiscoveryTranspo
     std::vector<PlatformAdapter> reported;
     if (transport.ListAdapters(reported) != kAdaptersOk) return kDiscoveryFailed;
     for (const PlatformAdapter& a : reported) {
-        if (a.ifType == kIfTypePpp || a.ifType == kIfTypeSoftwareLoopback ||
-            a.ifType == kIfTypeAtm || a.ifType == kIfTypeTunnel)
+        if (a.ifType == kIfTypePpp || a.ifType == kIfTypeSoftwareLoopback || a.ifType == kIfTypeAtm ||
+            a.ifType == kIfTypeTunnel)
             continue;
         if (!UsableState(a.operStatus)) continue;
         AdapterRecord record;
@@ -128,8 +127,8 @@ int OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, Pa
     return SendRequest(transport, allNodes, pass);
 }
 
-bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion,
-                        const char* matchText, std::int64_t nowMs, DeviceList& found)
+bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion, const char* matchText,
+                        std::int64_t nowMs, DeviceList& found)
 {
     std::uint8_t buffer[kAnswerBufferSize];
     for (int taken = 0; taken < kMaxDatagramsPerStep; ++taken) {

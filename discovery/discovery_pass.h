@@ -13,8 +13,8 @@ constexpr int kDiscoveryFailed = -1;
 
 // Constants of a pass.
 constexpr std::uint16_t kSnmpAgentPort = 161;
-constexpr int kQuietWaitMs = 1000;   // a pass ends after one second without any datagram
-constexpr int kPassCapMs = 5000;     // and never later than five seconds after its request
+constexpr int kQuietWaitMs = 1000;  // a pass ends after one second without any datagram
+constexpr int kPassCapMs = 5000;    // and never later than five seconds after its request
 constexpr size_t kAnswerBufferSize = 1024;
 // At most this many datagrams are taken from one socket in one step, so that a flood cannot hold
 // the thread; whatever is left waits in the socket for the next step.
@@ -68,8 +68,8 @@ int OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, Pa
 // socket's family, address of the sender as FormatRecordAddress gives it, adapterName from the
 // pass). Every datagram, also one too long or undecodable, sets pass.lastHeardMs to nowMs. Returns
 // false when the wait or the receive failed (the pass's reading is over), else true.
-bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion,
-                        const char* matchText, std::int64_t nowMs, DeviceList& found);
+bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion, const char* matchText,
+                        std::int64_t nowMs, DeviceList& found);
 
 // Formats a sender's address the way records hold it (into a 64-octet field, tail zeroed).
 void FormatRecordAddress(const UdpAddress& sender, char (&address)[64]);

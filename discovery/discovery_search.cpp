@@ -26,7 +26,9 @@ void PreBindAgentPort(DiscoveryTransport& transport)
 
 }  // namespace
 
-DiscoverySearch::DiscoverySearch(DiscoveryTransport& transport) : transport_(transport) {}
+DiscoverySearch::DiscoverySearch(DiscoveryTransport& transport) : transport_(transport)
+{
+}
 
 DiscoverySearch::~DiscoverySearch()
 {

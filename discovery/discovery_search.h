@@ -66,7 +66,7 @@ public:
 
 private:
     struct Round {
-        int family;            // kUdpIPv4 or kUdpIPv6
+        int family;  // kUdpIPv4 or kUdpIPv6
         char matchText[128];
     };
     bool StartRound();

@@ -15,34 +15,20 @@ public:
     {
         return UdpSetMulticastInterface(socket, interfaceIndex);
     }
-    int SetReceiveBuffer(UdpHandle socket, int bytes) override
-    {
-        return UdpSetReceiveBuffer(socket, bytes);
-    }
+    int SetReceiveBuffer(UdpHandle socket, int bytes) override { return UdpSetReceiveBuffer(socket, bytes); }
     int Bind(UdpHandle socket, const UdpAddress& local) override { return UdpBind(socket, local); }
-    int SendTo(UdpHandle socket, const void* data, size_t length,
-               const UdpAddress& destination) override
+    int SendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination) override
     {
         return UdpSendTo(socket, data, length, destination);
     }
-    int WaitReadable(UdpHandle socket, int timeoutMs) override
-    {
-        return UdpWaitReadable(socket, timeoutMs);
-    }
-    int ReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length,
-                    UdpAddress* sender) override
+    int WaitReadable(UdpHandle socket, int timeoutMs) override { return UdpWaitReadable(socket, timeoutMs); }
+    int ReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender) override
     {
         return UdpReceiveFrom(socket, buffer, capacity, length, sender);
     }
     void Close(UdpHandle socket) override { UdpClose(socket); }
-    void Pause(int milliseconds) override
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    }
-    int ListAdapters(std::vector<PlatformAdapter>& adapters) override
-    {
-        return ListIPv6Adapters(adapters);
-    }
+    void Pause(int milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+    int ListAdapters(std::vector<PlatformAdapter>& adapters) override { return ListIPv6Adapters(adapters); }
     int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses) override
     {
         return ::ListIPv4Addresses(addresses);

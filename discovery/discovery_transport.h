@@ -20,11 +20,9 @@ public:
     virtual int SetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex) = 0;
     virtual int SetReceiveBuffer(UdpHandle socket, int bytes) = 0;
     virtual int Bind(UdpHandle socket, const UdpAddress& local) = 0;
-    virtual int SendTo(UdpHandle socket, const void* data, size_t length,
-                       const UdpAddress& destination) = 0;
+    virtual int SendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination) = 0;
     virtual int WaitReadable(UdpHandle socket, int timeoutMs) = 0;
-    virtual int ReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length,
-                            UdpAddress* sender) = 0;
+    virtual int ReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender) = 0;
     virtual void Close(UdpHandle socket) = 0;
     virtual void Pause(int milliseconds) = 0;
     virtual int ListAdapters(std::vector<PlatformAdapter>& adapters) = 0;

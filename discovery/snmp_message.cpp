@@ -48,8 +48,7 @@ void PutHeader(BerWriter& w, std::uint8_t tag, size_t length)
         PutOctet(w, static_cast<std::uint8_t>(length));
     } else {
         std::uint8_t count = 0;
-        for (size_t rest = length; rest != 0; rest >>= 8, ++count)
-            PutOctet(w, static_cast<std::uint8_t>(rest & 0xFF));
+        for (size_t rest = length; rest != 0; rest >>= 8, ++count) PutOctet(w, static_cast<std::uint8_t>(rest & 0xFF));
         PutOctet(w, static_cast<std::uint8_t>(0x80 | count));
     }
     PutOctet(w, tag);
@@ -65,8 +64,7 @@ void PutSmallInteger(BerWriter& w, std::uint8_t value)
 void PutSubId(BerWriter& w, std::uint32_t value)
 {
     PutOctet(w, static_cast<std::uint8_t>(value & 0x7F));
-    for (value >>= 7; value != 0; value >>= 7)
-        PutOctet(w, static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
+    for (value >>= 7; value != 0; value >>= 7) PutOctet(w, static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
 }
 
 // Writes an object identifier given as dotted text ("1.3.6..."); ok turns false for bad text.
@@ -184,8 +182,7 @@ OidResult DecodeObjectId(Cursor contents, char* text, size_t capacity)
     size_t used = 0;
     for (size_t i = 0; i < count; ++i) {
         char arc[12];
-        int n = std::snprintf(arc, sizeof arc, i == 0 ? "%lu" : ".%lu",
-                              static_cast<unsigned long>(arcs[i]));
+        int n = std::snprintf(arc, sizeof arc, i == 0 ? "%lu" : ".%lu", static_cast<unsigned long>(arcs[i]));
         if (used + static_cast<size_t>(n) >= capacity) {
             std::memset(text, 0, capacity);
             return OidResult::TextTooLong;
@@ -238,8 +235,7 @@ bool DecodeBinding(Cursor binding, DeviceRecord& candidate)
         if (valueTag == kTagOctetString) StoreDescription(candidate, value);
     } else if (std::strcmp(nameText, kOidSysObjectId) == 0) {
         if (valueTag == kTagObjectId &&
-            DecodeObjectId(value, candidate.sysObjectId, sizeof candidate.sysObjectId) ==
-                OidResult::Malformed)
+            DecodeObjectId(value, candidate.sysObjectId, sizeof candidate.sysObjectId) == OidResult::Malformed)
             return false;
     } else if (std::strcmp(nameText, kOidIfPhysAddress1) == 0) {
         if (valueTag == kTagOctetString) StorePhysicalAddress(candidate, value);
@@ -268,8 +264,7 @@ int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity)
     PutHeader(w, kTagGetRequest, Written(w) - listMark);
 
     size_t communityLength = std::strlen(kDiscoveryCommunity);
-    for (size_t i = communityLength; i-- > 0;)
-        PutOctet(w, static_cast<std::uint8_t>(kDiscoveryCommunity[i]));
+    for (size_t i = communityLength; i-- > 0;) PutOctet(w, static_cast<std::uint8_t>(kDiscoveryCommunity[i]));
     PutHeader(w, kTagOctetString, communityLength);
     PutSmallInteger(w, 0);  // version: SNMPv1
     PutHeader(w, kTagSequence, Written(w));
@@ -294,8 +289,7 @@ bool DecodeDiscoveryAnswer(const std::uint8_t* data, size_t length, DeviceRecord
     if (!ReadExpected(message, kTagOctetString, &community)) return false;
     if (!ReadElement(message, &pduTag, &pdu) || message.Left() != 0) return false;
     if ((pduTag & 0xE0) != 0xA0) return false;  // a PDU is context-specific and constructed
-    if (!ReadInteger(pdu, &ignored) || !ReadInteger(pdu, &ignored) || !ReadInteger(pdu, &ignored))
-        return false;
+    if (!ReadInteger(pdu, &ignored) || !ReadInteger(pdu, &ignored) || !ReadInteger(pdu, &ignored)) return false;
     if (!ReadExpected(pdu, kTagSequence, &list) || pdu.Left() != 0) return false;
 
     DeviceRecord decoded = EmptyDeviceRecord();
@@ -310,6 +304,5 @@ bool DecodeDiscoveryAnswer(const std::uint8_t* data, size_t length, DeviceRecord
 
 bool MatchesModel(const DeviceRecord& candidate, const char* matchText)
 {
-    return std::strcmp(candidate.sysDescr, matchText) == 0 ||
-           std::strcmp(candidate.sysObjectId, matchText) == 0;
+    return std::strcmp(candidate.sysDescr, matchText) == 0 || std::strcmp(candidate.sysObjectId, matchText) == 0;
 }

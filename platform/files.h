@@ -16,10 +16,10 @@ constexpr char kPathSeparator = '/';
 #endif
 
 // What GetPathKind finds.
-constexpr int kPathMissing = 0;   // it does not exist, or its attributes cannot be read for another reason
-constexpr int kPathFolder = 1;    // an existing folder
-constexpr int kPathFile = 2;      // an existing file (anything that is not a folder)
-constexpr int kPathDenied = 3;    // reading its attributes was refused (access denied)
+constexpr int kPathMissing = 0;  // it does not exist, or its attributes cannot be read for another reason
+constexpr int kPathFolder = 1;   // an existing folder
+constexpr int kPathFile = 2;     // an existing file (anything that is not a folder)
+constexpr int kPathDenied = 3;   // reading its attributes was refused (access denied)
 
 // Results of ReplaceFileContents.
 constexpr int kFileOk = 0;

@@ -33,8 +33,7 @@ int Show(bool framework, void* owner, const char* text, const char* caption, uns
     state.boxes.push_back(box);
     if (state.capture) return state.answer;
     if (state.silenced) return 0;
-    return PlatformOs::ShowMessageBox(owner, box.text.c_str(), box.caption.c_str(), style,
-                                      state.answer);
+    return PlatformOs::ShowMessageBox(owner, box.text.c_str(), box.caption.c_str(), style, state.answer);
 }
 
 }  // namespace

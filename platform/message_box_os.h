@@ -4,4 +4,4 @@
 namespace PlatformOs {
 // answer is what a build without windows returns.
 int ShowMessageBox(void* owner, const char* text, const char* caption, unsigned style, int answer);
-}
+}  // namespace PlatformOs

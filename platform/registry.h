@@ -14,10 +14,10 @@
 
 // Result codes of every registry operation; the platform's own error codes never leave the seam.
 constexpr int kRegOk = 0;
-constexpr int kRegMissing = 2;      // the key or the value does not exist
-constexpr int kRegDenied = 5;       // the key exists but this access is not allowed
-constexpr int kRegMoreData = 234;   // the value's data does not fit the caller's buffer
-constexpr int kRegFailed = 1;       // any other failure (bad name, store unreadable, ...)
+constexpr int kRegMissing = 2;     // the key or the value does not exist
+constexpr int kRegDenied = 5;      // the key exists but this access is not allowed
+constexpr int kRegMoreData = 234;  // the value's data does not fit the caller's buffer
+constexpr int kRegFailed = 1;      // any other failure (bad name, store unreadable, ...)
 
 // Value types, with the numbers the Windows registry uses.
 constexpr uint32_t kRegTypeNone = 0;

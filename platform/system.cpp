@@ -88,14 +88,18 @@ void SetTestProcessorArchitecture(int architecture)
 
 void SetTestOsVersion(const OsVersionInfo* version)
 {
-    if (version != nullptr) State().version = *version;
-    else State().version.reset();
+    if (version != nullptr)
+        State().version = *version;
+    else
+        State().version.reset();
 }
 
 void SetTestOwnModulePath(const char* path)
 {
-    if (path != nullptr) State().modulePath = path;
-    else State().modulePath.reset();
+    if (path != nullptr)
+        State().modulePath = path;
+    else
+        State().modulePath.reset();
 }
 
 void SetTestShellFolder(int folderId, const char* path, bool failNow)

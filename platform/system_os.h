@@ -11,4 +11,4 @@ int GetOwnModulePath(char* buffer, size_t size);
 int GetProcessorArchitecture();
 Platform::OsVersionInfo GetOsVersion();
 int GetShellFolder(int folderId, char* buffer, size_t size);
-}
+}  // namespace PlatformOs

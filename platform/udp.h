@@ -16,11 +16,11 @@ constexpr int kUdpIPv4 = 4;
 constexpr int kUdpIPv6 = 6;
 
 // Results of the operations below.
-constexpr int kUdpOk = 0;        // done; for UdpWaitReadable: a datagram is waiting
-constexpr int kUdpFailed = -1;   // the system refused the operation (the reason is not kept)
-constexpr int kUdpTimeout = 1;   // UdpWaitReadable: nothing arrived within the time-out
-constexpr int kUdpTooLong = 2;   // UdpReceiveFrom: the datagram was longer than the buffer; it
-                                 // has been taken off the socket and is lost
+constexpr int kUdpOk = 0;       // done; for UdpWaitReadable: a datagram is waiting
+constexpr int kUdpFailed = -1;  // the system refused the operation (the reason is not kept)
+constexpr int kUdpTimeout = 1;  // UdpWaitReadable: nothing arrived within the time-out
+constexpr int kUdpTooLong = 2;  // UdpReceiveFrom: the datagram was longer than the buffer; it
+                                // has been taken off the socket and is lost
 
 // A socket address. For kUdpIPv4 the first 4 octets hold the address, for kUdpIPv6 all 16;
 // octets are in network order, port in host order. scopeId is the IPv6 scope (interface index).
@@ -54,7 +54,6 @@ int UdpWaitReadable(UdpHandle socket, int timeoutMs);
 // Takes the next datagram into buffer (capacity octets), its length into *length and its sender
 // into *sender. kUdpOk; kUdpTooLong when it did not fit (nothing usable is left in buffer);
 // kUdpFailed on any other error.
-int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length,
-                   UdpAddress* sender);
+int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender);
 // Closes the socket. kUdpInvalidHandle is ignored.
 void UdpClose(UdpHandle socket);

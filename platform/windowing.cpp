@@ -6,7 +6,9 @@
 
 namespace Windowing {
 
-CDialog::CDialog(int templateId) : templateId_(templateId) {}
+CDialog::CDialog(int templateId) : templateId_(templateId)
+{
+}
 
 CDialog::~CDialog() = default;
 
@@ -102,6 +104,8 @@ bool CWnd::OnReflectedCommand(int)
     return false;
 }
 
-void CWnd::DrawItem(const DrawItemRecord&) {}
+void CWnd::DrawItem(const DrawItemRecord&)
+{
+}
 
 }  // namespace Windowing

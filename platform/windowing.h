@@ -143,7 +143,7 @@ WindowHandle ItemOf(WindowHandle dialog, int id);
 // to its dialog, as typing does. SetText returns false when there is no window.
 bool SetText(WindowHandle window, const char* text);
 int GetText(WindowHandle window, char* text, int capacity);  // length, or -1
-int TextLength(WindowHandle window);                          // length, or -1
+int TextLength(WindowHandle window);                         // length, or -1
 bool SetItemText(WindowHandle dialog, int id, const char* text);
 int GetItemText(WindowHandle dialog, int id, char* text, int capacity);
 
@@ -167,10 +167,10 @@ WindowHandle FocusedWindow();  // nullptr when no window of ours has the focus
 
 // ---------------------------------------------------------------------------------------------
 // Geometry.
-Rect GetWindowRectangle(WindowHandle window);   // screen coordinates; all 0 when there is none
+Rect GetWindowRectangle(WindowHandle window);  // screen coordinates; all 0 when there is none
 Point ScreenToClientPoint(WindowHandle window, Point screen);
-WindowHandle ParentOf(WindowHandle window);      // nullptr for a dialog without parent
-WindowHandle OwnerOf(WindowHandle window);       // the registered owner, nullptr when none
+WindowHandle ParentOf(WindowHandle window);  // nullptr for a dialog without parent
+WindowHandle OwnerOf(WindowHandle window);   // the registered owner, nullptr when none
 // Visits every descendant window (children of children included), parents before their
 // children, in the platform's order. The visit is never stopped early.
 void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)>& visit);
@@ -198,7 +198,7 @@ void KillWindowTimer(WindowHandle window, uintptr_t id);
 int ComboCount(WindowHandle combo);
 int ComboInsert(WindowHandle combo, int index, const char* text);  // the index, or -1
 bool ComboSetData(WindowHandle combo, int index, intptr_t data);
-intptr_t ComboGetData(WindowHandle combo, int index);  // -1 for a bad index
+intptr_t ComboGetData(WindowHandle combo, int index);                       // -1 for a bad index
 int ComboGetText(WindowHandle combo, int index, char* text, int capacity);  // length, or -1
 int ComboTextLength(WindowHandle combo, int index);                         // length, or -1
 int ComboGetSelection(WindowHandle combo);
@@ -240,13 +240,13 @@ void ProgressSetMarquee(WindowHandle bar, bool on);
 // ---------------------------------------------------------------------------------------------
 // Edit control.
 void EditSetSelection(WindowHandle edit, int start, int end);  // EM_SETSEL (0, -1 = all)
-void EditScrollCaret(WindowHandle edit);                     // EM_SCROLLCARET
+void EditScrollCaret(WindowHandle edit);                       // EM_SCROLLCARET
 
 // ---------------------------------------------------------------------------------------------
 // Drawing and measuring. A device context from GetWindowDc must go back through ReleaseWindowDc.
 DcHandle GetWindowDc(WindowHandle window);  // nullptr when none could be obtained
 void ReleaseWindowDc(WindowHandle window, DcHandle dc);
-FontHandle FontOf(WindowHandle window);               // the font the window reports (WM_GETFONT)
+FontHandle FontOf(WindowHandle window);                   // the font the window reports (WM_GETFONT)
 FontHandle SelectFontInto(DcHandle dc, FontHandle font);  // the previous font
 bool TextExtent(DcHandle dc, const char* text, int* width, int* height);
 Color SystemColor(int index);
@@ -289,11 +289,11 @@ using Platform::ShowMessageBox;
 // ---------------------------------------------------------------------------------------------
 // The record of an owner-drawn item (WM_DRAWITEM).
 struct DrawItemRecord {
-    int itemId = -1;          // item index, -1 for the selection field with no item
-    unsigned itemState = 0;   // ODS_* flags
+    int itemId = -1;         // item index, -1 for the selection field with no item
+    unsigned itemState = 0;  // ODS_* flags
     DcHandle dc = nullptr;
-    Rect rect;                // item rectangle in the control's client coordinates
-    intptr_t native = 0;      // the platform's own record (its address), for passing on
+    Rect rect;            // item rectangle in the control's client coordinates
+    intptr_t native = 0;  // the platform's own record (its address), for passing on
 };
 
 // A subclassed control: a control of a dialog template with handling of its own. The object is
@@ -338,8 +338,8 @@ private:
 // A notification or command from a control to its dialog.
 struct Notification {
     int controlId = 0;
-    int code = 0;     // BN_CLICKED, CBN_SELCHANGE, EN_CHANGE, LVN_ITEMCHANGED ...
-    int item = -1;    // LVN_ITEMCHANGED: the row it names (-1 for none)
+    int code = 0;   // BN_CLICKED, CBN_SELCHANGE, EN_CHANGE, LVN_ITEMCHANGED ...
+    int item = -1;  // LVN_ITEMCHANGED: the row it names (-1 for none)
 };
 using Handler = std::function<void(const Notification&)>;
 
@@ -373,8 +373,7 @@ public:
     void OnNotification(int controlId, int code, Handler handler);
     // A handler for a message to the dialog window itself (for example a WM_APP message posted by
     // the program). Its result is the message's result.
-    void OnMessage(unsigned message,
-                   std::function<intptr_t(uintptr_t wParam, intptr_t lParam)> handler);
+    void OnMessage(unsigned message, std::function<intptr_t(uintptr_t wParam, intptr_t lParam)> handler);
 
     WindowHandle Handle() const { return handle_; }
     int TemplateId() const { return templateId_; }
@@ -387,7 +386,11 @@ public:
     void SetHandle(WindowHandle handle) { handle_ = handle; }
     bool Ended() const { return ended_; }
     int Result() const { return result_; }
-    void Restart() { ended_ = false; result_ = kDialogFailed; }
+    void Restart()
+    {
+        ended_ = false;
+        result_ = kDialogFailed;
+    }
 
 private:
     struct Entry {

@@ -28,4 +28,4 @@ std::string FormatWithName(const char* format, const char* name);
 
 // Empties the table (tests only; the program loads once and never clears).
 void Clear();
-}
+}  // namespace StringTable

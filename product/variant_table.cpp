@@ -22,8 +22,8 @@ struct VariantRow {
     const char* modelOid;
     const char* deviceDescription;
     const char* keyTail;
-    const char* deviceNameKey;      // null: the device name is the model name
-    const char* makerDisplayName;   // null: from the string file under makerNameKey
+    const char* deviceNameKey;     // null: the device name is the model name
+    const char* makerDisplayName;  // null: from the string file under makerNameKey
     const char* makerNameKey;
     const char* makerFolderName;
     const char* makerRegistryName;
@@ -32,37 +32,30 @@ struct VariantRow {
 };
 
 const VariantRow kRows[] = {
-    {0, "R7240", "chromaline 7240MF", "VEL_MORA_VC7240MF_Network_Scanner",
-     "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1", "VEL MORA vc7240MF Network Scanner",
-     "\\VEL MORA chromaline 7240MF Scanner\\ScanLink", "STR_S_DEVNAME_7240MF", "VEL MORA", nullptr,
-     "VEL MORA", "VEL MORA", 0, 0},
-    {1, "R7245", "chromaline 7245MF", "VEL_MORA_VC7245MF_Network_Scanner",
-     "1.3.6.1.4.1.40827.1.1.1.2.1.43.2.1", "VEL MORA vc7245MF Network Scanner",
-     "\\VEL MORA chromaline 7245MF Scanner\\ScanLink", "STR_S_DEVNAME_7245MF", "VEL MORA", nullptr,
-     "VEL MORA", "VEL MORA", 1, 0},
-    {2, "TST30", "tessera T30", "VEL_MORA_TST30_Network_Scanner",
-     "1.3.6.1.4.1.40827.1.1.1.2.1.43.3.1", "VEL MORA tessera T30 Network Scanner",
-     "\\VEL MORA tessera T30 Scanner\\ScanLink", "STR_S_DEVNAME_TS30", "VEL MORA", nullptr,
-     "VEL MORA", "VEL MORA", 1, 0},
-    {3, "R5180", "chromaline 5180MF", "VEL_MORA_VC5180MF_Network_Scanner",
-     "1.3.6.1.4.1.40827.1.1.1.1.1.23.1.1", "VEL MORA vc5180MF Network Scanner",
-     "\\VEL MORA chromaline 5180MF Scanner\\ScanLink", "STR_S_DEVNAME_5180MF", "VEL MORA", nullptr,
-     "VEL MORA", "VEL MORA", 0, 1},
-    {6, "O724X", "ochre 724XMF", "VEL_MORA_OC724XMF_Network_Scanner",
-     "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1", "VEL MORA oc724XMF Network Scanner",
-     "\\VEL MORA ochre 724XMF Scanner\\ScanLink", "STR_S_DEVNAME_OC724X", "VEL MORA", nullptr,
-     "VEL MORA", "VEL MORA", 0, 1},
-    {7, "T210_", "TX210n", "TARN_TX210N_Network_Scanner", "1.3.6.1.4.1.3117.1.1.1.1",
-     "TARN TX210n Network Scanner", "\\TARN TX210n Scanner\\ScanLink", "STR_S_DEVNAME_TX210n",
-     nullptr, "STR_S_MANUF_NAME_TARN", "Tarnico", "Tarnico", 0, 1},
-    {8, "L835_", "Lumeo 8350MFP", "CORVEL_8350MFP_Network_Scanner",
-     "1.3.6.1.4.1.1907.8.62.1.19.4.29.2.1", "Lumeo 8350MFP Network Scanner",
-     "\\Corvel Lumeo 8350MFP Scanner\\ScanLink", "STR_S_DEVNAME_L8350", nullptr,
+    {0, "R7240", "chromaline 7240MF", "VEL_MORA_VC7240MF_Network_Scanner", "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1",
+     "VEL MORA vc7240MF Network Scanner", "\\VEL MORA chromaline 7240MF Scanner\\ScanLink", "STR_S_DEVNAME_7240MF",
+     "VEL MORA", nullptr, "VEL MORA", "VEL MORA", 0, 0},
+    {1, "R7245", "chromaline 7245MF", "VEL_MORA_VC7245MF_Network_Scanner", "1.3.6.1.4.1.40827.1.1.1.2.1.43.2.1",
+     "VEL MORA vc7245MF Network Scanner", "\\VEL MORA chromaline 7245MF Scanner\\ScanLink", "STR_S_DEVNAME_7245MF",
+     "VEL MORA", nullptr, "VEL MORA", "VEL MORA", 1, 0},
+    {2, "TST30", "tessera T30", "VEL_MORA_TST30_Network_Scanner", "1.3.6.1.4.1.40827.1.1.1.2.1.43.3.1",
+     "VEL MORA tessera T30 Network Scanner", "\\VEL MORA tessera T30 Scanner\\ScanLink", "STR_S_DEVNAME_TS30",
+     "VEL MORA", nullptr, "VEL MORA", "VEL MORA", 1, 0},
+    {3, "R5180", "chromaline 5180MF", "VEL_MORA_VC5180MF_Network_Scanner", "1.3.6.1.4.1.40827.1.1.1.1.1.23.1.1",
+     "VEL MORA vc5180MF Network Scanner", "\\VEL MORA chromaline 5180MF Scanner\\ScanLink", "STR_S_DEVNAME_5180MF",
+     "VEL MORA", nullptr, "VEL MORA", "VEL MORA", 0, 1},
+    {6, "O724X", "ochre 724XMF", "VEL_MORA_OC724XMF_Network_Scanner", "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1",
+     "VEL MORA oc724XMF Network Scanner", "\\VEL MORA ochre 724XMF Scanner\\ScanLink", "STR_S_DEVNAME_OC724X",
+     "VEL MORA", nullptr, "VEL MORA", "VEL MORA", 0, 1},
+    {7, "T210_", "TX210n", "TARN_TX210N_Network_Scanner", "1.3.6.1.4.1.3117.1.1.1.1", "TARN TX210n Network Scanner",
+     "\\TARN TX210n Scanner\\ScanLink", "STR_S_DEVNAME_TX210n", nullptr, "STR_S_MANUF_NAME_TARN", "Tarnico", "Tarnico",
+     0, 1},
+    {8, "L835_", "Lumeo 8350MFP", "CORVEL_8350MFP_Network_Scanner", "1.3.6.1.4.1.1907.8.62.1.19.4.29.2.1",
+     "Lumeo 8350MFP Network Scanner", "\\Corvel Lumeo 8350MFP Scanner\\ScanLink", "STR_S_DEVNAME_L8350", nullptr,
      "STR_S_MANUF_NAME_CVL", "corvel", "Corvel", 0, 1},
     {10, "DX52F", "MR-DX52NF", "MIRANO_MR-DX52NF_Network_Scanner",
      "1.3.6.1.4.1.2590.1.1.2.1.3.9.77.82.45.68.88.53.50.78.70", "MIRANO MR-DX52NF Network Scanner",
-     "\\MIRANO MR-DX52NF Scanner\\ScanLink", nullptr, "MIRANO", nullptr, "MIRANO_P1", "MIRANO_P1",
-     0, 1},
+     "\\MIRANO MR-DX52NF Scanner\\ScanLink", nullptr, "MIRANO", nullptr, "MIRANO_P1", "MIRANO_P1", 0, 1},
 };
 
 const char kAltModelOidText[] = "1.3.6.1.4.1.1907.8.62.1.19.4.29.1.1";
@@ -110,14 +103,18 @@ void LookUpName(const char* key, char* name)
 
 void DeviceDisplayName(const VariantRow& row, char* name)
 {
-    if (row.deviceNameKey == nullptr) BoundedCopy(name, kNameBuffer, row.modelName);
-    else LookUpName(row.deviceNameKey, name);
+    if (row.deviceNameKey == nullptr)
+        BoundedCopy(name, kNameBuffer, row.modelName);
+    else
+        LookUpName(row.deviceNameKey, name);
 }
 
 void MakerDisplayName(const VariantRow& row, char* name)
 {
-    if (row.makerDisplayName != nullptr) BoundedCopy(name, kNameBuffer, row.makerDisplayName);
-    else LookUpName(row.makerNameKey, name);
+    if (row.makerDisplayName != nullptr)
+        BoundedCopy(name, kNameBuffer, row.makerDisplayName);
+    else
+        LookUpName(row.makerNameKey, name);
 }
 
 // The install or data folder of the product; false (no value) when the shell has no base folder.
@@ -170,7 +167,7 @@ namespace {
 VariantId g_current = 0;
 std::string g_deviceTitle;
 std::string g_appTitle;
-}
+}  // namespace
 
 void SetCurrent(VariantId variant)
 {
@@ -256,8 +253,7 @@ int Get(int item, void* buffer, size_t size)
         if (row == nullptr) return result;
         char name[kNameBuffer] = {};
         BoundedCopy(name, sizeof(name), row->fileCode);
-        BoundedAppend(name, sizeof(name),
-                      item == kStringFileName ? "STR.tbl" : (is64 ? "RS6.dll" : "RES.dll"));
+        BoundedAppend(name, sizeof(name), item == kStringFileName ? "STR.tbl" : (is64 ? "RS6.dll" : "RES.dll"));
         WriteText(buffer, size, name);
         return result;
     }
@@ -392,11 +388,11 @@ VariantId DetectVariant(int launchMode, const char* commandLine)
         VariantId id;
     };
     static const Token kCommandLineTokens[] = {
-        {"7240MF", 0}, {"7245MF", 1}, {"T30", 2}, {"5180MF", 3},
+        {"7240MF", 0}, {"7245MF", 1}, {"T30", 2},      {"5180MF", 3},
         {"724XMF", 6}, {"TX210N", 7}, {"L835_MFP", 8}, {"MR-DX52NF", 10},
     };
     static const Token kExecutableTokens[] = {
-        {"7240", 0}, {"7245", 1}, {"T30", 2}, {"5180", 3},
+        {"7240", 0}, {"7245", 1},     {"T30", 2},      {"5180", 3},
         {"724X", 6}, {"T210_SLK", 7}, {"L835_SLK", 8}, {"DX52FSLK", 10},
     };
 

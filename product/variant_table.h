@@ -13,7 +13,7 @@ constexpr VariantId kNoVariant = -1;
 
 // Item numbers of VariantTable::Get. Items 8 and 11 and every number from 26 up are not defined.
 enum VariantItem : int {
-    kIpv6Available = 0,        // integer
+    kIpv6Available = 0,  // integer
     kHardwareId = 1,
     kModelOid = 2,
     kDeviceDescription = 3,
@@ -26,7 +26,7 @@ enum VariantItem : int {
     kInstallFolder = 12,
     kLocalMutexName = 13,
     kGlobalMutexName = 14,
-    kProductFamily = 15,       // integer
+    kProductFamily = 15,  // integer
     kDataFolder = 16,
     kMakerDisplayName = 17,
     kMakerFolderName = 18,
@@ -34,7 +34,7 @@ enum VariantItem : int {
     kAppTitle = 20,
     kProductFolderLeaf = 21,
     kAltModelOid = 22,
-    kHasAltModelOid = 23,      // integer
+    kHasAltModelOid = 23,  // integer
     kMakerRegistryName = 24,
     kProductDisplayName = 25,
 };
@@ -71,7 +71,7 @@ int GetInt(int item);
 void LoadTitles();
 const std::string& DeviceTitle();
 const std::string& AppTitle();
-}
+}  // namespace VariantTable
 
 // Decides the variant once at start-up: from the command-line arguments when the launch mode is
 // 0 to 3 (a connection option was given), else from the executable's own base name.

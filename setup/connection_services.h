@@ -26,8 +26,8 @@ struct ConnectionServices {
 
     // SettingsStore::Save: the data file and the six registry values ("IPDlgRet" = 1). Shows
     // nothing; kSaveOk, or kSaveFailed when the data file or a value could not be written.
-    int (*Save)(const char* address, const char* macAddress, const char* adapterName,
-                int protocolType, int ipDirectInput);
+    int (*Save)(const char* address, const char* macAddress, const char* adapterName, int protocolType,
+                int ipDirectInput);
 
     // SettingsStore::ReadRegString: one string value below HKEY_CURRENT_USER, or defaultText.
     std::string (*ReadRegString)(const char* keyPath, const char* valueName, const char* defaultText);

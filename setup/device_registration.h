@@ -4,10 +4,10 @@
 #pragma once
 
 // Results of FindScannerDevice.
-constexpr int kFindFound = 0;       // a present imaging device has the description
-constexpr int kFindNoMemory = 1;    // memory for a property was not available
-constexpr int kFindNoList = 2;      // no device list, or walking it failed
-constexpr int kFindAbsent = 5;      // no present imaging device has it
+constexpr int kFindFound = 0;     // a present imaging device has the description
+constexpr int kFindNoMemory = 1;  // memory for a property was not available
+constexpr int kFindNoList = 2;    // no device list, or walking it failed
+constexpr int kFindAbsent = 5;    // no present imaging device has it
 
 // Results of RegisterScannerDevice.
 constexpr int kRegisterDone = 0;        // the device node was made (driver installed or not)

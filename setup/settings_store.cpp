@@ -74,7 +74,8 @@ void AddTrailingSeparator(std::string& path)
 void SplitPath(const std::string& path, std::string& parent, std::string& name)
 {
     size_t cut = 0;
-    if (kWindowsPaths && path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') cut = 2;
+    if (kWindowsPaths && path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
+        cut = 2;
     for (size_t i = cut; i < path.size(); ++i)
         if (IsSeparator(path[i])) cut = i + 1;
     parent = path.substr(0, cut);
@@ -180,8 +181,10 @@ bool EnsureParentOrSibling(const std::string& parent, FolderSearch& search, std:
         ok = EnsureOne(sibling, false, search, usableParent);
     }
     search.active.pop_back();
-    if (ok) search.usableParents[key] = usableParent;
-    else search.failed.insert(key);
+    if (ok)
+        search.usableParents[key] = usableParent;
+    else
+        search.failed.insert(key);
     return ok;
 }
 
@@ -281,16 +284,16 @@ bool IsFolderWritable(const char* folder)
 
 namespace SettingsStore {
 
-std::string FormatDataFile(const char* address, const char* macAddress, const char* adapterName,
-                           int protocolType, int ipDirectInput)
+std::string FormatDataFile(const char* address, const char* macAddress, const char* adapterName, int protocolType,
+                           int ipDirectInput)
 {
     char protocol[32], direct[32];
     std::snprintf(protocol, sizeof protocol, "%d", protocolType);
     std::snprintf(direct, sizeof direct, "%d", ipDirectInput);
     std::string text;
-    for (const std::string& line : {Bounded(address, kMaxAddress), Bounded(macAddress, kMaxMacAddress),
-                                    std::string(protocol), Bounded(adapterName, kMaxAdapterName),
-                                    std::string(direct)}) {
+    for (const std::string& line :
+         {Bounded(address, kMaxAddress), Bounded(macAddress, kMaxMacAddress), std::string(protocol),
+          Bounded(adapterName, kMaxAdapterName), std::string(direct)}) {
         text += line;
         text += "\r\n";
     }
@@ -312,8 +315,8 @@ int SaveTo(const char* dataFolder, const char* keyPath, const char* address, con
         const std::string dataFile = std::string(folder) + kDataFileName;
         const std::string tempFile = std::string(folder) + kDataFileTempName;
         if (dataFile.size() <= kMaxDataFilePath) {
-            const std::string text = FormatDataFile(addressText.c_str(), macText.c_str(), adapterText.c_str(),
-                                                    protocolType, ipDirectInput);
+            const std::string text =
+                FormatDataFile(addressText.c_str(), macText.c_str(), adapterText.c_str(), protocolType, ipDirectInput);
             fileWritten = WriteDataFile(dataFile, tempFile, text);
             Files::SetSharedAccess(dataFile.c_str());
         }
@@ -330,8 +333,7 @@ int SaveTo(const char* dataFolder, const char* keyPath, const char* address, con
     return fileWritten && valuesWritten ? kSaveOk : kSaveFailed;
 }
 
-int Save(const char* address, const char* macAddress, const char* adapterName, int protocolType,
-         int ipDirectInput)
+int Save(const char* address, const char* macAddress, const char* adapterName, int protocolType, int ipDirectInput)
 {
     char dataFolder[kMaxDataFilePath + 1] = {};
     char keyPath[kMaxDataFilePath + 1] = {};

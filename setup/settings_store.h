@@ -20,14 +20,14 @@ constexpr int kFolderOk = 0;
 constexpr int kFolderFailed = -1;
 
 // The registry values and the data file name.
-extern const char kDataFileName[];      // "ScanLink.dat"
-extern const char kKeyClass[];          // "option"
-extern const char kValueIpAddress[];    // "IPAddress"
-extern const char kValueMacAddr[];      // "MACAddr"
-extern const char kValueAdapName[];     // "AdapName"
-extern const char kValueProtocolType[]; // "ProtocolType"
-extern const char kValueIpDirectInput[];// "IPDirectInput"
-extern const char kValueIpDlgRet[];     // "IPDlgRet"
+extern const char kDataFileName[];        // "ScanLink.dat"
+extern const char kKeyClass[];            // "option"
+extern const char kValueIpAddress[];      // "IPAddress"
+extern const char kValueMacAddr[];        // "MACAddr"
+extern const char kValueAdapName[];       // "AdapName"
+extern const char kValueProtocolType[];   // "ProtocolType"
+extern const char kValueIpDirectInput[];  // "IPDirectInput"
+extern const char kValueIpDlgRet[];       // "IPDlgRet"
 
 // Results of Save and SaveTo.
 constexpr int kSaveOk = 0;
@@ -42,8 +42,7 @@ namespace SettingsStore {
 // (no usable folder, a path over 259 characters, not writable at all) or any value could not be
 // written; a variant without a data folder writes none and that is no failure. Texts longer than
 // their fields (127, 63, 259 characters) are cut to fit.
-int Save(const char* address, const char* macAddress, const char* adapterName, int protocolType,
-         int ipDirectInput);
+int Save(const char* address, const char* macAddress, const char* adapterName, int protocolType, int ipDirectInput);
 
 // The same with the data folder and the key path given (null: none): what Save does after its two
 // lookups. A null key path writes no value and fails.
@@ -52,8 +51,8 @@ int SaveTo(const char* dataFolder, const char* keyPath, const char* address, con
 
 // The five lines of the data file, each ended by CR LF: address, MAC address, protocol, adapter
 // name, direct-input flag.
-std::string FormatDataFile(const char* address, const char* macAddress, const char* adapterName,
-                           int protocolType, int ipDirectInput);
+std::string FormatDataFile(const char* address, const char* macAddress, const char* adapterName, int protocolType,
+                           int ipDirectInput);
 
 // Reads one string value below HKEY_CURRENT_USER; the default text when the key cannot be opened
 // for reading and writing, the value is missing, or its data is longer than 256 bytes. Empty data

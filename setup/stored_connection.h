@@ -10,12 +10,12 @@ struct StoredConnection {
     std::string address;
     std::string macAddress;
     std::string adapterName;
-    int protocol = 0;       // kProtocolIPv4 or kProtocolIPv6
+    int protocol = 0;  // kProtocolIPv4 or kProtocolIPv6
     int ipDirectInput = 0;
 };
 
 // Where a connection was found.
-constexpr int kStoredNone = 0;      // neither the registry nor the data file holds an address
+constexpr int kStoredNone = 0;  // neither the registry nor the data file holds an address
 constexpr int kStoredRegistry = 1;
 constexpr int kStoredDataFile = 2;
 

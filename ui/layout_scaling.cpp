@@ -41,11 +41,11 @@ void ScaleDialogLayoutBy(WindowHandle dialog, double factor)
     EnumDescendants(dialog, [factor](WindowHandle window) {
         Rect r = GetWindowRectangle(window);
         Point at = ScreenToClientPoint(ParentOf(window), Point{r.left, r.top});
-        SetWindowPosition(window, Scaled(at.x, factor), Scaled(at.y, factor),
-                          Scaled(r.Width(), factor), Scaled(r.Height(), factor), kSwpNoZOrder);
+        SetWindowPosition(window, Scaled(at.x, factor), Scaled(at.y, factor), Scaled(r.Width(), factor),
+                          Scaled(r.Height(), factor), kSwpNoZOrder);
     });
-    SetWindowPosition(dialog, outer.left, outer.top, Scaled(outer.Width(), factor),
-                      Scaled(outer.Height(), factor), kSwpNoZOrder);
+    SetWindowPosition(dialog, outer.left, outer.top, Scaled(outer.Width(), factor), Scaled(outer.Height(), factor),
+                      kSwpNoZOrder);
 }
 
 double ScaleDialogLayout(WindowHandle dialog, const char* ratioKey)

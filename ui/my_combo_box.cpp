@@ -38,8 +38,10 @@ ComboItemColors ComboColorsFor(int itemId, unsigned state, bool separator)
     const bool grayed = (state & (kOdsGrayed | kOdsDisabled)) != 0;
     ComboItemColors colors{kColorWindowText, kColorWindow};
     if (itemId != -1) {
-        if (separator) colors.text = kColorGrayText;
-        else if (selected) colors.text = kColorHighlightText;
+        if (separator)
+            colors.text = kColorGrayText;
+        else if (selected)
+            colors.text = kColorHighlightText;
         if (grayed) colors.text = kColorGrayText;
     }
     if (!separator && selected) colors.back = kColorHighlight;
@@ -60,8 +62,8 @@ void CMyComboBox::CommitItems()
     const int count = ComboCount(combo);
     bool changed = count != static_cast<int>(staged.size());
     for (int i = 0; !changed && i < count; ++i) {
-        changed = ItemText(combo, i) != staged[i].first ||
-                  ComboGetData(combo, i) != static_cast<intptr_t>(staged[i].second);
+        changed =
+            ItemText(combo, i) != staged[i].first || ComboGetData(combo, i) != static_cast<intptr_t>(staged[i].second);
     }
     if (changed) {
         ComboReset(combo);
@@ -114,9 +116,12 @@ bool CMyComboBox::PreTranslateMessage(unsigned message, uintptr_t wParam, intptr
     if (message != kWmKeyDown) return false;
     WindowHandle combo = Handle();
     int target;
-    if (wParam == kVkLeft || wParam == kVkUp) target = ComboGetSelection(combo) - 1;
-    else if (wParam == kVkRight || wParam == kVkDown) target = ComboGetSelection(combo) + 1;
-    else return false;
+    if (wParam == kVkLeft || wParam == kVkUp)
+        target = ComboGetSelection(combo) - 1;
+    else if (wParam == kVkRight || wParam == kVkDown)
+        target = ComboGetSelection(combo) + 1;
+    else
+        return false;
     if (target >= 0 && target < ComboCount(combo) && ComboTextLength(combo, target) == 0)
         ComboSetSelection(combo, target);
     return false;  // the box's own key handling moves on from there

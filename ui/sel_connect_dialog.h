@@ -11,7 +11,7 @@ constexpr int kQuestion = IDC_SEL_CONNECT_TEXT;
 constexpr int kRadioUsb = IDC_RAD_USB;
 constexpr int kRadioNetwork = IDC_RAD_NETWORK;
 constexpr int kCheckDontShow = IDC_CHK_NONDISP;  // hidden and disabled
-constexpr int kUnused = IDC_SEL_CONNECT_LINE;         // hidden and disabled
+constexpr int kUnused = IDC_SEL_CONNECT_LINE;    // hidden and disabled
 }  // namespace SelConnectIds
 
 // The connection choices.

@@ -14,19 +14,19 @@
 // Template and control IDs of the scanner address dialog, and its two icons.
 namespace SetIpIds {
 constexpr int kTemplate = IDD_SET_IP;
-constexpr int kRadioInput = IDC_RAD_INPUT_IP;     // input mode
-constexpr int kRadioList = IDC_RAD_SEL_IP;      // list mode
+constexpr int kRadioInput = IDC_RAD_INPUT_IP;  // input mode
+constexpr int kRadioList = IDC_RAD_SEL_IP;     // list mode
 constexpr int kLabelProtocol = IDC_LABEL_PROTOCOL;
-constexpr int kProtocolBox = IDC_CMB_PROTOCOL;    // CMyComboBox
+constexpr int kProtocolBox = IDC_CMB_PROTOCOL;  // CMyComboBox
 constexpr int kLabelAddress = IDC_LABEL_IPADDRESS;
-constexpr int kAddressEdit = IDC_EDIT_IPADDRESS;    // CMyEdit
-constexpr int kDeviceList = IDC_LIST_SCANNERS;     // list view, report style, single selection
+constexpr int kAddressEdit = IDC_EDIT_IPADDRESS;  // CMyEdit
+constexpr int kDeviceList = IDC_LIST_SCANNERS;    // list view, report style, single selection
 constexpr int kSearchAgain = IDC_BTN_UPDATE_IP;
 constexpr int kSearchStatus = IDC_STATIC_SEARCH_STATUS;  // the search's state, under the list
 constexpr int kSearchProgress = IDC_PROGRESS_SEARCH;     // marquee bar, shown while searching
 constexpr unsigned kSearchTimerId = 1;                   // the dialog's timer that steps the search
-constexpr int kIconFamily0 = IDI_FAMILY_0;    // ProductFamily 0
-constexpr int kIconFamily1 = IDI_FAMILY_1;    // ProductFamily 1
+constexpr int kIconFamily0 = IDI_FAMILY_0;               // ProductFamily 0
+constexpr int kIconFamily1 = IDI_FAMILY_1;               // ProductFamily 1
 }  // namespace SetIpIds
 
 // DoModal returns IDOK after the choice was stored (SettingsStore::Save), IDCANCEL after

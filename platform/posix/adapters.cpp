@@ -19,19 +19,24 @@
 namespace {
 
 // Kernel values that the C library headers do not carry.
-constexpr unsigned short kHardwareIp6Gre = 823;    // ARPHRD_IP6GRE
-constexpr unsigned int kFlagLowerUp = 1u << 16;    // IFF_LOWER_UP
-constexpr unsigned int kFlagDormant = 1u << 17;    // IFF_DORMANT
+constexpr unsigned short kHardwareIp6Gre = 823;  // ARPHRD_IP6GRE
+constexpr unsigned int kFlagLowerUp = 1u << 16;  // IFF_LOWER_UP
+constexpr unsigned int kFlagDormant = 1u << 17;  // IFF_DORMANT
 
 // Maps the kernel's hardware type (ARPHRD_*) to the interface type that IP Helper reports.
 std::uint32_t IfTypeOf(unsigned short hardwareType)
 {
     switch (hardwareType) {
-    case ARPHRD_ETHER: return kIfTypeEthernet;
-    case ARPHRD_IEEE80211: return kIfTypeIeee80211;
-    case ARPHRD_LOOPBACK: return kIfTypeSoftwareLoopback;
-    case ARPHRD_PPP: return kIfTypePpp;
-    case ARPHRD_ATM: return kIfTypeAtm;
+    case ARPHRD_ETHER:
+        return kIfTypeEthernet;
+    case ARPHRD_IEEE80211:
+        return kIfTypeIeee80211;
+    case ARPHRD_LOOPBACK:
+        return kIfTypeSoftwareLoopback;
+    case ARPHRD_PPP:
+        return kIfTypePpp;
+    case ARPHRD_ATM:
+        return kIfTypeAtm;
     case ARPHRD_TUNNEL:
     case ARPHRD_TUNNEL6:
     case ARPHRD_SIT:
@@ -39,7 +44,8 @@ std::uint32_t IfTypeOf(unsigned short hardwareType)
     case kHardwareIp6Gre:
     case ARPHRD_NONE:  // tun devices, WireGuard
         return kIfTypeTunnel;
-    default: return kIfTypeOther;
+    default:
+        return kIfTypeOther;
     }
 }
 
@@ -109,9 +115,7 @@ int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
 
     if (found.empty()) return kAdaptersFailed;
     std::stable_sort(found.begin(), found.end(),
-                     [](const PlatformAdapter& a, const PlatformAdapter& b) {
-                         return a.ifIndex < b.ifIndex;
-                     });
+                     [](const PlatformAdapter& a, const PlatformAdapter& b) { return a.ifIndex < b.ifIndex; });
     adapters.insert(adapters.end(), found.begin(), found.end());
     return kAdaptersOk;
 }

@@ -42,9 +42,12 @@ bool ParsePart(const std::string& part, unsigned long* value)
     for (size_t i = start; i < part.size(); ++i) {
         int digit;
         char c = part[i];
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && std::isxdigit(static_cast<unsigned char>(c))) digit = std::tolower(c) - 'a' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && std::isxdigit(static_cast<unsigned char>(c)))
+            digit = std::tolower(c) - 'a' + 10;
+        else
+            return false;
         if (digit >= base) return false;
         v = v * base + digit;
         if (v > 0xFFFFFFFFull) return false;

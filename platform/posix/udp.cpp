@@ -36,16 +36,13 @@ UdpHandle UdpOpen(int family)
 int UdpSetBroadcast(UdpHandle socket)
 {
     int on = 1;
-    return setsockopt(Fd(socket), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 ? kUdpOk
-                                                                                  : kUdpFailed;
+    return setsockopt(Fd(socket), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 ? kUdpOk : kUdpFailed;
 }
 
 int UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex)
 {
     unsigned int index = interfaceIndex;
-    return setsockopt(Fd(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF, &index, sizeof index) == 0
-               ? kUdpOk
-               : kUdpFailed;
+    return setsockopt(Fd(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF, &index, sizeof index) == 0 ? kUdpOk : kUdpFailed;
 }
 
 int UdpSetReceiveBuffer(UdpHandle socket, int bytes)
@@ -68,16 +65,14 @@ int UdpBind(UdpHandle socket, const UdpAddress& local)
 {
     sockaddr_storage storage;
     socklen_t length = ToSockaddr(local, &storage);
-    return ::bind(Fd(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk
-                                                                                   : kUdpFailed;
+    return ::bind(Fd(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk : kUdpFailed;
 }
 
 int UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination)
 {
     sockaddr_storage storage;
     socklen_t addressLength = ToSockaddr(destination, &storage);
-    ssize_t sent = ::sendto(Fd(socket), data, length, 0, reinterpret_cast<sockaddr*>(&storage),
-                            addressLength);
+    ssize_t sent = ::sendto(Fd(socket), data, length, 0, reinterpret_cast<sockaddr*>(&storage), addressLength);
     return sent >= 0 && static_cast<size_t>(sent) == length ? kUdpOk : kUdpFailed;
 }
 
@@ -90,8 +85,7 @@ int UdpWaitReadable(UdpHandle socket, int timeoutMs)
     return (entry.revents & POLLIN) ? kUdpOk : kUdpFailed;
 }
 
-int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length,
-                   UdpAddress* sender)
+int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender)
 {
     sockaddr_storage storage;
     std::memset(&storage, 0, sizeof storage);
@@ -99,8 +93,8 @@ int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* leng
     ssize_t received;
     do {
         // MSG_TRUNC makes the call return the datagram's real length even when it was cut.
-        received = ::recvfrom(Fd(socket), buffer, capacity, MSG_TRUNC,
-                              reinterpret_cast<sockaddr*>(&storage), &addressLength);
+        received =
+            ::recvfrom(Fd(socket), buffer, capacity, MSG_TRUNC, reinterpret_cast<sockaddr*>(&storage), &addressLength);
     } while (received < 0 && errno == EINTR);
     *length = 0;
     if (received < 0) return kUdpFailed;

@@ -61,9 +61,8 @@ int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
         adapter.operStatus = static_cast<std::uint32_t>(a->OperStatus);
         adapter.ipv6IfIndex = a->Ipv6IfIndex;
         adapter.ifIndex = a->IfIndex;
-        if (a->FriendlyName == nullptr ||
-            WideCharToMultiByte(CP_ACP, 0, a->FriendlyName, -1, adapter.friendlyName,
-                                sizeof adapter.friendlyName, nullptr, nullptr) == 0)
+        if (a->FriendlyName == nullptr || WideCharToMultiByte(CP_ACP, 0, a->FriendlyName, -1, adapter.friendlyName,
+                                                              sizeof adapter.friendlyName, nullptr, nullptr) == 0)
             std::memset(adapter.friendlyName, 0, sizeof adapter.friendlyName);
         adapter.friendlyName[sizeof adapter.friendlyName - 1] = '\0';
         adapters.push_back(adapter);

@@ -21,13 +21,11 @@ int ParseAddressText(const char* text, int family)
     if (family == kFamilyIpv4) {
         sockaddr_in address = {};
         int size = sizeof(address);
-        result = ::WSAStringToAddressA(copy, AF_INET, nullptr,
-                                       reinterpret_cast<sockaddr*>(&address), &size);
+        result = ::WSAStringToAddressA(copy, AF_INET, nullptr, reinterpret_cast<sockaddr*>(&address), &size);
     } else if (family == kFamilyIpv6) {
         sockaddr_in6 address = {};
         int size = sizeof(address);
-        result = ::WSAStringToAddressA(copy, AF_INET6, nullptr,
-                                       reinterpret_cast<sockaddr*>(&address), &size);
+        result = ::WSAStringToAddressA(copy, AF_INET6, nullptr, reinterpret_cast<sockaddr*>(&address), &size);
     }
     if (result != 0) {
         ::WSAGetLastError();  // read and not used: callers only need accepted or refused

@@ -115,8 +115,8 @@ int CreateDevice(DeviceListHandle handle, const SetupClass& setupClass)
     const GUID guid = ToGuid(setupClass.guid);
     list->device = SP_DEVINFO_DATA{};
     list->device.cbSize = sizeof list->device;
-    list->selected = SetupDiCreateDeviceInfoA(list->set, setupClass.name, &guid, nullptr, nullptr,
-                                              DICD_GENERATE_ID, &list->device) != FALSE;
+    list->selected = SetupDiCreateDeviceInfoA(list->set, setupClass.name, &guid, nullptr, nullptr, DICD_GENERATE_ID,
+                                              &list->device) != FALSE;
     return list->selected ? kDiOk : kDiFailed;
 }
 

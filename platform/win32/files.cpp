@@ -21,12 +21,12 @@ public:
         SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
         SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
         if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone_) ||
-            !AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
-                                      0, &admins_) ||
+            !AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                      &admins_) ||
             !AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system_))
             return;
-        const DWORD aclSize = sizeof(ACL) + 3 * (sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD)) +
-                              GetLengthSid(everyone_) + GetLengthSid(admins_) + GetLengthSid(system_);
+        const DWORD aclSize = sizeof(ACL) + 3 * (sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD)) + GetLengthSid(everyone_) +
+                              GetLengthSid(admins_) + GetLengthSid(system_);
         acl_ = static_cast<ACL*>(LocalAlloc(LPTR, aclSize));
         if (acl_ == nullptr || !InitializeAcl(acl_, aclSize, ACL_REVISION) ||
             !AddAccessAllowedAce(acl_, ACL_REVISION, FILE_ALL_ACCESS, system_) ||
@@ -165,8 +165,8 @@ bool SetSharedAccess(const char* path)
 {
     SharedAccessDescriptor descriptor;
     if (!descriptor.Ready()) return false;
-    return SetFileSecurityA(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                            descriptor.Get()) != FALSE;
+    return SetFileSecurityA(path, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, descriptor.Get()) !=
+           FALSE;
 }
 
 int ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length)

@@ -8,12 +8,17 @@ namespace {
 int Translate(LONG status)
 {
     switch (status) {
-    case ERROR_SUCCESS: return kRegOk;
+    case ERROR_SUCCESS:
+        return kRegOk;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return kRegMissing;
-    case ERROR_ACCESS_DENIED: return kRegDenied;
-    case ERROR_MORE_DATA: return kRegMoreData;
-    default: return kRegFailed;
+    case ERROR_PATH_NOT_FOUND:
+        return kRegMissing;
+    case ERROR_ACCESS_DENIED:
+        return kRegDenied;
+    case ERROR_MORE_DATA:
+        return kRegMoreData;
+    default:
+        return kRegFailed;
     }
 }
 
@@ -36,8 +41,7 @@ int CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
     HKEY created = nullptr;
     DWORD disposition = 0;
     const LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, const_cast<char*>(keyClass),
-                                        REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &created,
-                                        &disposition);
+                                        REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &created, &disposition);
     if (status == ERROR_SUCCESS) *key = created;
     return Translate(status);
 }

@@ -12,8 +12,7 @@ namespace Platform {
 void* LoadResourceModule(const char* path)
 {
     if (path == nullptr) return nullptr;
-    HMODULE module =
-        ::LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module = ::LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
         // Systems before Vista do not know the image-resource flag; the data-file flag alone
         // still keeps the module's code from running.

@@ -28,8 +28,7 @@ UdpHandle UdpOpen(int family)
 int UdpSetBroadcast(UdpHandle socket)
 {
     BOOL on = TRUE;
-    return setsockopt(Sock(socket), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
-                      sizeof on) == 0
+    return setsockopt(Sock(socket), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0
                ? kUdpOk
                : kUdpFailed;
 }
@@ -37,21 +36,19 @@ int UdpSetBroadcast(UdpHandle socket)
 int UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex)
 {
     DWORD index = interfaceIndex;
-    return setsockopt(Sock(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF,
-                      reinterpret_cast<const char*>(&index), sizeof index) == 0
+    return setsockopt(Sock(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF, reinterpret_cast<const char*>(&index),
+                      sizeof index) == 0
                ? kUdpOk
                : kUdpFailed;
 }
 
 int UdpSetReceiveBuffer(UdpHandle socket, int bytes)
 {
-    if (setsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
-                   sizeof bytes) != 0)
+    if (setsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes) != 0)
         return kUdpFailed;
     int size = 0;
     int length = sizeof size;
-    if (getsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size),
-                   &length) != 0)
+    if (getsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &length) != 0)
         return kUdpFailed;
     return size >= bytes ? kUdpOk : kUdpFailed;
 }
@@ -60,8 +57,7 @@ int UdpBind(UdpHandle socket, const UdpAddress& local)
 {
     sockaddr_storage storage;
     int length = ToSockaddr(local, &storage);
-    return ::bind(Sock(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk
-                                                                                     : kUdpFailed;
+    return ::bind(Sock(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk : kUdpFailed;
 }
 
 int UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination)
@@ -85,14 +81,13 @@ int UdpWaitReadable(UdpHandle socket, int timeoutMs)
     return FD_ISSET(Sock(socket), &readable) ? kUdpOk : kUdpFailed;
 }
 
-int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length,
-                   UdpAddress* sender)
+int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender)
 {
     sockaddr_storage storage;
     std::memset(&storage, 0, sizeof storage);
     int addressLength = sizeof storage;
-    int received = ::recvfrom(Sock(socket), static_cast<char*>(buffer), static_cast<int>(capacity),
-                              0, reinterpret_cast<sockaddr*>(&storage), &addressLength);
+    int received = ::recvfrom(Sock(socket), static_cast<char*>(buffer), static_cast<int>(capacity), 0,
+                              reinterpret_cast<sockaddr*>(&storage), &addressLength);
     *length = 0;
     if (received == SOCKET_ERROR) {
         if (WSAGetLastError() != WSAEMSGSIZE) return kUdpFailed;

@@ -307,8 +307,8 @@ int ComboCount(WindowHandle combo)
 int ComboInsert(WindowHandle combo, int index, const char* text)
 {
     if (!combo) return -1;
-    LRESULT r = SendMessageA(H(combo), CB_INSERTSTRING, static_cast<WPARAM>(index),
-                             reinterpret_cast<LPARAM>(text ? text : ""));
+    LRESULT r =
+        SendMessageA(H(combo), CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text ? text : ""));
     return r < 0 ? -1 : static_cast<int>(r);
 }
 
@@ -391,8 +391,8 @@ int ListInsertColumn(WindowHandle list, int index, const char* header, int width
     column.cx = width;
     column.pszText = const_cast<char*>(header ? header : "");
     column.iSubItem = index;
-    return static_cast<int>(SendMessageA(H(list), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
-                                         reinterpret_cast<LPARAM>(&column)));
+    return static_cast<int>(
+        SendMessageA(H(list), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
 }
 
 void ListSetColumnWidth(WindowHandle list, int index, int width)
@@ -496,8 +496,7 @@ FontHandle SelectFontInto(DcHandle dc, FontHandle font)
 bool TextExtent(DcHandle dc, const char* text, int* width, int* height)
 {
     SIZE size{};
-    if (!dc || !text || !GetTextExtentPoint32A(Hdc(dc), text, static_cast<int>(std::strlen(text)), &size))
-        return false;
+    if (!dc || !text || !GetTextExtentPoint32A(Hdc(dc), text, static_cast<int>(std::strlen(text)), &size)) return false;
     if (width) *width = size.cx;
     if (height) *height = size.cy;
     return true;
@@ -570,8 +569,8 @@ IconHandle LoadModuleIcon(int id, int size)
 void SetSmallIcon(WindowHandle window, IconHandle icon)
 {
     if (!window) return;
-    HICON previous = reinterpret_cast<HICON>(
-        SendMessageA(H(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+    HICON previous =
+        reinterpret_cast<HICON>(SendMessageA(H(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
     if (previous && previous != static_cast<HICON>(icon)) DestroyIcon(previous);
 }
 
@@ -648,13 +647,14 @@ intptr_t CWnd::Default(unsigned message, uintptr_t wParam, intptr_t lParam)
 int CDialog::DoModal()
 {
     static const bool registered = [] {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+        INITCOMMONCONTROLSEX controls{sizeof controls,
+                                      ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
         return InitCommonControlsEx(&controls) != FALSE;
     }();
     (void)registered;
     Restart();
-    HWND hwnd = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(TemplateId()), nullptr,
-                                   DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND hwnd = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(TemplateId()), nullptr, DialogProc,
+                                   reinterpret_cast<LPARAM>(this));
     if (!hwnd) {
         SetHandle(nullptr);
         return kDialogFailed;

@@ -50,7 +50,8 @@ std::string Trim(const std::string& text)
     if (first == std::string::npos) return std::string();
     const size_t last = text.find_last_not_of(" \t\r\n");
     std::string trimmed = text.substr(first, last - first + 1);
-    if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') trimmed = trimmed.substr(1, trimmed.size() - 2);
+    if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"')
+        trimmed = trimmed.substr(1, trimmed.size() - 2);
     return trimmed;
 }
 

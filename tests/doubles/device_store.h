@@ -9,12 +9,12 @@ namespace PosixDevices {
 
 // One registered device node.
 struct Device {
-    std::string instanceId;     // "ROOT\<CLASS>\0000", "ROOT\<CLASS>\0001", ...
+    std::string instanceId;  // "ROOT\<CLASS>\0000", "ROOT\<CLASS>\0001", ...
     std::string className;
     unsigned char classGuid[16] = {};
-    std::string hardwareIds;    // the multi-string as given, with its NULs
+    std::string hardwareIds;  // the multi-string as given, with its NULs
     std::string description;
-    std::string driverInf;      // the INF whose driver was installed on it, empty before
+    std::string driverInf;          // the INF whose driver was installed on it, empty before
     bool imagingInterface = false;  // present and exposing the imaging device interface
 };
 

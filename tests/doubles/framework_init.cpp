@@ -7,7 +7,9 @@
 
 namespace Platform {
 
-void InitCommonControlClasses() {}
+void InitCommonControlClasses()
+{
+}
 
 int StartSocketLibrary()
 {
@@ -15,6 +17,8 @@ int StartSocketLibrary()
     return fail != nullptr && std::strcmp(fail, "1") == 0 ? -1 : 0;
 }
 
-void StopSocketLibrary() {}
+void StopSocketLibrary()
+{
+}
 
 }  // namespace Platform

@@ -137,11 +137,16 @@ bool ValidPath(const std::string& path)
 const char* ResultName(int result)
 {
     switch (result) {
-    case kRegOk: return "ok";
-    case kRegMissing: return "missing";
-    case kRegDenied: return "denied";
-    case kRegMoreData: return "moredata";
-    default: return "failed";
+    case kRegOk:
+        return "ok";
+    case kRegMissing:
+        return "missing";
+    case kRegDenied:
+        return "denied";
+    case kRegMoreData:
+        return "moredata";
+    default:
+        return "failed";
     }
 }
 
@@ -154,9 +159,18 @@ int Record(int result, const std::string& line)
 }  // namespace
 
 namespace PosixRegistry {
-void SetStoreFile(const std::string& path) { g_storeFile = path; }
-const std::vector<std::string>& Journal() { return g_journal; }
-void ClearJournal() { g_journal.clear(); }
+void SetStoreFile(const std::string& path)
+{
+    g_storeFile = path;
+}
+const std::vector<std::string>& Journal()
+{
+    return g_journal;
+}
+void ClearJournal()
+{
+    g_journal.clear();
+}
 }  // namespace PosixRegistry
 
 namespace Registry {

@@ -10,7 +10,7 @@ namespace {
 struct LoadedModule {
     std::string path;
 };
-}
+}  // namespace
 
 namespace Platform {
 

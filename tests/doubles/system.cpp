@@ -25,10 +25,17 @@ size_t Utf8SequenceLength(const unsigned char* text, size_t available)
     size_t length;
     unsigned minimum;
     if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; minimum = 0x80; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; minimum = 0x800; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; minimum = 0x10000; }
-    else return 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        minimum = 0x10000;
+    } else
+        return 0;
     if (length > available) return 0;
     unsigned value = lead & (0x7F >> length);
     for (size_t i = 1; i < length; ++i) {
@@ -80,9 +87,12 @@ Platform::OsVersionInfo GetOsVersion()
 int GetShellFolder(int folderId, char* buffer, size_t size)
 {
     switch (folderId) {
-    case Platform::kFolderProgramFiles: return CopyOut("C:\\Program Files", buffer, size);
-    case Platform::kFolderProgramFilesX86: return CopyOut("C:\\Program Files (x86)", buffer, size);
-    case Platform::kFolderCommonAppData: return CopyOut("C:\\ProgramData", buffer, size);
+    case Platform::kFolderProgramFiles:
+        return CopyOut("C:\\Program Files", buffer, size);
+    case Platform::kFolderProgramFilesX86:
+        return CopyOut("C:\\Program Files (x86)", buffer, size);
+    case Platform::kFolderCommonAppData:
+        return CopyOut("C:\\ProgramData", buffer, size);
     default:
         if (buffer != nullptr && size > 0) buffer[0] = '\0';
         return Platform::kSysFailed;
@@ -138,8 +148,8 @@ bool IsAlphaNumericByte(unsigned char byte)
     // The Western European code page's letters and digits, as Windows classifies single bytes.
     if (byte < 0x80) return std::isalnum(byte) != 0;
     if (byte == 0xAA || byte == 0xB5 || byte == 0xBA) return true;
-    if (byte == 0x8A || byte == 0x8C || byte == 0x8E || byte == 0x9A || byte == 0x9C ||
-        byte == 0x9E || byte == 0x9F || byte == 0x83) {
+    if (byte == 0x8A || byte == 0x8C || byte == 0x8E || byte == 0x9A || byte == 0x9C || byte == 0x9E || byte == 0x9F ||
+        byte == 0x83) {
         return true;
     }
     return byte >= 0xC0 && byte != 0xD7 && byte != 0xF7;

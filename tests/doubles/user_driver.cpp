@@ -28,9 +28,12 @@ void TranslateKey(Window* w, unsigned message, uintptr_t wParam)
         intptr_t code = Deliver(w, kWmGetDlgCode, wParam, 0);
         if (!(code & kDlgcWantAllKeys)) {
             Window* d = DialogOf(w);
-            if (wParam == kVkTab) MoveFocus(d, S().shift);
-            else if (wParam == kVkReturn && w->kind == Headless::Kind::Button) Notify(w, kBnClicked);
-            else DefaultProc(d, kWmKeyDown, wParam, 0);
+            if (wParam == kVkTab)
+                MoveFocus(d, S().shift);
+            else if (wParam == kVkReturn && w->kind == Headless::Kind::Button)
+                Notify(w, kBnClicked);
+            else
+                DefaultProc(d, kWmKeyDown, wParam, 0);
             return;
         }
     }
@@ -98,8 +101,7 @@ bool PressKey(WindowHandle dialog, int id, unsigned vk)
 bool ChooseComboItem(WindowHandle dialog, int id, int index)
 {
     Window* w = Reachable(dialog, id);
-    if (!w || w->kind != Kind::ComboBox || index < 0 || index >= static_cast<int>(w->items.size()))
-        return false;
+    if (!w || w->kind != Kind::ComboBox || index < 0 || index >= static_cast<int>(w->items.size())) return false;
     S().focus = w;
     if (w->selection != index) {
         w->selection = index;
@@ -122,11 +124,12 @@ bool CloseComboList(WindowHandle dialog, int id)
 bool ClickListRow(WindowHandle dialog, int id, int row)
 {
     Window* w = Reachable(dialog, id);
-    if (!w || w->kind != Kind::ListView || row < -1 || row >= static_cast<int>(w->rows.size()))
-        return false;
+    if (!w || w->kind != Kind::ListView || row < -1 || row >= static_cast<int>(w->rows.size())) return false;
     S().focus = w;
-    if (row == -1) ListSetItemState(w, -1, 0, kLvisSelected);
-    else ListSetItemState(w, row, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
+    if (row == -1)
+        ListSetItemState(w, -1, 0, kLvisSelected);
+    else
+        ListSetItemState(w, row, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
     RunPosted();
     return true;
 }

@@ -11,8 +11,8 @@ namespace Headless {
 
 // User actions on a control of the running dialog. Each returns false, and does nothing, when the
 // dialog has ended, or the control is missing, hidden or disabled.
-bool Click(WindowHandle dialog, int id);               // button, check box, radio (with its group)
-bool TypeChar(WindowHandle dialog, int id, unsigned char c);  // WM_KEYDOWN-less WM_CHAR
+bool Click(WindowHandle dialog, int id);                       // button, check box, radio (with its group)
+bool TypeChar(WindowHandle dialog, int id, unsigned char c);   // WM_KEYDOWN-less WM_CHAR
 bool TypeText(WindowHandle dialog, int id, const char* text);  // TypeChar for each byte
 bool PressKey(WindowHandle dialog, int id, unsigned vk);       // WM_KEYDOWN
 // Picks an item from the dropped list (CBN_SELCHANGE, then CBN_SELENDOK).

@@ -67,8 +67,7 @@ void Notify(Window* control, int code, int item)
 {
     Window* dialogWindow = DialogOf(control);
     if (!control || !Running(dialogWindow)) return;
-    if (control->subclass && code != kLvnItemChanged && control->subclass->OnReflectedCommand(code))
-        return;
+    if (control->subclass && code != kLvnItemChanged && control->subclass->OnReflectedCommand(code)) return;
     dialogWindow->dialog->Dispatch(Notification{control->id, code, item});
 }
 
@@ -359,8 +358,7 @@ Rect GetWindowRectangle(WindowHandle window)
     if (!w) return {};
     if (!w->parent) return w->rect;
     Point origin = ClientOrigin(w->parent);
-    return Rect{origin.x + w->rect.left, origin.y + w->rect.top, origin.x + w->rect.right,
-                origin.y + w->rect.bottom};
+    return Rect{origin.x + w->rect.left, origin.y + w->rect.top, origin.x + w->rect.right, origin.y + w->rect.bottom};
 }
 
 Point ScreenToClientPoint(WindowHandle window, Point screen)
@@ -690,8 +688,7 @@ DcHandle GetWindowDc(WindowHandle window)
 void ReleaseWindowDc(WindowHandle, DcHandle dc)
 {
     auto& dcs = S().dcs;
-    dcs.erase(std::remove_if(dcs.begin(), dcs.end(), [dc](const auto& p) { return p.get() == dc; }),
-              dcs.end());
+    dcs.erase(std::remove_if(dcs.begin(), dcs.end(), [dc](const auto& p) { return p.get() == dc; }), dcs.end());
 }
 
 FontHandle FontOf(WindowHandle window)
@@ -778,7 +775,7 @@ IconHandle LoadModuleIcon(int id, int size)
 {
     // An icon handle stands for its ID (low 16 bits) and size (above them) here; 0 is no icon.
     return id > 0 && size > 0 ? reinterpret_cast<IconHandle>(static_cast<intptr_t>(id) | (intptr_t{size} << 16))
-                               : nullptr;
+                              : nullptr;
 }
 
 void SetSmallIcon(WindowHandle window, IconHandle icon)

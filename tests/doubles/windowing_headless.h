@@ -78,11 +78,11 @@ const std::vector<MessageRecord>& PostedMessages();
 struct DrawOp {
     enum Type { Fill, Line, Text, FocusRect, TextColor, BackColor, BackMode, Font };
     Type type;
-    Windowing::Rect rect;       // Fill, Text, FocusRect; Line: (x0, y0) - (x1, y1) as left/top/right/bottom
-    Windowing::Color color;     // Fill, Line, TextColor, BackColor
-    std::string text;           // Text
-    unsigned flags;             // Text
-    int mode;                   // BackMode
+    Windowing::Rect rect;    // Fill, Text, FocusRect; Line: (x0, y0) - (x1, y1) as left/top/right/bottom
+    Windowing::Color color;  // Fill, Line, TextColor, BackColor
+    std::string text;        // Text
+    unsigned flags;          // Text
+    int mode;                // BackMode
 };
 const std::vector<DrawOp>& DrawOps();
 void ClearDrawOps();

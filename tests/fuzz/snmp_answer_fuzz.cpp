@@ -29,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     CheckField(record.address, sizeof record.address);
     CheckField(record.macAddress, sizeof record.macAddress);
     CheckField(record.adapterName, sizeof record.adapterName);
-    if (!decoded && (record.sysDescr[0] || record.sysObjectId[0] || record.macAddress[0]))
-        std::abort();
+    if (!decoded && (record.sysDescr[0] || record.sysObjectId[0] || record.macAddress[0])) std::abort();
     if (std::strlen(record.macAddress) > 29) std::abort();  // at most 10 octets
     MatchesModel(record, "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1");
     return 0;

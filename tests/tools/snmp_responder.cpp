@@ -43,8 +43,7 @@ UdpHandle Listen(int family)
 bool ParseIPv4(const char* text, std::uint32_t* value)
 {
     unsigned a, b, c, d;
-    if (std::sscanf(text, "%u.%u.%u.%u", &a, &b, &c, &d) != 4 || a > 255 || b > 255 || c > 255 || d > 255)
-        return false;
+    if (std::sscanf(text, "%u.%u.%u.%u", &a, &b, &c, &d) != 4 || a > 255 || b > 255 || c > 255 || d > 255) return false;
     *value = a << 24 | b << 16 | c << 8 | d;
     return true;
 }
@@ -88,8 +87,7 @@ int RunMany(const char* first, int count, const char* oid)
     for (;;) {
         UdpAddress requester{};
         NextRequest(listeners, &requester);
-        for (int i = 0; i < count; ++i)
-            UdpSendTo(senders[i], answers[i].data(), answers[i].size(), requester);
+        for (int i = 0; i < count; ++i) UdpSendTo(senders[i], answers[i].data(), answers[i].size(), requester);
     }
 }
 
@@ -150,7 +148,8 @@ int main(int argc, char** argv)
     if (argc == 5 && std::strcmp(argv[1], "many") == 0) return RunMany(argv[2], std::atoi(argv[3]), argv[4]);
     if (argc == 5 && std::strcmp(argv[1], "junk") == 0) return RunJunk(argv[2], argv[3], argv[4]);
     if (argc == 4 && std::strcmp(argv[1], "chatter") == 0) return RunChatter(std::atoi(argv[2]), std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: snmp_responder many FIRST_IPV4 COUNT OID | junk DESCR OID MAC_HEX | "
-                         "chatter INTERVAL_MS SECONDS\n");
+    std::fprintf(stderr,
+                 "usage: snmp_responder many FIRST_IPV4 COUNT OID | junk DESCR OID MAC_HEX | "
+                 "chatter INTERVAL_MS SECONDS\n");
     return 2;
 }

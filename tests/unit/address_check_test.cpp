@@ -19,7 +19,10 @@ namespace {
 const char* kModel0 = "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1";
 const char* kAltModel8 = "1.3.6.1.4.1.1907.8.62.1.19.4.29.1.1";
 
-struct Datagram { Bytes bytes; UdpAddress sender; };
+struct Datagram {
+    Bytes bytes;
+    UdpAddress sender;
+};
 
 // Each request sent releases the next scripted reply list; "what" records the destinations and waits.
 struct ScriptedNetwork final : DiscoveryTransport {
@@ -69,7 +72,10 @@ struct ScriptedNetwork final : DiscoveryTransport {
     std::int64_t NowMs() override { return now; }
 };
 
-UdpAddress V4(std::uint8_t last) { return {kUdpIPv4, {198, 51, 100, last}, 161, 0}; }
+UdpAddress V4(std::uint8_t last)
+{
+    return {kUdpIPv4, {198, 51, 100, last}, 161, 0};
+}
 UdpAddress V6(std::uint8_t last)
 {
     return {kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
@@ -93,7 +99,11 @@ std::string Parsed(const char* text, int protocol)
 
 TEST(AddressCheck, ParsesTheFormsTypedAddressesTake)
 {
-    const struct { const char* text; int protocol; std::string parsed; } cases[] = {
+    const struct {
+        const char* text;
+        int protocol;
+        std::string parsed;
+    } cases[] = {
         {"198.51.100.7", kProtocolIPv4, "c6336407 %0 "},
         {"0.0.0.0", kProtocolIPv4, "00000000 %0 "},
         {"198.51.100.256", kProtocolIPv4, "refused"},
@@ -140,17 +150,37 @@ TEST(AddressCheck, VerdictWaitAndRetry)
         const char* log;
     } cases[] = {
         {"the product answers at once", 0, {{ours}}, kCheckProductAnswered, "02:00:00:00:00:AA", "send%0 wait1000 "},
-        {"answered on the retry", 0, {{}, {ours}}, kCheckProductAnswered, "02:00:00:00:00:AA",
+        {"answered on the retry",
+         0,
+         {{}, {ours}},
+         kCheckProductAnswered,
+         "02:00:00:00:00:AA",
          "send%0 wait1000 send%0 wait1000 "},
         {"nothing after the retry", 0, {}, kCheckNoAnswer, "", "send%0 wait1000 send%0 wait1000 "},
         {"another product: no retry", 0, {{other}}, kCheckOtherAnswered, "", "send%0 wait1000 "},
-        {"another sender, broken and oversized answers are skipped", 0, {{foreign, garbage, oversized, ours}},
-         kCheckProductAnswered, "02:00:00:00:00:AA", "send%0 wait1000 wait1000 wait1000 wait1000 "},
-        {"only another sender", 0, {{foreign}, {foreign}}, kCheckNoAnswer, "",
+        {"another sender, broken and oversized answers are skipped",
+         0,
+         {{foreign, garbage, oversized, ours}},
+         kCheckProductAnswered,
+         "02:00:00:00:00:AA",
+         "send%0 wait1000 wait1000 wait1000 wait1000 "},
+        {"only another sender",
+         0,
+         {{foreign}, {foreign}},
+         kCheckNoAnswer,
+         "",
          "send%0 wait1000 wait1000 send%0 wait1000 wait1000 "},
-        {"variant 8's second identifier", 8, {{{ScannerAnswer("x", kAltModel8), V4(7)}}}, kCheckProductAnswered,
-         "02:00:00:00:00:11", "send%0 wait1000 "},
-        {"variant 0 does not take variant 8's", 0, {{{ScannerAnswer("x", kAltModel8), V4(7)}}}, kCheckOtherAnswered, "",
+        {"variant 8's second identifier",
+         8,
+         {{{ScannerAnswer("x", kAltModel8), V4(7)}}},
+         kCheckProductAnswered,
+         "02:00:00:00:00:11",
+         "send%0 wait1000 "},
+        {"variant 0 does not take variant 8's",
+         0,
+         {{{ScannerAnswer("x", kAltModel8), V4(7)}}},
+         kCheckOtherAnswered,
+         "",
          "send%0 wait1000 "},
     };
     const VariantId saved = VariantTable::Current();
@@ -188,10 +218,13 @@ TEST(AddressCheck, IPv6GoesThroughTheZoneTheStoredAdapterOrEveryAdapter)
         {"fe80::7%3", "", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
         {"fe80::7%ETH1", "", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
         {"fe80::7", "eth1", {{ours}}, kCheckProductAnswered, "eth1", "send%3 wait1000 "},
-        {"fe80::7", "", {{}, {}, {ours}}, kCheckProductAnswered, "eth1",
+        {"fe80::7",
+         "",
+         {{}, {}, {ours}},
+         kCheckProductAnswered,
+         "eth1",
          "send%2 wait1000 send%2 wait1000 send%3 wait1000 "},
-        {"fe80::7", "gone", {}, kCheckNoAnswer, "",
-         "send%2 wait1000 send%2 wait1000 send%3 wait1000 send%3 wait1000 "},
+        {"fe80::7", "gone", {}, kCheckNoAnswer, "", "send%2 wait1000 send%2 wait1000 send%3 wait1000 send%3 wait1000 "},
         {"2001:db8::7", "", {}, kCheckNoAnswer, "", "send%0 wait1000 send%0 wait1000 "},
         {"fe80::7x", "", {}, kCheckBadAddress, "", ""},
     };

@@ -47,8 +47,8 @@ struct Recorder {
     // "passes protocol waitCursors" of each call.
     std::vector<std::vector<DeviceRecord>> answers{{}};
     std::vector<std::string> discoveries;
-    std::vector<int> registrations;          // the wait cursors shown during each call
-    std::string saves;  // "address|MAC|adapter|protocol|direct;" for each call, also stored for real
+    std::vector<int> registrations;  // the wait cursors shown during each call
+    std::string saves;               // "address|MAC|adapter|protocol|direct;" for each call, also stored for real
     int finds = 0, findResult = 5, registerResult = 0;
     // The unicast check: what it answers, and "address|protocol|adapter;" for each call.
     int checkOutcome = kCheckProductAnswered;
@@ -63,7 +63,8 @@ inline Datagram ScannerAt(std::uint8_t last, int delayMs = 0, int family = kUdpI
     char model[128] = {};
     VariantTable::Get(kModelOid, model, sizeof model);
     UdpAddress from{family, {10, 0, 0, last}, 161, 0};
-    if (family == kUdpIPv6) from = UdpAddress{family, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
+    if (family == kUdpIPv6)
+        from = UdpAddress{family, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
     return {ScannerAnswer(model, "1.3.6.1.4.1.9", Bytes{2, 0, 0, 0, 0, last}), from, delayMs};
 }
 
@@ -151,17 +152,38 @@ protected:
         using K = Kind;
         const uint32_t t = Windowing::kWsTabStop, g = Windowing::kWsGroup | t;
         const uint32_t frame = Windowing::kWsCaption | Windowing::kWsSysMenu;
-        AddTemplate({3005, "Address", 100, 100, 420, 390, frame,
-                     {{2153, K::Static, 10, 14, 90, 13, 0, "&Protocol:"}, {2152, K::ComboBox, 105, 11, 135, 20, g, ""},
-                      {3007, K::Radio, 10, 45, 393, 16, g, "&Select"}, {3006, K::Radio, 10, 244, 393, 16, 0, "&Enter"},
-                      {3009, K::ListView, 28, 68, 375, 130, g, ""}, {3011, K::Static, 28, 206, 210, 36, 0, ""},
-                      {3012, K::Progress, 244, 212, 78, 12, 0, ""}, {3010, K::Button, 328, 206, 75, 23, t, "Search"},
-                      {2154, K::Static, 28, 271, 90, 13, g - t, "&IP:"}, {3008, K::Edit, 123, 268, 280, 23, t, ""},
-                      {1, K::Button, 247, 327, 75, 23, g, "OK"}, {2, K::Button, 328, 327, 75, 23, t, "Cancel"}}});
-        AddTemplate({3000, "Connection", 100, 100, 336, 200, frame,
-                     {{3001, K::Static, 10, 11, 309, 26, 0, "How?"}, {3003, K::Radio, 21, 44, 288, 16, g, "&USB"},
-                      {3004, K::Radio, 21, 67, 288, 16, 0, "&Network"}, {2148, K::CheckBox, 10, 96, 309, 16, g, "&No"},
-                      {2151, K::Static, 10, 122, 309, 2, 0, ""}, {1, K::Button, 163, 135, 75, 23, g, "OK"},
+        AddTemplate({3005,
+                     "Address",
+                     100,
+                     100,
+                     420,
+                     390,
+                     frame,
+                     {{2153, K::Static, 10, 14, 90, 13, 0, "&Protocol:"},
+                      {2152, K::ComboBox, 105, 11, 135, 20, g, ""},
+                      {3007, K::Radio, 10, 45, 393, 16, g, "&Select"},
+                      {3006, K::Radio, 10, 244, 393, 16, 0, "&Enter"},
+                      {3009, K::ListView, 28, 68, 375, 130, g, ""},
+                      {3011, K::Static, 28, 206, 210, 36, 0, ""},
+                      {3012, K::Progress, 244, 212, 78, 12, 0, ""},
+                      {3010, K::Button, 328, 206, 75, 23, t, "Search"},
+                      {2154, K::Static, 28, 271, 90, 13, g - t, "&IP:"},
+                      {3008, K::Edit, 123, 268, 280, 23, t, ""},
+                      {1, K::Button, 247, 327, 75, 23, g, "OK"},
+                      {2, K::Button, 328, 327, 75, 23, t, "Cancel"}}});
+        AddTemplate({3000,
+                     "Connection",
+                     100,
+                     100,
+                     336,
+                     200,
+                     frame,
+                     {{3001, K::Static, 10, 11, 309, 26, 0, "How?"},
+                      {3003, K::Radio, 21, 44, 288, 16, g, "&USB"},
+                      {3004, K::Radio, 21, 67, 288, 16, 0, "&Network"},
+                      {2148, K::CheckBox, 10, 96, 309, 16, g, "&No"},
+                      {2151, K::Static, 10, 122, 309, 2, 0, ""},
+                      {1, K::Button, 163, 135, 75, 23, g, "OK"},
                       {2, K::Button, 244, 135, 75, 23, t, "Cancel"}}});
         rec = Recorder{};
         net = FakeNetwork{};

@@ -55,10 +55,22 @@ TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
         std::vector<std::string> listed;
     };
     const Case cases[] = {
-        {"no duplicates, the first answer kept, text order", 0, 2, kProtocolIPv4, 0, kRunDiscoveryOk, 0,
+        {"no duplicates, the first answer kept, text order",
+         0,
+         2,
+         kProtocolIPv4,
+         0,
+         kRunDiscoveryOk,
+         0,
          {"10.0.0.10|b|", "10.0.0.9|a|"}},
         {"variant 8's second series", 8, 2, kProtocolIPv4, 0, kRunDiscoveryOk, 0, {"10.0.0.30|alt|", "10.0.0.4|main|"}},
-        {"the second pass fails: what the first found, sorted", 0, 2, kProtocolIPv4, 2, kRunDiscoveryFailed, 0,
+        {"the second pass fails: what the first found, sorted",
+         0,
+         2,
+         kProtocolIPv4,
+         2,
+         kRunDiscoveryFailed,
+         0,
          {"10.0.0.10|b|", "10.0.0.9|a|"}},
         {"variant 8's second series fails", 8, 1, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"10.0.0.4|main|"}},
         {"no adapter list", 0, 1, kProtocolIPv6, 0, kRunDiscoveryFailed, -1, {}},
@@ -84,12 +96,18 @@ TEST(DiscoveryDriver, IPv6RunsOnEveryUsableAdapterAndMergesPerAdapterNameInAnyCa
 {
     FakeNetwork net;
     // Kept: lan0, lan1 (dormant) and LAN0 (no IPv6 index, so its general one; lan0's name in other case).
-    net.adapters = {{kIfTypeSoftwareLoopback, kOperUp, 1, 1, ""}, {kIfTypePpp, kOperUp, 1, 1, ""},
-                    {kIfTypeTunnel, kOperUp, 1, 1, ""}, {kIfTypeAtm, kOperUp, 1, 1, ""},
-                    {kIfTypeEthernet, kOperDown, 1, 1, ""}, {kIfTypeEthernet, kOperNotPresent, 1, 1, ""},
-                    {kIfTypeEthernet, kOperLowerLayerDown, 1, 1, ""}, {kIfTypeEthernet, kOperUp, 2, 2, "lan0"},
-                    {kIfTypeIeee80211, kOperDormant, 3, 3, "lan1"}, {kIfTypeOther, kOperUnknown, 0, 12, "LAN0"}};
-    net.bursts = {{From(kUdpIPv6, 0x11, "a"), From(kUdpIPv6, 0x0a, "b")}, {From(kUdpIPv6, 0x11, "a")},
+    net.adapters = {{kIfTypeSoftwareLoopback, kOperUp, 1, 1, ""},
+                    {kIfTypePpp, kOperUp, 1, 1, ""},
+                    {kIfTypeTunnel, kOperUp, 1, 1, ""},
+                    {kIfTypeAtm, kOperUp, 1, 1, ""},
+                    {kIfTypeEthernet, kOperDown, 1, 1, ""},
+                    {kIfTypeEthernet, kOperNotPresent, 1, 1, ""},
+                    {kIfTypeEthernet, kOperLowerLayerDown, 1, 1, ""},
+                    {kIfTypeEthernet, kOperUp, 2, 2, "lan0"},
+                    {kIfTypeIeee80211, kOperDormant, 3, 3, "lan1"},
+                    {kIfTypeOther, kOperUnknown, 0, 12, "LAN0"}};
+    net.bursts = {{From(kUdpIPv6, 0x11, "a"), From(kUdpIPv6, 0x0a, "b")},
+                  {From(kUdpIPv6, 0x11, "a")},
                   {From(kUdpIPv6, 0x11, "again")}};
     int selected;
     std::vector<std::string> listed;
@@ -106,7 +124,12 @@ TEST(UdpSeam, ReceiveBufferHoldsABurstOf500Answers)
     ASSERT_EQ(Platform::StartSocketLibrary(), 0);
     for (int family : {kUdpIPv4, kUdpIPv6}) {
         UdpAddress to{family, {}, 0, 0};
-        if (family == kUdpIPv4) { to.octets[0] = 127; to.octets[3] = 1; } else { to.octets[15] = 1; }
+        if (family == kUdpIPv4) {
+            to.octets[0] = 127;
+            to.octets[3] = 1;
+        } else {
+            to.octets[15] = 1;
+        }
         UdpHandle receiver = UdpOpen(family), sender = UdpOpen(family);
         for (to.port = 47161; UdpBind(receiver, to) != kUdpOk; ++to.port) ASSERT_LT(to.port, 47261);
         EXPECT_EQ(UdpSetReceiveBuffer(receiver, kAnswerBurstBufferBytes), kUdpOk);

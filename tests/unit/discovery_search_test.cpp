@@ -24,14 +24,15 @@ Datagram Junk(int delayMs)
 }
 Datagram V6(int delayMs, std::uint8_t last)
 {
-    return {ScannerAnswer("s", kModel0), UdpAddress{kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0},
-            delayMs};
+    return {ScannerAnswer("s", kModel0),
+            UdpAddress{kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0}, delayMs};
 }
 
 std::string Rows(const DeviceList& list)
 {
     std::string text;
-    for (const DeviceRecord& r : list.Records()) text += std::string(r.address) + (r.adapterName[0] ? "%" : "") + r.adapterName + " ";
+    for (const DeviceRecord& r : list.Records())
+        text += std::string(r.address) + (r.adapterName[0] ? "%" : "") + r.adapterName + " ";
     return text;
 }
 
@@ -82,7 +83,11 @@ TEST_F(DiscoverySearchTest, RowsAppearSortedAsAnswersArriveAndThePassEndsAfterAQ
 // quiet (junk every 0.5 s, or every 0.9 s) cannot hold a pass past five seconds.
 TEST_F(DiscoverySearchTest, EveryWaitingDatagramIsTakenAndNoPassOutlivesItsCap)
 {
-    struct Case { const char* what; int junkEveryMs, answers; std::int64_t endAfter; };
+    struct Case {
+        const char* what;
+        int junkEveryMs, answers;
+        std::int64_t endAfter;
+    };
     const Case cases[] = {
         {"500 answers at once", 0, 500, kQuietWaitMs},
         {"junk every 0.5 s", 500, 3, kPassCapMs},
@@ -91,7 +96,8 @@ TEST_F(DiscoverySearchTest, EveryWaitingDatagramIsTakenAndNoPassOutlivesItsCap)
     for (const Case& c : cases) {
         FakeNetwork net;
         std::vector<Datagram> burst;
-        for (int i = 0; i < c.answers; ++i) burst.push_back(At(0, 198, 18, static_cast<std::uint8_t>(i / 250), static_cast<std::uint8_t>(i % 250)));
+        for (int i = 0; i < c.answers; ++i)
+            burst.push_back(At(0, 198, 18, static_cast<std::uint8_t>(i / 250), static_cast<std::uint8_t>(i % 250)));
         for (int t = c.junkEveryMs; c.junkEveryMs > 0 && t < 60000; t += c.junkEveryMs) burst.push_back(Junk(t));
         net.bursts = {burst};
         DiscoverySearch search(net);
@@ -124,19 +130,28 @@ TEST_F(DiscoverySearchTest, AdaptersRunSideBySideAndTheSingleBroadcastIsTheFallB
     };
     const std::string b = ">255.255.255.255@1000";
     const Case cases[] = {
-        {"IPv4, two adapters", kProtocolIPv4, kAdaptersOk, {lo, lan0, down, lan1, lan0},
-         {"198.51.100.1" + b, "203.0.113.1" + b}, "198.51.100.9 203.0.113.9 "},
+        {"IPv4, two adapters",
+         kProtocolIPv4,
+         kAdaptersOk,
+         {lo, lan0, down, lan1, lan0},
+         {"198.51.100.1" + b, "203.0.113.1" + b},
+         "198.51.100.9 203.0.113.9 "},
         {"IPv4, no adapter list", kProtocolIPv4, kAdaptersFailed, {lan0}, {"0.0.0.0" + b}, "198.51.100.9 "},
         {"IPv4, only loopback", kProtocolIPv4, kAdaptersOk, {lo}, {"0.0.0.0" + b}, "198.51.100.9 "},
-        {"IPv6, three adapters", kProtocolIPv6, kAdaptersOk, {},
-         {"::>ff02::1%2@1000", "::>ff02::1%3@1000", "::>ff02::1%4@1000"}, "fe80:0000:0000:0000:0000:0000:0000:0011%eth0 "
+        {"IPv6, three adapters",
+         kProtocolIPv6,
+         kAdaptersOk,
+         {},
+         {"::>ff02::1%2@1000", "::>ff02::1%3@1000", "::>ff02::1%4@1000"},
+         "fe80:0000:0000:0000:0000:0000:0000:0011%eth0 "
          "fe80:0000:0000:0000:0000:0000:0000:0011%eth1 fe80:0000:0000:0000:0000:0000:0000:0012%wlan0 "},
     };
     for (const Case& c : cases) {
         FakeNetwork net;
         net.ipv4Result = c.ipv4Result;
         net.ipv4 = c.ipv4;
-        net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"}, {kIfTypeEthernet, kOperUp, 3, 3, "eth1"},
+        net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"},
+                        {kIfTypeEthernet, kOperUp, 3, 3, "eth1"},
                         {kIfTypeIeee80211, kOperUp, 4, 4, "wlan0"}};
         if (c.protocol == kProtocolIPv4)
             net.bursts = {{At(400, 198, 51, 100, 9)}, {At(800, 203, 0, 113, 9)}};
@@ -185,7 +200,11 @@ TEST_F(DiscoverySearchTest, CancelAndRestartMidPass)
 // protocol runs nothing.
 TEST_F(DiscoverySearchTest, FailuresEndTheSearch)
 {
-    struct Case { const char* what; int protocol, failOpen, failBindFrom, listResult, result; std::string rows; };
+    struct Case {
+        const char* what;
+        int protocol, failOpen, failBindFrom, listResult, result;
+        std::string rows;
+    };
     const Case cases[] = {
         {"second round's socket", kProtocolIPv4, 2, 0, kAdaptersOk, kRunDiscoveryFailed, "198.51.100.9 "},
         {"second round's bind", kProtocolIPv4, 0, 2, kAdaptersOk, kRunDiscoveryFailed, "198.51.100.9 "},

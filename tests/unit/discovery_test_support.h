@@ -34,8 +34,14 @@ inline Bytes Cat(std::initializer_list<Bytes> parts)
     return out;
 }
 
-inline Bytes Str(const std::string& s) { return Tlv(0x04, Bytes(s.begin(), s.end())); }
-inline Bytes Int(std::uint8_t v) { return Tlv(0x02, Bytes{v}); }
+inline Bytes Str(const std::string& s)
+{
+    return Tlv(0x04, Bytes(s.begin(), s.end()));
+}
+inline Bytes Int(std::uint8_t v)
+{
+    return Tlv(0x02, Bytes{v});
+}
 
 // Dotted text as an OBJECT IDENTIFIER; sub-identifiers may exceed 32 bits, as given.
 inline Bytes Oid(const std::string& dotted)
@@ -52,7 +58,10 @@ inline Bytes Oid(const std::string& dotted)
     return Tlv(0x06, contents);
 }
 
-inline Bytes Binding(const std::string& name, const Bytes& value) { return Tlv(0x30, Cat({Oid(name), value})); }
+inline Bytes Binding(const std::string& name, const Bytes& value)
+{
+    return Tlv(0x30, Cat({Oid(name), value}));
+}
 
 // A whole GetResponse with the given bindings; version 0 is SNMPv1, 1 SNMPv2c.
 inline Bytes Answer(std::initializer_list<Bytes> bindings, std::uint8_t version = 0)
@@ -62,7 +71,8 @@ inline Bytes Answer(std::initializer_list<Bytes> bindings, std::uint8_t version 
 }
 
 // The usual answer of a scanner: sysDescr, sysObjectID and the first physical address.
-inline Bytes ScannerAnswer(const std::string& descr, const std::string& objectId, const Bytes& mac = Hex("020000000011"))
+inline Bytes ScannerAnswer(const std::string& descr, const std::string& objectId,
+                           const Bytes& mac = Hex("020000000011"))
 {
     return Answer({Binding("1.3.6.1.2.1.1.1.0", Str(descr)), Binding("1.3.6.1.2.1.1.2.0", Oid(objectId)),
                    Binding("1.3.6.1.2.1.2.2.1.6.1", Tlv(0x04, mac))});

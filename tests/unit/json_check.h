@@ -51,10 +51,7 @@ private:
     {
         if (!Take(c)) Fail(std::string("expected ") + c);
     }
-    bool Word(const std::string& w)
-    {
-        return s_.compare(at_, w.size(), w) == 0 ? (at_ += w.size(), true) : false;
-    }
+    bool Word(const std::string& w) { return s_.compare(at_, w.size(), w) == 0 ? (at_ += w.size(), true) : false; }
     static void Utf8(unsigned long cp, std::string& out)
     {
         const int extra = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
@@ -87,7 +84,10 @@ private:
                 if (at_ >= s_.size()) Fail("open escape");
                 const char e = s_[at_++];
                 const std::string simple = "\"\\/bfnrt", meaning = "\"\\/\b\f\n\r\t";
-                if (simple.find(e) != std::string::npos) { out += meaning[simple.find(e)]; continue; }
+                if (simple.find(e) != std::string::npos) {
+                    out += meaning[simple.find(e)];
+                    continue;
+                }
                 if (e != 'u') Fail("bad escape");
                 unsigned long cp = Hex4();
                 if (cp >= 0xD800 && cp <= 0xDBFF) {
@@ -101,7 +101,10 @@ private:
                 Utf8(cp, out);
                 continue;
             }
-            if (c < 0x80) { out += char(c); continue; }
+            if (c < 0x80) {
+                out += char(c);
+                continue;
+            }
             const int extra = c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
             if (extra < 0 || at_ + extra > s_.size()) Fail("invalid UTF-8");
             out += char(c);
@@ -132,7 +135,8 @@ private:
             ++at_;
             v.type = Value::Array;
             if (Take(']')) return v;
-            do v.items.push_back(Parse()); while (Take(','));
+            do v.items.push_back(Parse());
+            while (Take(','));
             Expect(']');
         } else if (c == '"') {
             v.type = Value::String;
@@ -157,6 +161,9 @@ private:
     size_t at_ = 0;
 };
 
-inline Value Parse(const std::string& text) { return Reader(text).Document(); }
+inline Value Parse(const std::string& text)
+{
+    return Reader(text).Document();
+}
 
 }  // namespace json_check

@@ -122,32 +122,116 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
     const Case cases[] = {
         {"nothing stored", kNone, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "none"},
         {"no MAC stored", kNoMac, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "198.51.100.10|||0|1 (registry)"},
-        {"answers at its address", kV4, kCheckProductAnswered, "02:00:00:00:00:aa", {}, true, 0,
-         "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
-        {"moved", kV4, kCheckNoAnswer, "", {Scanner("198.51.100.5", "02:00:00:00:00:BB"), movedV4}, true, 1,
-         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
-         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
-        {"another scanner took its address", kV4, kCheckProductAnswered, "02:00:00:00:00:BB", {movedV4}, true, 1,
-         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
-         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
-        {"another product at its address, not found", kV4, kCheckOtherAnswered, "", {Scanner("198.51.100.5", "02:BB")},
-         true, 2, "198.51.100.10|0|;", 1, "", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
-        {"switched off", kV4, kCheckNoAnswer, "", {}, true, 2, "198.51.100.10|0|;", 1, "",
+        {"answers at its address",
+         kV4,
+         kCheckProductAnswered,
+         "02:00:00:00:00:aa",
+         {},
+         true,
+         0,
+         "198.51.100.10|0|;",
+         0,
+         "",
          "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
-        {"the unicast missed, the search finds it where it was", kV4, kCheckNoAnswer, "",
-         {Scanner("198.51.100.10", "02:00:00:00:00:AA")}, true, 0, "198.51.100.10|0|;", 1, "",
+        {"moved",
+         kV4,
+         kCheckNoAnswer,
+         "",
+         {Scanner("198.51.100.5", "02:00:00:00:00:BB"), movedV4},
+         true,
+         1,
+         "198.51.100.10|0|;",
+         1,
+         "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+        {"another scanner took its address",
+         kV4,
+         kCheckProductAnswered,
+         "02:00:00:00:00:BB",
+         {movedV4},
+         true,
+         1,
+         "198.51.100.10|0|;",
+         1,
+         "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+        {"another product at its address, not found",
+         kV4,
+         kCheckOtherAnswered,
+         "",
+         {Scanner("198.51.100.5", "02:BB")},
+         true,
+         2,
+         "198.51.100.10|0|;",
+         1,
+         "",
          "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
-        {"cannot be stored", kV4, kCheckNoAnswer, "", {movedV4}, false, 4, "198.51.100.10|0|;", 1,
-         "198.51.100.40|02:00:00:00:00:aa||0|0;", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
-        {"only the data file holds it", kFileOnly, kCheckNoAnswer, "", {movedV4}, true, 1, "198.51.100.10|0|;", 1,
-         "198.51.100.40|02:00:00:00:00:aa||0|0;", "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
-        {"IPv6: the stored adapter's record wins", kV6, kCheckNoAnswer, "",
+        {"switched off",
+         kV4,
+         kCheckNoAnswer,
+         "",
+         {},
+         true,
+         2,
+         "198.51.100.10|0|;",
+         1,
+         "",
+         "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"the unicast missed, the search finds it where it was",
+         kV4,
+         kCheckNoAnswer,
+         "",
+         {Scanner("198.51.100.10", "02:00:00:00:00:AA")},
+         true,
+         0,
+         "198.51.100.10|0|;",
+         1,
+         "",
+         "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"cannot be stored",
+         kV4,
+         kCheckNoAnswer,
+         "",
+         {movedV4},
+         false,
+         4,
+         "198.51.100.10|0|;",
+         1,
+         "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"only the data file holds it",
+         kFileOnly,
+         kCheckNoAnswer,
+         "",
+         {movedV4},
+         true,
+         1,
+         "198.51.100.10|0|;",
+         1,
+         "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+        {"IPv6: the stored adapter's record wins",
+         kV6,
+         kCheckNoAnswer,
+         "",
          {Scanner("fe80::40", "02:00:00:00:00:AA", "eth1", 6), Scanner("fe80::40", "02:00:00:00:00:AA", "eth0", 6)},
-         true, 1, "fe80::10|1|eth0;", 1, "fe80::40|02:00:00:00:00:AA|eth0|1|0;",
+         true,
+         1,
+         "fe80::10|1|eth0;",
+         1,
+         "fe80::40|02:00:00:00:00:AA|eth0|1|0;",
          "fe80::40|02:00:00:00:00:AA|eth0|1|0 (registry)"},
-        {"IPv6: found through another adapter only", kV6, kCheckNoAnswer, "",
-         {Scanner("fe80::10", "02:00:00:00:00:AA", "eth1", 6)}, true, 1, "fe80::10|1|eth0;", 1,
-         "fe80::10|02:00:00:00:00:AA|eth1|1|0;", "fe80::10|02:00:00:00:00:AA|eth1|1|0 (registry)"},
+        {"IPv6: found through another adapter only",
+         kV6,
+         kCheckNoAnswer,
+         "",
+         {Scanner("fe80::10", "02:00:00:00:00:AA", "eth1", 6)},
+         true,
+         1,
+         "fe80::10|1|eth0;",
+         1,
+         "fe80::10|02:00:00:00:00:AA|eth1|1|0;",
+         "fe80::10|02:00:00:00:00:AA|eth1|1|0 (registry)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -261,7 +345,7 @@ TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOut
     EXPECT_EQ("eth1", v["scanners"].items[2]["adapter"].text);
     EXPECT_EQ("fe80::20", v["stored"]["address"].text);
     EXPECT_EQ("ipv6", v["stored"]["protocol"].text);
-    EXPECT_EQ(2, v["stored_index"].number);  // the stored adapter's record of that MAC
+    EXPECT_EQ(2, v["stored_index"].number);     // the stored adapter's record of that MAC
     EXPECT_EQ("2 1 0", rec.discoveries.at(0));  // two passes, IPv6
 
     // Over IPv4 the IPv6 connection matches no row; /dev/null is no file: the /out file is used.
@@ -281,9 +365,13 @@ TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOut
 
 TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
 {
-    const std::vector<std::string> names = {
-        "LAN \"Büro\" 2", "C:\\Adapter\\1", "tab\there\nline\r\x01\x1f\x7f", "日本語アダプター",
-        "bad \xFC\xFE byte", "", "/slash"};
+    const std::vector<std::string> names = {"LAN \"Büro\" 2",
+                                            "C:\\Adapter\\1",
+                                            "tab\there\nline\r\x01\x1f\x7f",
+                                            "日本語アダプター",
+                                            "bad \xFC\xFE byte",
+                                            "",
+                                            "/slash"};
     DeviceList list;
     for (const std::string& name : names) list.Append(Scanner("fe80::1", "02:00:00:00:00:01", name.c_str(), 6));
     StoredConnection stored;
@@ -303,8 +391,8 @@ TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
     EXPECT_EQ(0, v["stored_index"].number);
     EXPECT_EQ(std::string::npos, text.find('\t'));  // every control character escaped
     // The reader is strict: what a careless writer would produce is refused.
-    for (const char* bad : {"{\"a\":\"x\ty\"}", "{\"a\":\"x\"y\"}", "{\"a\":1,}", "{\"a\":\"\xFC\"}",
-                            "{\"a\":\"\\x\"}", "{\"a\":1} x", "{\"a\":\"\\ud800\"}"})
+    for (const char* bad : {"{\"a\":\"x\ty\"}", "{\"a\":\"x\"y\"}", "{\"a\":1,}", "{\"a\":\"\xFC\"}", "{\"a\":\"\\x\"}",
+                            "{\"a\":1} x", "{\"a\":\"\\ud800\"}"})
         EXPECT_THROW(json_check::Parse(bad), std::runtime_error) << bad;
     const Value nothing = json_check::Parse(ListJson("p", "c", 0, DeviceList(), nullptr, -1));
     EXPECT_EQ(Value::Null, nothing["stored"].type);
@@ -319,7 +407,7 @@ TEST(StoredConnection, DataFileLinesAndMacComparison)
     StoredConnection c;
     EXPECT_TRUE(ParseDataFile("198.51.100.1\r\n02:AA\r\n0\r\n\r\n1\r\n", c));
     EXPECT_EQ("198.51.100.1|02:AA|0||1", c.address + "|" + c.macAddress + "|" + std::to_string(c.protocol) + "|" +
-                                               c.adapterName + "|" + std::to_string(c.ipDirectInput));
+                                             c.adapterName + "|" + std::to_string(c.ipDirectInput));
     EXPECT_TRUE(ParseDataFile("fe80::1\r\n\r\n1\r\neth0\r\n0", c));
     EXPECT_EQ("eth0", c.adapterName);
     for (const char* bad : {"", "198.51.100.1\r\n02:AA\r\n0\r\n", "198.51.100.1\r\n\r\n2\r\n\r\n1\r\n",
@@ -335,8 +423,7 @@ TEST(StoredConnection, TheStoredScannerIsFoundByItsMacInTheListsOrder)
     DeviceList v4, v6;
     for (const char* mac : {"02:00:00:00:00:01", "02:00:00:00:00:aa", "02:00:00:00:00:AA"})
         v4.Append(Scanner("198.51.100.1", mac));
-    for (const char* adapter : {"eth0", "eth1", "eth2"})
-        v6.Append(Scanner("fe80::1", "02:00:00:00:00:AA", adapter, 6));
+    for (const char* adapter : {"eth0", "eth1", "eth2"}) v6.Append(Scanner("fe80::1", "02:00:00:00:00:AA", adapter, 6));
     const struct {
         const DeviceList* list;
         int listed;
@@ -345,12 +432,12 @@ TEST(StoredConnection, TheStoredScannerIsFoundByItsMacInTheListsOrder)
         const char* adapter;
         int index;
     } cases[] = {
-        {&v4, 0, "02:00:00:00:00:AA", 0, "", 1},     // the first of equal MACs, letter case ignored
-        {&v4, 0, "02:00:00:00:00:02", 0, "", -1},    // not listed
-        {&v4, 0, "", 0, "", -1},                     // no MAC stored: nothing to match
-        {&v4, 0, "02:00:00:00:00:01", 1, "", -1},    // stored for the other protocol
-        {&v6, 1, "02:00:00:00:00:aa", 1, "eth2", 2}, // the stored adapter's record first
-        {&v6, 1, "02:00:00:00:00:AA", 1, "wlan", 0}, // else the first
+        {&v4, 0, "02:00:00:00:00:AA", 0, "", 1},      // the first of equal MACs, letter case ignored
+        {&v4, 0, "02:00:00:00:00:02", 0, "", -1},     // not listed
+        {&v4, 0, "", 0, "", -1},                      // no MAC stored: nothing to match
+        {&v4, 0, "02:00:00:00:00:01", 1, "", -1},     // stored for the other protocol
+        {&v6, 1, "02:00:00:00:00:aa", 1, "eth2", 2},  // the stored adapter's record first
+        {&v6, 1, "02:00:00:00:00:AA", 1, "wlan", 0},  // else the first
     };
     for (const auto& c : cases) {
         StoredConnection stored;

@@ -16,8 +16,12 @@ TEST_F(DialogTest, CommitFlowOverLaunchModeQuietMaintenanceAndSearchResult)
 {
     enum Choice { kUsb, kNetwork, kEscape };  // the answer in the connection-type dialog
     // found: what the maintenance search answers; result: CommitConnection's.
-    struct Case { int mode, quiet, maintenance, found, choice, addressOk, result, registered; std::vector<int> dialogs;
-                  std::vector<std::string> boxes; bool stored; };
+    struct Case {
+        int mode, quiet, maintenance, found, choice, addressOk, result, registered;
+        std::vector<int> dialogs;
+        std::vector<std::string> boxes;
+        bool stored;
+    };
     // The product message's format holds more than one %s and other conversions: only the first is filled.
     const std::string usb = "The chromaline 7245MF is ready, %s 100% %d.", unfinished = "Unfinished. (warning)";
     const Case cases[] = {
@@ -72,7 +76,10 @@ TEST_F(DialogTest, CommitFlowOverLaunchModeQuietMaintenanceAndSearchResult)
 TEST_F(DialogTest, FailedRegistrationReplacesTheReadyMessage)
 {
     const std::string usb = "The chromaline 7245MF is ready, %s 100% %d.", failed = "Not registered. (error)";
-    struct Case { int mode, quiet, maintenance, registerResult, result; std::vector<std::string> boxes; };
+    struct Case {
+        int mode, quiet, maintenance, registerResult, result;
+        std::vector<std::string> boxes;
+    };
     const Case cases[] = {
         {UsbPort, 0, 0, 2, 2, {failed}},
         {UsbPort, 0, 0, 3, 0, {failed}},
@@ -92,7 +99,7 @@ TEST_F(DialogTest, FailedRegistrationReplacesTheReadyMessage)
         app_.m_nConnection = 0;
         SetDriver([&](WindowHandle d) {
             if (!ItemOf(d, 3003)) return (void)Click(d, kIdCancel);  // the address dialog
-            Click(d, 3003);  // the connection-type dialog: USB
+            Click(d, 3003);                                          // the connection-type dialog: USB
             Click(d, kIdOk);
         });
         EXPECT_EQ(c.result, CommitConnection());

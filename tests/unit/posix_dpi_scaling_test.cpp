@@ -55,9 +55,10 @@ TEST_F(DpiScalingTest, OpeningFollowsTheDpiAndTheStringFileRatio)
         const char* ratio;
         const char* expected;
     };
-    for (const Case& c : {Case{96, "1", "16/16 | margin 5 | icon 16"}, Case{144, "1", "24/24 | margin 8 | icon 24"},
-                          Case{96, "1.5", "24/24 | margin 5 | icon 16"}, Case{192, "1.25", "40/40 | margin 10 | icon 32"},
-                          Case{120, "0", "20/20 | margin 6 | icon 20"}}) {
+    for (const Case& c :
+         {Case{96, "1", "16/16 | margin 5 | icon 16"}, Case{144, "1", "24/24 | margin 8 | icon 24"},
+          Case{96, "1.5", "24/24 | margin 5 | icon 16"}, Case{192, "1.25", "40/40 | margin 10 | icon 32"},
+          Case{120, "0", "20/20 | margin 6 | icon 20"}}) {
         std::string seen;
         Open(c.dpi, c.ratio, [&](WindowHandle d) { seen = Describe(d); });
         EXPECT_EQ(c.expected, seen) << c.dpi << " DPI, ratio " << c.ratio;
@@ -93,8 +94,8 @@ TEST_F(DpiScalingTest, SeparatorLineFollowsTheDpi)
         int dpi;
         std::string lines;  // "x0,y0-x1,y1;" for each line drawn
     };
-    for (const Case& c : {Case{96, "1,25-118,25;"}, Case{144, "2,24-117,24;2,25-117,25;"},
-                          Case{192, "2,24-116,24;2,25-116,25;"}}) {
+    for (const Case& c :
+         {Case{96, "1,25-118,25;"}, Case{144, "2,24-117,24;2,25-117,25;"}, Case{192, "2,24-116,24;2,25-116,25;"}}) {
         std::string lines;
         Open(c.dpi, "1", [&](WindowHandle d) {
             ComboReset(ItemOf(d, kProtocolBox));

@@ -35,11 +35,17 @@ protected:
         using Headless::Kind;
         CleanState::SetUp();
         Headless::Reset();
-        Headless::AddTemplate(Headless::DialogLayout{
-            kHostTemplate, "Host", 100, 100, 300, 200, kWsCaption | kWsSysMenu,
-            {{kComboId, Kind::ComboBox, 10, 50, 120, 20, kWsTabStop | kWsGroup, ""},
-             {kEditId, Kind::Edit, 11, 7, 75, 23, kWsTabStop, ""},
-             {kIdOk, Kind::Button, 150, 170, 60, 20, kWsTabStop, "OK"}}});
+        Headless::AddTemplate(
+            Headless::DialogLayout{kHostTemplate,
+                                   "Host",
+                                   100,
+                                   100,
+                                   300,
+                                   200,
+                                   kWsCaption | kWsSysMenu,
+                                   {{kComboId, Kind::ComboBox, 10, 50, 120, 20, kWsTabStop | kWsGroup, ""},
+                                    {kEditId, Kind::Edit, 11, 7, 75, 23, kWsTabStop, ""},
+                                    {kIdOk, Kind::Button, 150, 170, 60, 20, kWsTabStop, "OK"}}});
     }
     int Run(const std::function<void(HostDialog&, Windowing::WindowHandle)>& drive)
     {

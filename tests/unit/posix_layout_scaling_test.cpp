@@ -22,8 +22,8 @@ protected:
         Rect d = GetWindowRectangle(dialog), e = GetWindowRectangle(ItemOf(dialog, kEditId));
         Point at = ScreenToClientPoint(dialog, Point{e.left, e.top});
         char text[96];
-        std::snprintf(text, sizeof text, "%d,%d %dx%d | %d,%d %dx%d", d.left, d.top, d.Width(), d.Height(), at.x,
-                      at.y, e.Width(), e.Height());
+        std::snprintf(text, sizeof text, "%d,%d %dx%d | %d,%d %dx%d", d.left, d.top, d.Width(), d.Height(), at.x, at.y,
+                      e.Width(), e.Height());
         return text;
     }
     TempFolder folder_;
@@ -31,8 +31,13 @@ protected:
 
 TEST_F(LayoutScalingTest, RatioTextReadsLikeAtofAndOnlyAPositiveValueScales)
 {
-    for (auto [text, factor] : {std::pair<const char*, double>{"1.5abc", 1.5}, {" 2e0", 2.0}, {"abc", 1.0},
-                                {"0", 1.0}, {"-1.5", 1.0}, {"", 1.0}, {nullptr, 1.0}})
+    for (auto [text, factor] : {std::pair<const char*, double>{"1.5abc", 1.5},
+                                {" 2e0", 2.0},
+                                {"abc", 1.0},
+                                {"0", 1.0},
+                                {"-1.5", 1.0},
+                                {"", 1.0},
+                                {nullptr, 1.0}})
         EXPECT_EQ(factor, LayoutFactorOf(text)) << (text ? text : "(null)");
 }
 

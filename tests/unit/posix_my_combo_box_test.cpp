@@ -48,7 +48,10 @@ TEST_F(MyComboBoxTest, CommitRebuildsOnlyOnChangeAndSelectByDataFallsBackToTheFi
 TEST_F(MyComboBoxTest, ColoursFollowTheItemState)
 {
     const struct {  // item -1: the selection field
-        int item; unsigned state; bool separator; int text, back;
+        int item;
+        unsigned state;
+        bool separator;
+        int text, back;
     } cases[] = {
         {0, 0, false, kColorWindowText, kColorWindow},
         {0, kOdsSelected | kOdsFocus, false, kColorHighlightText, kColorHighlight},

@@ -15,9 +15,14 @@ class MyEditTest : public HeadlessTest {};
 
 TEST_F(MyEditTest, FiltersJudgeEachCharacterClassAndDropDoubleByteCharacters)
 {
-    const struct { const char* chars; bool ipv4, ipv6; } cases[] = {  // no filter: everything passes
-        {"0123456789", true, true}, {".", true, false}, {"abcdefABCDEF:", false, true}, {"gGzZ%/- ", false, false},
-        {"\x03\x08\x16", true, true}, {"\x01\x18\x1a\t\r\x1b\x7f", false, false}};  // copy, Backspace, paste; others
+    const struct {
+        const char* chars;
+        bool ipv4, ipv6;
+    } cases[] = {
+        // no filter: everything passes
+        {"0123456789", true, true},     {".", true, false},
+        {"abcdefABCDEF:", false, true}, {"gGzZ%/- ", false, false},
+        {"\x03\x08\x16", true, true},   {"\x01\x18\x1a\t\r\x1b\x7f", false, false}};  // copy, Backspace, paste; others
     CMyEdit edit;
     for (const auto& c : cases) {
         for (const char* p = c.chars; *p; ++p) {
@@ -49,19 +54,27 @@ TEST_F(MyEditTest, KeysArePostedToTheDialogInOrder)
 {
     using Posted = std::vector<std::tuple<bool, unsigned, uintptr_t>>;  // to the dialog, message, key
     const struct {  // focused: the control with the focus afterwards (0: not checked)
-        int key; bool shift; int result, focused; Posted posted;
-    } cases[] = {
-        {kVkTab, false, Headless::kLeftOpen, kIdOk, {{true, kWmNextDlgCtl, 0}}},
-        {kVkTab, true, Headless::kLeftOpen, kComboId, {{true, kWmNextDlgCtl, 1}}},
-        {kVkReturn, false, kIdOk, 0, {{false, kWmKillFocus, 0}, {false, kWmSetFocus, 0}, {true, kWmKeyDown, kVkReturn}}},
-        {kVkEscape, false, kIdCancel, 0, {{true, kWmKeyDown, kVkEscape}}}};
+        int key;
+        bool shift;
+        int result, focused;
+        Posted posted;
+    } cases[] = {{kVkTab, false, Headless::kLeftOpen, kIdOk, {{true, kWmNextDlgCtl, 0}}},
+                 {kVkTab, true, Headless::kLeftOpen, kComboId, {{true, kWmNextDlgCtl, 1}}},
+                 {kVkReturn,
+                  false,
+                  kIdOk,
+                  0,
+                  {{false, kWmKillFocus, 0}, {false, kWmSetFocus, 0}, {true, kWmKeyDown, kVkReturn}}},
+                 {kVkEscape, false, kIdCancel, 0, {{true, kWmKeyDown, kVkEscape}}}};
     for (const auto& c : cases) {
         const size_t before = Headless::PostedMessages().size();
         Headless::SetShiftHeld(c.shift);
         EXPECT_EQ(c.result, Run([&](HostDialog&, WindowHandle h) {
-            Headless::PressKey(h, kEditId, c.key);
-            if (c.focused) { EXPECT_EQ(ItemOf(h, c.focused), FocusedWindow()); }
-        }));
+                      Headless::PressKey(h, kEditId, c.key);
+                      if (c.focused) {
+                          EXPECT_EQ(ItemOf(h, c.focused), FocusedWindow());
+                      }
+                  }));
         Posted posted;
         for (size_t i = before; i < Headless::PostedMessages().size(); ++i) {
             const auto& m = Headless::PostedMessages()[i];

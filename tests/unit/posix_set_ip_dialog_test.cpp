@@ -127,11 +127,11 @@ TEST_F(SetIpDialogTest, OkCancelAndProtocolChangeDuringASearch)
         SCOPED_TRACE(button);
         Fresh();
         EXPECT_EQ(button, Run([&](WindowHandle d) {
-            RunSearch(150);
-            EXPECT_TRUE(dialog_->Searching());
-            EXPECT_EQ(1u, net.OpenNow());
-            ASSERT_TRUE(Click(d, button));
-        }));
+                      RunSearch(150);
+                      EXPECT_TRUE(dialog_->Searching());
+                      EXPECT_EQ(1u, net.OpenNow());
+                      ASSERT_TRUE(Click(d, button));
+                  }));
         EXPECT_EQ(0u, net.OpenNow());
         EXPECT_TRUE(ActiveTimers().empty());
         EXPECT_EQ(button == kIdOk ? "10.0.0.10|02:00:00:00:00:0A||0|0;" : "", rec.saves);
@@ -171,7 +171,8 @@ TEST_F(SetIpDialogTest, FilterAndDiscoveryFollowTheSelectedProtocolItem)
             Click(d, kIdCancel);
         });
         ASSERT_FALSE(net.sends.empty());
-        EXPECT_EQ(protocol == 0 ? "0.0.0.0>255.255.255.255" : "::>ff02::1%2", net.sends[0].substr(0, net.sends[0].find('@')));
+        EXPECT_EQ(protocol == 0 ? "0.0.0.0>255.255.255.255" : "::>ff02::1%2",
+                  net.sends[0].substr(0, net.sends[0].find('@')));
     }
 }
 
@@ -180,7 +181,13 @@ TEST_F(SetIpDialogTest, FilterAndDiscoveryFollowTheSelectedProtocolItem)
 TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
 {
     // typed: null for the list's second row.
-    struct Case { int protocol; const char* typed; int button, result; std::string saved; const char* ipDlgRet; };
+    struct Case {
+        int protocol;
+        const char* typed;
+        int button, result;
+        std::string saved;
+        const char* ipDlgRet;
+    };
     const Case cases[] = {
         {0, nullptr, kIdOk, kIdOk, "10.0.0.20|02:00:00:00:00:14||0|0;", "\1"},
         {1, nullptr, kIdOk, kIdOk, kLink + "00a1|02:00:00:00:00:A1|eth1|1|0;", "\1"},
@@ -194,12 +201,14 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
         Fresh();
         if (c.button == kIdOk) SettingsStore::WriteRegString(Key().c_str(), "AdapName", "old0");
         EXPECT_EQ(c.result, Run([&](WindowHandle d) {
-            if (c.protocol == 1) ScriptIPv6(), ChooseComboItem(d, kProtocolBox, 1);
-            RunSearch();
-            if (c.typed) Click(d, kRadioInput), SetText(ItemOf(d, kAddressEdit), c.typed);
-            else ClickListRow(d, kDeviceList, 1);
-            ASSERT_TRUE(Click(d, c.button));
-        }));
+                      if (c.protocol == 1) ScriptIPv6(), ChooseComboItem(d, kProtocolBox, 1);
+                      RunSearch();
+                      if (c.typed)
+                          Click(d, kRadioInput), SetText(ItemOf(d, kAddressEdit), c.typed);
+                      else
+                          ClickListRow(d, kDeviceList, 1);
+                      ASSERT_TRUE(Click(d, c.button));
+                  }));
         EXPECT_EQ(c.saved, rec.saves);
         EXPECT_EQ(c.ipDlgRet, RegValue("IPDlgRet"));
         EXPECT_EQ(c.result == kLeftOpen ? kWarned : std::vector<std::string>{}, Boxes());
@@ -218,14 +227,14 @@ TEST_F(SetIpDialogTest, ASaveThatFailsIsReportedAndKeepsTheDialogOpen)
     std::filesystem::create_directories(std::filesystem::path(blocked).parent_path());
     std::ofstream(blocked) << "in the way";
     EXPECT_EQ(kIdOk, Run([&](WindowHandle d) {
-        RunSearch();
-        ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
-        ASSERT_TRUE(Click(d, kIdOk));
-        EXPECT_EQ(std::vector<std::string>{"Not saved."}, Boxes());
-        EXPECT_EQ("10.0.0.20", RegValue("IPAddress"));
-        std::filesystem::remove(blocked);
-        ASSERT_TRUE(Click(d, kIdOk));
-    }));
+                  RunSearch();
+                  ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
+                  ASSERT_TRUE(Click(d, kIdOk));
+                  EXPECT_EQ(std::vector<std::string>{"Not saved."}, Boxes());
+                  EXPECT_EQ("10.0.0.20", RegValue("IPAddress"));
+                  std::filesystem::remove(blocked);
+                  ASSERT_TRUE(Click(d, kIdOk));
+              }));
     EXPECT_EQ("10.0.0.20|02:00:00:00:00:14||0|0;10.0.0.20|02:00:00:00:00:14||0|0;", rec.saves);
     EXPECT_EQ(1u, Boxes().size());
     EXPECT_TRUE(std::filesystem::is_regular_file(blocked + "/ScanLink.dat"));

@@ -15,7 +15,11 @@ namespace {
 struct PrivateRegistry : ::testing::Environment {
     std::filesystem::path file = std::filesystem::temp_directory_path() / ("sl-registry-" + std::to_string(getpid()));
     void SetUp() override { PosixRegistry::SetStoreFile(file.string()); }
-    void TearDown() override { std::error_code ignored; std::filesystem::remove(file, ignored); }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
 };
 const auto* const kPrivateRegistry = ::testing::AddGlobalTestEnvironment(new PrivateRegistry);
 
@@ -27,7 +31,8 @@ TEST(SaveRegistry, CreatesTheKeyWithItsClassThenWritesEachValueOnItsOwnHandleInO
     PosixRegistry::ClearJournal();
     SettingsStore::SaveTo(nullptr, key.c_str(), "192.168.1.20", "", "", 0, 1);
     std::vector<std::string> expected = {"open " + key + " missing", "create " + key + " option ok", "close"};
-    for (std::string value : {"IPAddress 1", "MACAddr 1", "AdapName 1", "ProtocolType 4", "IPDirectInput 4", "IPDlgRet 4"})
+    for (std::string value :
+         {"IPAddress 1", "MACAddr 1", "AdapName 1", "ProtocolType 4", "IPDirectInput 4", "IPDlgRet 4"})
         expected.insert(expected.end(), {"open " + key + " ok", "set " + value + " ok", "close"});
     EXPECT_EQ(PosixRegistry::Journal(), expected);
 

@@ -35,8 +35,8 @@ protected:
     }
     void TearDown() override
     {
-        for (const char* name : {"SCANLINK_HANDOFF_STOP", "SCANLINK_TRACE_HANDOFF", "SCANLINK_TRACE_FILE",
-                                 "SCANLINK_SYSTEM_DIR"})
+        for (const char* name :
+             {"SCANLINK_HANDOFF_STOP", "SCANLINK_TRACE_HANDOFF", "SCANLINK_TRACE_FILE", "SCANLINK_SYSTEM_DIR"})
             ::unsetenv(name);
         PosixMutex::SetOpenMisses(false);
         CleanState::TearDown();

@@ -15,13 +15,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Unique() { return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()); }
+std::string Unique()
+{
+    return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+}
 
 // A fresh folder below the temporary folder, removed after the test. P("a/b") is a path below it.
 struct TempFolder {
     fs::path root = fs::temp_directory_path() / ("sl-settings-" + Unique());
     TempFolder() { fs::create_directories(root); }
-    ~TempFolder() { std::error_code ignored; fs::remove_all(root, ignored); }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
     std::string P(const std::string& name) const { return (root / fs::path(name).make_preferred()).string(); }
 };
 
@@ -31,7 +38,10 @@ std::string ReadAll(const std::string& path)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void MakeFile(const std::string& path) { std::ofstream(path, std::ios::binary) << "in the way"; }
+void MakeFile(const std::string& path)
+{
+    std::ofstream(path, std::ios::binary) << "in the way";
+}
 
 }  // namespace
 
@@ -114,9 +124,9 @@ TEST(RegistryValues, WrongTypeOrSizeIsRefusedOrReadWithinItsData)
         const char* what;
         uint32_t type;
         std::string data;
-        int dwordResult;  // ReadRegDword: 0 read, else refused
-        int dword;        // the value read (7: left as it was)
-        std::string text; // ReadRegString
+        int dwordResult;   // ReadRegDword: 0 read, else refused
+        int dword;         // the value read (7: left as it was)
+        std::string text;  // ReadRegString
     } cases[] = {
         {"a 4-byte number", kRegTypeDword, std::string("\1\0\0\0", 4), 0, 1, "\1"},
         {"a number as text", kRegTypeSz, std::string("1\0", 2), 1, 7, "1"},

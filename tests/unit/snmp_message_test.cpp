@@ -64,10 +64,9 @@ TEST(SnmpAnswer, CutsLongValuesAndKeepsTheLastOccurrence)
     EXPECT_STREQ(Decoded(ScannerAnswer("x", kModel, Hex("0a1b2c3d4e5f60718293a4b5"))).macAddress,
                  "0A:1B:2C:3D:4E:5F:60:71:82:93");
     // A name given again overwrites, with an empty value too.
-    DeviceRecord r = Decoded(Answer({Binding(kOidSysDescr, Str("the first, longer")),
-                                     Binding(kOidSysDescr, Str("second")),
-                                     Binding(kOidIfPhysAddress1, Tlv(0x04, Hex("0102"))),
-                                     Binding(kOidIfPhysAddress1, Tlv(0x04, {}))}));
+    DeviceRecord r = Decoded(
+        Answer({Binding(kOidSysDescr, Str("the first, longer")), Binding(kOidSysDescr, Str("second")),
+                Binding(kOidIfPhysAddress1, Tlv(0x04, Hex("0102"))), Binding(kOidIfPhysAddress1, Tlv(0x04, {}))}));
     EXPECT_STREQ(r.sysDescr, "second");
     EXPECT_STREQ(r.macAddress, "");
 }
@@ -75,7 +74,11 @@ TEST(SnmpAnswer, CutsLongValuesAndKeepsTheLastOccurrence)
 TEST(SnmpAnswer, RejectsMalformedDatagramsAndEveryTruncatedPrefixOfARealAnswerLeavingItEmpty)
 {
     const Bytes real = Hex(kRealAnswer), good = ScannerAnswer("d", kModel);
-    auto patched = [&](size_t at, std::uint8_t value) { Bytes b = good; b[at] = value; return b; };
+    auto patched = [&](size_t at, std::uint8_t value) {
+        Bytes b = good;
+        b[at] = value;
+        return b;
+    };
     std::vector<Bytes> cases = {
         patched(1, 0x80),                                    // indefinite length
         patched(0, 0x3F),                                    // multi-octet tag
@@ -88,6 +91,7 @@ TEST(SnmpAnswer, RejectsMalformedDatagramsAndEveryTruncatedPrefixOfARealAnswerLe
     for (size_t n = 0; n < real.size(); ++n) cases.emplace_back(real.begin(), real.begin() + n);
     for (const Bytes& bytes : cases) {
         DeviceRecord r;
-        EXPECT_TRUE(!DecodeDiscoveryAnswer(bytes.data(), bytes.size(), r) && !r.sysDescr[0]) << testing::PrintToString(bytes);
+        EXPECT_TRUE(!DecodeDiscoveryAnswer(bytes.data(), bytes.size(), r) && !r.sysDescr[0])
+            << testing::PrintToString(bytes);
     }
 }

@@ -40,7 +40,10 @@ TEST_F(StringTableTest, LineRules)
         {"... also in a comment", std::string(";\0\nK=1\n", 7), "K", -2, 0, "unchanged"},
         {"UTF-16 (little-endian, with its mark)", std::string("\xFF\xFEK\0=\0v\0\n\0", 10), "K", -2, 0, "unchanged"},
         {"UTF-16 big-endian", std::string("\xFE\xFF\0K\0=\0v\0\n", 10), "K", -2, 0, "unchanged"},
-        {"Ctrl+Z ends the file", "K=1\n\x1A" "B=2", "K", 0, 1, "1"},
+        {"Ctrl+Z ends the file",
+         "K=1\n\x1A"
+         "B=2",
+         "K", 0, 1, "1"},
     };
     for (const auto& c : cases) {
         StringTable::Clear();

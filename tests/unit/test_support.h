@@ -16,7 +16,11 @@
 class TempFolder {
 public:
     TempFolder() { std::filesystem::create_directories(path_); }
-    ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     // Writes bytes exactly as given (binary) and returns the file's full path.
     std::string Write(const std::string& name, const std::string& bytes) const
     {
@@ -26,15 +30,19 @@ public:
     std::string Path() const { return path_.string(); }
 
 private:
-    std::filesystem::path path_ = std::filesystem::temp_directory_path() /
-                                  ("scanlink-unit-" + std::to_string(std::random_device{}()) + "-" +
-                                   std::to_string(reinterpret_cast<uintptr_t>(this)));
+    std::filesystem::path path_ =
+        std::filesystem::temp_directory_path() / ("scanlink-unit-" + std::to_string(std::random_device{}()) + "-" +
+                                                  std::to_string(reinterpret_cast<uintptr_t>(this)));
 };
 
 // Message boxes are captured, the string table is empty and no system value is overridden.
 class CleanState : public ::testing::Test {
 protected:
-    void SetUp() override { Reset(); Platform::SetMessageBoxCapture(true); }
+    void SetUp() override
+    {
+        Reset();
+        Platform::SetMessageBoxCapture(true);
+    }
     void TearDown() override { Reset(); }
     static void Reset()
     {

@@ -23,8 +23,9 @@ protected:
         Platform::SetTestShellFolder(Platform::kFolderProgramFiles, "C:\\PF");
         Platform::SetTestShellFolder(Platform::kFolderProgramFilesX86, "C:\\PF86");
         Platform::SetTestShellFolder(Platform::kFolderCommonAppData, "C:\\PD");
-        Strings("STR_S_DEVNAME_7240MF=Dev7240\nSTR_S_DEVNAME_OC724X=Dev724X\nSTR_S_DEVNAME_L8350=Lumeo\n"
-                "STR_S_UTIL_APPNAME=Scan Link\n");
+        Strings(
+            "STR_S_DEVNAME_7240MF=Dev7240\nSTR_S_DEVNAME_OC724X=Dev724X\nSTR_S_DEVNAME_L8350=Lumeo\n"
+            "STR_S_UTIL_APPNAME=Scan Link\n");
     }
     void Strings(const std::string& text)
     {
@@ -36,7 +37,8 @@ protected:
     {
         VariantTable::SetCurrent(variant);
         std::string buffer(300, '#');
-        const char* undefined = VariantTable::Get(item, buffer.data(), buffer.size()) == kVariantUndefined ? " (undefined)" : "";
+        const char* undefined =
+            VariantTable::Get(item, buffer.data(), buffer.size()) == kVariantUndefined ? " (undefined)" : "";
         return (buffer[0] == '#' ? "<unchanged>" : std::string(buffer.c_str())) + undefined;
     }
     static int Integer(int variant, int item)
@@ -125,8 +127,12 @@ TEST_F(VariantTableTest, DetectVariant)
     EXPECT_EQ(-1, DetectVariant(UsbPort, "/usb"));
     EXPECT_EQ(1, DetectVariant(UsbPort, (std::string(10000, 'q') + "7245MF").c_str()));
     // From the executable's base name when started alone.
-    const std::pair<const char*, int> cases[] = {{"C:\\x\\r7240slk.exe", 0}, {"C:\\T30.exe", 2},   {"C:\\O724XSLK.exe", 6},
-                                                 {"C:\\T210_SLK.exe", 7},     {"C:\\T210_.exe", -1}, {"C:\\7240\\ScanLink.exe", -1},
+    const std::pair<const char*, int> cases[] = {{"C:\\x\\r7240slk.exe", 0},
+                                                 {"C:\\T30.exe", 2},
+                                                 {"C:\\O724XSLK.exe", 6},
+                                                 {"C:\\T210_SLK.exe", 7},
+                                                 {"C:\\T210_.exe", -1},
+                                                 {"C:\\7240\\ScanLink.exe", -1},
                                                  // Searched by characters: a token after multibyte ones is found.
                                                  {"C:\\\u30b9\u30ad\u30e3\u30ca5180SLK.exe", 3}};
     for (const auto& [path, variant] : cases) {

@@ -59,14 +59,13 @@ int Link(const char* instance)
     path.detail.cbSize = sizeof path.detail;
     std::string key = "System\\CurrentControlSet\\Control\\DeviceClasses\\{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}\\##?#";
     const DWORD one = 1;
-    const bool linked =
-        SetupDiOpenDeviceInfoA(set, instance, nullptr, 0, &device) &&
-        SetupDiCreateDeviceInterfaceA(set, &device, &imaging, nullptr, 0, &iface) &&
-        SetupDiGetDeviceInterfaceDetailA(set, &iface, &path.detail, sizeof path, nullptr, nullptr) &&
-        RegGetValueA(HKEY_LOCAL_MACHINE, (key += path.detail.DevicePath + 4).c_str(), "DeviceInstance", RRF_RT_REG_SZ,
-                     nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (key + "\\#\\Control").c_str(), "Linked", REG_DWORD, &one, sizeof one) ==
-            ERROR_SUCCESS;
+    const bool linked = SetupDiOpenDeviceInfoA(set, instance, nullptr, 0, &device) &&
+                        SetupDiCreateDeviceInterfaceA(set, &device, &imaging, nullptr, 0, &iface) &&
+                        SetupDiGetDeviceInterfaceDetailA(set, &iface, &path.detail, sizeof path, nullptr, nullptr) &&
+                        RegGetValueA(HKEY_LOCAL_MACHINE, (key += path.detail.DevicePath + 4).c_str(), "DeviceInstance",
+                                     RRF_RT_REG_SZ, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (key + "\\#\\Control").c_str(), "Linked", REG_DWORD, &one,
+                                        sizeof one) == ERROR_SUCCESS;
     SetupDiDestroyDeviceInfoList(set);
     std::printf(linked ? "linked 1\n" : "no interface\n");
     return linked ? 0 : 1;

@@ -24,9 +24,8 @@ static bool InTestNamespace()
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/run/netns", error)) {
         struct stat named;
-        if (entry.path().filename().string().rfind("sl-", 0) == 0 &&
-            stat(entry.path().c_str(), &named) == 0 && named.st_dev == own.st_dev &&
-            named.st_ino == own.st_ino)
+        if (entry.path().filename().string().rfind("sl-", 0) == 0 && stat(entry.path().c_str(), &named) == 0 &&
+            named.st_dev == own.st_dev && named.st_ino == own.st_ino)
             return true;
     }
     return false;
@@ -37,8 +36,9 @@ int main(int argc, char** argv)
 {
 #ifndef _WIN32
     if (!InTestNamespace()) {
-        std::fprintf(stderr, "discover_list: refusing to discover outside a network namespace of "
-                             "the test scripts (ip netns exec sl-...)\n");
+        std::fprintf(stderr,
+                     "discover_list: refusing to discover outside a network namespace of "
+                     "the test scripts (ip netns exec sl-...)\n");
         return 125;
     }
 #endif
@@ -55,14 +55,13 @@ int main(int argc, char** argv)
     int selected = 99;
     auto start = std::chrono::steady_clock::now();
     int result = RunDiscovery(devices, selected, std::atoi(argv[2]), std::atoi(argv[3]));
-    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     std::printf("result %d\nselected %d\ncount %u\nelapsed_ms %lld\n", result, selected,
                 static_cast<unsigned>(devices.Count()), static_cast<long long>(elapsed.count()));
     for (size_t i = 0; i < devices.Count(); ++i) {
         const DeviceRecord& r = devices.At(i);
-        std::printf("%d|%s|%s|%s|%s|%s\n", r.ipVersion, r.address, r.sysDescr, r.sysObjectId,
-                    r.macAddress, r.adapterName);
+        std::printf("%d|%s|%s|%s|%s|%s\n", r.ipVersion, r.address, r.sysDescr, r.sysObjectId, r.macAddress,
+                    r.adapterName);
     }
     return 0;
 }

@@ -18,7 +18,8 @@ int main(int argc, char** argv)
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "save-variant" && argc == 8) {
         VariantTable::SetCurrent(std::atoi(argv[2]));
-        std::printf("save %d\n", SettingsStore::Save(argv[3], argv[4], argv[5], std::atoi(argv[6]), std::atoi(argv[7])));
+        std::printf("save %d\n",
+                    SettingsStore::Save(argv[3], argv[4], argv[5], std::atoi(argv[6]), std::atoi(argv[7])));
         return 0;
     }
     if (command == "save-held" && argc == 6) {
@@ -41,8 +42,8 @@ int main(int argc, char** argv)
         BYTE data[1024] = {};
         DWORD classLength = sizeof keyClass, type = 0, size = sizeof data;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, argv[2], 0, KEY_READ, &key) != ERROR_SUCCESS ||
-            RegQueryInfoKeyA(key, keyClass, &classLength, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+            RegQueryInfoKeyA(key, keyClass, &classLength, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr) != ERROR_SUCCESS ||
             RegQueryValueExA(key, argv[3], nullptr, &type, data, &size) != ERROR_SUCCESS) {
             std::printf("no value\n");
             return 1;

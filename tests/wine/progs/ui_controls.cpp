@@ -41,7 +41,8 @@ bool SaveScreenArea(const RECT& a, const std::string& path)
     BitBlt(memory, 0, 0, w, h, screen, a.left, a.top, SRCCOPY);
     GdiFlush();
     const DWORD size = ((w * 3 + 3) & ~3) * h;
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof info + size), 0, 0, sizeof file + sizeof info};
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof info + size), 0, 0,
+                          sizeof file + sizeof info};
     FILE* out = std::fopen(path.c_str(), "wb");
     bool ok = out && bits && std::fwrite(&file, sizeof file, 1, out) && std::fwrite(&info, sizeof info, 1, out) &&
               std::fwrite(bits, size, 1, out);
@@ -74,7 +75,8 @@ public:
     }
     bool OnInitDialog() override
     {
-        Check("controls subclassed", edit_.SubclassDlgItem(kEdit, Handle()) && combo_.SubclassDlgItem(kCombo, Handle()));
+        Check("controls subclassed",
+              edit_.SubclassDlgItem(kEdit, Handle()) && combo_.SubclassDlgItem(kCombo, Handle()));
         CMyComboBox::StageItem(0, "IPv4", 0);
         CMyComboBox::StageItem(1, "", -1);
         CMyComboBox::StageItem(1, "IPv6", 1);
@@ -113,7 +115,12 @@ private:
             HDC dc = GetDC(info.hwndList);
             // The separator line runs from x = 1 to right - 2 in the middle of its item: g gray, w window.
             std::string seen;
-            for (POINT p : {POINT{10, mid}, {10, height + 1}, {0, mid}, {1, mid}, {client.right - 3, mid}, {client.right - 2, mid}}) {
+            for (POINT p : {POINT{10, mid},
+                            {10, height + 1},
+                            {0, mid},
+                            {1, mid},
+                            {client.right - 3, mid},
+                            {client.right - 2, mid}}) {
                 const COLORREF c = GetPixel(dc, p.x, p.y);
                 seen += c == GetSysColor(COLOR_GRAYTEXT) ? 'g' : c == GetSysColor(COLOR_WINDOW) ? 'w' : '?';
             }
@@ -125,7 +132,8 @@ private:
             SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
             const std::string expected = Layout(Hwnd(), 1.5);
             ScaleDialogLayout(Handle(), kRatioKeySetIp);
-            Check("dialog and edit scaled by 1.5 from the string file", Layout(Hwnd(), 1) == expected, Layout(Hwnd(), 1));
+            Check("dialog and edit scaled by 1.5 from the string file", Layout(Hwnd(), 1) == expected,
+                  Layout(Hwnd(), 1));
             Next(4);
         } else if (step == 4) {
             Check("scaled.bmp saved", SaveScreenArea(area, g_folder + "\\scaled.bmp"));
@@ -170,8 +178,8 @@ int main(int argc, char** argv)
     Check("a quit message ends the dialog through its Cancel handler", quitResult == IDCANCEL && quitting.cancels == 1,
           std::to_string(quitResult) + " after " + std::to_string(quitting.cancels) + " Cancel handler calls");
     MSG quit{};
-    Check("the quit message is handed on", PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) &&
-          quit.message == WM_QUIT && quit.wParam == 7);
+    Check("the quit message is handed on",
+          PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.message == WM_QUIT && quit.wParam == 7);
     std::printf("DONE %d failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;
 }

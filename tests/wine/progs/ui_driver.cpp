@@ -48,31 +48,41 @@ namespace {
 DWORD g_timeout = 10000;
 HWND g_window = nullptr;
 
-void Out(const std::string& line) { std::printf("%s\n", line.c_str()), std::fflush(stdout); }
-[[noreturn]] void Fail(const std::string& why) { Out("error " + why), std::exit(1); }
+void Out(const std::string& line)
+{
+    std::printf("%s\n", line.c_str()), std::fflush(stdout);
+}
+[[noreturn]] void Fail(const std::string& why)
+{
+    Out("error " + why), std::exit(1);
+}
 
 // A text of the target as one printable line.
-std::string Line(const std::wstring& w) {
+std::string Line(const std::wstring& w)
+{
     std::string out;
     for (char c : winui::Utf8(w)) out += c == '\n' ? "\\n" : c == '\t' ? "\\t" : c == '\r' ? "" : std::string(1, c);
     return out;
 }
 
-int ToInt(const std::wstring& s) {
+int ToInt(const std::wstring& s)
+{
     wchar_t* end = nullptr;
     long v = wcstol(s.c_str(), &end, 10);
     if (s.empty() || *end) Fail("not a number: " + winui::Utf8(s));
     return (int)v;
 }
 
-HWND Control(int id) {
+HWND Control(int id)
+{
     if (!g_window || !IsWindow(g_window)) Fail("no current window (use wait first)");
     HWND c = id == 0 ? g_window : GetDlgItem(g_window, id);
     if (!c) Fail("no control " + std::to_string(id));
     return c;
 }
 
-DWORD_PTR Send(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+DWORD_PTR Send(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
     DWORD_PTR r = 0;
     if (!SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, g_timeout, &r)) Fail("a control did not answer");
     return r;
@@ -81,17 +91,20 @@ DWORD_PTR Send(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 // Sends a list view message whose LPARAM points at a structure of size bytes followed by room for
 // 256 characters, copied into the target process (the system does not carry these pointers
 // across processes); copies both back. textField (if any) is pointed at the room.
-DWORD_PTR SendRemote(HWND w, UINT msg, WPARAM wp, void* data, size_t size, LPWSTR* textField, std::wstring* text) {
+DWORD_PTR SendRemote(HWND w, UINT msg, WPARAM wp, void* data, size_t size, LPWSTR* textField, std::wstring* text)
+{
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     wchar_t buf[256] = {};
-    char* mem = process ? (char*)VirtualAllocEx(process, nullptr, size + sizeof buf, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    char* mem =
+        process ? (char*)VirtualAllocEx(process, nullptr, size + sizeof buf, MEM_COMMIT, PAGE_READWRITE) : nullptr;
     if (!mem) Fail("no memory in the target process");
     if (textField) *textField = (LPWSTR)(mem + size);
     if (!WriteProcessMemory(process, mem, data, size, nullptr)) Fail("cannot write to the target process");
     DWORD_PTR r = Send(w, msg, wp, (LPARAM)mem);
-    if (!ReadProcessMemory(process, mem, data, size, nullptr) || !ReadProcessMemory(process, mem + size, buf, sizeof buf, nullptr))
+    if (!ReadProcessMemory(process, mem, data, size, nullptr) ||
+        !ReadProcessMemory(process, mem + size, buf, sizeof buf, nullptr))
         Fail("cannot read from the target process");
     buf[255] = L'\0';
     if (text) *text = buf;
@@ -100,7 +113,8 @@ DWORD_PTR SendRemote(HWND w, UINT msg, WPARAM wp, void* data, size_t size, LPWST
     return r;
 }
 
-DWORD WINAPI SendThread(void* arg) {
+DWORD WINAPI SendThread(void* arg)
+{
     MSG* m = static_cast<MSG*>(arg);
     DWORD_PTR r;
     SendMessageTimeoutW(m->hwnd, m->message, m->wParam, m->lParam, SMTO_NORMAL, g_timeout * 6, &r);
@@ -109,7 +123,8 @@ DWORD WINAPI SendThread(void* arg) {
 
 // Sends the message from a thread and returns once it was handled, the current window went
 // away, or a message box appeared (the send then finishes by itself when that box is closed).
-void SendAndSettle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+void SendAndSettle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     static MSG m;
     m = MSG{hwnd, msg, wp, lp, 0, {}};
     HANDLE t = CreateThread(nullptr, 0, SendThread, &m, 0, nullptr);
@@ -123,11 +138,15 @@ void SendAndSettle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CloseHandle(t);
 }
 
-HWND WaitMessageBox(DWORD timeout) { return winui::WaitWindow(winui::Match{L"", true}, timeout, true); }
+HWND WaitMessageBox(DWORD timeout)
+{
+    return winui::WaitWindow(winui::Match{L"", true}, timeout, true);
+}
 
 }  // namespace
 
-int main() {
+int main()
+{
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::vector<std::wstring> args(argv + 1, argv + argc);
@@ -248,7 +267,8 @@ int main() {
             DWORD_PTR r = Send(Control(id), EM_GETSEL, 0, 0);
             GUITHREADINFO info = {};
             info.cbSize = sizeof info;
-            bool focus = GetGUIThreadInfo(GetWindowThreadProcessId(g_window, nullptr), &info) && info.hwndFocus == Control(id);
+            bool focus =
+                GetGUIThreadInfo(GetWindowThreadProcessId(g_window, nullptr), &info) && info.hwndFocus == Control(id);
             Out("sel " + std::to_string(id) + " " + std::to_string(LOWORD(r)) + " " + std::to_string(HIWORD(r)) +
                 " focus=" + std::to_string(focus ? 1 : 0));
         } else if (cmd == L"list") {
@@ -292,7 +312,8 @@ int main() {
         } else if (cmd == L"click") {
             int id = nextId();
             HWND b = Control(id);
-            if (!IsWindowVisible(b) || !IsWindowEnabled(b)) Fail("control " + std::to_string(id) + " is hidden or disabled");
+            if (!IsWindowVisible(b) || !IsWindowEnabled(b))
+                Fail("control " + std::to_string(id) + " is hidden or disabled");
             SendAndSettle(b, BM_CLICK, 0, 0);
         } else if (cmd == L"type") {
             HWND c = Control(nextId());
@@ -303,7 +324,8 @@ int main() {
             LVITEMW item = {};
             item.stateMask = row < 0 ? LVIS_SELECTED : LVIS_SELECTED | LVIS_FOCUSED;
             item.state = row < 0 ? 0 : item.stateMask;
-            if (!SendRemote(list, LVM_SETITEMSTATE, row, &item, sizeof item, nullptr, nullptr)) Fail("cannot select the row");
+            if (!SendRemote(list, LVM_SETITEMSTATE, row, &item, sizeof item, nullptr, nullptr))
+                Fail("cannot select the row");
         } else if (cmd == L"select-combo") {
             int id = nextId();
             int index = ToInt(next("item"));

@@ -76,9 +76,11 @@ ip -n "sl-$TAG-s1" addr add 198.51.100.60/24 dev eth0
 ip -n "sl-$TAG-s1" route replace default dev eth0
 sl_log "the scanner moved to .60 (same MAC); the other 7240MF (.30) is now the lower address"
 e2e_start R7240SLK.exe
-out="$(drv wait "$TITLE" + list 3009 + click 2 + wait-gone)"
+out="$(drv wait "$TITLE" + wait-enabled 3010 + list 3009 + text 3011 + click 2 + wait-gone)"
 sl_expect_eq "the dialog selects the moved scanner (by its MAC), not the first row" \
   "$(grep '^row ' <<<"$out")" $'row 0 0 chromaline 7240MF\t198.51.100.30\nrow 1 1 chromaline 7240MF\t198.51.100.60'
+sl_expect_eq "the status line says it moved, old and new address" "$(grep '^text 3011 ' <<<"$out" | tr -d '\r')" \
+  "text 3011 Your scanner has a new address: 198.51.100.60 (it was 198.51.100.20). Press OK to use the new address."
 sl_check "Cancel closes the dialog" e2e_wait_exit 15
 sl_expect_eq "moved: exit 1" "$(cli /refresh)" 1
 MOVED=" 198.51.100.60|02:00:00:00:00:20|0||0| | AdapName= IPAddress=198.51.100.60 IPDirectInput=0 IPDlgRet=1 MACAddr=02:00:00:00:00:20 ProtocolType=0"

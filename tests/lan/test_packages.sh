@@ -85,7 +85,7 @@ for arch in x64 x86; do
     sl_expect_eq "$arch $code: Apps and Features: version, maker, uninstall" "$(arp $arch "$name")" "$VERSION VEL MORA MsiExec.exe /X"
     e2e_wine start /wait /unix "$lnk" </dev/null >/dev/null 2>&1 &
     E2E_PID=$!
-    out="$(drv wait "$title" + list 3009 + select-row 3009 0 + click 1 + wait-gone)"
+    out="$(drv wait "$title" + wait-enabled 3010 + list 3009 + select-row 3009 0 + click 1 + wait-gone)"
     sl_expect_eq "$arch $code: started through the shortcut, it lists the LAN's scanners" "$(grep -c '^row ' <<<"$out")" "${ROWS[$product]}"
     sl_check "$arch $code: OK closes it" e2e_wait_exit 15
     stored="$(e2e_state "$product")"
@@ -119,7 +119,7 @@ sl_expect_eq "the 32-bit systems' module in the system directory, not the 64-bit
   "$(cd "$E2E_C/windows/system32" && ls R7240R*.dll)" "R7240RES.dll"
 e2e_wine start /wait /unix "$(shortcut "VEL MORA chromaline 7240MF Network Scanner Setup")" </dev/null >/dev/null 2>&1 &
 E2E_PID=$!
-out="$(drv wait "VEL MORA chromaline 7240MF Network Scanner Setup" + list 3009 + click 2 + wait-gone)"
+out="$(drv wait "VEL MORA chromaline 7240MF Network Scanner Setup" + wait-enabled 3010 + list 3009 + click 2 + wait-gone)"
 sl_expect_eq "started through the shortcut it loads that module and lists the scanners" "$(pick rows "$out")" "rows 3"
 sl_check "Cancel ends it" e2e_wait_exit 15
 

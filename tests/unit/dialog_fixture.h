@@ -56,13 +56,13 @@ struct Recorder {
 };
 inline Recorder rec;
 
-// An answer of a scanner of the current variant from 10.0.0.last (IPv4) or fe80::last (IPv6),
+// An answer of a scanner of the current variant from 198.51.100.last (IPv4) or fe80::last (IPv6),
 // with the MAC 02:00:00:00:00:last, arriving delayMs after the request.
 inline Datagram ScannerAt(std::uint8_t last, int delayMs = 0, int family = kUdpIPv4)
 {
     char model[128] = {};
     VariantTable::Get(kModelOid, model, sizeof model);
-    UdpAddress from{family, {10, 0, 0, last}, 161, 0};
+    UdpAddress from{family, {198, 51, 100, last}, 161, 0};
     if (family == kUdpIPv6)
         from = UdpAddress{family, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
     return {ScannerAnswer(model, "1.3.6.1.4.1.9", Bytes{2, 0, 0, 0, 0, last}), from, delayMs};

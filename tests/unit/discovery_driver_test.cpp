@@ -21,10 +21,10 @@ const char* kModel0 = "1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1";  // variant 0
 const char* kModel8 = "1.3.6.1.4.1.1907.8.62.1.19.4.29.2.1";
 const char* kAltModel8 = "1.3.6.1.4.1.1907.8.62.1.19.4.29.1.1";
 
-// An answer from 10.0.0.last (IPv4) or fe80::last (IPv6).
+// An answer from 198.51.100.last (IPv4) or fe80::last (IPv6).
 Datagram From(int family, std::uint8_t last, const char* descr, const char* oid = kModel0)
 {
-    const UdpAddress v4{kUdpIPv4, {10, 0, 0, last}, 161, 0};
+    const UdpAddress v4{kUdpIPv4, {198, 51, 100, last}, 161, 0};
     const UdpAddress v6{kUdpIPv6, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
     return {ScannerAnswer(descr, oid), family == kUdpIPv4 ? v4 : v6, 0};
 }
@@ -62,8 +62,15 @@ TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
          0,
          kRunDiscoveryOk,
          0,
-         {"10.0.0.10|b|", "10.0.0.9|a|"}},
-        {"variant 8's second series", 8, 2, kProtocolIPv4, 0, kRunDiscoveryOk, 0, {"10.0.0.30|alt|", "10.0.0.4|main|"}},
+         {"198.51.100.10|b|", "198.51.100.9|a|"}},
+        {"variant 8's second series",
+         8,
+         2,
+         kProtocolIPv4,
+         0,
+         kRunDiscoveryOk,
+         0,
+         {"198.51.100.30|alt|", "198.51.100.4|main|"}},
         {"the second pass fails: what the first found, sorted",
          0,
          2,
@@ -71,8 +78,8 @@ TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
          2,
          kRunDiscoveryFailed,
          0,
-         {"10.0.0.10|b|", "10.0.0.9|a|"}},
-        {"variant 8's second series fails", 8, 1, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"10.0.0.4|main|"}},
+         {"198.51.100.10|b|", "198.51.100.9|a|"}},
+        {"variant 8's second series fails", 8, 1, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"198.51.100.4|main|"}},
         {"no adapter list", 0, 1, kProtocolIPv6, 0, kRunDiscoveryFailed, -1, {}},
         {"protocol -1", 0, 1, -1, 0, kRunDiscoveryBadProtocol, -1, {}},
     };

@@ -66,13 +66,15 @@ protected:
 TEST_F(DiscoverySearchTest, RowsAppearSortedAsAnswersArriveAndThePassEndsAfterAQuietSecond)
 {
     FakeNetwork net;
-    net.bursts = {{At(100, 10, 0, 0, 9), Junk(150), At(300, 10, 0, 0, 10), At(400, 10, 0, 0, 5, "1.3.6.1.4.1.9"),
-                   At(600, 10, 0, 0, 4), At(700, 10, 0, 0, 9), Junk(1200)}};
+    net.bursts = {{At(100, 198, 51, 100, 9), Junk(150), At(300, 198, 51, 100, 10),
+                   At(400, 198, 51, 100, 5, "1.3.6.1.4.1.9"), At(600, 198, 51, 100, 4), At(700, 198, 51, 100, 9),
+                   Junk(1200)}};
     DiscoverySearch search(net);
     search.Start(kProtocolIPv4, 1);
     EXPECT_TRUE(search.Running());
     std::int64_t elapsed = 0;
-    EXPECT_EQ((std::vector<std::string>{"10.0.0.9 ", "10.0.0.10 10.0.0.9 ", "10.0.0.10 10.0.0.4 10.0.0.9 "}),
+    EXPECT_EQ((std::vector<std::string>{"198.51.100.9 ", "198.51.100.10 198.51.100.9 ",
+                                        "198.51.100.10 198.51.100.4 198.51.100.9 "}),
               StepToEnd(search, net, elapsed));
     EXPECT_GE(elapsed, 1200 + kQuietWaitMs);
     EXPECT_LT(elapsed, 1200 + kQuietWaitMs + kSearchStepMs);

@@ -17,7 +17,7 @@ const std::string kLink = "fe80:0000:0000:0000:0000:0000:0000:";
 
 class SetIpDialogTest : public DialogTest {
 protected:
-    // The network answers the IPv4 broadcast from 10.0.0.10 and 10.0.0.20, and IPv6 from fe80::1
+    // The network answers the IPv4 broadcast from 198.51.100.10 and 198.51.100.20, and IPv6 from fe80::1
     // on eth0 and fe80::a1 on eth1, each 100 ms after its request.
     int Run(std::function<void(WindowHandle)> driver)
     {
@@ -91,12 +91,13 @@ TEST_F(SetIpDialogTest, RowsArriveSortedWhileTheDialogIsUpAndThePickedRowStays)
         EXPECT_TRUE(MarqueeOn(ItemOf(d, kSearchProgress)) && IsWindowShown(ItemOf(d, kSearchProgress)));
         EXPECT_FALSE(Enabled(d, kSearchAgain));
         RunSearch(150);
-        EXPECT_EQ((std::vector<std::string>{"10.0.0.20*"}), Rows(d));
+        EXPECT_EQ((std::vector<std::string>{"198.51.100.20*"}), Rows(d));
         RunSearch(200);
-        EXPECT_EQ((std::vector<std::string>{"10.0.0.20*", "10.0.0.9"}), Rows(d)) << "first row selected";
+        EXPECT_EQ((std::vector<std::string>{"198.51.100.20*", "198.51.100.9"}), Rows(d)) << "first row selected";
         ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
         RunSearch(400);
-        EXPECT_EQ((std::vector<std::string>{"10.0.0.10", "10.0.0.20", "10.0.0.4", "10.0.0.9*"}), Rows(d))
+        EXPECT_EQ((std::vector<std::string>{"198.51.100.10", "198.51.100.20", "198.51.100.4", "198.51.100.9*"}),
+                  Rows(d))
             << "the picked row stays selected";
         EXPECT_EQ(3, dialog_->selectedIndex);
         RunSearch();
@@ -134,15 +135,15 @@ TEST_F(SetIpDialogTest, OkCancelAndProtocolChangeDuringASearch)
                   }));
         EXPECT_EQ(0u, net.OpenNow());
         EXPECT_TRUE(ActiveTimers().empty());
-        EXPECT_EQ(button == kIdOk ? "10.0.0.10|02:00:00:00:00:0A||0|0;" : "", rec.saves);
+        EXPECT_EQ(button == kIdOk ? "198.51.100.10|02:00:00:00:00:0A||0|0;" : "", rec.saves);
     }
     Fresh();
     Run([&](WindowHandle d) {
         ScriptIPv6();
         RunSearch(150);
-        SetText(ItemOf(d, kAddressEdit), "10.0.0.7");
+        SetText(ItemOf(d, kAddressEdit), "198.51.100.7");
         ASSERT_TRUE(ChooseComboItem(d, kProtocolBox, 0));  // the item already chosen: nothing
-        EXPECT_EQ("10.0.0.7", Text(d, kAddressEdit));
+        EXPECT_EQ("198.51.100.7", Text(d, kAddressEdit));
         EXPECT_EQ(1u, net.sends.size());
         ASSERT_TRUE(ChooseComboItem(d, kProtocolBox, 1));
         EXPECT_EQ("", Text(d, kAddressEdit));
@@ -189,7 +190,7 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
         const char* ipDlgRet;
     };
     const Case cases[] = {
-        {0, nullptr, kIdOk, kIdOk, "10.0.0.20|02:00:00:00:00:14||0|0;", "\1"},
+        {0, nullptr, kIdOk, kIdOk, "198.51.100.20|02:00:00:00:00:14||0|0;", "\1"},
         {1, nullptr, kIdOk, kIdOk, kLink + "00a1|02:00:00:00:00:A1|eth1|1|0;", "\1"},
         {1, "fe80::1", kIdOk, kIdOk, "fe80::1||old0|1|1;", "\1"},
         {0, "300.1.1.1", kIdOk, kLeftOpen, "", "<missing>"},
@@ -231,11 +232,11 @@ TEST_F(SetIpDialogTest, ASaveThatFailsIsReportedAndKeepsTheDialogOpen)
                   ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
                   ASSERT_TRUE(Click(d, kIdOk));
                   EXPECT_EQ(std::vector<std::string>{"Not saved."}, Boxes());
-                  EXPECT_EQ("10.0.0.20", RegValue("IPAddress"));
+                  EXPECT_EQ("198.51.100.20", RegValue("IPAddress"));
                   std::filesystem::remove(blocked);
                   ASSERT_TRUE(Click(d, kIdOk));
               }));
-    EXPECT_EQ("10.0.0.20|02:00:00:00:00:14||0|0;10.0.0.20|02:00:00:00:00:14||0|0;", rec.saves);
+    EXPECT_EQ("198.51.100.20|02:00:00:00:00:14||0|0;198.51.100.20|02:00:00:00:00:14||0|0;", rec.saves);
     EXPECT_EQ(1u, Boxes().size());
     EXPECT_TRUE(std::filesystem::is_regular_file(blocked + "/ScanLink.dat"));
 }

@@ -22,18 +22,18 @@ TEST_F(DialogTest, TheStoredScannersRowIsSelectedAndAPickLaterWins)
         int selected;
         const char* saves;
     };
-    // The rows, sorted as the dialog's list is: "10.0.0.10" (MAC ...:0A) < "10.0.0.9" (...:09) <
-    // "10.0.0.90" (...:5A).
+    // The rows, sorted as the dialog's list is: "198.51.100.10" (MAC ...:0A) < "198.51.100.9" (...:09) <
+    // "198.51.100.90" (...:5A).
     const Case cases[] = {
-        {"its MAC, letter case ignored", "02:00:00:00:00:5a", -1, 2, "10.0.0.90|02:00:00:00:00:5A||0|0;"},
-        {"the user's later pick wins", "02:00:00:00:00:5A", 1, 2, "10.0.0.9|02:00:00:00:00:09||0|0;"},
-        {"not listed: the first row", "02:00:00:00:00:4B", -1, 0, "10.0.0.10|02:00:00:00:00:0A||0|0;"},
-        {"no MAC stored: the first row", "", -1, 0, "10.0.0.10|02:00:00:00:00:0A||0|0;"},
+        {"its MAC, letter case ignored", "02:00:00:00:00:5a", -1, 2, "198.51.100.90|02:00:00:00:00:5A||0|0;"},
+        {"the user's later pick wins", "02:00:00:00:00:5A", 1, 2, "198.51.100.9|02:00:00:00:00:09||0|0;"},
+        {"not listed: the first row", "02:00:00:00:00:4B", -1, 0, "198.51.100.10|02:00:00:00:00:0A||0|0;"},
+        {"no MAC stored: the first row", "", -1, 0, "198.51.100.10|02:00:00:00:00:0A||0|0;"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
-        SettingsStore::Save("10.0.0.5", c.storedMac, "", 0, 0);
+        SettingsStore::Save("198.51.100.5", c.storedMac, "", 0, 0);
         rec.saves.clear();
         for (int request = 0; request < 4; ++request)
             net.bursts.push_back({ScannerAt(10, 50), ScannerAt(9, 100), ScannerAt(90, 150)});
@@ -65,21 +65,21 @@ TEST_F(DialogTest, TheStoredScannersRowIsSelectedAndAPickLaterWins)
 // its row is the one chosen, and OK stores the new address with its MAC.
 TEST_F(DialogTest, AMovedScannerIsNamedInTheStatusLine)
 {
-    SettingsStore::Save("10.0.0.5", "02:00:00:00:00:5A", "", 0, 0);
+    SettingsStore::Save("198.51.100.5", "02:00:00:00:00:5A", "", 0, 0);
     rec.saves.clear();
     net.bursts.push_back({ScannerAt(10, 50), ScannerAt(90, 100)});
     SetDriver([&](WindowHandle d) {
         RunSearch();
-        EXPECT_EQ("Moved from 10.0.0.5 to 10.0.0.90 (%s %d)", Text(d, kSearchStatus));
+        EXPECT_EQ("Moved from 198.51.100.5 to 198.51.100.90 (%s %d)", Text(d, kSearchStatus));
         ASSERT_TRUE(ClickListRow(d, kDeviceList, 0));
         EXPECT_EQ("Found 2, 100% %s", Text(d, kSearchStatus));
         ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
-        EXPECT_EQ("Moved from 10.0.0.5 to 10.0.0.90 (%s %d)", Text(d, kSearchStatus));
+        EXPECT_EQ("Moved from 198.51.100.5 to 198.51.100.90 (%s %d)", Text(d, kSearchStatus));
         ASSERT_TRUE(Click(d, kIdOk));
     });
     CSetIPDlg dialog;
     EXPECT_EQ(kIdOk, dialog.DoModal());
-    EXPECT_EQ("10.0.0.90|02:00:00:00:00:5A||0|0;", rec.saves);
+    EXPECT_EQ("198.51.100.90|02:00:00:00:00:5A||0|0;", rec.saves);
 }
 
 // A connection stored for IPv6 is found in an IPv6 search only: after the change to IPv4 the

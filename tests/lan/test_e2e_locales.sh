@@ -49,7 +49,7 @@ language_run ja "VEL MORA chromaline 7240MF スキャナー接続設定"
 e2e_place 7245MF ja system
 APP6="VEL MORA chromaline 7245MF スキャナー接続設定"
 e2e_start R7245SLK.exe
-out="$(drv wait "$APP6" + select-combo 2152 1 + click 3006 + type 3008 "fe80::ア1" + text 3008 + click 2 + wait-gone)"
+out="$(drv wait "$APP6" + select-combo 2152 1 + wait-enabled 3010 + click 3006 + type 3008 "fe80::ア1" + text 3008 + click 2 + wait-gone)"
 sl_expect_eq "ja, IPv6 field: both bytes of a double-byte character dropped" "$(pick text "$out")" "text 3008 fe80::1"
 sl_check "ja: the 7245MF ends" e2e_wait_exit 10
 sl_finish

@@ -23,6 +23,7 @@
 
 #include "platform/framework_init.h"
 #include "platform/udp.h"
+#include "tools/test_namespace.h"
 #include "unit/discovery_test_support.h"
 
 namespace {
@@ -144,6 +145,12 @@ int RunChatter(int intervalMs, int seconds)
 
 int main(int argc, char** argv)
 {
+    if (!InTestNamespace()) {
+        std::fprintf(stderr,
+                     "snmp_responder: refusing to send outside a network namespace of the test scripts "
+                     "(ip netns exec sl-...)\n");
+        return 125;
+    }
     Platform::StartSocketLibrary();
     if (argc == 5 && std::strcmp(argv[1], "many") == 0) return RunMany(argv[2], std::atoi(argv[3]), argv[4]);
     if (argc == 5 && std::strcmp(argv[1], "junk") == 0) return RunJunk(argv[2], argv[3], argv[4]);

@@ -10,26 +10,7 @@
 #include "platform/framework_init.h"
 
 #ifndef _WIN32
-#include <sys/stat.h>
-
-#include <filesystem>
-
-// True when this process runs inside a named network namespace of the test scripts (one listed
-// in /run/netns whose name begins with "sl-"). Discovery must run nowhere else: never in the
-// machine's own namespace.
-static bool InTestNamespace()
-{
-    struct stat own;
-    if (stat("/proc/self/ns/net", &own) != 0) return false;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/run/netns", error)) {
-        struct stat named;
-        if (entry.path().filename().string().rfind("sl-", 0) == 0 && stat(entry.path().c_str(), &named) == 0 &&
-            named.st_dev == own.st_dev && named.st_ino == own.st_ino)
-            return true;
-    }
-    return false;
-}
+#include "tools/test_namespace.h"
 #endif
 
 int main(int argc, char** argv)

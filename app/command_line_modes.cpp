@@ -9,48 +9,14 @@
 #include "platform/bounded_text.h"
 #include "platform/standard_output.h"
 #include "product/protocol.h"
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
 #include "setup/settings_store.h"
 
 namespace {
 
-constexpr size_t kCommandLineRead = 1024;
 constexpr size_t kAddressCapacity = 128;
-
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// The text from `from` up to the next white space (or between quotes when it starts with one).
-std::string Word(const std::string& text, size_t from)
-{
-    if (from < text.size() && text[from] == '"') {
-        const size_t close = text.find('"', from + 1);
-        return text.substr(from + 1, close == std::string::npos ? std::string::npos : close - from - 1);
-    }
-    size_t end = from;
-    while (end < text.size() && !IsSpace(text[end])) ++end;
-    return text.substr(from, end - from);
-}
-
-std::string VariantText(int item)
-{
-    char text[260] = {};
-    VariantTable::Get(item, text, sizeof text);
-    text[sizeof text - 1] = '\0';
-    return text;
-}
-
-// The product's code: the string file's name without "STR.tbl" (for example "R7240").
-std::string ProductCode()
-{
-    std::string name = VariantText(kStringFileName);
-    const size_t cut = name.rfind("STR.");
-    return cut == std::string::npos ? name : name.substr(0, cut);
-}
 
 int Store(const char* address, const char* mac, const char* adapter, int protocol, int direct)
 {
@@ -59,42 +25,6 @@ int Store(const char* address, const char* mac, const char* adapter, int protoco
 }
 
 }  // namespace
-
-void ParseCommandLineModes(const char* commandLine, CommandLineOptions& options)
-{
-    options = CommandLineOptions{};
-    std::string text = commandLine != nullptr ? commandLine : "";
-    if (text.size() > kCommandLineRead) text.resize(kCommandLineRead);
-
-    size_t first = std::string::npos;
-    const struct {
-        const char* option;
-        int mode;
-    } kModes[] = {{"/refresh", kModeRefresh}, {"/set", kModeSet}, {"/list", kModeList}};
-    for (const auto& m : kModes) {
-        const size_t at = text.find(m.option);
-        if (at != std::string::npos && at < first) {
-            first = at;
-            options.mode = m.mode;
-        }
-    }
-    options.ipv6 = text.find("/ipv6") != std::string::npos;
-
-    if (options.mode == kModeSet) {
-        const size_t ip = text.find("ip:", first);
-        if (ip != std::string::npos) {
-            const std::string address = Word(text, ip + 3);
-            options.addressGiven = true;
-            options.addressTooLong = address.size() >= sizeof options.address;
-            if (!options.addressTooLong) BoundedCopy(options.address, sizeof options.address, address.c_str());
-        }
-    }
-    const size_t out = text.find("/out:");
-    if (out != std::string::npos) {
-        const std::string path = Word(text, out + 5);
-        if (path.size() < sizeof options.outPath) BoundedCopy(options.outPath, sizeof options.outPath, path.c_str());
-    }
-}
 
 int RunRefreshMode()
 {
@@ -120,24 +50,24 @@ int RunRefreshMode()
     return result == kExitUnchanged ? kExitFollowed : result;
 }
 
-int RunSetMode(const CommandLineOptions& options)
+int RunSetMode(const StartupRequest& request)
 {
-    if (!options.addressGiven || options.addressTooLong) return kExitBadAddress;
-    const int protocol = std::strchr(options.address, ':') != nullptr ? kProtocolIPv6 : kProtocolIPv4;
-    if (protocol == kProtocolIPv6 && VariantTable::GetInt(kIpv6Available) != 1) return kExitBadAddress;
-    if (ValidateAddress(options.address, kAddressCapacity, protocol) != kAddressValid) return kExitBadAddress;
+    if (!request.addressGiven || request.addressTooLong) return kExitBadAddress;
+    const char* address = request.address.c_str();
+    const int protocol = std::strchr(address, ':') != nullptr ? kProtocolIPv6 : kProtocolIPv4;
+    if (protocol == kProtocolIPv6 && !OffersIpv6(Products::Current())) return kExitBadAddress;
+    if (ValidateAddress(address, kAddressCapacity, protocol) != kAddressValid) return kExitBadAddress;
 
     // Over IPv6 the check goes out through the stored connection's adapter, as in the dialog.
     StoredConnection stored;
     ReadStoredConnection(stored);
     AddressCheckResult check;
-    Services().CheckAddress(options.address, protocol, protocol == kProtocolIPv6 ? stored.adapterName.c_str() : "",
-                            check);
+    Services().CheckAddress(address, protocol, protocol == kProtocolIPv6 ? stored.adapterName.c_str() : "", check);
     const bool answered = check.outcome == kCheckProductAnswered;
     std::string adapter;
     if (protocol == kProtocolIPv6)
         adapter = answered && check.adapterName[0] != '\0' ? check.adapterName : stored.adapterName;
-    const int result = Store(options.address, answered ? check.macAddress : "", adapter.c_str(), protocol, 1);
+    const int result = Store(address, answered ? check.macAddress : "", adapter.c_str(), protocol, 1);
     if (result != kExitUnchanged) return result;
     return answered ? kExitUnchanged : kExitStoredUnverified;
 }
@@ -191,24 +121,25 @@ std::string ListJson(const char* product, const char* code, int protocol, const 
     return json.Text();
 }
 
-int RunListMode(const CommandLineOptions& options)
+int RunListMode(const StartupRequest& request)
 {
     const bool toStandardOutput = Platform::StandardOutputIsFileOrPipe();
-    if (!toStandardOutput && options.outPath[0] == '\0') return kExitCannotStart;
+    if (!toStandardOutput && request.outPath.empty()) return kExitCannotStart;
 
-    const int protocol = options.ipv6 && VariantTable::GetInt(kIpv6Available) == 1 ? kProtocolIPv6 : kProtocolIPv4;
+    const Product& product = Products::Current();
+    const int protocol = request.ipv6 && OffersIpv6(product) ? kProtocolIPv6 : kProtocolIPv4;
     DeviceList list;
     int selected = -1;
     Services().RunDiscovery(list, selected, kCommandLinePasses, protocol);
     StoredConnection stored;
     const bool haveStored = ReadStoredConnection(stored) != kStoredNone;
     const std::string text =
-        ListJson(VariantText(kProductDisplayName).c_str(), ProductCode().c_str(), protocol, list,
+        ListJson(ProductDisplayName(product).c_str(), product.code, protocol, list,
                  haveStored ? &stored : nullptr, haveStored ? StoredIndexIn(list, protocol, stored) : -1);
     bool written = false;
     if (toStandardOutput) {
         written = Platform::WriteStandardOutput(text.data(), text.size());
-    } else if (std::FILE* out = std::fopen(options.outPath, "wb")) {
+    } else if (std::FILE* out = std::fopen(request.outPath.c_str(), "wb")) {
         written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
         written = std::fclose(out) == 0 && written;
     }

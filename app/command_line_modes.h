@@ -5,30 +5,9 @@
 #include <cstddef>
 #include <string>
 
+#include "app/startup_request.h"
 #include "discovery/device_list.h"
 #include "setup/stored_connection.h"
-
-// The mode a command line asks for. The options are recognised as the older ones are: as
-// case-sensitive text anywhere on the command line. When more than one is given, the one that
-// comes first on the command line runs.
-constexpr int kNoCommandLineMode = 0;
-constexpr int kModeRefresh = 1;  // "/refresh"
-constexpr int kModeSet = 2;      // "/set", with "ip:ADDRESS" after it
-constexpr int kModeList = 3;     // "/list", with "/ipv6" and "/out:PATH" when given
-
-struct CommandLineOptions {
-    int mode = kNoCommandLineMode;
-    bool ipv6 = false;            // "/ipv6" anywhere
-    bool addressGiven = false;    // "ip:" came after "/set"
-    bool addressTooLong = false;  // the "ip:" text did not fit address
-    char address[128] = {};       // the text after that "ip:" up to the next white space
-    char outPath[260] = {};       // the text after "/out:" up to the next white space, or between
-                                  // quotes when it starts with one; empty when absent or too long
-};
-
-// Fills options from the command line (text after the program name; null reads as empty). The
-// first 1024 characters are read.
-void ParseCommandLineModes(const char* commandLine, CommandLineOptions& options);
 
 // Exit codes of the modes.
 constexpr int kExitUnchanged = 0;         // /refresh: found at its stored address. /set: stored, the
@@ -57,12 +36,12 @@ int RunRefreshMode();
 // by unicast (IPv6 through the stored connection's adapter) and stores it as a typed address
 // (direct input 1) with the MAC address and, over IPv6, the adapter of the product's answer (else
 // an empty MAC and the stored adapter); then reads it back.
-int RunSetMode(const CommandLineOptions& options);
+int RunSetMode(const StartupRequest& request);
 
 // /list: one search (kCommandLinePasses passes; IPv6 when "/ipv6" was given and the product offers
 // it, else IPv4) written as ListJson to the standard output when that is a file or a pipe, else to
 // the file "/out:" names. kExitCannotStart, before any search, when there is neither.
-int RunListMode(const CommandLineOptions& options);
+int RunListMode(const StartupRequest& request);
 
 // The JSON object of /list: "product", "code", "protocol", "scanners" (address, mac, adapter, in
 // the list's order), "stored" (address, mac, protocol, adapter; null when nothing is stored) and

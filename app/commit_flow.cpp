@@ -4,10 +4,9 @@
 #include <string>
 
 #include "app/handoff.h"
-#include "app/scanlink_app.h"
 #include "product/protocol.h"
 #include "product/string_table.h"
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "platform/bounded_text.h"
 #include "platform/wait_cursor.h"
 #include "platform/windowing.h"
@@ -25,12 +24,13 @@ constexpr size_t kMessageCapacity = 1040;
 void ShowUsbClosingMessage()
 {
     char format[kMessageCapacity] = {};
-    StringTable::Get("STR_DEVICE_CONNECT", format, sizeof format);
-    char productName[32] = {};
-    VariantTable::Get(kProductDisplayName, productName, sizeof productName);
+    StringTable::Get(Key::STR_DEVICE_CONNECT, format, sizeof format);
+    // The name is held in a 32-byte field, as every name of the product.
+    std::string productName = ProductDisplayName(Products::Current());
+    if (productName.size() > 31) productName.resize(31);
     char text[kMessageCapacity + 32] = {};
-    FormatProductMessage(format, productName, text, sizeof text);
-    Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
+    FormatProductMessage(format, productName.c_str(), text, sizeof text);
+    Windowing::ShowMessageBox(nullptr, text, Titles::Device().c_str(),
                               Windowing::kMbTopmost | Windowing::kMbIconInformation);
 }
 
@@ -39,8 +39,8 @@ void ShowUsbClosingMessage()
 void ShowRegisterFailedMessage()
 {
     char text[kMessageCapacity] = {};
-    StringTable::Get("STR_M_REGISTER_FAILED", text, sizeof text);
-    Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
+    StringTable::Get(Key::STR_M_REGISTER_FAILED, text, sizeof text);
+    Windowing::ShowMessageBox(nullptr, text, Titles::Device().c_str(),
                               Windowing::kMbTopmost | Windowing::kMbIconError);
 }
 
@@ -56,41 +56,33 @@ int RunAddressDialog()
     CSetIPDlg dialog;
     if (dialog.DoModal() == Windowing::kIdCancel) {
         char text[kMessageCapacity] = {};
-        StringTable::Get("STR_M_UNFINISH_NETSETTING", text, sizeof text);
-        Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
+        StringTable::Get(Key::STR_M_UNFINISH_NETSETTING, text, sizeof text);
+        Windowing::ShowMessageBox(nullptr, text, Titles::Device().c_str(),
                                   Windowing::kMbTopmost | Windowing::kMbIconWarning);
     }
     return 0;
 }
 
-int CommitConnection()
+int CommitConnection(const StartupRequest& request)
 {
-    CQuilScanLinkApp& app = TheApp();
     const ConnectionServices& services = Services();
-    TraceHandoff(("hand-off: commit mode " + std::to_string(app.m_nLaunchMode)).c_str());
-    if (HandoffStopRequested()) {
-        return 0;
-    }
+    if (!HandoffProceeds("commit", request.launchMode)) return 0;
 
-    char hardwareId[64] = {};
-    char infPath[260] = {};
-    VariantTable::Get(kHardwareId, hardwareId, sizeof hardwareId);
-    VariantTable::Get(kInfPath, infPath, sizeof infPath);
+    const Product& product = Products::Current();
+    const std::string infPath = InfPath(product);
 
     // In maintenance mode a device that is already present (or a failed search) skips the
     // registration, and the search's result becomes the flow's result.
     int result = 0;
     bool registerDevice = true;
-    if (app.m_bMaintenance) {
-        char description[64] = {};
-        VariantTable::Get(kDeviceDescription, description, sizeof description);
-        result = services.FindScannerDevice(description);
+    if (request.maintenance) {
+        result = services.FindScannerDevice(product.deviceDescription);
         registerDevice = (result == kFindAbsent);
     }
     bool registrationFailed = false;
     if (registerDevice) {
         WaitCursor wait;
-        result = services.RegisterScannerDevice(infPath, hardwareId);
+        result = services.RegisterScannerDevice(infPath.c_str(), product.hardwareId);
         registrationFailed = result == kRegisterNoInf || result == kRegisterNotCreated;
         // The flow's result keeps its two registration codes: a node that could not be made is 0.
         if (result == kRegisterNotCreated) result = kRegisterDone;
@@ -98,22 +90,22 @@ int CommitConnection()
 
     // The USB branch ends with the closing message that the scanner is ready, or, when the
     // registration failed, with the failure instead (shown in maintenance mode too, not under quiet).
-    const bool closingMessage = !app.m_bQuiet && !app.m_bMaintenance;
+    const bool closingMessage = !request.quiet && !request.maintenance;
     auto finishUsb = [&] {
         if (registrationFailed) {
-            if (!app.m_bQuiet) ShowRegisterFailedMessage();
+            if (!request.quiet) ShowRegisterFailedMessage();
         } else if (closingMessage) {
             ShowUsbClosingMessage();
         }
     };
-    switch (app.m_nLaunchMode) {
+    switch (request.launchMode) {
     case AskPort: {
-        CSelConnectDlg dialog(app.m_nConnection);
+        // USB is the choice offered first.
+        CSelConnectDlg dialog(kConnectionUsb);
         if (dialog.DoModal() == Windowing::kIdOk) {
-            app.m_nConnection = dialog.Connection();
-            if (app.m_nConnection == kConnectionNetwork) {
+            if (dialog.Connection() == kConnectionNetwork) {
                 RunAddressDialog();
-            } else if (app.m_nConnection == kConnectionUsb) {
+            } else if (dialog.Connection() == kConnectionUsb) {
                 finishUsb();
             }
         }
@@ -129,13 +121,14 @@ int CommitConnection()
         // The address is checked as a typed one, but nothing is asked: it is stored in any case,
         // with the MAC address when a scanner of this product answered. No dialog to keep open: a
         // save that failed is only reported (not under quiet).
+        const char* address = request.givenAddress.c_str();
         AddressCheckResult check;
-        services.CheckAddress(app.m_szGivenAddress, kProtocolIPv4, "", check);
+        services.CheckAddress(address, kProtocolIPv4, "", check);
         const char* mac = check.outcome == kCheckProductAnswered ? check.macAddress : "";
-        if (services.Save(app.m_szGivenAddress, mac, "", 0, 1) != kSaveOk && !app.m_bQuiet) {
+        if (services.Save(address, mac, "", 0, 1) != kSaveOk && !request.quiet) {
             char text[kMessageCapacity] = {};
-            StringTable::Get("STR_M_SAVE_FAILED", text, sizeof text);
-            Windowing::ShowMessageBox(nullptr, text, VariantTable::DeviceTitle().c_str(),
+            StringTable::Get(Key::STR_M_SAVE_FAILED, text, sizeof text);
+            Windowing::ShowMessageBox(nullptr, text, Titles::Device().c_str(),
                                       Windowing::kMbTopmost | Windowing::kMbIconError);
         }
         break;

@@ -5,14 +5,16 @@
 #pragma once
 #include <cstddef>
 
+#include "app/startup_request.h"
+
 // Registers the network scanner device (in maintenance mode only when no such device is present)
-// and completes the connection by the application object's launch mode. When the registration
-// failed (no INF, or no device node made), a USB connection ends with "STR_M_REGISTER_FAILED"
+// and completes the connection by the request's launch mode, flags and given address. When the registration
+// failed (no INF, or no device node made), a USB connection ends with STR_M_REGISTER_FAILED
 // (not under quiet) instead of the closing message. Returns the registration's result (0, also
 // when no node could be made, or 2 for a missing INF file), or in maintenance mode, when nothing
 // was registered, the device search's result (0 present, 1 no memory, 2 no device list). Start-up
 // does not read it.
-int CommitConnection();
+int CommitConnection(const StartupRequest& request);
 
 // Runs the scanner address dialog (it stores the choice itself on OK) and, when the user
 // cancelled it, warns that the network setting is unfinished. Returns 0.

@@ -1,26 +1,19 @@
-// The hand-off of start-up to the standalone flow (the scanner address dialog alone, started
-// without a connection option), and the diagnostics both flows report at their hand-off. The other
-// flow, started by the installer with a connection option, is app/commit_flow.h.
+// The hand-offs of start-up: to the scanner address dialog alone (a start without connection
+// option), to a command-line mode, or to the commit flow (app/commit_flow.h). Each is written to
+// the trace as a "handoff" event.
 #pragma once
 
-struct CommandLineOptions;
+#include "app/startup_request.h"
 
 // Runs the scanner address dialog alone.
 int RunStandaloneAddressDialog();
 
-// Runs the command-line mode that options name (app/command_line_modes.h), with no window, and
-// returns its exit code (0 when the hand-off is stopped for a start-up test).
-int RunCommandLineMode(const CommandLineOptions& options);
+// Runs the command-line mode that the request names (app/command_line_modes.h), with no window,
+// and returns its exit code.
+int RunCommandLineMode(const StartupRequest& request);
 
-// Diagnostics of the hand-off, for the end-to-end tests. When the environment variable
-// SCANLINK_TRACE_HANDOFF is "1" and SCANLINK_TRACE_FILE names a file, TraceHandoff appends the
-// line (for example "hand-off: standalone" or "hand-off: commit mode 2") to that file. When
-// SCANLINK_TRACE_HOLD names a file as well, it then waits while that file exists (at most 60 s),
-// so that a test can look at the running instance (its mutexes, a second start). Without the
-// variables it does nothing.
-void TraceHandoff(const char* line);
-
-// Diagnostics for the start-up tests: true when the environment variable SCANLINK_HANDOFF_STOP is
-// "1". Start-up then stops at the hand-off, after its trace line: neither flow runs (no dialog,
-// no registration, nothing stored), so a test of start-up alone sees the program end by itself.
-bool HandoffStopRequested();
+// Writes the "handoff" event (field "to": standalone, commit, refresh, set or list; "launch_mode"
+// for the commit flow) and tells whether the flow runs. The shipped program always runs it
+// (app/handoff_shipped.cpp); a test build may hold the program there or stop it before the flow
+// (tests/control/), so that a test of start-up alone sees the program end by itself.
+bool HandoffProceeds(const char* to, int launchMode = -1);

@@ -2,10 +2,12 @@
 #include "platform/program_entry.h"
 
 #include "app/scanlink_app.h"
+#include "platform/diagnostics.h"
 
 int ProgramMain(const char* commandLine)
 {
-    CQuilScanLinkApp& app = TheApp();
+    Diagnostics::MarkStart();
+    CQuilScanLinkApp app;
     app.InitInstance(commandLine);
     return app.ExitInstance();
 }

@@ -8,11 +8,9 @@
 #include "discovery/discovery_pass.h"
 #include "discovery/snmp_message.h"
 #include "product/protocol.h"
-#include "product/variant_table.h"
+#include "product/product.h"
 
 namespace {
-
-constexpr VariantId kVariantWithAltModel = 8;
 
 int HexValue(char c)
 {
@@ -111,14 +109,8 @@ bool SameSender(const UdpAddress& a, const UdpAddress& b)
 
 bool MatchesProduct(const DeviceRecord& candidate)
 {
-    char model[128] = {};
-    VariantTable::Get(kModelOid, model, sizeof model);
-    if (MatchesModel(candidate, model)) return true;
-    if (VariantTable::GetInt(kHasAltModelOid) != 0 && VariantTable::Current() == kVariantWithAltModel) {
-        model[0] = '\0';
-        VariantTable::Get(kAltModelOid, model, sizeof model);
-        return MatchesModel(candidate, model);
-    }
+    for (const char* identifier : ModelIdentifiers(Products::Current()))
+        if (MatchesModel(candidate, identifier)) return true;
     return false;
 }
 

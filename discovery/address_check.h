@@ -35,12 +35,11 @@ bool ParseCheckAddress(const char* text, int protocol, UdpAddress& destination, 
 
 // Checks one address of protocol (kProtocolIPv4 or kProtocolIPv6). The request is sent from a
 // socket bound to any address; an answer counts only when it comes from the address asked and
-// decodes; it is this product's when it matches the current variant's model identifier (or, for
-// variant 8, its second one). Without an answer within kCheckWaitMs the request is sent once
+// decodes; it is this product's when it matches one of the current product's model identifiers. Without an answer within kCheckWaitMs the request is sent once
 // more. An IPv6 address is asked through its numeric zone; else through the adapter named by its
 // zone or by adapterName (the adapter of the stored connection; may be null or empty); else, for a
 // link-local address, through every adapter in turn until one answers; else with no scope.
-// The socket is closed on every path. Reads the current variant from the variant table.
+// The socket is closed on every path.
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result,
                   DiscoveryTransport& transport);
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result);

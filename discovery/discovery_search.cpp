@@ -3,11 +3,9 @@
 
 #include <cstring>
 
-#include "product/variant_table.h"
+#include "product/product.h"
 
 namespace {
-
-constexpr VariantId kVariantWithAltModel = 8;
 
 // Binds the SNMP agent port once and releases it at once; every outcome is ignored.
 void PreBindAgentPort(DiscoveryTransport& transport)
@@ -77,15 +75,14 @@ void DiscoverySearch::Start(int protocol, int passes)
     result_ = kRunDiscoveryOk;
     running_ = true;
 
-    if (VariantTable::GetInt(kIpv6Available) != 0) PreBindAgentPort(transport_);
+    const Product& product = Products::Current();
+    if (OffersIpv6(product)) PreBindAgentPort(transport_);
 
     Round round{protocol == kProtocolIPv6 ? kUdpIPv6 : kUdpIPv4, {}};
-    VariantTable::Get(kModelOid, round.matchText, sizeof round.matchText);
+    CopyField(round.matchText, sizeof round.matchText, product.modelOid);
     if (protocol == kProtocolIPv4) {
-        for (int pass = 0; pass < passes; ++pass) rounds_.push_back(round);
-        if (VariantTable::GetInt(kHasAltModelOid) != 0 && VariantTable::Current() == kVariantWithAltModel) {
-            std::memset(round.matchText, 0, sizeof round.matchText);
-            VariantTable::Get(kAltModelOid, round.matchText, sizeof round.matchText);
+        for (const char* identifier : ModelIdentifiers(product)) {
+            CopyField(round.matchText, sizeof round.matchText, identifier);
             for (int pass = 0; pass < passes; ++pass) rounds_.push_back(round);
         }
         sources_ = EnumerateIPv4Sources(transport_);

@@ -20,8 +20,8 @@ constexpr int kSearchStepMs = 25;
 
 // The search over a transport (the transport must outlive the search).
 //
-// A search is a series of rounds. IPv4: `passes` rounds with the variant's model identifier, and
-// for variant 8 (item kHasAltModelOid) as many again with item kAltModelOid. A round opens one
+// A search is a series of rounds. IPv4: `passes` rounds with the current product's model
+// identifier, and as many again with its second identifier when it has one. A round opens one
 // socket per IPv4 source (EnumerateIPv4Sources: one per adapter address, or the single broadcast
 // from 0.0.0.0 when the adapters cannot be listed) and sends the broadcast from each. IPv6: the
 // adapters are enumerated once at Start; each of `passes` rounds opens one socket per adapter and
@@ -45,8 +45,8 @@ public:
     DiscoverySearch& operator=(const DiscoverySearch&) = delete;
 
     // Cancels a running search, empties Devices() and starts a new one: reads the current
-    // variant's items, binds UDP port 161 once and releases it when the variant offers IPv6
-    // (item kIpv6Available), and sends the first round's requests. A search with nothing to do
+    // product's identifiers, binds UDP port 161 once and releases it when the product offers IPv6,
+    // and sends the first round's requests. A search with nothing to do
     // (passes 0 or less, a bad protocol, a failure at once) is over when Start returns: Running()
     // is false and the next Step reports kSearchEnded.
     void Start(int protocol, int passes);

@@ -2,15 +2,11 @@
 // executable's base name) and the platform-style box for texts from the string file (owner window
 // or none, caption and style as given).
 //
-// Every box shown is also recorded (up to kMaxRecordedBoxes, the oldest dropped first) so that
-// tests can read what the user saw. With capture on, a box is only recorded and answered with the
-// test answer, never shown: unit tests on both builds turn it on. The native build has no windows:
-// with capture off, a box is printed to stderr as "[message box] caption: text" and answered with
-// the test answer.
+// Test builds record and may capture every box (tests/control/test_control.h); the shipped program
+// shows them (platform/message_box_shipped.cpp).
 #pragma once
 #include <cstddef>
 #include <string>
-#include <vector>
 
 namespace Platform {
 
@@ -37,25 +33,10 @@ int ShowFrameworkMessageBox(const char* text, unsigned style = kMbOk);
 // (shown empty). Returns the button that closed it, or 0 when no box could be shown.
 int ShowMessageBox(void* owner, const char* text, const char* caption, unsigned style);
 
-// What a box showed, for tests.
-struct RecordedMessageBox {
-    bool framework = false;  // true for ShowFrameworkMessageBox
-    void* owner = nullptr;
-    std::string text;
-    std::string caption;
-    unsigned style = 0;
-};
-constexpr size_t kMaxRecordedBoxes = 256;
-const std::vector<RecordedMessageBox>& RecordedMessageBoxes();
-void ClearRecordedMessageBoxes();
-
-// Test switches: with capture on, boxes are recorded and answered with answer (kIdOk by default)
-// without being shown.
-void SetMessageBoxCapture(bool capture, int answer = kIdOk);
-
-// The command-line modes show no box at all: while silenced, every box is only recorded and
-// answered with 0 (no box could be shown). Capture, when on as well, still gives its answer.
+// The command-line modes show no box at all: while silenced, every box is answered with 0 (no box
+// could be shown) without being shown.
 void SetMessageBoxesSilenced(bool silenced);
+bool MessageBoxesSilenced();
 
 // The caption of framework-style boxes: the base name of the executable, without folder and
 // extension (empty when the path cannot be read).

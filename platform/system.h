@@ -7,9 +7,9 @@
 // text when the capacity is at least 1; a value that does not fit counts as a failure and leaves
 // the buffer holding the empty text.
 //
-// The test overrides at the end replace what the operating system reports, so that one machine
-// can exercise every processor and Windows version. They exist on both builds; the program never
-// sets them.
+// The shipped program asks the operating system (platform/system_shipped.cpp); test builds can put
+// other answers in front of it (tests/control/test_control.h), so that one machine can exercise
+// every processor and Windows version.
 #pragma once
 #include <cstddef>
 #include <cstdio>
@@ -30,6 +30,7 @@ int GetOwnModulePath(char* buffer, size_t size);
 constexpr int kArchX86 = 0;
 constexpr int kArchIa64 = 6;
 constexpr int kArchAmd64 = 9;
+constexpr int kArchArm64 = 12;
 constexpr int kArchUnknown = 0xFFFF;
 // The processor architecture of the system (not of this process): one of the codes above or
 // another value the system reports.
@@ -79,14 +80,5 @@ bool IsAlphaNumericByte(unsigned char byte);
 // page cannot show become the platform's replacement characters). Writes at most size - 1 bytes
 // and a terminator; returns the number of bytes written, or kSysFailed when the conversion failed.
 int Utf8ToAnsi(const char* utf8, size_t length, char* buffer, size_t size);
-
-// Test overrides. SetTestProcessorArchitecture(-1) and ClearTestOverrides() restore what the
-// system reports. A null or unset text restores the system's value; SetTestShellFolder with
-// failNow makes that folder fail.
-void SetTestProcessorArchitecture(int architecture);
-void SetTestOsVersion(const OsVersionInfo* version);
-void SetTestOwnModulePath(const char* path);
-void SetTestShellFolder(int folderId, const char* path, bool failNow = false);
-void ClearTestOverrides();
 
 }  // namespace Platform

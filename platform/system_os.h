@@ -1,5 +1,6 @@
-// The operating system's half of platform/system.h, without the test overrides: each platform
-// directory implements these, and platform/system.cpp puts the overrides in front of them.
+// The operating system's half of platform/system.h: each platform directory implements these; the
+// shipped program answers with them (platform/system_shipped.cpp), test builds may put overrides in
+// front of them (tests/control/).
 #pragma once
 #include <cstddef>
 

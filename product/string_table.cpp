@@ -152,20 +152,33 @@ int Load(const char* path)
     return result;
 }
 
-int Get(const char* key, char* text, size_t capacity)
+namespace {
+const Entry* Find(StringKey key)
 {
-    if (key == nullptr) {
+    for (const Entry& entry : Entries()) {
+        if (entry.key == key.Name()) return &entry;
+    }
+    Platform::ShowFrameworkMessageBox("Can not get StringTable.");
+    return nullptr;
+}
+}  // namespace
+
+int Get(StringKey key, char* text, size_t capacity)
+{
+    if (key.IsNone()) {
         BoundedCopy(text, capacity, "");
         return 0;
     }
-    for (const Entry& entry : Entries()) {
-        if (entry.key == key) {
-            BoundedCopy(text, capacity, entry.text.c_str());
-            return 1;
-        }
-    }
-    Platform::ShowFrameworkMessageBox("Can not get StringTable.");
-    return 0;
+    const Entry* entry = Find(key);
+    if (entry == nullptr) return 0;
+    BoundedCopy(text, capacity, entry->text.c_str());
+    return 1;
+}
+
+std::string Text(StringKey key)
+{
+    const Entry* entry = key.IsNone() ? nullptr : Find(key);
+    return entry != nullptr ? entry->text : std::string();
 }
 
 void Clear()

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "product/string_keys.h"
+
 namespace StringTable {
 // Results of Load.
 constexpr int kLoadOk = 0;
@@ -18,8 +20,10 @@ int Load(const char* path);
 
 // Looks key up (first entry with an equal key, case-sensitive). Found: copies the text into text
 // (capacity bytes, cut to fit and terminated) and returns 1. Not found: shows "Can not get
-// StringTable.", leaves text unchanged and returns 0. A null key empties text and returns 0.
-int Get(const char* key, char* text, size_t capacity);
+// StringTable.", leaves text unchanged and returns 0. Key::None empties text and returns 0.
+int Get(StringKey key, char* text, size_t capacity);
+// The same as a value: the whole text, or the empty text when the key is missing (after the message).
+std::string Text(StringKey key);
 
 // A text of the string file used as a format with one name: the first "%s" receives name, "%%"
 // gives "%", and every other "%" stays as it is. The format comes from a data file, so it is never

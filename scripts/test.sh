@@ -69,6 +69,10 @@ in_loopback_ns() {
 # wine_unit_tests [ARCH]: the unit suite of the windows-ARCH build (x64 unless given) under Wine.
 wine_unit_tests() {
   local arch="${1:-x64}"
+  if [[ $arch == x86 ]] && ! sl_can_run_32bit; then
+    echo "SKIP: this machine does not run 32-bit programs (its kernel refuses i386 executables)"
+    return 77
+  fi
   local prefix="$SL_RUN_DIR/prefix-unit-$arch"
   sl_wine_prefix "$prefix" || return 1
   local ns="sl-wunit-$arch-$$"

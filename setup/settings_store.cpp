@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 
@@ -335,16 +335,12 @@ int SaveTo(const char* dataFolder, const char* keyPath, const char* address, con
 
 int Save(const char* address, const char* macAddress, const char* adapterName, int protocolType, int ipDirectInput)
 {
-    char dataFolder[kMaxDataFilePath + 1] = {};
-    char keyPath[kMaxDataFilePath + 1] = {};
-    VariantTable::Get(kDataFolder, dataFolder, sizeof dataFolder);
-    VariantTable::Get(kSettingsRegistryKey, keyPath, sizeof keyPath);
-    dataFolder[sizeof dataFolder - 1] = '\0';
-    keyPath[sizeof keyPath - 1] = '\0';
-    // An empty folder (a variant without one) makes no data file; an empty key path would
-    // write into the root of the user's hive, so it is skipped too.
-    return SaveTo(dataFolder[0] != '\0' ? dataFolder : nullptr, keyPath[0] != '\0' ? keyPath : nullptr, address,
-                  macAddress, adapterName, protocolType, ipDirectInput);
+    const Product& product = Products::Current();
+    const std::string dataFolder = DataFolder(product);
+    const std::string keyPath = SettingsKey(product);
+    // An empty folder (no common application-data folder) makes no data file.
+    return SaveTo(dataFolder.empty() ? nullptr : dataFolder.c_str(), keyPath.c_str(), address, macAddress,
+                  adapterName, protocolType, ipDirectInput);
 }
 
 std::string ReadRegString(const char* keyPath, const char* valueName, const char* defaultText)

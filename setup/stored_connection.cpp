@@ -6,21 +6,13 @@
 
 #include "platform/files.h"
 #include "product/protocol.h"
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "setup/connection_services.h"
 #include "setup/settings_store.h"
 
 namespace {
 
 constexpr size_t kDataFileCapacity = 4096;
-
-std::string VariantText(int item)
-{
-    char text[kMaxDataFilePath + 1] = {};
-    VariantTable::Get(item, text, sizeof text);
-    text[sizeof text - 1] = '\0';
-    return text;
-}
 
 int ReadDword(const std::string& key, const char* name)
 {
@@ -31,7 +23,7 @@ int ReadDword(const std::string& key, const char* name)
 
 bool ReadRegistry(StoredConnection& connection)
 {
-    const std::string key = VariantText(kSettingsRegistryKey);
+    const std::string key = SettingsKey(Products::Current());
     if (key.empty()) return false;
     const ConnectionServices& s = Services();
     StoredConnection read;
@@ -47,7 +39,7 @@ bool ReadRegistry(StoredConnection& connection)
 
 bool ReadDataFile(StoredConnection& connection)
 {
-    std::string folder = VariantText(kDataFolder);
+    std::string folder = DataFolder(Products::Current());
     if (folder.empty()) return false;
     if (folder.back() != '\\' && folder.back() != '/') folder += kPathSeparator;
     const std::string path = folder + kDataFileName;

@@ -4,11 +4,12 @@
 #include <cstddef>
 
 #include "platform/windowing.h"
+#include "product/string_keys.h"
 
 // One pair of a control-text table. Control ID 0 stands for the dialog window itself (its caption).
 struct ControlText {
     int id;
-    const char* key;
+    StringKey key;
 };
 
 // Room for one text of the string file (its longest line).

@@ -48,7 +48,7 @@ void ScaleDialogLayoutBy(WindowHandle dialog, double factor)
                       kSwpNoZOrder);
 }
 
-double ScaleDialogLayout(WindowHandle dialog, const char* ratioKey)
+double ScaleDialogLayout(WindowHandle dialog, StringKey ratioKey)
 {
     char text[128] = {};
     if (!StringTable::Get(ratioKey, text, sizeof text)) text[0] = '\0';

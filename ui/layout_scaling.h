@@ -2,10 +2,11 @@
 // string file gives for the dialog.
 #pragma once
 #include "platform/windowing.h"
+#include "product/string_keys.h"
 
 // The ratio keys of the two dialogs.
-constexpr const char kRatioKeySelConnect[] = "STR_RATIO_DLG_SEL_CONNECT";
-constexpr const char kRatioKeySetIp[] = "STR_RATIO_DLG_SETIP";
+constexpr StringKey kRatioKeySelConnect = Key::STR_RATIO_DLG_SEL_CONNECT;
+constexpr StringKey kRatioKeySetIp = Key::STR_RATIO_DLG_SETIP;
 
 // Reads a ratio text the way atof does: optional leading white space, an optional sign, digits
 // with an optional fraction after a full stop and an optional exponent; reading stops at the
@@ -27,7 +28,7 @@ void ScaleDialogLayoutBy(Windowing::WindowHandle dialog, double factor);
 // (a key missing from the table: factor 1, after the table's own "Can not get StringTable.").
 // Called from a dialog's opening, after its texts are set and before it is shown. Returns the
 // factor, for the parts of the dialog that a window's size does not cover (item heights).
-double ScaleDialogLayout(Windowing::WindowHandle dialog, const char* ratioKey);
+double ScaleDialogLayout(Windowing::WindowHandle dialog, StringKey ratioKey);
 
 // A length times the factor, truncated toward zero as the layout is.
 int ScaleLength(int length, double factor);

@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "ui/dialog_texts.h"
 #include "ui/layout_scaling.h"
 
@@ -14,13 +14,13 @@ namespace {
 
 // The control-text table, in the order the texts are set; ID 0 is the dialog's caption.
 constexpr ControlText kTexts[] = {
-    {0, "STR_UI_MAIN"},
-    {kQuestion, "STR_TXT_SEL_CONNECT"},
-    {kRadioUsb, "STR_RAD_USB"},
-    {kRadioNetwork, "STR_RAD_NETWRK"},
-    {kCheckDontShow, "STR_C_CHK_NONDISP_SEL_CONNECT_DLG"},
-    {kIdOk, "STR_OK"},
-    {kIdCancel, "STR_BTN_CANCEL"},
+    {0, Key::STR_UI_MAIN},
+    {kQuestion, Key::STR_TXT_SEL_CONNECT},
+    {kRadioUsb, Key::STR_RAD_USB},
+    {kRadioNetwork, Key::STR_RAD_NETWRK},
+    {kCheckDontShow, Key::STR_C_CHK_NONDISP_SEL_CONNECT_DLG},
+    {kIdOk, Key::STR_OK},
+    {kIdCancel, Key::STR_BTN_CANCEL},
 };
 
 // A control's window rectangle in the client coordinates of the dialog.
@@ -49,7 +49,7 @@ bool CSelConnectDlg::OnInitDialog()
     WindowHandle dialog = Handle();
 
     SetControlTexts(dialog, kTexts, std::size(kTexts));
-    SetItemText(dialog, 0, VariantTable::DeviceTitle().c_str());
+    SetItemText(dialog, 0, Titles::Device().c_str());
     // USB is checked when the choice so far is USB; the network radio is left as the template has it.
     CheckItem(dialog, kRadioUsb, connection_ == kConnectionUsb);
     ScaleDialogLayout(dialog, kRatioKeySelConnect);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "product/string_table.h"
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "platform/wait_cursor.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
@@ -23,14 +23,14 @@ namespace {
 
 // The control-text table, in the order the texts are set; ID 0 is the dialog's caption.
 constexpr ControlText kTexts[] = {
-    {0, "STR_UI_MAIN"},
-    {kRadioInput, "STR_C_RAD_INPUT_IP"},
-    {kLabelProtocol, "STR_C_LABEL_PROTOCOL"},
-    {kLabelAddress, "STR_C_LABEL_IPADDRESS"},
-    {kRadioList, "STR_C_RAD_SEL_IP"},
-    {kSearchAgain, "STR_C_BTN_UPDATE_IP"},
-    {kIdOk, "STR_OK"},
-    {kIdCancel, "STR_BTN_CANCEL"},
+    {0, Key::STR_UI_MAIN},
+    {kRadioInput, Key::STR_C_RAD_INPUT_IP},
+    {kLabelProtocol, Key::STR_C_LABEL_PROTOCOL},
+    {kLabelAddress, Key::STR_C_LABEL_IPADDRESS},
+    {kRadioList, Key::STR_C_RAD_SEL_IP},
+    {kSearchAgain, Key::STR_C_BTN_UPDATE_IP},
+    {kIdOk, Key::STR_OK},
+    {kIdCancel, Key::STR_BTN_CANCEL},
 };
 
 constexpr int kNoProtocol = -1;
@@ -43,21 +43,10 @@ constexpr int kLaterPasses = 2;
 constexpr int kAddressCapacity = 128;
 constexpr size_t kMacCapacity = 64;
 constexpr size_t kAdapterCapacity = 260;
-// The device name shown in every row: at most 31 characters.
-constexpr size_t kDeviceNameCapacity = 32;
-constexpr size_t kKeyCapacity = 260;
 
-std::string SettingsKey()
+std::string CurrentSettingsKey()
 {
-    char key[kKeyCapacity] = {};
-    VariantTable::Get(kSettingsRegistryKey, key, sizeof key);
-    return key;
-}
-
-void DeviceName(char* name)
-{
-    name[0] = '\0';
-    VariantTable::Get(kDeviceDisplayName, name, kDeviceNameCapacity);
+    return SettingsKey(Products::Current());
 }
 
 // The width of text in the device context, 0 when it cannot be measured.
@@ -103,9 +92,9 @@ bool CheckTypedAddress(WindowHandle dialog, const char* address, int protocol, c
         return true;
     }
     char format[kDialogTextCapacity] = {};
-    StringTable::Get("STR_M_NOT_VERIFIED", format, sizeof format);
+    StringTable::Get(Key::STR_M_NOT_VERIFIED, format, sizeof format);
     const std::string text = StringTable::FormatWithName(format, address);
-    return ShowMessageBox(dialog, text.c_str(), VariantTable::AppTitle().c_str(),
+    return ShowMessageBox(dialog, text.c_str(), Titles::App().c_str(),
                           kMbYesNo | Platform::kMbIconQuestion | kMbTopmost) == kIdYes;
 }
 
@@ -132,7 +121,7 @@ CSetIPDlg::CSetIPDlg() : CDialog(kTemplate), search_(Services().SearchTransport(
 void CSetIPDlg::SetDpiIcon()
 {
     // The small icon of the product family in the size of the dialog's DPI; the large icon is not set.
-    const int family = VariantTable::GetInt(kProductFamily);
+    const int family = Products::Current().iconFamily;
     SetSmallIcon(Handle(), LoadModuleIcon(family == 1 ? kIconFamily1 : kIconFamily0, SmallIconSize(dpi_)));
 }
 
@@ -197,7 +186,7 @@ bool CSetIPDlg::OnInitDialog()
     SetDpiIcon();
 
     SetControlTexts(Handle(), kTexts, std::size(kTexts));
-    SetItemText(Handle(), 0, VariantTable::AppTitle().c_str());
+    SetItemText(Handle(), 0, Titles::App().c_str());
     // The template's controls and fonts follow the DPI; the protocol box's item heights come from
     // its font, and the string file's ratio scales them with the rest of the layout.
     const double ratio = ScaleDialogLayout(Handle(), kRatioKeySetIp);
@@ -206,11 +195,11 @@ bool CSetIPDlg::OnInitDialog()
     // The protocol box: IPv4 always, IPv6 where the variant offers it. A missing text stages an
     // empty item, which the box draws as a separator.
     char text[kDialogTextCapacity] = {};
-    StringTable::Get("STR_CMB_PROTOCOL_IPV4", text, sizeof text);
+    StringTable::Get(Key::STR_CMB_PROTOCOL_IPV4, text, sizeof text);
     CMyComboBox::StageItem(0, text, kProtocolIPv4);
-    if (VariantTable::GetInt(kIpv6Available) == 1) {
+    if (OffersIpv6(Products::Current())) {
         text[0] = '\0';
-        StringTable::Get("STR_CMB_PROTOCOL_IPV6", text, sizeof text);
+        StringTable::Get(Key::STR_CMB_PROTOCOL_IPV6, text, sizeof text);
         CMyComboBox::StageItem(1, text, kProtocolIPv6);
     }
     protocolBox_.CommitItems();
@@ -218,7 +207,7 @@ bool CSetIPDlg::OnInitDialog()
     // The stored protocol ("ProtocolType"; 0 when the key or the value is missing); an item that
     // carries it, else the first item.
     int stored = kProtocolIPv4;
-    if (Services().ReadRegDword(SettingsKey().c_str(), "ProtocolType", &stored) != 0) {
+    if (Services().ReadRegDword(CurrentSettingsKey().c_str(), "ProtocolType", &stored) != 0) {
         stored = kProtocolIPv4;
     }
     protocolBox_.SelectByData(stored);
@@ -237,18 +226,17 @@ bool CSetIPDlg::OnInitDialog()
     const int listWidth = GetWindowRectangle(list).Width();
     char header0[kDialogTextCapacity] = {};
     char header1[kDialogTextCapacity] = {};
-    StringTable::Get("STR_S_IPLST_CLMN_DEVNAME", header0, sizeof header0);
-    char deviceName[kDeviceNameCapacity];
-    DeviceName(deviceName);
+    StringTable::Get(Key::STR_S_IPLST_CLMN_DEVNAME, header0, sizeof header0);
+    const std::string deviceName = DeviceDisplayName(Products::Current());
     DcHandle dc = GetWindowDc(Handle());
     // Measured in the list's own font when it reports one (the device context's default font does
     // not follow the monitor's DPI, the list's font does), with the cell's padding on both sides.
     FontHandle previousFont = dc && FontOf(list) ? SelectFontInto(dc, FontOf(list)) : nullptr;
     const int padding = previousFont ? ScaleToDpi(12, dpi_) : 0;
-    const int width0 = dc ? std::max(TextWidth(dc, deviceName), TextWidth(dc, header0)) + padding : listWidth / 2;
+    const int width0 = dc ? std::max(TextWidth(dc, deviceName.c_str()), TextWidth(dc, header0)) + padding : listWidth / 2;
     if (previousFont) SelectFontInto(dc, previousFont);
     ListInsertColumn(list, 0, header0, width0, kLvcfmtLeft);
-    StringTable::Get("STR_S_IPLST_CLMN_IP", header1, sizeof header1);
+    StringTable::Get(Key::STR_S_IPLST_CLMN_IP, header1, sizeof header1);
     ListInsertColumn(list, 1, header1, listWidth - width0 - ScaleToDpi(5, dpi_), kLvcfmtLeft);
 
     if (dc) {
@@ -328,7 +316,7 @@ bool CSetIPDlg::MovedScannerText(char* text, size_t capacity) const
     const char* now = deviceList.At(static_cast<size_t>(selectedIndex)).address;
     if (stored.address == now) return false;
     char format[kDialogTextCapacity] = {};
-    StringTable::Get("STR_S_MOVED", format, sizeof format);
+    StringTable::Get(Key::STR_S_MOVED, format, sizeof format);
     std::string moved = format;
     const size_t old = moved.find("%1");
     if (old != std::string::npos) moved.replace(old, 2, stored.address);
@@ -346,12 +334,12 @@ void CSetIPDlg::ShowSearchState()
     ProgressSetMarquee(bar, running);
     char text[kDialogTextCapacity] = {};
     if (running) {
-        StringTable::Get("STR_S_SEARCHING", text, sizeof text);
+        StringTable::Get(Key::STR_S_SEARCHING, text, sizeof text);
     } else if (deviceList.Empty()) {
-        StringTable::Get("STR_S_NONE_FOUND", text, sizeof text);
+        StringTable::Get(Key::STR_S_NONE_FOUND, text, sizeof text);
     } else if (!MovedScannerText(text, sizeof text)) {
         // The text's first "%d" stands for the number found (replaced here, never a format).
-        StringTable::Get("STR_S_FOUND", text, sizeof text);
+        StringTable::Get(Key::STR_S_FOUND, text, sizeof text);
         std::string found = text;
         const size_t at = found.find("%d");
         if (at != std::string::npos) found.replace(at, 2, std::to_string(deviceList.Count()));
@@ -370,13 +358,12 @@ void CSetIPDlg::Refresh()
 
     // Every row shows the variant's device name; the rows differ in their addresses.
     WindowHandle list = Item(kDeviceList);
-    char deviceName[kDeviceNameCapacity];
-    DeviceName(deviceName);
+    const std::string deviceName = DeviceDisplayName(Products::Current());
     fillingList_ = true;
     ListDeleteAllRows(list);
     for (size_t i = 0; i < deviceList.Count(); ++i) {
         const int row = static_cast<int>(i);
-        ListInsertRow(list, row, deviceName);
+        ListInsertRow(list, row, deviceName.c_str());
         ListSetSubItem(list, row, 1, deviceList.At(i).address);
     }
     if (!input && selectedIndex != -1) {
@@ -460,7 +447,7 @@ void CSetIPDlg::OnOK()
                 ValidateAddress(address, kAddressCapacity, protocol) == kAddressValid;
         // A typed IPv6 address goes out through the adapter of the previously saved connection.
         if (protocol == kProtocolIPv6) {
-            const std::string stored = Services().ReadRegString(SettingsKey().c_str(), "AdapName", "");
+            const std::string stored = Services().ReadRegString(CurrentSettingsKey().c_str(), "AdapName", "");
             CopyField(adapterName, sizeof adapterName, stored.c_str());
         }
     } else if (selectedIndex >= 0 && static_cast<size_t>(selectedIndex) < deviceList.Count()) {
@@ -494,15 +481,15 @@ void CSetIPDlg::OnOK()
 void CSetIPDlg::ShowSaveFailed()
 {
     char text[kDialogTextCapacity] = {};
-    StringTable::Get("STR_M_SAVE_FAILED", text, sizeof text);
-    ShowMessageBox(Handle(), text, VariantTable::AppTitle().c_str(), kMbIconError | kMbTopmost);
+    StringTable::Get(Key::STR_M_SAVE_FAILED, text, sizeof text);
+    ShowMessageBox(Handle(), text, Titles::App().c_str(), kMbIconError | kMbTopmost);
 }
 
 void CSetIPDlg::ShowAddressError()
 {
     char text[kDialogTextCapacity] = {};
-    StringTable::Get("STR_M_IPERR", text, sizeof text);
-    ShowMessageBox(Handle(), text, VariantTable::AppTitle().c_str(), kMbIconWarning | kMbTopmost);
+    StringTable::Get(Key::STR_M_IPERR, text, sizeof text);
+    ShowMessageBox(Handle(), text, Titles::App().c_str(), kMbIconWarning | kMbTopmost);
     SelectAddressText(Item(kAddressEdit));
 }
 
@@ -511,6 +498,6 @@ void CSetIPDlg::OnCancel()
     // The key is created (class "option") when it is missing; when that fails nothing is written
     // and the dialog still closes. A running search ends first.
     StopSearch();
-    Services().WriteRegDword(SettingsKey().c_str(), "IPDlgRet", 2);
+    Services().WriteRegDword(CurrentSettingsKey().c_str(), "IPDlgRet", 2);
     CDialog::OnCancel();
 }

@@ -1,15 +1,14 @@
-// libFuzzer target: the command-line parser (modes, flags, the "ip:" address and its validation)
-// and the product detection on arbitrary command lines. Any crash, sanitizer report, a mode or
-// product outside their sets, an unterminated address, or a given address accepted that is not
-// four decimal octets of at most 255 without leading zeros stops the run.
+// libFuzzer target: the start-up request (modes, flags, values, the "ip:" address and its
+// validation) and the product it names, on arbitrary command lines. Any crash, sanitizer report, a
+// mode or product outside their sets, an address over its field, or a given address accepted that
+// is not four decimal octets of at most 255 without leading zeros stops the run.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "app/scanlink_app.h"
-#include "platform/message_box.h"
-#include "product/variant_table.h"
+#include "app/startup_request.h"
+#include "control/test_control.h"
 #include "setup/address_validation.h"
 
 namespace {
@@ -43,17 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     Platform::SetMessageBoxCapture(true);
     const std::string line(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
 
-    CQuilScanLinkApp app;
-    app.ParseCommandLine(line.c_str());
-    if (app.m_nLaunchMode < AskPort || app.m_nLaunchMode > Standalone) std::abort();
-    if (strnlen(app.m_szGivenAddress, sizeof app.m_szGivenAddress) == sizeof app.m_szGivenAddress) std::abort();
-    if (app.m_nLaunchMode == GivenAddress && !IsFourPlainOctets(app.m_szGivenAddress)) std::abort();
-    if ((app.m_bQuiet != 0) != (line.find("/quiet") != std::string::npos)) std::abort();
+    const StartupRequest request = ParseStartupRequest(line.c_str());
+    if (request.launchMode < AskPort || request.launchMode > Standalone) std::abort();
+    if (request.givenAddress.size() > 127 || request.address.size() > 127) std::abort();
+    if (request.launchMode == GivenAddress && !IsFourPlainOctets(request.givenAddress.c_str())) std::abort();
+    if (request.mode != CommandLineMode::None && request.launchMode != Standalone) std::abort();
+    // Values are cut out, never moved: the text where products are searched keeps the line's length.
+    if (request.productText.size() != line.size()) std::abort();
 
-    const VariantId variant = DetectVariant(app.m_nLaunchMode, line.c_str());
-    static const VariantId kKnown[] = {kNoVariant, 0, 1, 2, 3, 6, 7, 8, 10};
-    bool known = false;
-    for (VariantId id : kKnown) known = known || id == variant;
+    const Product* product = RequestedProduct(request, "C:\\ScanLink.exe");
+    bool known = product == nullptr;
+    for (const Product& p : Products::All()) known = known || product == &p;
     if (!known) std::abort();
 
     // The validation on the raw text, both protocols: an accepted IPv4 text is always plain.

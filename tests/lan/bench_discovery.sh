@@ -30,7 +30,7 @@ if command -v wine64 >/dev/null 2>&1 && [[ -f "$WINRUNNER" ]]; then
   PREFIX="$SL_RUN_DIR/prefix-bench-$$"
   sl_wine_prefix "$PREFIX" && WINE=1
   sl_on_exit "WINEPREFIX='$PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$PREFIX'"
-  sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" 0 0 -1 >/dev/null
+  sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" R7240 0 -1 >/dev/null
 fi
 
 RESPONDER_PID=""
@@ -54,9 +54,9 @@ report() {  # report BUILD N OUTPUT
 printf '%-8s %5s %9s %12s %8s %7s\n' build N "pass (s)" "- quiet (ms)" "<=1.5 s" listed
 for n in "${COUNTS[@]}"; do
   start_responder "$n"
-  report native "$n" "$(ip netns exec "$SL_LAN_HOST" "$RUNNER" 0 1 0)"
+  report native "$n" "$(ip netns exec "$SL_LAN_HOST" "$RUNNER" R7240 1 0)"
   if ((WINE)); then
-    report wine "$n" "$(sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" 0 1 0 | tr -d '\r')"
+    report wine "$n" "$(sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" R7240 1 0 | tr -d '\r')"
   fi
 done
 kill "$RESPONDER_PID" 2>/dev/null

@@ -24,7 +24,7 @@ if command -v wine64 >/dev/null 2>&1 && [[ -f "$WINRUNNER" ]]; then
   PREFIX="$SL_RUN_DIR/prefix-bench6-$$"
   sl_wine_prefix "$PREFIX" && WINE=1
   sl_on_exit "WINEPREFIX='$PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$PREFIX'"
-  sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" 0 0 -1 >/dev/null
+  sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" R7240 0 -1 >/dev/null
 fi
 
 measure() {  # measure LABEL: RUNS passes of each build, their wall times and what they listed
@@ -32,8 +32,8 @@ measure() {  # measure LABEL: RUNS passes of each build, their wall times and wh
   for build in native wine; do
     [[ $build == wine ]] && ((!WINE)) && continue
     for ((i = 1; i <= RUNS; i++)); do
-      if [[ $build == native ]]; then out="$(ip netns exec "$SL_LAN_HOST" "$RUNNER" 0 1 1)"
-      else out="$(sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" 0 1 1 | tr -d '\r')"; fi
+      if [[ $build == native ]]; then out="$(ip netns exec "$SL_LAN_HOST" "$RUNNER" R7240 1 1)"
+      else out="$(sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" R7240 1 1 | tr -d '\r')"; fi
       printf '%-14s %-7s run %d: %6d ms, %s listed (%s)\n' "$1" "$build" "$i" "$(sed -n 's/^elapsed_ms //p' <<<"$out")" \
         "$(sed -n 's/^count //p' <<<"$out")" "$(grep '^6|' <<<"$out" | cut -d'|' -f6 | sort | tr '\n' ' ')"
     done

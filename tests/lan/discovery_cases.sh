@@ -1,5 +1,5 @@
 # The discovery cases both builds must pass on the virtual LAN, sourced by test_discovery_*.sh once the
-# LAN is up, with sl_discover VARIANT PASSES PROTOCOL running the build's discover_list in the test host.
+# LAN is up, with sl_discover PRODUCT-CODE PASSES PROTOCOL running the build's discover_list in the test host.
 
 # Our responder sends an oversized, a truncated and a random datagram before its good answer.
 sl_lan_start_junk_responder() {
@@ -49,16 +49,16 @@ sl_discovery_cases() {
   local pass
   for pass in 1 2; do
     _expect_run "IPv4, variant 0, $pass pass(es) (sysObjectID or sysDescr match, octet-wise order, both adapters)" \
-      "$(sl_discover 0 "$pass" 0)" 0 0 "$IPV4_V0"
+      "$(sl_discover R7240 "$pass" 0)" 0 0 "$IPV4_V0"
   done
-  _expect_run "IPv4, variant 8, both identifiers sorted together" "$(sl_discover 8 1 0)" 0 0 \
+  _expect_run "IPv4, L835_, both identifiers sorted together" "$(sl_discover L835_ 1 0)" 0 0 \
     "4|198.18.0.30|Lumeo 8350MFP (second series)|$SL_LAN_OID_V8_ALT|02:00:00:00:00:30|
 4|198.18.0.4|Lumeo 8350MFP|$SL_LAN_OID_V8|02:00:00:00:00:04|"
-  _expect_run "no protocol selected" "$(sl_discover 0 1 -1)" 2 -1 ""
+  _expect_run "no protocol selected" "$(sl_discover R7240 1 -1)" 2 -1 ""
 
   # IPv6: every agent is reached through both adapters of the test host, so each is listed once
   # per adapter. Equal addresses may come in either order: the records are compared sorted.
-  local out="$(sl_discover 0 1 1)" ipv6_v0="" agent
+  local out="$(sl_discover R7240 1 1)" ipv6_v0="" agent
   for agent in "0009|$REC_A1" "0010|$REC_A2" "0050|$REC_R7" "0100|$REC_A6"; do
     ipv6_v0+="${ipv6_v0:+$'\n'}6|$LL:fe00:$agent|lan0"$'\n'"6|$LL:fe00:$agent|lan1"
   done
@@ -70,7 +70,7 @@ sl_discovery_cases() {
 # and the scanners that answered are listed. Needs sl_lan_start_chatter first; ends the chatter.
 sl_discovery_chatter_case() {
   local out elapsed
-  out="$(sl_discover 0 1 0)"
+  out="$(sl_discover R7240 1 0)"
   elapsed="$(sed -n 's/^elapsed_ms //p' <<<"$out")"
   _expect_run "IPv4 with junk every 0.5 s" "$out" 0 0 "$IPV4_V0"
   sl_check "junk every 0.5 s: the pass ended by its five-second cap, not the quiet second (${elapsed} ms)" \

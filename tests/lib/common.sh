@@ -72,6 +72,8 @@ sl_need_cmd()   { local c; for c in "$@"; do command -v "$c" >/dev/null 2>&1 || 
 sl_need_wine()  {
   command -v wine64 >/dev/null 2>&1 || sl_skip "needs wine64 (scripts/deps.sh installs it)"
   [[ -x "$SL_INSTALL/ScanLink.exe" ]] || sl_skip "needs the installed Windows build in $SL_INSTALL"
+  [[ "$SL_ARCH" != x86 ]] || sl_can_run_32bit ||
+    sl_skip "this machine does not run 32-bit programs (its kernel refuses i386 executables), so 32-bit Wine cannot start"
 }
 
 # sl_netns_new TAG: makes a network namespace with only a loopback interface (up) and sets SL_NS
@@ -93,6 +95,10 @@ sl_netns_delete() {
   return 0
 }
 
+# sl_can_run_32bit: whether this machine starts 32-bit programs. Some kernels and sandboxes refuse
+# i386 executables ("Exec format error"); 32-bit Wine, and with it the x86 build, cannot run there.
+sl_can_run_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
 # sl_wine_template: prints the path of a prepared Wine prefix, made once per test run (inside a
 # loopback-only namespace, so its wineserver never runs in the machine's own namespace).
 sl_wine_template() {
@@ -106,9 +112,10 @@ sl_wine_template() {
       WINEPREFIX="$tpl" ip netns exec "$ns" wine64 wineboot -i >/dev/null 2>&1
       WINEPREFIX="$tpl" ip netns exec "$ns" wineserver -w
       sl_netns_delete "$ns"
-      # Both halves: a prefix made before wine32 was installed cannot start 32-bit programs.
-      [[ -d "$tpl/drive_c/windows/system32" && -f "$tpl/drive_c/windows/syswow64/kernel32.dll" ]] &&
-        touch "$tpl/.ready"
+      # Both halves where the machine runs 32-bit programs: a prefix made before wine32 was installed
+      # cannot start them.
+      [[ -d "$tpl/drive_c/windows/system32" ]] &&
+        { [[ -f "$tpl/drive_c/windows/syswow64/kernel32.dll" ]] || ! sl_can_run_32bit; } && touch "$tpl/.ready"
     fi
   ) 9>"$SL_RUN_DIR/wine-template.lock"
   [[ -f "$tpl/.ready" ]] || return 1

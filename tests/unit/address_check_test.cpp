@@ -12,7 +12,7 @@
 #include "discovery/discovery_pass.h"
 #include "discovery_test_support.h"
 #include "product/protocol.h"
-#include "product/variant_table.h"
+#include "test_support.h"
 
 namespace {
 
@@ -143,49 +143,48 @@ TEST(AddressCheck, VerdictWaitAndRetry)
     const Datagram oversized{Bytes(1500, 0x30), V4(7)};
     const struct {
         const char* what;
-        int variant;
+        const char* product;
         std::vector<std::vector<Datagram>> replies;
         int outcome;
         const char* mac;
         const char* log;
     } cases[] = {
-        {"the product answers at once", 0, {{ours}}, kCheckProductAnswered, "02:00:00:00:00:AA", "send%0 wait1000 "},
+        {"the product answers at once", "R7240", {{ours}}, kCheckProductAnswered, "02:00:00:00:00:AA", "send%0 wait1000 "},
         {"answered on the retry",
-         0,
+         "R7240",
          {{}, {ours}},
          kCheckProductAnswered,
          "02:00:00:00:00:AA",
          "send%0 wait1000 send%0 wait1000 "},
-        {"nothing after the retry", 0, {}, kCheckNoAnswer, "", "send%0 wait1000 send%0 wait1000 "},
-        {"another product: no retry", 0, {{other}}, kCheckOtherAnswered, "", "send%0 wait1000 "},
+        {"nothing after the retry", "R7240", {}, kCheckNoAnswer, "", "send%0 wait1000 send%0 wait1000 "},
+        {"another product: no retry", "R7240", {{other}}, kCheckOtherAnswered, "", "send%0 wait1000 "},
         {"another sender, broken and oversized answers are skipped",
-         0,
+         "R7240",
          {{foreign, garbage, oversized, ours}},
          kCheckProductAnswered,
          "02:00:00:00:00:AA",
          "send%0 wait1000 wait1000 wait1000 wait1000 "},
         {"only another sender",
-         0,
+         "R7240",
          {{foreign}, {foreign}},
          kCheckNoAnswer,
          "",
          "send%0 wait1000 wait1000 send%0 wait1000 wait1000 "},
-        {"variant 8's second identifier",
-         8,
+        {"the second identifier",
+         "L835_",
          {{{ScannerAnswer("x", kAltModel8), V4(7)}}},
          kCheckProductAnswered,
          "02:00:00:00:00:11",
          "send%0 wait1000 "},
-        {"variant 0 does not take variant 8's",
-         0,
+        {"another product's second identifier does not count",
+         "R7240",
          {{{ScannerAnswer("x", kAltModel8), V4(7)}}},
          kCheckOtherAnswered,
          "",
          "send%0 wait1000 "},
     };
-    const VariantId saved = VariantTable::Current();
     for (const auto& c : cases) {
-        VariantTable::SetCurrent(c.variant);
+        ScopedProduct product(c.product);
         ScriptedNetwork net;
         net.replies.assign(c.replies.begin(), c.replies.end());
         AddressCheckResult result;
@@ -196,7 +195,6 @@ TEST(AddressCheck, VerdictWaitAndRetry)
         EXPECT_EQ(c.log, net.log) << c.what;
         EXPECT_EQ(net.opens, net.closes) << c.what;
     }
-    VariantTable::SetCurrent(saved);
 }
 
 TEST(AddressCheck, IPv6GoesThroughTheZoneTheStoredAdapterOrEveryAdapter)
@@ -228,8 +226,7 @@ TEST(AddressCheck, IPv6GoesThroughTheZoneTheStoredAdapterOrEveryAdapter)
         {"2001:db8::7", "", {}, kCheckNoAnswer, "", "send%0 wait1000 send%0 wait1000 "},
         {"fe80::7x", "", {}, kCheckBadAddress, "", ""},
     };
-    const VariantId saved = VariantTable::Current();
-    VariantTable::SetCurrent(0);
+    ScopedProduct product("R7240");
     for (const auto& c : cases) {
         ScriptedNetwork net;
         net.adapters = {adapter(2, "eth0"), adapter(3, "eth1")};
@@ -240,5 +237,4 @@ TEST(AddressCheck, IPv6GoesThroughTheZoneTheStoredAdapterOrEveryAdapter)
         EXPECT_STREQ(c.adapter, result.adapterName) << c.text;
         EXPECT_EQ(c.log, net.log) << c.text;
     }
-    VariantTable::SetCurrent(saved);
 }

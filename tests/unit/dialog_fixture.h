@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/scanlink_app.h"
+#include "app/startup_request.h"
 #include "discovery/discovery_search.h"
 #include "tests/unit/fake_network.h"
+#include "tests/unit/test_support.h"
 #include "product/string_table.h"
-#include "product/variant_table.h"
+#include "product/product.h"
+#include "control/test_control.h"
 #include "platform/message_box.h"
 #include "doubles/registry_store.h"
 #include "doubles/user_driver.h"
@@ -56,12 +58,11 @@ struct Recorder {
 };
 inline Recorder rec;
 
-// An answer of a scanner of the current variant from 198.51.100.last (IPv4) or fe80::last (IPv6),
+// An answer of a scanner of the current product from 198.51.100.last (IPv4) or fe80::last (IPv6),
 // with the MAC 02:00:00:00:00:last, arriving delayMs after the request.
 inline Datagram ScannerAt(std::uint8_t last, int delayMs = 0, int family = kUdpIPv4)
 {
-    char model[128] = {};
-    VariantTable::Get(kModelOid, model, sizeof model);
+    const char* model = Products::Current().modelOid;
     UdpAddress from{family, {198, 51, 100, last}, 161, 0};
     if (family == kUdpIPv6)
         from = UdpAddress{family, {0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, last}, 161, 0};
@@ -126,8 +127,8 @@ protected:
         Platform::SetMessageBoxCapture(true);
         std::ofstream(root_ / "s.tbl", std::ios::binary) << kStrings;
         ASSERT_EQ(0, StringTable::Load((root_ / "s.tbl").c_str()));
-        VariantTable::SetCurrent(1);  // offers IPv6
-        VariantTable::LoadTitles();
+        Products::SetCurrent(*Products::ByCode("R7245"));  // offers IPv6
+        Titles::Load();
     }
     void TearDown() override
     {
@@ -189,12 +190,7 @@ protected:
         net = FakeNetwork{};
         net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"}, {kIfTypeEthernet, kOperUp, 3, 3, "eth1"}};
     }
-    static std::string Key()
-    {
-        char key[260] = {};
-        VariantTable::Get(kSettingsRegistryKey, key, sizeof key);
-        return key;
-    }
+    static std::string Key() { return SettingsKey(Products::Current()); }
     // A value of the variant's key, "<missing>" when absent; a small DWORD reads as one character ("\2").
     static std::string RegValue(const char* n) { return SettingsStore::ReadRegString(Key().c_str(), n, "<missing>"); }
     static std::string Text(WindowHandle d, int id)
@@ -213,7 +209,17 @@ protected:
         return texts;
     }
 
-    CQuilScanLinkApp app_;
+    // A request of the installer's launch mode and flags, with "ip:" given.
+    static StartupRequest Request(int mode, int quiet, int maintenance, const char* given = "192.168.1.20")
+    {
+        StartupRequest request;
+        request.launchMode = static_cast<LaunchMode>(mode);
+        request.quiet = quiet != 0;
+        request.maintenance = maintenance != 0;
+        request.givenAddress = given;
+        return request;
+    }
+
     ScopedConnectionServices services_{TestServices()};
     std::filesystem::path root_ = std::filesystem::temp_directory_path() / ("sl-dialog-" + std::to_string(::getpid()));
 };

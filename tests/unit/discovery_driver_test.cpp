@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "product/variant_table.h"
 #include "discovery/discovery_driver.h"
 #include "discovery/discovery_pass.h"
 #include "discovery_test_support.h"
 #include "fake_network.h"
 #include "platform/framework_init.h"
+#include "test_support.h"
 
 namespace {
 
@@ -29,17 +29,16 @@ Datagram From(int family, std::uint8_t last, const char* descr, const char* oid 
     return {ScannerAnswer(descr, oid), family == kUdpIPv4 ? v4 : v6, 0};
 }
 
-// Runs discovery as the given variant into a list holding a stale record, with selectedIndex 5;
+// Runs discovery as the given product into a list holding a stale record, with selectedIndex 5;
 // returns the result code and the records as "address|sysDescr|adapterName" in list order.
-int Discover(FakeNetwork& net, int variant, int passes, int protocol, int& selected, std::vector<std::string>& listed)
+int Discover(FakeNetwork& net, const char* product, int passes, int protocol, int& selected,
+             std::vector<std::string>& listed)
 {
-    const VariantId saved = VariantTable::Current();
-    VariantTable::SetCurrent(variant);
+    ScopedProduct current(product);
     DeviceList list;
     list.Append(EmptyDeviceRecord());
     selected = 5;
     int result = RunDiscovery(list, selected, passes, protocol, net);
-    VariantTable::SetCurrent(saved);
     for (size_t i = 0; i < list.Count(); ++i)
         listed.push_back(std::string(list.At(i).address) + "|" + list.At(i).sysDescr + "|" + list.At(i).adapterName);
     return result;
@@ -51,20 +50,21 @@ TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
 {
     struct Case {
         const char* what;
-        int variant, passes, protocol, failOpen, result, selected;
+        const char* product;
+        int passes, protocol, failOpen, result, selected;
         std::vector<std::string> listed;
     };
     const Case cases[] = {
         {"no duplicates, the first answer kept, text order",
-         0,
+         "R7240",
          2,
          kProtocolIPv4,
          0,
          kRunDiscoveryOk,
          0,
          {"198.51.100.10|b|", "198.51.100.9|a|"}},
-        {"variant 8's second series",
-         8,
+        {"the second identifier's series",
+         "L835_",
          2,
          kProtocolIPv4,
          0,
@@ -72,16 +72,16 @@ TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
          0,
          {"198.51.100.30|alt|", "198.51.100.4|main|"}},
         {"the second pass fails: what the first found, sorted",
-         0,
+         "R7240",
          2,
          kProtocolIPv4,
          2,
          kRunDiscoveryFailed,
          0,
          {"198.51.100.10|b|", "198.51.100.9|a|"}},
-        {"variant 8's second series fails", 8, 1, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"198.51.100.4|main|"}},
-        {"no adapter list", 0, 1, kProtocolIPv6, 0, kRunDiscoveryFailed, -1, {}},
-        {"protocol -1", 0, 1, -1, 0, kRunDiscoveryBadProtocol, -1, {}},
+        {"the second identifier's series fails", "L835_", 1, kProtocolIPv4, 2, kRunDiscoveryFailed, 0, {"198.51.100.4|main|"}},
+        {"no adapter list", "R7240", 1, kProtocolIPv6, 0, kRunDiscoveryFailed, -1, {}},
+        {"protocol -1", "R7240", 1, -1, 0, kRunDiscoveryBadProtocol, -1, {}},
     };
     for (const Case& c : cases) {
         FakeNetwork net;
@@ -93,7 +93,7 @@ TEST(DiscoveryDriver, ResultListAndSelectionOnEveryPath)
                                   From(kUdpIPv4, 4, "main", kModel8), From(kUdpIPv4, 30, "alt", kAltModel8)});
         int selected;
         std::vector<std::string> listed;
-        EXPECT_EQ(Discover(net, c.variant, c.passes, c.protocol, selected, listed), c.result) << c.what;
+        EXPECT_EQ(Discover(net, c.product, c.passes, c.protocol, selected, listed), c.result) << c.what;
         EXPECT_EQ(selected, c.selected) << c.what;
         EXPECT_EQ(listed, c.listed) << c.what;
     }
@@ -118,7 +118,7 @@ TEST(DiscoveryDriver, IPv6RunsOnEveryUsableAdapterAndMergesPerAdapterNameInAnyCa
                   {From(kUdpIPv6, 0x11, "again")}};
     int selected;
     std::vector<std::string> listed;
-    EXPECT_EQ(Discover(net, 0, 1, kProtocolIPv6, selected, listed), kRunDiscoveryOk);
+    EXPECT_EQ(Discover(net, "R7240", 1, kProtocolIPv6, selected, listed), kRunDiscoveryOk);
     EXPECT_EQ(net.scopes, "2 3 12 ");
     EXPECT_EQ(selected, 0);
     const std::string link = "fe80:0000:0000:0000:0000:0000:0000:00";

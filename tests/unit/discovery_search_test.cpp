@@ -8,7 +8,7 @@
 
 #include "discovery/discovery_search.h"
 #include "fake_network.h"
-#include "product/variant_table.h"
+#include "test_support.h"
 
 namespace {
 
@@ -56,9 +56,7 @@ std::vector<std::string> StepToEnd(DiscoverySearch& search, FakeNetwork& net, st
 
 class DiscoverySearchTest : public ::testing::Test {
 protected:
-    void SetUp() override { saved_ = VariantTable::Current(), VariantTable::SetCurrent(0); }
-    void TearDown() override { VariantTable::SetCurrent(saved_); }
-    VariantId saved_ = 0;
+    ScopedProduct product_{"R7240"};
 };
 
 // Rows come in sort order as answers arrive; junk, other models and repeats add none but keep the

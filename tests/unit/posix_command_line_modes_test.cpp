@@ -14,7 +14,6 @@
 
 #include "app/command_line_modes.h"
 #include "app/json_writer.h"
-#include "app/scanlink_app.h"
 #include "json_check.h"
 #include "setup/stored_connection.h"
 #include "tests/unit/dialog_fixture.h"
@@ -23,53 +22,6 @@ namespace dialog_test {
 namespace {
 
 using json_check::Value;
-
-// The old options as the start-up notes and the README give them, and the new ones beside them:
-// launch mode, quiet, maintenance, the command-line mode, /ipv6, the /set address and /out path.
-TEST(CommandLineModes, NewOptionsBesideTheOldOnes)
-{
-    struct Case {
-        const char* line;
-        int launch, quiet, maintenance, mode;
-        bool ipv6;
-        const char *address, *out;
-    };
-    const Case cases[] = {
-        {"", Standalone, 0, 0, kNoCommandLineMode, false, "", ""},
-        {"/network 7240MF", NetworkPort, 0, 0, kNoCommandLineMode, false, "", ""},
-        {"/usb 7245MF", UsbPort, 0, 0, kNoCommandLineMode, false, "", ""},
-        {"/NoPortSelect T30", AskPort, 0, 0, kNoCommandLineMode, false, "", ""},
-        {"/network /quiet 5180MF", NetworkPort, 1, 0, kNoCommandLineMode, false, "", ""},
-        {"/usb /mentenance MR-DX52NF", UsbPort, 0, 1, kNoCommandLineMode, false, "", ""},
-        {"L835_MFP ip:192.0.2.10", GivenAddress, 0, 0, kNoCommandLineMode, false, "", ""},
-        {"L835_MFP ip:192.0.2", AskPort, 0, 0, kNoCommandLineMode, false, "", ""},
-        {"/network /ipv6 7245MF", NetworkPort, 0, 0, kNoCommandLineMode, true, "", ""},
-        {"/refresh", Standalone, 0, 0, kModeRefresh, false, "", ""},
-        {"/Refresh 7240MF", Standalone, 0, 0, kNoCommandLineMode, false, "", ""},  // case-sensitive
-        {"7245MF /list /ipv6 /out:C:\\found.json", Standalone, 0, 0, kModeList, true, "", "C:\\found.json"},
-        {"/list /out:\"C:\\My Files\\f.json\" 7240MF", Standalone, 0, 0, kModeList, false, "", "C:\\My Files\\f.json"},
-        {"/set ip:198.51.100.7 7240MF", Standalone, 0, 0, kModeSet, false, "198.51.100.7", ""},
-        {"/set ip:fe80::7%3 7245MF", Standalone, 0, 0, kModeSet, false, "fe80::7%3", ""},
-        {"L835_MFP /set ip:198.51.100.7", Standalone, 0, 0, kModeSet, false, "198.51.100.7", ""},
-        {"ip:198.51.100.7 /set", Standalone, 0, 0, kModeSet, false, "", ""},  // "ip:" before "/set"
-        {"/list /refresh", Standalone, 0, 0, kModeList, false, "", ""},       // the first one runs
-        {"/network /refresh /quiet 7240MF", Standalone, 1, 0, kModeRefresh, false, "", ""},
-    };
-    for (const Case& c : cases) {
-        CQuilScanLinkApp app;
-        app.ParseCommandLine(c.line);
-        EXPECT_EQ(c.launch, app.m_nLaunchMode) << c.line;
-        EXPECT_EQ(c.quiet, app.m_bQuiet) << c.line;
-        EXPECT_EQ(c.maintenance, app.m_bMaintenance) << c.line;
-        EXPECT_EQ(c.mode, app.m_commandLineModes.mode) << c.line;
-        EXPECT_EQ(c.ipv6, app.m_commandLineModes.ipv6) << c.line;
-        EXPECT_STREQ(c.address, app.m_commandLineModes.address) << c.line;
-        EXPECT_STREQ(c.out, app.m_commandLineModes.outPath) << c.line;
-    }
-    CommandLineOptions options;
-    ParseCommandLineModes(("/set ip:" + std::string(128, '1')).c_str(), options);
-    EXPECT_TRUE(options.addressGiven && options.addressTooLong);
-}
 
 class CommandLineModeTest : public DialogTest {
 protected:
@@ -257,7 +209,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
 TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
 {
     struct Case {
-        int variant;
+        const char* product;
         const char* line;
         int checkOutcome;
         const char* checkAdapter;
@@ -268,36 +220,33 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
     };
     const std::string tooLong = "/set ip:" + std::string(130, '1');
     const Case cases[] = {
-        {1, "/set ip:198.51.100.7", kCheckProductAnswered, "", true, 0, "198.51.100.7|0|;", "198.51.100.7|02:AA||0|1;"},
-        {1, "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
-        {1, "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
-        {1, "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;",
+        {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", true, 0, "198.51.100.7|0|;", "198.51.100.7|02:AA||0|1;"},
+        {"R7245", "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
+        {"R7245", "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
+        {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;",
          "198.51.100.7|02:AA||0|1;"},
-        {1, "/set ip:198.51.100.300", kCheckProductAnswered, "", true, 3, "", ""},
-        {1, "/set ip:198.51.100", kCheckProductAnswered, "", true, 3, "", ""},
-        {1, "/set", kCheckProductAnswered, "", true, 3, "", ""},
-        {1, tooLong.c_str(), kCheckProductAnswered, "", true, 3, "", ""},
-        {1, "/set ip:fe80::7", kCheckProductAnswered, "eth1", true, 0, "fe80::7|1|eth0;", "fe80::7|02:AA|eth1|1|1;"},
-        {1, "/set ip:fe80::7", kCheckNoAnswer, "", true, 1, "fe80::7|1|eth0;", "fe80::7||eth0|1|1;"},
-        {1, "/set ip:fe80::7::8", kCheckNoAnswer, "", true, 3, "", ""},
-        {0, "/set ip:fe80::7", kCheckProductAnswered, "", true, 3, "", ""},  // no IPv6 for this product
+        {"R7245", "/set ip:198.51.100.300", kCheckProductAnswered, "", true, 3, "", ""},
+        {"R7245", "/set ip:198.51.100", kCheckProductAnswered, "", true, 3, "", ""},
+        {"R7245", "/set", kCheckProductAnswered, "", true, 3, "", ""},
+        {"R7245", tooLong.c_str(), kCheckProductAnswered, "", true, 3, "", ""},
+        {"R7245", "/set ip:fe80::7", kCheckProductAnswered, "eth1", true, 0, "fe80::7|1|eth0;", "fe80::7|02:AA|eth1|1|1;"},
+        {"R7245", "/set ip:fe80::7", kCheckNoAnswer, "", true, 1, "fe80::7|1|eth0;", "fe80::7||eth0|1|1;"},
+        {"R7245", "/set ip:fe80::7::8", kCheckNoAnswer, "", true, 3, "", ""},
+        {"R7240", "/set ip:fe80::7", kCheckProductAnswered, "", true, 3, "", ""},  // no IPv6 for this product
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line + std::string(" ") + std::to_string(&c - cases));
         Fresh();
-        VariantTable::SetCurrent(c.variant);
+        ScopedProduct product(c.product);
         SettingsStore::Save("fe80::1", "", "eth0", 1, 1);
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = "02:AA";
         rec.checkAdapter = c.checkAdapter;
         std::optional<ScopedConnectionServices> failing;
         if (!c.saveWorks) failing.emplace(FailingSave());
-        CommandLineOptions options;
-        ParseCommandLineModes(c.line, options);
-        EXPECT_EQ(c.exit, RunSetMode(options));
+        EXPECT_EQ(c.exit, RunSetMode(ParseStartupRequest(c.line)));
         EXPECT_EQ(c.checks, rec.checks);
         EXPECT_EQ(c.saves, rec.saves);
-        VariantTable::SetCurrent(1);
     }
 }
 
@@ -310,9 +259,7 @@ int ListWithOutput(const char* line, const std::string& standardOutput)
     const int fd = open(standardOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(fd, STDOUT_FILENO);
     close(fd);
-    CommandLineOptions options;
-    ParseCommandLineModes(line, options);
-    const int exit = RunListMode(options);
+    const int exit = RunListMode(ParseStartupRequest(line));
     dup2(saved, STDOUT_FILENO);
     close(saved);
     return exit;

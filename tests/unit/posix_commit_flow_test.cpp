@@ -44,11 +44,6 @@ TEST_F(DialogTest, CommitFlowOverLaunchModeQuietMaintenanceAndSearchResult)
         Fresh();
         net.bursts = {{ScannerAt(5)}};
         rec.findResult = c.found;
-        app_.m_nLaunchMode = c.mode;
-        app_.m_bQuiet = c.quiet;
-        app_.m_bMaintenance = c.maintenance;
-        app_.m_nConnection = 0;
-        CopyField(app_.m_szGivenAddress, sizeof app_.m_szGivenAddress, "192.168.1.20");
         std::vector<int> dialogs;
         SetDriver([&](WindowHandle d) {
             dialogs.push_back(ItemOf(d, 3003) ? 3000 : 3005);
@@ -59,7 +54,7 @@ TEST_F(DialogTest, CommitFlowOverLaunchModeQuietMaintenanceAndSearchResult)
             Click(d, kIdOk);
         });
 
-        EXPECT_EQ(c.result, CommitConnection());
+        EXPECT_EQ(c.result, CommitConnection(Request(c.mode, c.quiet, c.maintenance)));
         EXPECT_EQ(c.maintenance, rec.finds);
         EXPECT_EQ(c.registered ? std::vector<int>{1} : std::vector<int>{}, rec.registrations);
         EXPECT_EQ(c.dialogs, dialogs);
@@ -93,16 +88,12 @@ TEST_F(DialogTest, FailedRegistrationReplacesTheReadyMessage)
         SCOPED_TRACE(&c - cases);
         Fresh();
         rec.registerResult = c.registerResult;
-        app_.m_nLaunchMode = c.mode;
-        app_.m_bQuiet = c.quiet;
-        app_.m_bMaintenance = c.maintenance;
-        app_.m_nConnection = 0;
         SetDriver([&](WindowHandle d) {
             if (!ItemOf(d, 3003)) return (void)Click(d, kIdCancel);  // the address dialog
             Click(d, 3003);                                          // the connection-type dialog: USB
             Click(d, kIdOk);
         });
-        EXPECT_EQ(c.result, CommitConnection());
+        EXPECT_EQ(c.result, CommitConnection(Request(c.mode, c.quiet, c.maintenance)));
         EXPECT_EQ(1u, rec.registrations.size());
         std::vector<std::string> boxes;
         for (const auto& box : Platform::RecordedMessageBoxes())
@@ -118,17 +109,11 @@ TEST_F(DialogTest, GivenAddressThatCannotBeStoredIsReported)
     for (int quiet : {0, 1}) {
         SCOPED_TRACE(quiet);
         Fresh();
-        char folder[260] = {};
-        VariantTable::Get(kDataFolder, folder, sizeof folder);
-        std::string blocked = folder;
+        std::string blocked = DataFolder(Products::Current());
         std::replace(blocked.begin(), blocked.end(), '\\', '/');
         std::filesystem::create_directories(std::filesystem::path(blocked).parent_path());
         std::ofstream(blocked) << "in the way";
-        app_.m_nLaunchMode = GivenAddress;
-        app_.m_bQuiet = quiet;
-        app_.m_bMaintenance = 0;
-        CopyField(app_.m_szGivenAddress, sizeof app_.m_szGivenAddress, "192.168.1.20");
-        EXPECT_EQ(0, CommitConnection());
+        EXPECT_EQ(0, CommitConnection(Request(GivenAddress, quiet, 0)));
         EXPECT_EQ("192.168.1.20|||0|1;", rec.saves);
         EXPECT_EQ("192.168.1.20", RegValue("IPAddress"));  // what could be written stays written
         EXPECT_EQ(quiet ? std::vector<std::string>{} : std::vector<std::string>{"Not saved."}, Boxes());

@@ -156,13 +156,13 @@ TEST_F(SetIpDialogTest, OkCancelAndProtocolChangeDuringASearch)
 }
 
 // The field's filter and the opening search follow the item really selected, which falls back
-// to IPv4 on a variant without IPv6 even when IPv6 was stored.
+// to IPv4 on a product without IPv6 even when IPv6 was stored.
 TEST_F(SetIpDialogTest, FilterAndDiscoveryFollowTheSelectedProtocolItem)
 {
-    for (auto [variant, stored, protocol] : {std::tuple{1, 1, 1}, {0, 1, 0}, {1, -1, 0}}) {
-        SCOPED_TRACE(variant * 10 + stored);
+    for (auto [product, stored, protocol] : {std::tuple{"R7245", 1, 1}, {"R7240", 1, 0}, {"R7245", -1, 0}}) {
+        SCOPED_TRACE(std::string(product) + " " + std::to_string(stored));
         Fresh();
-        VariantTable::SetCurrent(variant);
+        Products::SetCurrent(*Products::ByCode(product));
         if (stored >= 0) SettingsStore::WriteRegDword(Key().c_str(), "ProtocolType", stored);
         Run([&](WindowHandle d) {
             EXPECT_EQ(protocol, ComboGetSelection(ItemOf(d, kProtocolBox)));
@@ -221,9 +221,7 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
 // again stores it and closes the dialog.
 TEST_F(SetIpDialogTest, ASaveThatFailsIsReportedAndKeepsTheDialogOpen)
 {
-    char folder[260] = {};
-    VariantTable::Get(kDataFolder, folder, sizeof folder);
-    std::string blocked = folder;
+    std::string blocked = DataFolder(Products::Current());
     std::replace(blocked.begin(), blocked.end(), '\\', '/');
     std::filesystem::create_directories(std::filesystem::path(blocked).parent_path());
     std::ofstream(blocked) << "in the way";

@@ -85,10 +85,9 @@ TEST_F(StartUpTest, MutexMadeByAnotherInstanceAfterTheOpenCountsAsRunning)
 {
     // The other instance creates its mutex after this one's open found none: only the creation's
     // "already exists" answer tells.
-    VariantTable::SetCurrent(0);
-    for (int item : {kLocalMutexName, kGlobalMutexName}) {
-        char name[128] = {};
-        VariantTable::Get(item, name, sizeof name);
+    const Product& product = *Products::ByCode("R7240");
+    for (const std::string& mutex : {LocalMutexName(product), GlobalMutexName(product)}) {
+        const char* name = mutex.c_str();
         void* other = Platform::CreateOpenToAllMutex(name, nullptr);
         PosixMutex::SetOpenMisses(true);
         EXPECT_FALSE(Start(strings_)) << name;

@@ -118,10 +118,7 @@ TEST_F(DialogTest, GivenAddressStartStoresTheMacWhenThisProductAnswersAndNeverAs
         Fresh();
         rec.checkOutcome = outcome;
         rec.checkMac = outcome == kCheckProductAnswered ? "02:00:00:00:00:AA" : "";
-        app_.m_nLaunchMode = GivenAddress;
-        app_.m_bQuiet = 1;
-        CopyField(app_.m_szGivenAddress, sizeof app_.m_szGivenAddress, "192.0.2.20");
-        CommitConnection();
+        CommitConnection(Request(GivenAddress, 1, 0, "192.0.2.20"));
         EXPECT_EQ("192.0.2.20|0|;", rec.checks);
         EXPECT_EQ(outcome == kCheckProductAnswered ? "192.0.2.20|02:00:00:00:00:AA||0|1;" : "192.0.2.20|||0|1;",
                   rec.saves);

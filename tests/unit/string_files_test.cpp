@@ -2,9 +2,8 @@
 #include <cstring>
 #include <string>
 
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "product/string_keys.h"
-#include "product/variant_table.h"
 #include "test_support.h"
 
 namespace {
@@ -19,24 +18,22 @@ TEST_F(StringFilesTest, EveryFileInEveryLanguageHoldsEveryKey)
     const std::string root = std::string(SCANLINK_SOURCE_DIR) + "/strings/";
 #endif
     for (const char* language : {"en", "de", "ja"})
-        for (int variant : {0, 1, 2, 3, 6, 7, 8, 10}) {
+        for (const Product& product : Products::All()) {
             StringTable::Clear();
-            VariantTable::SetCurrent(variant);
-            char name[32] = {}, title[1040] = {};
-            VariantTable::Get(kStringFileName, name, sizeof(name));
+            const std::string name = StringFileName(product);
             SCOPED_TRACE(std::string(language) + "/" + name);
             ASSERT_EQ(0, StringTable::Load((root + language + "/" + name).c_str()));
-            for (const char* key : kStringKeys) {
+            for (StringKey key : Key::kAll) {
                 char text[1040] = {};
-                EXPECT_EQ(1, StringTable::Get(key, text, sizeof(text))) << key;
+                EXPECT_EQ(1, StringTable::Get(key, text, sizeof(text))) << key.Name();
             }
             char found[1040] = {};
-            StringTable::Get("STR_S_FOUND", found, sizeof(found));
+            StringTable::Get(Key::STR_S_FOUND, found, sizeof(found));
             const char* count = std::strstr(found, "%d");
             EXPECT_TRUE(count && !std::strchr(count + 2, '%') && std::strchr(found, '%') == count) << found;
-            VariantTable::Get(kAppTitle, title, sizeof(title));
-            EXPECT_LE(std::strlen(title), 63u) << title;
-            EXPECT_EQ(nullptr, std::strchr(title, '%')) << title;
+            const std::string title = AppTitle(product);
+            EXPECT_LE(title.size(), 63u) << title;
+            EXPECT_EQ(std::string::npos, title.find('%')) << title;
             EXPECT_EQ(0u, BoxCount());
         }
 }

@@ -8,8 +8,10 @@
 #include <random>
 #include <string>
 
+#include "product/product.h"
 #include "product/string_table.h"
 #include "platform/message_box.h"
+#include "control/test_control.h"
 #include "platform/system.h"
 
 // A private temporary folder, removed with the object.
@@ -33,6 +35,18 @@ private:
     std::filesystem::path path_ =
         std::filesystem::temp_directory_path() / ("scanlink-unit-" + std::to_string(std::random_device{}()) + "-" +
                                                   std::to_string(reinterpret_cast<uintptr_t>(this)));
+};
+
+// Makes the product with that code the current one for the object's life.
+class ScopedProduct {
+public:
+    explicit ScopedProduct(const char* code) : saved_(Products::Current()) { Products::SetCurrent(*Products::ByCode(code)); }
+    ~ScopedProduct() { Products::SetCurrent(saved_); }
+    ScopedProduct(const ScopedProduct&) = delete;
+    ScopedProduct& operator=(const ScopedProduct&) = delete;
+
+private:
+    const Product& saved_;
 };
 
 // Message boxes are captured, the string table is empty and no system value is overridden.

@@ -29,7 +29,7 @@ hex() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n'; }
 KEY='Software\VEL MORA\VEL MORA chromaline 7240MF Scanner\ScanLink'
 DATA="$PREFIX/drive_c/ProgramData/VEL MORA/chromaline 7240MF/Scanner"
 
-chk save-variant 0 192.168.1.20 "" "" 0 1 >/dev/null
+chk save-product R7240 192.168.1.20 "" "" 0 1 >/dev/null
 sl_expect_eq "a typed IPv4 address: the data file's five lines with CR LF" "$(bytes "$DATA/ScanLink.dat")" \
   "$(hex $'192.168.1.20\r\n\r\n0\r\n\r\n1\r\n')"
 sl_expect_eq "strings are stored with their NUL; the key's class is option" \
@@ -41,7 +41,7 @@ type 1 size 1 hex 00 class option"
 sl_expect_eq "the data file's access list lets everyone read and write" \
   "$(stat -c %A "$DATA/ScanLink.dat" | cut -c8-10)" "rw-"
 
-chk save-variant 0 'fe80::2%12' 00:11:22:33:44:55 eth0 1 0 >/dev/null
+chk save-product R7240 'fe80::2%12' 00:11:22:33:44:55 eth0 1 0 >/dev/null
 sl_expect_eq "a second save replaces all five lines, % written as it is" "$(bytes "$DATA/ScanLink.dat")" \
   "$(hex $'fe80::2%12\r\n00:11:22:33:44:55\r\n1\r\neth0\r\n0\r\n')"
 sl_expect_eq "... and all six values with their types" "$(values)" "AdapName:REG_SZ:eth0
@@ -56,7 +56,7 @@ sl_expect_eq "the data folder holds only the data file (no ~SG write-test or rep
 # Another holder of the data file without delete sharing refuses the rename over it: after the
 # retries the file is rewritten in place, so that it and the registry hold the same connection.
 sl_expect_eq "the data file held open (read and write sharing): the save succeeds" \
-  "$(chk save-held 0 rw 203.0.113.7 1)" "save 0"
+  "$(chk save-held R7240 rw 203.0.113.7 1)" "save 0"
 sl_expect_eq "... the data file holds the new connection" "$(bytes "$DATA/ScanLink.dat")" \
   "$(hex $'203.0.113.7\r\n\r\n0\r\n\r\n1\r\n')"
 sl_expect_contains "... as the registry does" "$(values)" "IPAddress:REG_SZ:203.0.113.7"
@@ -64,7 +64,7 @@ sl_expect_eq "... and no replacement file is left" "$(ls -A "$DATA")" "ScanLink.
 # Held without write sharing, the file cannot be written at all: the save says so, the old file
 # stays whole, and the values that could be written stay written.
 sl_expect_eq "the data file held open (read sharing only): the save fails" \
-  "$(chk save-held 0 r 198.51.100.9 1)" "save 1"
+  "$(chk save-held R7240 r 198.51.100.9 1)" "save 1"
 sl_expect_eq "... the data file keeps the previous connection whole" "$(bytes "$DATA/ScanLink.dat")" \
   "$(hex $'203.0.113.7\r\n\r\n0\r\n\r\n1\r\n')"
 sl_expect_contains "... the values were written" "$(values)" "IPAddress:REG_SZ:198.51.100.9"

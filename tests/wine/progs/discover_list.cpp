@@ -1,11 +1,11 @@
 // Runs one discovery for the LAN tests and the benchmark and prints the result and the list, one
-// record per line: discover_list VARIANT PASSES PROTOCOL. Built for Windows (under Wine) and, from
+// record per line: discover_list PRODUCT-CODE PASSES PROTOCOL. Built for Windows (under Wine) and, from
 // tests/tools, natively. It discovers: run it only inside a namespace of the test scripts.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "discovery/discovery_driver.h"
 #include "platform/framework_init.h"
 
@@ -24,14 +24,19 @@ int main(int argc, char** argv)
     }
 #endif
     if (argc != 4) {
-        std::fprintf(stderr, "usage: discover_list VARIANT PASSES PROTOCOL\n");
+        std::fprintf(stderr, "usage: discover_list PRODUCT-CODE PASSES PROTOCOL\n");
         return 2;
     }
     if (Platform::StartSocketLibrary() != 0) {
         std::fprintf(stderr, "discover_list: the socket library did not start\n");
         return 1;
     }
-    VariantTable::SetCurrent(std::atoi(argv[1]));
+    const Product* product = Products::ByCode(argv[1]);
+    if (product == nullptr) {
+        std::fprintf(stderr, "discover_list: no product %s\n", argv[1]);
+        return 2;
+    }
+    Products::SetCurrent(*product);
     DeviceList devices;
     int selected = 99;
     auto start = std::chrono::steady_clock::now();

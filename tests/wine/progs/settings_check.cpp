@@ -1,7 +1,7 @@
 // Windows test program of the settings store: runs one store operation, or reads back a registry
 // value and its key's class with the Windows API itself.
-//   settings_check save-variant VARIANT ADDRESS MAC ADAPTER PROTOCOL DIRECT   prints "save RESULT"
-//   settings_check save-held VARIANT rw|r ADDRESS DIRECT    saves while holding the data file open
+//   settings_check save-product CODE ADDRESS MAC ADAPTER PROTOCOL DIRECT   prints "save RESULT"
+//   settings_check save-held CODE rw|r ADDRESS DIRECT    saves while holding the data file open
 //   settings_check value KEY VALUE               prints "type N size N hex ... class ..."
 //   settings_check ensure PATH                   prints "result N usable [path] ms N"
 #include <windows.h>
@@ -10,25 +10,23 @@
 #include <cstdlib>
 #include <string>
 
-#include "product/variant_table.h"
+#include "product/product.h"
 #include "setup/settings_store.h"
 
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "save-variant" && argc == 8) {
-        VariantTable::SetCurrent(std::atoi(argv[2]));
+    const Product* product = argc > 2 ? Products::ByCode(argv[2]) : nullptr;
+    if (product != nullptr) Products::SetCurrent(*product);
+    if (command == "save-product" && argc == 8 && product != nullptr) {
         std::printf("save %d\n",
                     SettingsStore::Save(argv[3], argv[4], argv[5], std::atoi(argv[6]), std::atoi(argv[7])));
         return 0;
     }
-    if (command == "save-held" && argc == 6) {
+    if (command == "save-held" && argc == 6 && product != nullptr) {
         // Another holder of the data file (same rules for any process): opened for reading with the
         // sharing given ("rw" read and write, "r" read only), never delete sharing, during the save.
-        VariantTable::SetCurrent(std::atoi(argv[2]));
-        char folder[MAX_PATH] = {};
-        VariantTable::Get(kDataFolder, folder, sizeof folder);
-        const std::string path = std::string(folder) + "\\ScanLink.dat";
+        const std::string path = DataFolder(*product) + "\\ScanLink.dat";
         const DWORD share = std::string(argv[3]) == "rw" ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
         HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
         if (held == INVALID_HANDLE_VALUE) return std::printf("cannot hold %s\n", path.c_str()), 1;

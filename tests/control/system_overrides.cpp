@@ -1,5 +1,5 @@
-// The test overrides of platform/system.h in front of the operating system's answers.
-#include "platform/system.h"
+// The test builds' answers of platform/system.h: overrides in front of the operating system's.
+#include "control/test_control.h"
 
 #include <cstring>
 #include <map>

@@ -1,0 +1,32 @@
+// The operating-system facts of the shipped program: always what the system reports.
+#include "platform/system.h"
+#include "platform/system_os.h"
+
+namespace Platform {
+
+int GetSystemDirectoryPath(char* buffer, size_t size)
+{
+    return PlatformOs::GetSystemDirectoryPath(buffer, size);
+}
+
+int GetOwnModulePath(char* buffer, size_t size)
+{
+    return PlatformOs::GetOwnModulePath(buffer, size);
+}
+
+int GetProcessorArchitecture()
+{
+    return PlatformOs::GetProcessorArchitecture();
+}
+
+OsVersionInfo GetOsVersion()
+{
+    return PlatformOs::GetOsVersion();
+}
+
+int GetShellFolder(int folderId, char* buffer, size_t size)
+{
+    return PlatformOs::GetShellFolder(folderId, buffer, size);
+}
+
+}  // namespace Platform

@@ -25,32 +25,12 @@ VERSION="${SCANLINK_PACKAGE_VERSION:-$VERSION}"
 OUT="${SCANLINK_PACKAGE_DIR:-$ROOT/build/packages}"
 ARCHS=(${SCANLINK_PACKAGE_ARCHS:-x64 x86})
 
-# Per product: file code | maker folder | model folder | maker display name (text, or @string key) |
-# device name (@string key, or text) | icon family. The same facts as product/variant_table.cpp;
-# the package test compares the shortcut's name with the running dialog's title.
-PRODUCTS=(
-  "R7240|VEL MORA|chromaline 7240MF|VEL MORA|@STR_S_DEVNAME_7240MF|0"
-  "R7245|VEL MORA|chromaline 7245MF|VEL MORA|@STR_S_DEVNAME_7245MF|0"
-  "TST30|VEL MORA|tessera T30|VEL MORA|@STR_S_DEVNAME_TS30|0"
-  "R5180|VEL MORA|chromaline 5180MF|VEL MORA|@STR_S_DEVNAME_5180MF|1"
-  "O724X|VEL MORA|ochre 724XMF|VEL MORA|@STR_S_DEVNAME_OC724X|1"
-  "T210_|Tarnico|TX210n|@STR_S_MANUF_NAME_TARN|@STR_S_DEVNAME_TX210n|1"
-  "L835_|corvel|Lumeo 8350MFP|@STR_S_MANUF_NAME_CVL|@STR_S_DEVNAME_L8350|1"
-  "DX52F|MIRANO_P1|MR-DX52NF|MIRANO|MR-DX52NF|1"
-)
+# The products' facts come from the one table (product/products.def).
+source "$ROOT/scripts/products.sh"
 # Language IDs whose user gets the German or Japanese string file (every German-speaking region).
 DE_IDS=(1031 2055 3079 4103 5127)
 JA_IDS=(1041)
 
-# text FILE KEY: the text of KEY in a string file.
-text() { grep -m1 "^$2=" "$1" | cut -d= -f2- | tr -d '\r'; }
-# value FILE FIELD: a table field, "@KEY" looked up in the string file.
-value() { if [[ "$2" == @* ]]; then text "$1" "${2#@}"; else echo "$2"; fi; }
-# title FILE MAKER DEVICE: the dialog's title as start-up builds it from the string file.
-title() {
-  local app; app="$(text "$1" STR_S_UTIL_APPNAME)"
-  if [[ "$app" == *%s* ]]; then echo "${app//%s/$3}"; else echo "$2 $3 $app"; fi
-}
 # guid TEXT: a GUID that stays the same for the same text (the upgrade code of a product and arch).
 guid() {
   local h; h="$(printf '%s' "$1" | md5sum | tr a-f A-F)"
@@ -67,15 +47,15 @@ for arch in "${ARCHS[@]}"; do
     cmake --install "build/windows-$arch" >/dev/null
   fi
   [[ -f "$install/ScanLink.exe" ]] || { echo "package: no build in $install" >&2; exit 1; }
-  for row in "${PRODUCTS[@]}"; do
-    IFS='|' read -r code maker_folder model maker_field device_field family <<<"$row"
+  for code in "${SL_PRODUCT_CODES[@]}"; do
     [[ -n "${SCANLINK_PACKAGE_PRODUCTS:-}" && " $SCANLINK_PACKAGE_PRODUCTS " != *" $code "* ]] && continue
+    maker_folder="$(sl_product "$code" MAKER_FOLDER)"; model="$(sl_product "$code" MODEL)"
+    family="$(sl_product "$code" ICON_FAMILY)"
     en="$install/strings/en/${code}STR.tbl"
-    maker="$(value "$en" "$maker_field")"
+    maker="$(sl_product_title "$code" "$en" maker)"
     declare -A name=()
     for lang in en de ja; do
-      f="$install/strings/$lang/${code}STR.tbl"
-      name[$lang]="$(title "$f" "$(value "$f" "$maker_field")" "$(value "$f" "$device_field")")"
+      name[$lang]="$(sl_product_title "$code" "$install/strings/$lang/${code}STR.tbl")"
     done
     # wixl drops texts outside the package's code page, so the Japanese shortcut keeps the English title.
     name[ja]="${name[en]}"

@@ -41,9 +41,9 @@ fi
 echo "run: starting the virtual scanner LAN and a Wine prefix ..."
 e2e_init "run$$" "$wine_lang"
 e2e_place 7240MF "$LANGUAGE" system
-TITLE="VEL MORA chromaline 7240MF $(sed -n 's/^STR_S_UTIL_APPNAME=//p' "strings/$LANGUAGE/R7240STR.tbl")"
+TITLE="$(sl_product_title R7240 "strings/$LANGUAGE/R7240STR.tbl")"
 
-echo "run: starting R7240SLK.exe (the chromaline 7240MF's ScanLink, no options) under Wine ..."
+echo "run: starting R7240SLK.exe (the $(sl_product R7240 MODEL)'s ScanLink, no options) under Wine ..."
 e2e_start R7240SLK.exe
 found="$(drv --timeout 60000 wait "$TITLE" + wait-enabled 3010 + list 3009)"
 if ! grep -q '^window' <<<"$found"; then

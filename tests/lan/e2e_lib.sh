@@ -5,16 +5,20 @@ source "$(dirname "${BASH_SOURCE[0]}")/lan.sh"
 
 E2E_DRIVER="$SL_WINE_PROGS/ui_driver.exe"
 E2E_DEVICES="$SL_WINE_PROGS/device_check.exe"
-SL_LAN_OID_V1="1.3.6.1.4.1.40827.1.1.1.2.1.43.2.1"   # variant 1 (chromaline 7245MF)
-# Per product: file code, maker folder, model name, registry key below HKCU, hardware ID.
-declare -A E2E_CODE=([7240MF]=R7240 [7245MF]=R7245 [L835_MFP]=L835_)
-declare -A E2E_MAKER=([7240MF]="VEL MORA" [7245MF]="VEL MORA" [L835_MFP]=corvel)
-declare -A E2E_MODEL=([7240MF]="chromaline 7240MF" [7245MF]="chromaline 7245MF" [L835_MFP]="Lumeo 8350MFP")
-declare -A E2E_KEY=([7240MF]='HKCU\Software\VEL MORA\VEL MORA chromaline 7240MF Scanner\ScanLink'
-  [7245MF]='HKCU\Software\VEL MORA\VEL MORA chromaline 7245MF Scanner\ScanLink'
-  [L835_MFP]='HKCU\Software\Corvel\Corvel Lumeo 8350MFP Scanner\ScanLink')
-declare -A E2E_HWID=([7240MF]=VEL_MORA_VC7240MF_Network_Scanner [7245MF]=VEL_MORA_VC7245MF_Network_Scanner
-  [L835_MFP]=CORVEL_8350MFP_Network_Scanner)
+SL_LAN_OID_V1="$(sl_product R7245 MODEL_OID)"
+# Per product, by its option token (7240MF ...), from the product table: file code, maker folder,
+# model, product folder, registry key below HKCU, hardware ID.
+declare -A E2E_CODE=() E2E_MAKER=() E2E_MODEL=() E2E_FOLDER=() E2E_KEY=() E2E_HWID=()
+for _code in "${SL_PRODUCT_CODES[@]}"; do
+  _token="$(sl_product "$_code" OPTION_TOKEN)"
+  E2E_CODE[$_token]="$_code"
+  E2E_MAKER[$_token]="$(sl_product "$_code" MAKER_FOLDER)"
+  E2E_MODEL[$_token]="$(sl_product "$_code" MODEL)"
+  E2E_FOLDER[$_token]="$(sl_product "$_code" MAKER_FOLDER)/$(sl_product "$_code" PRODUCT_FOLDER)"
+  E2E_KEY[$_token]="HKCU\\$(sl_product_key "$_code")"
+  E2E_HWID[$_token]="$(sl_product "$_code" HARDWARE_ID)"
+done
+unset _code _token
 
 # e2e_init TAG [LANG]: checks what the tests need, starts Xvfb and a LAN of the agents the tests
 # use (three 7240MF matches by description or object ID, a T30, two 7245MF), makes a prefix.
@@ -58,7 +62,7 @@ e2e_wine() { "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" "$SL_ROOT/tests/lib/w
 # e2e_place PRODUCT LANGUAGE WHERE: puts the product's resource module and string file where
 # start-up looks for them: WHERE=system (no connection option) or install (with one).
 e2e_place() {
-  local dir="$E2E_C/Program Files (x86)/${E2E_MAKER[$1]}/${E2E_MODEL[$1]}/Scanner"
+  local dir="$E2E_C/Program Files (x86)/${E2E_FOLDER[$1]}"
   [[ "$3" == system ]] && dir="$E2E_C/windows/$SL_WINE_SYSDIR"
   mkdir -p "$dir" && cp "$SL_INSTALL/${E2E_CODE[$1]}RS6.dll" "$SL_INSTALL/strings/$2/${E2E_CODE[$1]}STR.tbl" "$dir/"
 }
@@ -100,7 +104,7 @@ pick() { grep -m1 -- "^$1" <<<"$2"; }
 # product's hardware ID, the data file with each CR LF shown as "|" ("(none)" when missing), and
 # the registry values below its key as "NAME=DATA" in name order ("(no key)"), DWORDs in decimal.
 e2e_state() {
-  local f="$E2E_C/ProgramData/${E2E_MAKER[$1]}/${E2E_MODEL[$1]}/Scanner/ScanLink.dat" out name type data
+  local f="$E2E_C/ProgramData/${E2E_FOLDER[$1]}/ScanLink.dat" out name type data
   echo -n "nodes $(e2e_wine "$E2E_DEVICES" list | tr -d '\r' | grep -c "^ROOT\\\\IMAGE\\\\[0-9]*|${E2E_HWID[$1]};") | "
   [[ -f "$f" ]] && sed -z 's/\r\n/|/g' "$f" || echo -n "(none)"
   out="$(e2e_wine reg query "${E2E_KEY[$1]}" 2>/dev/null)" || { echo " | (no key)"; return; }

@@ -18,11 +18,13 @@
 # switch has IPv6 off so that only the host's adapters carry it.
 
 SL_LAN_SUBNET_BITS=16
-SL_LAN_OID_V0="1.3.6.1.4.1.40827.1.1.1.2.1.43.1.1"        # variants 0 and 6
-SL_LAN_OID_V2="1.3.6.1.4.1.40827.1.1.1.2.1.43.3.1"        # variant 2
-SL_LAN_OID_V8="1.3.6.1.4.1.1907.8.62.1.19.4.29.2.1"       # variant 8
-SL_LAN_OID_V8_ALT="1.3.6.1.4.1.1907.8.62.1.19.4.29.1.1"   # variant 8, second identifier
-SL_LAN_OID_OTHER="1.3.6.1.4.1.99999.7.1"                  # no product of ours
+# The scanners' identifiers come from the product table.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/products.sh"
+SL_LAN_OID_V0="$(sl_product R7240 MODEL_OID)"         # R7240 (and O724X)
+SL_LAN_OID_V2="$(sl_product TST30 MODEL_OID)"         # TST30
+SL_LAN_OID_V8="$(sl_product L835_ MODEL_OID)"         # L835_
+SL_LAN_OID_V8_ALT="$(sl_product L835_ SECOND_OID)"    # L835_, second identifier
+SL_LAN_OID_OTHER="1.3.6.1.4.1.99999.7.1"              # no product of ours
 
 # _sl_lan_ns NS: makes a namespace with loopback up and duplicate-address detection off.
 _sl_lan_ns() {

@@ -1,13 +1,15 @@
 #!/bin/bash
 # Start-up under Wine from the installed layout: where it finds its files, its messages (real
 # windows, read and closed by msgbox_reader.exe), damaged string files, the single-instance guard,
-# the product of a Japanese program name, a failed registration and the hand-off.
+# the product of a Japanese program name, a failed registration and the hand-off. The held and
+# stopped starts use the test build of the program (ScanLinkTest.exe: the same program with the test
+# control of tests/control/); the shipped ScanLink.exe must ignore those switches.
 source "$(dirname "$0")/../lib/common.sh"
 sl_need_root
 sl_need_wine
 sl_need_cmd Xvfb ip
 PROGS="$SL_WINE_PROGS"
-for p in msgbox_reader mutex_tool module_probe; do
+for p in msgbox_reader mutex_tool module_probe ScanLinkTest; do
   [[ -x "$PROGS/$p.exe" ]] || sl_skip "needs $PROGS/$p.exe (the windows-x64 build)"
 done
 sl_xvfb_start
@@ -22,8 +24,8 @@ TITLE_7240='caption: VEL MORA chromaline 7240MF Network Scanner Setup'
 MISSING='caption: R7240SLK
 text: The necessary file could be missing or damaged.'
 mkdir -p "$WORK"
-cp "$SL_INSTALL/ScanLink.exe" "$WORK/R7240SLK.exe"
-cp "$SL_INSTALL/ScanLink.exe" "$WORK/DX52FSLK.exe"
+cp "$PROGS/ScanLinkTest.exe" "$WORK/R7240SLK.exe"
+cp "$PROGS/ScanLinkTest.exe" "$WORK/DX52FSLK.exe"
 sl_wine "$SL_NS" "$PREFIX" cmd /c exit >/dev/null 2>&1  # starts Wine's services once
 
 # start_app EXE ARGS...: starts the program in the background; it writes the hand-off it reaches to
@@ -67,6 +69,17 @@ sl_expect_eq "nothing in the system directory: the missing-file message" "$(read
 sl_check "the program ends without a hand-off" eval 'wait_app && test ! -e "$TRACE"'
 cp "$SL_INSTALL/R7240RS6.dll" "$SL_INSTALL/strings/en/R7240STR.tbl" "$SL_INSTALL/DX52FRS6.dll" \
   "$SL_INSTALL/strings/en/DX52FSTR.tbl" "$SYS32/"
+# The shipped program has no test switch: with the stop switch set, /list still searches (nothing
+# answers in this namespace) and exits 2, and writes its start and exit to the trace it was given.
+cp "$SL_INSTALL/ScanLink.exe" "$WORK/Shipped_R7240SLK.exe"
+rm -f "$TRACE"
+SCANLINK_HANDOFF_STOP=1 SCANLINK_TRACE_HANDOFF=1 SCANLINK_TRACE_FILE='C:\scanlink-test\trace.txt' \
+  sl_wine "$SL_NS" "$PREFIX" "$WORK/Shipped_R7240SLK.exe" /list '/out:C:\scanlink-test\list.json' \
+  '/trace:C:\scanlink-test\shipped.log' </dev/null >/dev/null 2>&1
+sl_expect_eq "the shipped program ignores SCANLINK_HANDOFF_STOP: /list runs and finds nothing" "$?" "2"
+sl_expect_eq "... its trace names the hand-off and the exit code" \
+  "$(tr -d '\r' <"$WORK/shipped.log" | awk '{print $2, $3}' | grep -E '^(handoff|exit) ')" $'handoff to=list\nexit code=2'
+sl_check "... and it wrote nothing to the test switches' trace file" test ! -e "$TRACE"
 touch "$WORK/hold"
 start_app "$WORK/R7240SLK.exe"
 FIRST_PID=$APP_PID
@@ -127,7 +140,7 @@ sl_check "... and no hand-off" eval 'wait_app && test ! -e "$TRACE"'
 # Under code page 932 the second byte of "サ" (83 54) is "T": the name "サ30_5180SLK.exe" holds the
 # token "T30" only if the name is searched byte by byte. It is the chromaline 5180MF's program.
 cp "$SL_INSTALL/R5180RS6.dll" "$SL_INSTALL/strings/ja/R5180STR.tbl" "$SYS32/"
-cp "$SL_INSTALL/ScanLink.exe" "$WORK/サ30_5180SLK.exe"
+cp "$PROGS/ScanLinkTest.exe" "$WORK/サ30_5180SLK.exe"
 LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 start_app "$WORK/サ30_5180SLK.exe"
 sl_check "a Japanese executable name under code page 932: the product of its real token" \
   wait_trace "hand-off: standalone"

@@ -43,9 +43,8 @@ int RunRefreshMode()
     const int index = StoredIndexIn(list, stored.protocol, stored);
     if (index < 0) return kExitNotFound;
     const DeviceRecord& found = list.At(static_cast<size_t>(index));
-    const bool ipv6 = stored.protocol == kProtocolIPv6;
-    const std::string adapter = ipv6 ? found.adapterName : "";
-    if (stored.address == found.address && stored.adapterName == adapter) return kExitUnchanged;
+    if (StoredAt(stored, found.address, found.adapterName)) return kExitUnchanged;
+    const std::string adapter = stored.protocol == kProtocolIPv6 ? found.adapterName : "";
     const int result = Store(found.address, found.macAddress, adapter.c_str(), stored.protocol, 0);
     return result == kExitUnchanged ? kExitFollowed : result;
 }

@@ -26,17 +26,11 @@ struct AddressCheckResult {
     char adapterName[260];
 };
 
-// Parses an address text into destination (port kSnmpAgentPort): IPv4 as dotted decimal (four
-// parts 0-255); IPv6 in the colon forms ("::" once, an IPv4 tail allowed), optionally in
-// brackets with a ":port" that is ignored, optionally with a "%zone" after the address. *zone
-// receives the zone text (up to zoneSize - 1 characters; empty when none); a numeric zone also
-// becomes destination.scopeId. False for anything else.
-bool ParseCheckAddress(const char* text, int protocol, UdpAddress& destination, char* zone, size_t zoneSize);
-
 // Checks one address of protocol (kProtocolIPv4 or kProtocolIPv6). The request is sent from a
 // socket bound to any address; an answer counts only when it comes from the address asked and
-// decodes; it is this product's when it matches one of the current product's model identifiers. Without an answer within kCheckWaitMs the request is sent once
-// more. An IPv6 address is asked through its numeric zone; else through the adapter named by its
+// decodes; it is this product's when it matches one of the current product's model identifiers.
+// Without an answer within kCheckWaitMs the request is sent once more. The text is read by
+// ParseAddressText (discovery/address_text.h). An IPv6 address is asked through its numeric zone; else through the adapter named by its
 // zone or by adapterName (the adapter of the stored connection; may be null or empty); else, for a
 // link-local address, through every adapter in turn until one answers; else with no scope.
 // The socket is closed on every path.

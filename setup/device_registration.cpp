@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/device_installer.h"
+#include "platform/bounded_text.h"
 #include "platform/files.h"
 
 const unsigned char kImagingClassGuid[16] = {
@@ -25,17 +26,6 @@ void CopyBounded(char (&out)[kRegistrationBuffer], const char* text, size_t rese
     std::memset(out, 0, sizeof out);
     if (text == nullptr) return;
     for (size_t i = 0; i + reserved < sizeof out && text[i] != '\0'; ++i) out[i] = text[i];
-}
-
-bool EqualIgnoringCase(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y) return false;
-        if (x == 0) return true;
-    }
 }
 
 }  // namespace
@@ -62,7 +52,7 @@ int FindScannerDevice(const char* description)
             return kFindNoMemory;
         }
         if (DeviceInstaller::GetDeviceDescription(list, text, needed, &needed) == kDiOk)
-            found = EqualIgnoringCase(text, wanted);
+            found = AsciiEqualNoCase(text, wanted);
         delete[] text;
     }
     DeviceInstaller::DestroyDeviceList(list);

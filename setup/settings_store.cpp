@@ -14,25 +14,13 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 
-const char kDataFileName[] = "ScanLink.dat";
 const char kKeyClass[] = "option";
-const char kValueIpAddress[] = "IPAddress";
-const char kValueMacAddr[] = "MACAddr";
-const char kValueAdapName[] = "AdapName";
-const char kValueProtocolType[] = "ProtocolType";
-const char kValueIpDirectInput[] = "IPDirectInput";
-const char kValueIpDlgRet[] = "IPDlgRet";
 
 namespace {
 
 // The new data file is written under this name beside the data file and then renamed over it.
 // It has the data file's length, so that a data file path that fits leaves room for it too.
 const char kDataFileTempName[] = "ScanLink.new";
-
-// The data file's field widths, without the NUL.
-constexpr size_t kMaxAddress = 127;
-constexpr size_t kMaxMacAddress = 63;
-constexpr size_t kMaxAdapterName = 259;
 
 // A rename over the data file fails while another process holds it open without delete sharing
 // (a reader of the settings, a virus scanner): it is tried this often, this far apart, before the
@@ -41,7 +29,9 @@ constexpr int kReplaceAttempts = 5;
 constexpr auto kReplaceRetryPause = std::chrono::milliseconds(100);
 
 // The registry read buffer; longer data makes ReadRegString fall back to its default.
-constexpr uint32_t kRegReadBuffer = 256;
+constexpr uint32_t kRegReadBuffer = 1024;
+
+std::string g_lastDataFile;
 
 // Windows paths have drive letters and ignore letter case; native paths have neither.
 constexpr bool kWindowsPaths = kPathSeparator == '\\';
@@ -284,52 +274,57 @@ bool IsFolderWritable(const char* folder)
 
 namespace SettingsStore {
 
-std::string FormatDataFile(const char* address, const char* macAddress, const char* adapterName, int protocolType,
-                           int ipDirectInput)
+std::string FormatDataFile(const StoredConnection& connection)
 {
-    char protocol[32], direct[32];
-    std::snprintf(protocol, sizeof protocol, "%d", protocolType);
-    std::snprintf(direct, sizeof direct, "%d", ipDirectInput);
-    std::string text;
-    for (const std::string& line :
-         {Bounded(address, kMaxAddress), Bounded(macAddress, kMaxMacAddress), std::string(protocol),
-          Bounded(adapterName, kMaxAdapterName), std::string(direct)}) {
-        text += line;
-        text += "\r\n";
+    const StoredConnection stored = ConnectionSchema::AsStored(connection);
+    std::string lines[ConnectionSchema::kDataFileLines];
+    for (const StoredValue* value : ConnectionSchema::kConnectionValues) {
+        lines[value->dataFileLine] =
+            value->text != nullptr ? stored.*(value->text) : std::to_string(stored.*(value->number));
     }
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
     return text;
+}
+
+const std::string& LastDataFile()
+{
+    return g_lastDataFile;
 }
 
 int SaveTo(const char* dataFolder, const char* keyPath, const char* address, const char* macAddress,
            const char* adapterName, int protocolType, int ipDirectInput)
 {
-    const std::string addressText = Bounded(address, kMaxAddress);
-    const std::string macText = Bounded(macAddress, kMaxMacAddress);
-    const std::string adapterText = Bounded(adapterName, kMaxAdapterName);
+    StoredConnection connection;
+    connection.address = Bounded(address, ConnectionSchema::kAddress.width);
+    connection.macAddress = Bounded(macAddress, ConnectionSchema::kMacAddress.width);
+    connection.adapterName = Bounded(adapterName, ConnectionSchema::kAdapterName.width);
+    connection.protocol = protocolType;
+    connection.ipDirectInput = ipDirectInput;
 
+    g_lastDataFile.clear();
     // The data file: not written when no usable folder is found or the path is too long. Each
     // step still runs when an earlier one failed; what was written stays written.
     bool fileWritten = dataFolder == nullptr;
     char folder[kMaxDataFilePath + 1] = {};
     if (dataFolder != nullptr && EnsureFolder(dataFolder, folder, sizeof folder) == kFolderOk) {
-        const std::string dataFile = std::string(folder) + kDataFileName;
+        const std::string dataFile = std::string(folder) + ConnectionSchema::kDataFileName;
         const std::string tempFile = std::string(folder) + kDataFileTempName;
         if (dataFile.size() <= kMaxDataFilePath) {
-            const std::string text =
-                FormatDataFile(addressText.c_str(), macText.c_str(), adapterText.c_str(), protocolType, ipDirectInput);
-            fileWritten = WriteDataFile(dataFile, tempFile, text);
+            g_lastDataFile = dataFile;
+            fileWritten = WriteDataFile(dataFile, tempFile, FormatDataFile(connection));
             Files::SetSharedAccess(dataFile.c_str());
         }
     }
 
-    // The registry values, in this order, each on its own key handle.
+    // The registry values in the schema's order, each on its own key handle, then the dialog's
+    // outcome "stored".
     bool valuesWritten = keyPath != nullptr;
-    valuesWritten &= WriteString(keyPath, kValueIpAddress, addressText.c_str());
-    valuesWritten &= WriteString(keyPath, kValueMacAddr, macText.c_str());
-    valuesWritten &= WriteString(keyPath, kValueAdapName, adapterText.c_str());
-    valuesWritten &= WriteDword(keyPath, kValueProtocolType, protocolType);
-    valuesWritten &= WriteDword(keyPath, kValueIpDirectInput, ipDirectInput);
-    valuesWritten &= WriteDword(keyPath, kValueIpDlgRet, 1);
+    for (const StoredValue* value : ConnectionSchema::kConnectionValues) {
+        valuesWritten &= value->text != nullptr ? WriteString(keyPath, value->name, (connection.*(value->text)).c_str())
+                                                : WriteDword(keyPath, value->name, connection.*(value->number));
+    }
+    valuesWritten &= WriteDword(keyPath, ConnectionSchema::kDialogResult.name, 1);
     return fileWritten && valuesWritten ? kSaveOk : kSaveFailed;
 }
 

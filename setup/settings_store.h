@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "setup/connection_schema.h"
+
 // Longest data file path (folder, separator and "ScanLink.dat"), without its NUL.
 constexpr size_t kMaxDataFilePath = 259;
 // Longest folder path that EnsureFolder accepts, without its NUL.
@@ -19,29 +21,24 @@ constexpr int kMaxFolderAttempts = 20000;
 constexpr int kFolderOk = 0;
 constexpr int kFolderFailed = -1;
 
-// The registry values and the data file name.
-extern const char kDataFileName[];        // "ScanLink.dat"
-extern const char kKeyClass[];            // "option"
-extern const char kValueIpAddress[];      // "IPAddress"
-extern const char kValueMacAddr[];        // "MACAddr"
-extern const char kValueAdapName[];       // "AdapName"
-extern const char kValueProtocolType[];   // "ProtocolType"
-extern const char kValueIpDirectInput[];  // "IPDirectInput"
-extern const char kValueIpDlgRet[];       // "IPDlgRet"
+// The class of a key the store creates.
+extern const char kKeyClass[];  // "option"
 
 // Results of Save and SaveTo.
 constexpr int kSaveOk = 0;
 constexpr int kSaveFailed = 1;  // the data file or at least one registry value was not written
 
 namespace SettingsStore {
-// Writes the connection to the data file in the variant's data folder (VariantTable item 16) and
-// to the six values below the variant's key (item 4) in the current user's hive. A failure skips
+// Writes the connection to the data file in the current product's data folder and to the six
+// values below its settings key in the current user's hive, as setup/connection_schema.h describes
+// them. A failure skips
 // only its own step and shows nothing; what was written stays written. The data file is replaced
 // by renaming a new file over it, retried for about half a second while the rename is refused (the
 // file held open without delete sharing), then rewritten in place. kSaveFailed when the data file
 // (no usable folder, a path over 259 characters, not writable at all) or any value could not be
-// written; a variant without a data folder writes none and that is no failure. Texts longer than
-// their fields (127, 63, 259 characters) are cut to fit.
+// written; without a data folder none is written and that is no failure. Texts longer than their
+// widths (127, 63, 259 characters) are cut to fit. The data file written (which may be in a
+// numbered stand-in of the data folder, see EnsureFolder) is remembered as LastDataFile().
 int Save(const char* address, const char* macAddress, const char* adapterName, int protocolType, int ipDirectInput);
 
 // The same with the data folder and the key path given (null: none): what Save does after its two
@@ -49,14 +46,17 @@ int Save(const char* address, const char* macAddress, const char* adapterName, i
 int SaveTo(const char* dataFolder, const char* keyPath, const char* address, const char* macAddress,
            const char* adapterName, int protocolType, int ipDirectInput);
 
-// The five lines of the data file, each ended by CR LF: address, MAC address, protocol, adapter
-// name, direct-input flag.
-std::string FormatDataFile(const char* address, const char* macAddress, const char* adapterName, int protocolType,
-                           int ipDirectInput);
+// The data file's lines (setup/connection_schema.h), each ended by CR LF: address, MAC address,
+// protocol, adapter name, direct-input flag.
+std::string FormatDataFile(const StoredConnection& connection);
+
+// The full path of the data file that the last Save or SaveTo of this process wrote (also when it
+// failed part-way); empty when none wrote one.
+const std::string& LastDataFile();
 
 // Reads one string value below HKEY_CURRENT_USER; the default text when the key cannot be opened
-// for reading and writing, the value is missing, or its data is longer than 256 bytes. Empty data
-// gives the empty text.
+// for reading and writing, the value is missing, or its data is longer than 1024 bytes (far more
+// than any stored text). Empty data gives the empty text.
 std::string ReadRegString(const char* keyPath, const char* valueName, const char* defaultText);
 
 // Reads one 4-byte value below HKEY_CURRENT_USER, the key opened for reading and writing and never

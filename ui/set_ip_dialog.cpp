@@ -9,6 +9,7 @@
 #include "product/string_table.h"
 #include "product/product.h"
 #include "platform/wait_cursor.h"
+#include "discovery/address_text.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
 #include "setup/settings_store.h"
@@ -207,7 +208,7 @@ bool CSetIPDlg::OnInitDialog()
     // The stored protocol ("ProtocolType"; 0 when the key or the value is missing); an item that
     // carries it, else the first item.
     int stored = kProtocolIPv4;
-    if (Services().ReadRegDword(CurrentSettingsKey().c_str(), "ProtocolType", &stored) != 0) {
+    if (Services().ReadRegDword(CurrentSettingsKey().c_str(), ConnectionSchema::kProtocol.name, &stored) != 0) {
         stored = kProtocolIPv4;
     }
     protocolBox_.SelectByData(stored);
@@ -314,7 +315,7 @@ bool CSetIPDlg::MovedScannerText(char* text, size_t capacity) const
     if (selectedIndex < 0 || ReadStoredConnection(stored) == kStoredNone) return false;
     if (StoredIndexIn(deviceList, SelectedProtocol(), stored) != selectedIndex) return false;
     const char* now = deviceList.At(static_cast<size_t>(selectedIndex)).address;
-    if (stored.address == now) return false;
+    if (SameAddress(stored.address.c_str(), now, stored.protocol)) return false;
     char format[kDialogTextCapacity] = {};
     StringTable::Get(Key::STR_S_MOVED, format, sizeof format);
     std::string moved = format;
@@ -447,7 +448,7 @@ void CSetIPDlg::OnOK()
                 ValidateAddress(address, kAddressCapacity, protocol) == kAddressValid;
         // A typed IPv6 address goes out through the adapter of the previously saved connection.
         if (protocol == kProtocolIPv6) {
-            const std::string stored = Services().ReadRegString(CurrentSettingsKey().c_str(), "AdapName", "");
+            const std::string stored = Services().ReadRegString(CurrentSettingsKey().c_str(), ConnectionSchema::kAdapterName.name, "");
             CopyField(adapterName, sizeof adapterName, stored.c_str());
         }
     } else if (selectedIndex >= 0 && static_cast<size_t>(selectedIndex) < deviceList.Count()) {
@@ -498,6 +499,6 @@ void CSetIPDlg::OnCancel()
     // The key is created (class "option") when it is missing; when that fails nothing is written
     // and the dialog still closes. A running search ends first.
     StopSearch();
-    Services().WriteRegDword(CurrentSettingsKey().c_str(), "IPDlgRet", 2);
+    Services().WriteRegDword(CurrentSettingsKey().c_str(), ConnectionSchema::kDialogResult.name, 2);
     CDialog::OnCancel();
 }

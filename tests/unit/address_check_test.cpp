@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "discovery/address_check.h"
+#include "discovery/address_text.h"
 #include "discovery/discovery_pass.h"
 #include "discovery_test_support.h"
 #include "product/protocol.h"
@@ -85,7 +86,7 @@ std::string Parsed(const char* text, int protocol)
 {
     UdpAddress a;
     char zone[16];
-    if (!ParseCheckAddress(text, protocol, a, zone, sizeof zone)) return "refused";
+    if (!ParseAddressText(text, protocol, a, zone, sizeof zone)) return "refused";
     std::string out;
     char part[8];
     for (int i = 0; i < (a.family == kUdpIPv6 ? 16 : 4); ++i) {
@@ -130,8 +131,16 @@ TEST(AddressCheck, ParsesTheFormsTypedAddressesTake)
         {"fe80::7%", kProtocolIPv6, "refused"},
         {"[fe80::7", kProtocolIPv6, "refused"},
         {"198.51.100.7", kProtocolIPv6, "refused"},
+        {"198.51.100.07", kProtocolIPv4, "refused"},  // octal to other programs
+        {"fe80::7%4294967295", kProtocolIPv6, "fe800000000000000000000000000007 %4294967295 4294967295"},
+        {"fe80::7%4294967296", kProtocolIPv6, "refused"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.parsed, Parsed(c.text, c.protocol)) << c.text;
+    // "The same address" compares what the texts mean, not how they are spelt.
+    EXPECT_TRUE(SameAddress("2001:db8::30", "2001:0db8:0000:0000:0000:0000:0000:0030", kProtocolIPv6));
+    EXPECT_TRUE(SameAddress("fe80::7%ETH1", "fe80::7%eth1", kProtocolIPv6));
+    EXPECT_FALSE(SameAddress("fe80::7%3", "fe80::7%4", kProtocolIPv6));
+    EXPECT_FALSE(SameAddress("198.51.100.7", "198.51.100.70", kProtocolIPv4));
 }
 
 TEST(AddressCheck, VerdictWaitAndRetry)

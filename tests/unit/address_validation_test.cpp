@@ -1,4 +1,4 @@
-// Address text validation: the IPv4 rules, IPv6 through the platform parser, bad input.
+// Address text validation: the IPv4 rules, IPv6 forms and zones, bad input.
 #include "setup/address_validation.h"
 
 #include <string>
@@ -32,6 +32,7 @@ TEST(AddressValidation, Table)
         {longV4.c_str(), kProtocolIPv4, kAddressInvalid},
         {"fe80::1", kProtocolIPv6, kAddressValid},
         {"fe80::1%3", kProtocolIPv6, kAddressValid},
+        {"fe80::1%eth0", kProtocolIPv6, kAddressValid},  // as the unicast check reads it
         {"2001:db8::10", kProtocolIPv6, kAddressValid},
         {"192.168.0.10", kProtocolIPv6, kAddressInvalid},
         {"fe80::1::2", kProtocolIPv6, kAddressInvalid},

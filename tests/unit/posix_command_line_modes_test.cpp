@@ -25,14 +25,25 @@ using json_check::Value;
 
 class CommandLineModeTest : public DialogTest {
 protected:
-    enum Stored { kNone, kNoMac, kV4, kV6, kFileOnly };
+    enum Stored { kNone, kNoMac, kV4, kV6, kFileOnly, kV6Typed, kV6LongAdapter, kFolderBlocked };
     void Store(Stored stored)
     {
         if (stored == kNoMac) SettingsStore::Save("198.51.100.10", "", "", 0, 1);
         if (stored == kV4 || stored == kFileOnly) SettingsStore::Save("198.51.100.10", "02:00:00:00:00:AA", "", 0, 0);
         if (stored == kV6) SettingsStore::Save("fe80::10", "02:00:00:00:00:AA", "eth0", 1, 0);
         if (stored == kFileOnly) PosixRegistry::SetStoreFile((root_ / "registry-empty").string());
+        if (stored == kV6Typed) SettingsStore::Save("2001:db8::30", "02:00:00:00:00:AA", "Ethernet", 1, 1);
+        if (stored == kV6LongAdapter) SettingsStore::Save("fe80::10", "02:00:00:00:00:AA", kLongAdapter.c_str(), 1, 0);
+        if (stored == kFolderBlocked) {  // saved before; now a file stands where a folder on the way was
+            SettingsStore::Save("198.51.100.10", "02:00:00:00:00:AA", "", 0, 0);
+            std::string folder = DataFolder(Products::Current());
+            std::replace(folder.begin(), folder.end(), '\\', '/');
+            folder = std::filesystem::path(folder).parent_path().string();
+            std::filesystem::remove_all(folder);
+            std::ofstream(folder) << "in the way";
+        }
     }
+    inline static const std::string kLongAdapter = std::string(259, 'a');
     // The stored connection as "address|MAC|adapter|protocol|direct (where)".
     static std::string StoredNow()
     {
@@ -58,6 +69,9 @@ protected:
 TEST_F(CommandLineModeTest, RefreshDecisionTable)
 {
     const DeviceRecord movedV4 = Scanner("198.51.100.40", "02:00:00:00:00:aa");
+    const std::string longCheck = "fe80::10|1|" + kLongAdapter + ";";
+    const std::string longSave = "fe80::40|02:00:00:00:00:AA|" + kLongAdapter + "|1|0;";
+    const std::string longAfter = "fe80::40|02:00:00:00:00:AA|" + kLongAdapter + "|1|0 (registry)";
     struct Case {
         const char* what;
         Stored stored;
@@ -184,6 +198,20 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
          1,
          "fe80::10|02:00:00:00:00:AA|eth1|1|0;",
          "fe80::10|02:00:00:00:00:AA|eth1|1|0 (registry)"},
+        // Nothing moved: the same address spelt otherwise, the same adapter in other letter case.
+        {"IPv6: found at its typed address in eight groups", kV6Typed, kCheckNoAnswer, "",
+         {Scanner("2001:0db8:0000:0000:0000:0000:0000:0030", "02:00:00:00:00:AA", "Ethernet", 6)}, true, 0,
+         "2001:db8::30|1|Ethernet;", 1, "", "2001:db8::30|02:00:00:00:00:AA|Ethernet|1|1 (registry)"},
+        {"IPv6: the adapter renamed in other letter case", kV6Typed, kCheckNoAnswer, "",
+         {Scanner("2001:db8::30", "02:00:00:00:00:AA", "ETHERNET", 6)}, true, 0, "2001:db8::30|1|Ethernet;", 1, "",
+         "2001:db8::30|02:00:00:00:00:AA|Ethernet|1|1 (registry)"},
+        // A save that succeeded is read back where it was written.
+        {"moved, stored in a numbered folder beside a file in the way", kFolderBlocked, kCheckNoAnswer, "", {movedV4}, true,
+         1, "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+        {"moved, with an adapter name of 259 characters", kV6LongAdapter, kCheckNoAnswer, "",
+         {Scanner("fe80::40", "02:00:00:00:00:AA", kLongAdapter.c_str(), 6)}, true, 1,
+         longCheck.c_str(), 1, longSave.c_str(), longAfter.c_str()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -198,7 +226,8 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         EXPECT_EQ(c.checks, rec.checks);
         EXPECT_EQ(c.searches, rec.discoveries.size());
         if (!rec.discoveries.empty()) {
-            EXPECT_EQ(c.stored == kV6 ? "2 1 0" : "2 0 0", rec.discoveries[0]);
+            EXPECT_EQ(c.stored == kV6 || c.stored == kV6Typed || c.stored == kV6LongAdapter ? "2 1 0" : "2 0 0",
+                      rec.discoveries[0]);
         }
         EXPECT_EQ(c.saves, rec.saves);
         EXPECT_EQ(c.after, StoredNow());

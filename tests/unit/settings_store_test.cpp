@@ -105,13 +105,13 @@ TEST(RegistryStrings, ReadBackMissingEmptyAndOverlong)
     EXPECT_EQ(read("AdapName"), "fallback");  // no key
     SettingsStore::WriteRegString(key.c_str(), "AdapName", "eth0");
     SettingsStore::WriteRegString(key.c_str(), "Empty", "");
-    SettingsStore::WriteRegString(key.c_str(), "Long255", std::string(255, 'l').c_str());
-    SettingsStore::WriteRegString(key.c_str(), "Long256", std::string(256, 'l').c_str());
+    SettingsStore::WriteRegString(key.c_str(), "Long1023", std::string(1023, 'l').c_str());
+    SettingsStore::WriteRegString(key.c_str(), "Long1024", std::string(1024, 'l').c_str());
     EXPECT_EQ(read("AdapName"), "eth0");
     EXPECT_EQ(read("Other"), "fallback");  // no value
     EXPECT_EQ(read("Empty"), "");
-    EXPECT_EQ(read("Long255"), std::string(255, 'l'));  // 256 bytes with the NUL
-    EXPECT_EQ(read("Long256"), "fallback");             // 257 bytes
+    EXPECT_EQ(read("Long1023"), std::string(1023, 'l'));  // 1024 bytes with the NUL: an adapter's 259 fit
+    EXPECT_EQ(read("Long1024"), "fallback");
 }
 
 // Values that another program stored with the wrong type or size: a number that is not 4 bytes is
@@ -134,7 +134,7 @@ TEST(RegistryValues, WrongTypeOrSizeIsRefusedOrReadWithinItsData)
         {"8 bytes", 3, std::string("\1\0\0\0\0\0\0\0", 8), 1, 7, "\1"},
         {"no data", kRegTypeDword, "", 1, 7, ""},
         {"a number read as text (no NUL)", kRegTypeDword, "AAAA", 0, 0x41414141, "AAAA"},
-        {"300 bytes of binary", 3, std::string(300, 'b'), 1, 7, "fallback"},
+        {"1100 bytes of binary", 3, std::string(1100, 'b'), 1, 7, "fallback"},
     };
     RegKeyHandle handle = nullptr;
     ASSERT_EQ(kRegOk, Registry::CreateUserKey(key.c_str(), "option", &handle));

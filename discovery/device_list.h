@@ -10,7 +10,7 @@
 // fixed-width array and the tail behind the text is zero, so a record is copied whole and owns
 // nothing, and comparing a whole array gives the same answer as comparing its text.
 struct DeviceRecord {
-    int ipVersion;          // 4 for a record found over IPv4, 6 for one found over IPv6
+    int ipVersion;          // the family it was found over: kUdpIPv4 (4) or kUdpIPv6 (6)
     char sysDescr[260];     // the agent's sysDescr value, at most 259 octets, cut at its first NUL
     char sysObjectId[128];  // the agent's sysObjectID in dotted decimal, no leading dot
     char address[64];       // the sender: "%i.%i.%i.%i", or eight groups of four lower-case hex digits

@@ -146,7 +146,7 @@ bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipV
         if (!DecodeDiscoveryAnswer(buffer, length, candidate)) continue;
         candidate.ipVersion = ipVersion;
         FormatRecordAddress(sender, candidate.address);
-        if (ipVersion == 6) CopyField(candidate.adapterName, sizeof candidate.adapterName, pass.adapterName);
+        if (ipVersion == kUdpIPv6) CopyField(candidate.adapterName, sizeof candidate.adapterName, pass.adapterName);
         if (MatchesModel(candidate, matchText)) found.Append(candidate);
     }
     return true;

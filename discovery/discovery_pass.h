@@ -64,7 +64,7 @@ int OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& source, PassSo
 int OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass);
 
 // Takes every datagram waiting on the pass's socket (at most kMaxDatagramsPerStep) and appends to
-// found, in order of arrival, each one that decodes and matches matchText (ipVersion 4 or 6 by the
+// found, in order of arrival, each one that decodes and matches matchText (ipVersion kUdpIPv4 or kUdpIPv6 by the
 // socket's family, address of the sender as FormatRecordAddress gives it, adapterName from the
 // pass). Every datagram, also one too long or undecodable, sets pass.lastHeardMs to nowMs. Returns
 // false when the wait or the receive failed (the pass's reading is over), else true.

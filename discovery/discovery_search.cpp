@@ -78,7 +78,7 @@ void DiscoverySearch::Start(int protocol, int passes)
     const Product& product = Products::Current();
     if (OffersIpv6(product)) PreBindAgentPort(transport_);
 
-    Round round{protocol == kProtocolIPv6 ? kUdpIPv6 : kUdpIPv4, {}};
+    Round round{FamilyOfProtocol(protocol), {}};
     CopyField(round.matchText, sizeof round.matchText, product.modelOid);
     if (protocol == kProtocolIPv4) {
         for (const char* identifier : ModelIdentifiers(product)) {
@@ -132,7 +132,7 @@ int DiscoverySearch::Step()
     // next one in the same step; each round opens sockets or ends the search, so this ends.
     for (;;) {
         const Round& round = rounds_[static_cast<size_t>(round_)];
-        const int ipVersion = round.family == kUdpIPv6 ? 6 : 4;
+        const int ipVersion = round.family;
         const std::int64_t now = transport_.NowMs();
         DeviceList found;
         bool open = false;
@@ -150,7 +150,7 @@ int DiscoverySearch::Step()
         for (size_t i = 0; i < found.Count(); ++i) {
             DeviceList one;
             one.Append(found.At(i));
-            MergePass(devices_, one, ipVersion == 6 ? kProtocolIPv6 : kProtocolIPv4, found.At(i).adapterName);
+            MergePass(devices_, one, ProtocolOfFamily(ipVersion), found.At(i).adapterName);
         }
         if (devices_.Count() != before) {
             SortByAddress(devices_);

@@ -35,17 +35,19 @@ struct PlatformAdapter {
 };
 
 // Results of ListIPv6Adapters.
-constexpr int kAdaptersOk = 0;
-constexpr int kAdaptersFailed = -1;  // the size query did not ask for a buffer (no adapter at
-                                     // all for IPv6), the buffer could not be had, or the list
-                                     // query failed
+enum AdaptersStatus : int {
+    kAdaptersOk = 0,
+    kAdaptersFailed = -1,  // the size query did not ask for a buffer (no adapter at all for IPv6),
+                           // the buffer could not be had, or the list query failed (its reason:
+                           // Platform::LastSystemError)
+};
 
 // Appends every adapter that carries IPv6, unfiltered, in the order the system reports them.
 // Windows: GetAdaptersAddresses (iphlpapi.dll, loaded on first use) for AF_INET6, skipping DNS
 // servers, anycast and multicast addresses, which nothing here reads. Linux: the interfaces of
 // getifaddrs that hold an IPv6 address, in interface index order, with the type and operational
 // state the kernel reports, the interface name as friendly name.
-int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters);
+AdaptersStatus ListIPv6Adapters(std::vector<PlatformAdapter>& adapters);
 
 // One IPv4 address of an adapter, with the adapter's type and state for the filter.
 struct PlatformIPv4Address {
@@ -59,7 +61,7 @@ struct PlatformIPv4Address {
 // system gave no list (addresses unchanged). Windows: GetAdaptersAddresses for AF_INET with the
 // same flags as ListIPv6Adapters. Linux: the AF_INET entries of getifaddrs, typed and stated as
 // ListIPv6Adapters types them.
-int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses);
+AdaptersStatus ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses);
 
 // True when two adapter names are equal ignoring letter case, as the system compares names
 // (Windows: lstrcmpiA; elsewhere ASCII letters only).

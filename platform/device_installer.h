@@ -11,10 +11,12 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kDiOk = 0;
-constexpr int kDiNoMoreItems = 259;  // the member index is past the end of the list
-constexpr int kDiMoreData = 234;     // the caller's buffer is too small
-constexpr int kDiFailed = 1;         // any other failure
+enum DiStatus : int {
+    kDiOk = 0,
+    kDiNoMoreItems = 1,  // the member index is past the end of the list
+    kDiMoreData = 2,     // the caller's buffer is too small
+    kDiFailed = 3,       // any other failure (its reason: Platform::LastSystemError)
+};
 
 // Outcome of InstallDriverFromInf.
 constexpr int kDriverCalled = 0;       // the installer ran (its own result is not known here)
@@ -37,32 +39,32 @@ using DeviceListHandle = void*;
 namespace DeviceInstaller {
 // Lists the present imaging devices that expose the imaging device interface
 // (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE). kDiOk or kDiFailed (no list).
-int OpenPresentImagingDevices(DeviceListHandle* list);
+DiStatus OpenPresentImagingDevices(DeviceListHandle* list);
 
 // Selects member index of the list: kDiOk, kDiNoMoreItems past the end, kDiFailed otherwise.
-int SelectDevice(DeviceListHandle list, uint32_t index);
+DiStatus SelectDevice(DeviceListHandle list, uint32_t index);
 
 // Reads the selected device's description. With buffer null (size 0) it only sets *needed to the
 // bytes the text needs with its NUL and returns kDiMoreData (or kDiFailed when the device has
 // none). With a buffer of size bytes it writes the terminated text: kDiOk, kDiMoreData when it
 // does not fit, kDiFailed when it cannot be read.
-int GetDeviceDescription(DeviceListHandle list, char* buffer, size_t size, size_t* needed);
+DiStatus GetDeviceDescription(DeviceListHandle list, char* buffer, size_t size, size_t* needed);
 
 // Reads the setup class that an INF file names (SetupDiGetINFClassA): kDiOk or kDiFailed.
-int GetInfClass(const char* infPath, SetupClass* setupClass);
+DiStatus GetInfClass(const char* infPath, SetupClass* setupClass);
 
 // Makes an empty device list for one setup class: kDiOk or kDiFailed.
-int CreateDeviceList(const SetupClass& setupClass, DeviceListHandle* list);
+DiStatus CreateDeviceList(const SetupClass& setupClass, DeviceListHandle* list);
 
 // Adds a new device of the class to the list, named by the class name, with an instance ID that
 // the platform generates (so every call makes a new device). It becomes the selected device.
-int CreateDevice(DeviceListHandle list, const SetupClass& setupClass);
+DiStatus CreateDevice(DeviceListHandle list, const SetupClass& setupClass);
 
 // Sets the selected device's hardware IDs: a multi-string of size bytes (IDs, NULs, final NUL).
-int SetHardwareIds(DeviceListHandle list, const char* multiString, size_t size);
+DiStatus SetHardwareIds(DeviceListHandle list, const char* multiString, size_t size);
 
 // Registers the selected device as a device node (DIF_REGISTERDEVICE): kDiOk or kDiFailed.
-int RegisterDevice(DeviceListHandle list);
+DiStatus RegisterDevice(DeviceListHandle list);
 
 // Releases the list; a device registered from it stays registered. A null list is ignored.
 void DestroyDeviceList(DeviceListHandle list);

@@ -16,21 +16,26 @@ constexpr char kPathSeparator = '/';
 #endif
 
 // What GetPathKind finds.
-constexpr int kPathMissing = 0;  // it does not exist, or its attributes cannot be read for another reason
-constexpr int kPathFolder = 1;   // an existing folder
-constexpr int kPathFile = 2;     // an existing file (anything that is not a folder)
-constexpr int kPathDenied = 3;   // reading its attributes was refused (access denied)
+enum PathKind : int {
+    kPathMissing = 0,  // it does not exist, or its attributes cannot be read for another reason
+    kPathFolder = 1,   // an existing folder
+    kPathFile = 2,     // an existing file (anything that is not a folder)
+    kPathDenied = 3,   // reading its attributes was refused (access denied)
+};
 
 // Results of ReplaceFileContents.
-constexpr int kFileOk = 0;
-constexpr int kFileOpenFailed = 1;     // the temporary file could not be created
-constexpr int kFileWriteFailed = 2;    // writing or flushing it failed (it was removed)
-constexpr int kFileReplaceFailed = 3;  // it could not take the target's place (it was removed)
-constexpr int kFileTooLong = 4;        // ReadSmallFile: the file holds more than the buffer
+// The system's own reason of a failure is kept as Platform::LastSystemError (platform/system_error.h).
+enum FileStatus : int {
+    kFileOk = 0,
+    kFileOpenFailed = 1,     // the temporary file could not be created
+    kFileWriteFailed = 2,    // writing or flushing it failed (it was removed)
+    kFileReplaceFailed = 3,  // it could not take the target's place (it was removed)
+    kFileTooLong = 4,        // ReadSmallFile: the file holds more than the buffer
+};
 
 namespace Files {
 // Reads what the path names (GetFileAttributesA on Windows, stat natively).
-int GetPathKind(const char* path);
+PathKind GetPathKind(const char* path);
 
 // True when root names the root of a volume that is present and readable (a drive root such as
 // "C:\" on Windows, "/" natively).
@@ -55,14 +60,14 @@ bool Exists(const char* path);
 // moves it over path in one step, so that path holds either its old content or all of the new
 // one. tempPath must be in the same folder as path. On any failure the temporary file is removed
 // and path is left as it was.
-int ReplaceFileContents(const char* path, const char* tempPath, const void* data, size_t size);
+FileStatus ReplaceFileContents(const char* path, const char* tempPath, const void* data, size_t size);
 
 // Writes size bytes of data over the file at path in place (creating it when missing): opened for
 // writing while allowing others every kind of access, written from the start, cut after the data
 // and flushed. It works while another process holds the file open without delete sharing, which
 // stops ReplaceFileContents, but is not all-or-nothing: on kFileWriteFailed path may hold part of
 // the new data. kFileOk, kFileOpenFailed (path could not be opened for writing) or kFileWriteFailed.
-int RewriteFileInPlace(const char* path, const void* data, size_t size);
+FileStatus RewriteFileInPlace(const char* path, const void* data, size_t size);
 
 // Gives the file the data file's access list: every user and service may read, write and
 // replace it; only administrators and the system may change its permissions or owner (Windows);
@@ -72,5 +77,5 @@ bool SetSharedAccess(const char* path);
 // Reads the whole file into buffer (capacity bytes, not terminated) and its length into *length.
 // kFileOk; kFileOpenFailed when it cannot be opened or read; kFileTooLong when it holds more than
 // capacity bytes (*length is then 0).
-int ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length);
+FileStatus ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length);
 }  // namespace Files

@@ -12,12 +12,15 @@
 #include <cstddef>
 #include <cstdint>
 
-// Result codes of every registry operation; the platform's own error codes never leave the seam.
-constexpr int kRegOk = 0;
-constexpr int kRegMissing = 2;     // the key or the value does not exist
-constexpr int kRegDenied = 5;      // the key exists but this access is not allowed
-constexpr int kRegMoreData = 234;  // the value's data does not fit the caller's buffer
-constexpr int kRegFailed = 1;      // any other failure (bad name, store unreadable, ...)
+// Results of every registry operation; the platform's own error codes never leave the seam (the
+// last one is kept as Platform::LastSystemError, platform/system_error.h).
+enum RegStatus : int {
+    kRegOk = 0,
+    kRegMissing = 1,   // the key or the value does not exist
+    kRegDenied = 2,    // the key exists but this access is not allowed
+    kRegMoreData = 3,  // the value's data does not fit the caller's buffer
+    kRegFailed = 4,    // any other failure (bad name, store unreadable, ...)
+};
 
 // Value types, with the numbers the Windows registry uses.
 constexpr uint32_t kRegTypeNone = 0;
@@ -29,20 +32,20 @@ using RegKeyHandle = void*;
 namespace Registry {
 // Opens an existing key for reading and writing. On kRegOk *key holds a new handle; on any other
 // result *key is left unchanged.
-int OpenUserKey(const char* path, RegKeyHandle* key);
+RegStatus OpenUserKey(const char* path, RegKeyHandle* key);
 
 // Creates the key (and any missing keys above it) as a non-volatile key with the given class
 // text, or opens it when it exists, for reading and writing, with default security. The class is
 // recorded only on a key this call creates. On kRegOk *key holds a new handle.
-int CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key);
+RegStatus CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key);
 
 // Sets one value of an open key: type and size bytes of data (REG_SZ data includes its NUL).
-int SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size);
+RegStatus SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size);
 
 // Reads one value of an open key into buffer, whose capacity *size gives. On kRegOk *size is the
 // data's length and *type (when type is not null) its type. kRegMoreData when the data is longer
 // than the buffer: the buffer's content is then undefined and *size is the length needed.
-int QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size);
+RegStatus QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size);
 
 // Releases a handle from OpenUserKey or CreateUserKey; a null handle is ignored.
 void CloseUserKey(RegKeyHandle key);

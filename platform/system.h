@@ -17,14 +17,16 @@
 namespace Platform {
 
 // Result codes shared by the functions below that fill a buffer.
-constexpr int kSysOk = 0;
-constexpr int kSysFailed = -1;
+enum SysStatus : int {
+    kSysOk = 0,
+    kSysFailed = -1,
+};
 
 // The system directory (for example "C:\windows\system32"), without a trailing backslash.
-int GetSystemDirectoryPath(char* buffer, size_t size);
+SysStatus GetSystemDirectoryPath(char* buffer, size_t size);
 
 // The full path of the running program's executable.
-int GetOwnModulePath(char* buffer, size_t size);
+SysStatus GetOwnModulePath(char* buffer, size_t size);
 
 // Processor architecture codes as the system reports them.
 constexpr int kArchX86 = 0;
@@ -53,7 +55,7 @@ constexpr int kFolderProgramFiles = 0x26;
 constexpr int kFolderProgramFilesX86 = 0x2A;
 constexpr int kFolderCommonAppData = 0x23;
 // Fills buffer with the folder (no trailing backslash). kSysFailed when the shell cannot supply it.
-int GetShellFolder(int folderId, char* buffer, size_t size);
+SysStatus GetShellFolder(int folderId, char* buffer, size_t size);
 
 // True when a file (or folder) exists at the full path.
 bool FileExists(const char* path);

@@ -7,9 +7,9 @@
 #include "platform/system.h"
 
 namespace PlatformOs {
-int GetSystemDirectoryPath(char* buffer, size_t size);
-int GetOwnModulePath(char* buffer, size_t size);
+Platform::SysStatus GetSystemDirectoryPath(char* buffer, size_t size);
+Platform::SysStatus GetOwnModulePath(char* buffer, size_t size);
 int GetProcessorArchitecture();
 Platform::OsVersionInfo GetOsVersion();
-int GetShellFolder(int folderId, char* buffer, size_t size);
+Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size);
 }  // namespace PlatformOs

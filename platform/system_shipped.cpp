@@ -4,12 +4,12 @@
 
 namespace Platform {
 
-int GetSystemDirectoryPath(char* buffer, size_t size)
+Platform::SysStatus GetSystemDirectoryPath(char* buffer, size_t size)
 {
     return PlatformOs::GetSystemDirectoryPath(buffer, size);
 }
 
-int GetOwnModulePath(char* buffer, size_t size)
+Platform::SysStatus GetOwnModulePath(char* buffer, size_t size)
 {
     return PlatformOs::GetOwnModulePath(buffer, size);
 }
@@ -24,7 +24,7 @@ OsVersionInfo GetOsVersion()
     return PlatformOs::GetOsVersion();
 }
 
-int GetShellFolder(int folderId, char* buffer, size_t size)
+Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size)
 {
     return PlatformOs::GetShellFolder(folderId, buffer, size);
 }

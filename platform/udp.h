@@ -16,11 +16,13 @@ constexpr int kUdpIPv4 = 4;
 constexpr int kUdpIPv6 = 6;
 
 // Results of the operations below.
-constexpr int kUdpOk = 0;       // done; for UdpWaitReadable: a datagram is waiting
-constexpr int kUdpFailed = -1;  // the system refused the operation (the reason is not kept)
-constexpr int kUdpTimeout = 1;  // UdpWaitReadable: nothing arrived within the time-out
-constexpr int kUdpTooLong = 2;  // UdpReceiveFrom: the datagram was longer than the buffer; it
-                                // has been taken off the socket and is lost
+enum UdpStatus : int {
+    kUdpOk = 0,       // done; for UdpWaitReadable: a datagram is waiting
+    kUdpFailed = -1,  // the system refused the operation (its reason: Platform::LastSystemError)
+    kUdpTimeout = 1,  // UdpWaitReadable: nothing arrived within the time-out
+    kUdpTooLong = 2,  // UdpReceiveFrom: the datagram was longer than the buffer; it has been taken
+                      // off the socket and is lost
+};
 
 // A socket address. For kUdpIPv4 the first 4 octets hold the address, for kUdpIPv6 all 16;
 // octets are in network order, port in host order. scopeId is the IPv6 scope (interface index).
@@ -35,25 +37,25 @@ struct UdpAddress {
 // An IPv6 socket carries IPv6 only (on every system), so it never holds the IPv4 port too.
 UdpHandle UdpOpen(int family);
 // Enables sending to broadcast addresses (SO_BROADCAST). kUdpOk or kUdpFailed.
-int UdpSetBroadcast(UdpHandle socket);
+UdpStatus UdpSetBroadcast(UdpHandle socket);
 // Sets the outgoing interface of IPv6 multicasts (IPV6_MULTICAST_IF); 0 lets the system choose
 // (the destination's scope then selects the link). kUdpOk or kUdpFailed.
-int UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex);
+UdpStatus UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex);
 // Asks for a receive buffer of at least bytes octets, so that a burst of answers waits in the
 // socket while they are read one by one. Linux caps the request at net.core.rmem_max; when the
 // process may, the cap is passed over. kUdpOk when the buffer now holds at least bytes, else
 // kUdpFailed (the socket stays usable with the buffer it has).
-int UdpSetReceiveBuffer(UdpHandle socket, int bytes);
+UdpStatus UdpSetReceiveBuffer(UdpHandle socket, int bytes);
 // Binds to the local address (all-zero octets: any address; port 0: the system chooses).
-int UdpBind(UdpHandle socket, const UdpAddress& local);
+UdpStatus UdpBind(UdpHandle socket, const UdpAddress& local);
 // Sends one datagram to the destination. kUdpOk when the whole datagram was handed to the system.
-int UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination);
+UdpStatus UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination);
 // Waits up to timeoutMs milliseconds until a datagram can be read: kUdpOk, kUdpTimeout, or
 // kUdpFailed when the wait itself failed.
-int UdpWaitReadable(UdpHandle socket, int timeoutMs);
+UdpStatus UdpWaitReadable(UdpHandle socket, int timeoutMs);
 // Takes the next datagram into buffer (capacity octets), its length into *length and its sender
 // into *sender. kUdpOk; kUdpTooLong when it did not fit (nothing usable is left in buffer);
 // kUdpFailed on any other error.
-int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender);
+UdpStatus UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender);
 // Closes the socket. kUdpInvalidHandle is ignored.
 void UdpClose(UdpHandle socket);

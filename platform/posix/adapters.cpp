@@ -86,7 +86,7 @@ std::uint32_t OperStatusOf(const char* name, unsigned int ifIndex, unsigned int 
 
 }  // namespace
 
-int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
+AdaptersStatus ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
 {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) return kAdaptersFailed;
@@ -120,7 +120,7 @@ int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
     return kAdaptersOk;
 }
 
-int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses)
+AdaptersStatus ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses)
 {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) return kAdaptersFailed;

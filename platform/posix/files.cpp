@@ -34,7 +34,7 @@ std::string ParentOf(const std::string& path)
 
 namespace Files {
 
-int GetPathKind(const char* path)
+PathKind GetPathKind(const char* path)
 {
     struct stat info;
     if (path == nullptr || stat(Native(path).c_str(), &info) != 0) return errno == EACCES ? kPathDenied : kPathMissing;
@@ -92,7 +92,7 @@ bool Exists(const char* path)
     return path != nullptr && stat(Native(path).c_str(), &info) == 0;
 }
 
-int ReplaceFileContents(const char* pathText, const char* tempText, const void* data, size_t size)
+FileStatus ReplaceFileContents(const char* pathText, const char* tempText, const void* data, size_t size)
 {
     if (pathText == nullptr || tempText == nullptr || (data == nullptr && size != 0)) return kFileOpenFailed;
     const std::string target = Native(pathText), temp = Native(tempText);
@@ -131,7 +131,7 @@ int ReplaceFileContents(const char* pathText, const char* tempText, const void* 
     return kFileOk;
 }
 
-int RewriteFileInPlace(const char* pathText, const void* data, size_t size)
+FileStatus RewriteFileInPlace(const char* pathText, const void* data, size_t size)
 {
     if (pathText == nullptr || (data == nullptr && size != 0)) return kFileOpenFailed;
     const std::string target = Native(pathText);
@@ -160,14 +160,14 @@ bool SetSharedAccess(const char* path)
     return path != nullptr && chmod(Native(path).c_str(), 0666) == 0;
 }
 
-int ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length)
+FileStatus ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length)
 {
     *length = 0;
     if (path == nullptr) return kFileOpenFailed;
     const int fd = open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return kFileOpenFailed;
     size_t used = 0;
-    int result = kFileOk;
+    FileStatus result = kFileOk;
     for (;;) {
         char extra;
         char* into = used < capacity ? buffer + used : &extra;

@@ -1,5 +1,6 @@
 // UDP sockets natively: BSD sockets, poll for the readability wait, MSG_TRUNC to spot long datagrams.
 #include "platform/udp.h"
+#include "platform/system_error.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -10,6 +11,13 @@
 #include <unistd.h>
 
 namespace {
+
+// A failure, with the system's reason kept for the trace.
+UdpStatus Failed()
+{
+    Platform::KeepSystemError(static_cast<std::uint32_t>(errno));
+    return kUdpFailed;
+}
 
 using SockaddrLength = socklen_t;
 #include "platform/udp_sockaddr.inc"
@@ -33,19 +41,19 @@ UdpHandle UdpOpen(int family)
     return static_cast<UdpHandle>(fd);
 }
 
-int UdpSetBroadcast(UdpHandle socket)
+UdpStatus UdpSetBroadcast(UdpHandle socket)
 {
     int on = 1;
-    return setsockopt(Fd(socket), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 ? kUdpOk : kUdpFailed;
+    return setsockopt(Fd(socket), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0 ? kUdpOk : Failed();
 }
 
-int UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex)
+UdpStatus UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex)
 {
     unsigned int index = interfaceIndex;
-    return setsockopt(Fd(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF, &index, sizeof index) == 0 ? kUdpOk : kUdpFailed;
+    return setsockopt(Fd(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF, &index, sizeof index) == 0 ? kUdpOk : Failed();
 }
 
-int UdpSetReceiveBuffer(UdpHandle socket, int bytes)
+UdpStatus UdpSetReceiveBuffer(UdpHandle socket, int bytes)
 {
     // Linux doubles the value set (for its bookkeeping) and reports the doubled value back.
     auto granted = [&]() {
@@ -58,34 +66,34 @@ int UdpSetReceiveBuffer(UdpHandle socket, int bytes)
     if (granted() >= bytes) return kUdpOk;
     // Capped by net.core.rmem_max: a privileged process may pass over the cap.
     setsockopt(Fd(socket), SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes);
-    return granted() >= bytes ? kUdpOk : kUdpFailed;
+    return granted() >= bytes ? kUdpOk : Failed();
 }
 
-int UdpBind(UdpHandle socket, const UdpAddress& local)
+UdpStatus UdpBind(UdpHandle socket, const UdpAddress& local)
 {
     sockaddr_storage storage;
     socklen_t length = ToSockaddr(local, &storage);
-    return ::bind(Fd(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk : kUdpFailed;
+    return ::bind(Fd(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk : Failed();
 }
 
-int UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination)
+UdpStatus UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination)
 {
     sockaddr_storage storage;
     socklen_t addressLength = ToSockaddr(destination, &storage);
     ssize_t sent = ::sendto(Fd(socket), data, length, 0, reinterpret_cast<sockaddr*>(&storage), addressLength);
-    return sent >= 0 && static_cast<size_t>(sent) == length ? kUdpOk : kUdpFailed;
+    return sent >= 0 && static_cast<size_t>(sent) == length ? kUdpOk : Failed();
 }
 
-int UdpWaitReadable(UdpHandle socket, int timeoutMs)
+UdpStatus UdpWaitReadable(UdpHandle socket, int timeoutMs)
 {
     pollfd entry = {Fd(socket), POLLIN, 0};
     int ready = ::poll(&entry, 1, timeoutMs);
-    if (ready < 0) return kUdpFailed;
+    if (ready < 0) return Failed();
     if (ready == 0) return kUdpTimeout;
-    return (entry.revents & POLLIN) ? kUdpOk : kUdpFailed;
+    return (entry.revents & POLLIN) ? kUdpOk : Failed();
 }
 
-int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender)
+UdpStatus UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender)
 {
     sockaddr_storage storage;
     std::memset(&storage, 0, sizeof storage);
@@ -97,7 +105,7 @@ int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* leng
             ::recvfrom(Fd(socket), buffer, capacity, MSG_TRUNC, reinterpret_cast<sockaddr*>(&storage), &addressLength);
     } while (received < 0 && errno == EINTR);
     *length = 0;
-    if (received < 0) return kUdpFailed;
+    if (received < 0) return Failed();
     FromSockaddr(storage, sender);
     if (static_cast<size_t>(received) > capacity) return kUdpTooLong;
     *length = static_cast<size_t>(received);

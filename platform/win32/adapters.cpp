@@ -48,7 +48,7 @@ PIP_ADAPTER_ADDRESSES QueryAdapters(ULONG family, std::vector<unsigned char>& bu
 
 }  // namespace
 
-int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
+AdaptersStatus ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
 {
     std::vector<unsigned char> buffer;
     PIP_ADAPTER_ADDRESSES first = QueryAdapters(AF_INET6, buffer);
@@ -70,7 +70,7 @@ int ListIPv6Adapters(std::vector<PlatformAdapter>& adapters)
     return kAdaptersOk;
 }
 
-int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses)
+AdaptersStatus ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses)
 {
     std::vector<unsigned char> buffer;
     PIP_ADAPTER_ADDRESSES first = QueryAdapters(AF_INET, buffer);

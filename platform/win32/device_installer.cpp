@@ -50,13 +50,13 @@ using UpdateDriverFunction = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
 
 namespace DeviceInstaller {
 
-int OpenPresentImagingDevices(DeviceListHandle* list)
+DiStatus OpenPresentImagingDevices(DeviceListHandle* list)
 {
     const GUID imaging = ToGuid(kImagingClassGuid);
     return Adopt(SetupDiGetClassDevsA(&imaging, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE), list);
 }
 
-int SelectDevice(DeviceListHandle handle, uint32_t index)
+DiStatus SelectDevice(DeviceListHandle handle, uint32_t index)
 {
     DeviceList* list = AsList(handle);
     if (list == nullptr) return kDiFailed;
@@ -69,7 +69,7 @@ int SelectDevice(DeviceListHandle handle, uint32_t index)
     return kDiOk;
 }
 
-int GetDeviceDescription(DeviceListHandle handle, char* buffer, size_t size, size_t* needed)
+DiStatus GetDeviceDescription(DeviceListHandle handle, char* buffer, size_t size, size_t* needed)
 {
     DeviceList* list = AsList(handle);
     if (list == nullptr || !list->selected || needed == nullptr) return kDiFailed;
@@ -90,7 +90,7 @@ int GetDeviceDescription(DeviceListHandle handle, char* buffer, size_t size, siz
     return kDiMoreData;
 }
 
-int GetInfClass(const char* infPath, SetupClass* setupClass)
+DiStatus GetInfClass(const char* infPath, SetupClass* setupClass)
 {
     if (setupClass == nullptr) return kDiFailed;
     GUID guid;
@@ -102,13 +102,13 @@ int GetInfClass(const char* infPath, SetupClass* setupClass)
     return kDiOk;
 }
 
-int CreateDeviceList(const SetupClass& setupClass, DeviceListHandle* list)
+DiStatus CreateDeviceList(const SetupClass& setupClass, DeviceListHandle* list)
 {
     const GUID guid = ToGuid(setupClass.guid);
     return Adopt(SetupDiCreateDeviceInfoList(&guid, nullptr), list);
 }
 
-int CreateDevice(DeviceListHandle handle, const SetupClass& setupClass)
+DiStatus CreateDevice(DeviceListHandle handle, const SetupClass& setupClass)
 {
     DeviceList* list = AsList(handle);
     if (list == nullptr) return kDiFailed;
@@ -120,7 +120,7 @@ int CreateDevice(DeviceListHandle handle, const SetupClass& setupClass)
     return list->selected ? kDiOk : kDiFailed;
 }
 
-int SetHardwareIds(DeviceListHandle handle, const char* multiString, size_t size)
+DiStatus SetHardwareIds(DeviceListHandle handle, const char* multiString, size_t size)
 {
     DeviceList* list = AsList(handle);
     if (list == nullptr || !list->selected) return kDiFailed;
@@ -130,7 +130,7 @@ int SetHardwareIds(DeviceListHandle handle, const char* multiString, size_t size
                : kDiFailed;
 }
 
-int RegisterDevice(DeviceListHandle handle)
+DiStatus RegisterDevice(DeviceListHandle handle)
 {
     DeviceList* list = AsList(handle);
     if (list == nullptr || !list->selected) return kDiFailed;

@@ -65,7 +65,7 @@ private:
 
 namespace Files {
 
-int GetPathKind(const char* path)
+PathKind GetPathKind(const char* path)
 {
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -112,7 +112,7 @@ bool Exists(const char* path)
     return true;
 }
 
-int ReplaceFileContents(const char* path, const char* tempPath, const void* data, size_t size)
+FileStatus ReplaceFileContents(const char* path, const char* tempPath, const void* data, size_t size)
 {
     SharedAccessDescriptor descriptor;
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Ready() ? descriptor.Get() : nullptr, FALSE};
@@ -140,7 +140,7 @@ int ReplaceFileContents(const char* path, const char* tempPath, const void* data
     return kFileOk;
 }
 
-int RewriteFileInPlace(const char* path, const void* data, size_t size)
+FileStatus RewriteFileInPlace(const char* path, const void* data, size_t size)
 {
     SharedAccessDescriptor descriptor;
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Ready() ? descriptor.Get() : nullptr, FALSE};
@@ -169,7 +169,7 @@ bool SetSharedAccess(const char* path)
            FALSE;
 }
 
-int ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length)
+FileStatus ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t* length)
 {
     *length = 0;
     if (path == nullptr) return kFileOpenFailed;

@@ -2,11 +2,13 @@
 #include <windows.h>
 
 #include "platform/registry.h"
+#include "platform/system_error.h"
 
 namespace {
 
-int Translate(LONG status)
+RegStatus Translate(LONG status)
 {
+    if (status != ERROR_SUCCESS) Platform::KeepSystemError(static_cast<std::uint32_t>(status));
     switch (status) {
     case ERROR_SUCCESS:
         return kRegOk;
@@ -26,7 +28,7 @@ int Translate(LONG status)
 
 namespace Registry {
 
-int OpenUserKey(const char* path, RegKeyHandle* key)
+RegStatus OpenUserKey(const char* path, RegKeyHandle* key)
 {
     if (path == nullptr || key == nullptr) return kRegFailed;
     HKEY opened = nullptr;
@@ -35,7 +37,7 @@ int OpenUserKey(const char* path, RegKeyHandle* key)
     return Translate(status);
 }
 
-int CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
+RegStatus CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
 {
     if (path == nullptr || key == nullptr) return kRegFailed;
     HKEY created = nullptr;
@@ -46,13 +48,13 @@ int CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
     return Translate(status);
 }
 
-int SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size)
+RegStatus SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size)
 {
     if (key == nullptr) return kRegFailed;
     return Translate(RegSetValueExA(static_cast<HKEY>(key), name, 0, type, static_cast<const BYTE*>(data), size));
 }
 
-int QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size)
+RegStatus QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size)
 {
     if (key == nullptr || size == nullptr) return kRegFailed;
     DWORD valueType = 0;

@@ -13,7 +13,7 @@
 namespace {
 
 // Copies a complete text into the caller's buffer, or leaves the empty text when it does not fit.
-int CopyOut(const char* value, char* buffer, size_t size)
+Platform::SysStatus CopyOut(const char* value, char* buffer, size_t size)
 {
     return CopyWhole(value, buffer, size) ? Platform::kSysOk : Platform::kSysFailed;
 }
@@ -22,7 +22,7 @@ int CopyOut(const char* value, char* buffer, size_t size)
 
 namespace PlatformOs {
 
-int GetSystemDirectoryPath(char* buffer, size_t size)
+Platform::SysStatus GetSystemDirectoryPath(char* buffer, size_t size)
 {
     char path[MAX_PATH] = {};
     UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
@@ -33,7 +33,7 @@ int GetSystemDirectoryPath(char* buffer, size_t size)
     return CopyOut(path, buffer, size);
 }
 
-int GetOwnModulePath(char* buffer, size_t size)
+Platform::SysStatus GetOwnModulePath(char* buffer, size_t size)
 {
     char path[MAX_PATH] = {};
     DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -82,7 +82,7 @@ Platform::OsVersionInfo GetOsVersion()
     return result;
 }
 
-int GetShellFolder(int folderId, char* buffer, size_t size)
+Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size)
 {
     char path[MAX_PATH] = {};
     if (!::SHGetSpecialFolderPathA(nullptr, path, folderId, FALSE)) {

@@ -5,9 +5,17 @@
 
 #include <cstring>
 
+#include "platform/system_error.h"
 #include "platform/udp.h"
 
 namespace {
+
+// A failure, with the system's reason kept for the trace.
+UdpStatus Failed()
+{
+    Platform::KeepSystemError(static_cast<std::uint32_t>(WSAGetLastError()));
+    return kUdpFailed;
+}
 
 using SockaddrLength = int;
 #include "platform/udp_sockaddr.inc"
@@ -25,63 +33,63 @@ UdpHandle UdpOpen(int family)
     return s == INVALID_SOCKET ? kUdpInvalidHandle : static_cast<UdpHandle>(s);
 }
 
-int UdpSetBroadcast(UdpHandle socket)
+UdpStatus UdpSetBroadcast(UdpHandle socket)
 {
     BOOL on = TRUE;
     return setsockopt(Sock(socket), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0
                ? kUdpOk
-               : kUdpFailed;
+               : Failed();
 }
 
-int UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex)
+UdpStatus UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex)
 {
     DWORD index = interfaceIndex;
     return setsockopt(Sock(socket), IPPROTO_IPV6, IPV6_MULTICAST_IF, reinterpret_cast<const char*>(&index),
                       sizeof index) == 0
                ? kUdpOk
-               : kUdpFailed;
+               : Failed();
 }
 
-int UdpSetReceiveBuffer(UdpHandle socket, int bytes)
+UdpStatus UdpSetReceiveBuffer(UdpHandle socket, int bytes)
 {
     if (setsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes) != 0)
-        return kUdpFailed;
+        return Failed();
     int size = 0;
     int length = sizeof size;
     if (getsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &length) != 0)
-        return kUdpFailed;
-    return size >= bytes ? kUdpOk : kUdpFailed;
+        return Failed();
+    return size >= bytes ? kUdpOk : Failed();
 }
 
-int UdpBind(UdpHandle socket, const UdpAddress& local)
+UdpStatus UdpBind(UdpHandle socket, const UdpAddress& local)
 {
     sockaddr_storage storage;
     int length = ToSockaddr(local, &storage);
-    return ::bind(Sock(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk : kUdpFailed;
+    return ::bind(Sock(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk : Failed();
 }
 
-int UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination)
+UdpStatus UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination)
 {
     sockaddr_storage storage;
     int addressLength = ToSockaddr(destination, &storage);
     int sent = ::sendto(Sock(socket), static_cast<const char*>(data), static_cast<int>(length), 0,
                         reinterpret_cast<sockaddr*>(&storage), addressLength);
-    return sent != SOCKET_ERROR && static_cast<size_t>(sent) == length ? kUdpOk : kUdpFailed;
+    return sent != SOCKET_ERROR && static_cast<size_t>(sent) == length ? kUdpOk : Failed();
 }
 
-int UdpWaitReadable(UdpHandle socket, int timeoutMs)
+UdpStatus UdpWaitReadable(UdpHandle socket, int timeoutMs)
 {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(Sock(socket), &readable);
     timeval timeout = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
     int ready = ::select(0, &readable, nullptr, nullptr, &timeout);
-    if (ready == SOCKET_ERROR) return kUdpFailed;
+    if (ready == SOCKET_ERROR) return Failed();
     if (ready == 0) return kUdpTimeout;
-    return FD_ISSET(Sock(socket), &readable) ? kUdpOk : kUdpFailed;
+    return FD_ISSET(Sock(socket), &readable) ? kUdpOk : Failed();
 }
 
-int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender)
+UdpStatus UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender)
 {
     sockaddr_storage storage;
     std::memset(&storage, 0, sizeof storage);
@@ -90,7 +98,7 @@ int UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* leng
                               reinterpret_cast<sockaddr*>(&storage), &addressLength);
     *length = 0;
     if (received == SOCKET_ERROR) {
-        if (WSAGetLastError() != WSAEMSGSIZE) return kUdpFailed;
+        if (WSAGetLastError() != WSAEMSGSIZE) return Failed();
         // The datagram did not fit; Windows has discarded the rest of it.
         FromSockaddr(storage, sender);
         return kUdpTooLong;

@@ -29,7 +29,7 @@ Overrides& State()
     return state;
 }
 
-int CopyOut(const std::string& value, char* buffer, size_t size)
+Platform::SysStatus CopyOut(const std::string& value, char* buffer, size_t size)
 {
     if (buffer == nullptr || size == 0) return Platform::kSysFailed;
     if (value.size() + 1 > size) {
@@ -44,13 +44,13 @@ int CopyOut(const std::string& value, char* buffer, size_t size)
 
 namespace Platform {
 
-int GetSystemDirectoryPath(char* buffer, size_t size)
+Platform::SysStatus GetSystemDirectoryPath(char* buffer, size_t size)
 {
     if (State().systemDirectory) return CopyOut(*State().systemDirectory, buffer, size);
     return PlatformOs::GetSystemDirectoryPath(buffer, size);
 }
 
-int GetOwnModulePath(char* buffer, size_t size)
+Platform::SysStatus GetOwnModulePath(char* buffer, size_t size)
 {
     if (State().modulePath) return CopyOut(*State().modulePath, buffer, size);
     return PlatformOs::GetOwnModulePath(buffer, size);
@@ -68,7 +68,7 @@ OsVersionInfo GetOsVersion()
     return PlatformOs::GetOsVersion();
 }
 
-int GetShellFolder(int folderId, char* buffer, size_t size)
+Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size)
 {
     auto it = State().folders.find(folderId);
     if (it != State().folders.end()) {

@@ -93,7 +93,7 @@ void Reset()
 
 namespace DeviceInstaller {
 
-int OpenPresentImagingDevices(DeviceListHandle* list)
+DiStatus OpenPresentImagingDevices(DeviceListHandle* list)
 {
     State& state = TheState();
     state.calls.push_back("OpenPresentImagingDevices");
@@ -106,7 +106,7 @@ int OpenPresentImagingDevices(DeviceListHandle* list)
     return kDiOk;
 }
 
-int SelectDevice(DeviceListHandle handle, uint32_t index)
+DiStatus SelectDevice(DeviceListHandle handle, uint32_t index)
 {
     DeviceList* list = AsList(handle);
     if (list == nullptr) return kDiFailed;
@@ -117,7 +117,7 @@ int SelectDevice(DeviceListHandle handle, uint32_t index)
     return kDiOk;
 }
 
-int GetDeviceDescription(DeviceListHandle handle, char* buffer, size_t size, size_t* needed)
+DiStatus GetDeviceDescription(DeviceListHandle handle, char* buffer, size_t size, size_t* needed)
 {
     DeviceList* list = AsList(handle);
     if (list == nullptr || list->selected < 0 || needed == nullptr) return kDiFailed;
@@ -129,7 +129,7 @@ int GetDeviceDescription(DeviceListHandle handle, char* buffer, size_t size, siz
     return kDiOk;
 }
 
-int GetInfClass(const char* infPath, SetupClass* setupClass)
+DiStatus GetInfClass(const char* infPath, SetupClass* setupClass)
 {
     TheState().calls.push_back("GetInfClass");
     if (infPath == nullptr || setupClass == nullptr) return kDiFailed;
@@ -157,7 +157,7 @@ int GetInfClass(const char* infPath, SetupClass* setupClass)
     return kDiOk;
 }
 
-int CreateDeviceList(const SetupClass& setupClass, DeviceListHandle* list)
+DiStatus CreateDeviceList(const SetupClass& setupClass, DeviceListHandle* list)
 {
     TheState().calls.push_back("CreateDeviceList");
     if (list == nullptr) return kDiFailed;
@@ -168,7 +168,7 @@ int CreateDeviceList(const SetupClass& setupClass, DeviceListHandle* list)
     return kDiOk;
 }
 
-int CreateDevice(DeviceListHandle handle, const SetupClass& setupClass)
+DiStatus CreateDevice(DeviceListHandle handle, const SetupClass& setupClass)
 {
     TheState().calls.push_back("CreateDevice");
     DeviceList* list = AsList(handle);
@@ -194,7 +194,7 @@ int CreateDevice(DeviceListHandle handle, const SetupClass& setupClass)
     return kDiFailed;
 }
 
-int SetHardwareIds(DeviceListHandle handle, const char* multiString, size_t size)
+DiStatus SetHardwareIds(DeviceListHandle handle, const char* multiString, size_t size)
 {
     TheState().calls.push_back("SetHardwareIds");
     DeviceList* list = AsList(handle);
@@ -203,7 +203,7 @@ int SetHardwareIds(DeviceListHandle handle, const char* multiString, size_t size
     return kDiOk;
 }
 
-int RegisterDevice(DeviceListHandle handle)
+DiStatus RegisterDevice(DeviceListHandle handle)
 {
     TheState().calls.push_back("RegisterDevice");
     DeviceList* list = AsList(handle);

@@ -150,7 +150,7 @@ const char* ResultName(int result)
     }
 }
 
-int Record(int result, const std::string& line)
+RegStatus Record(RegStatus result, const std::string& line)
 {
     g_journal.push_back(line + " " + ResultName(result));
     return result;
@@ -175,7 +175,7 @@ void ClearJournal()
 
 namespace Registry {
 
-int OpenUserKey(const char* path, RegKeyHandle* key)
+RegStatus OpenUserKey(const char* path, RegKeyHandle* key)
 {
     const std::string text = path != nullptr ? path : "";
     if (path == nullptr || key == nullptr || !ValidPath(text)) return Record(kRegFailed, "open " + text);
@@ -186,7 +186,7 @@ int OpenUserKey(const char* path, RegKeyHandle* key)
     return Record(kRegOk, "open " + text);
 }
 
-int CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
+RegStatus CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
 {
     const std::string text = path != nullptr ? path : "";
     const std::string cls = keyClass != nullptr ? keyClass : "";
@@ -208,7 +208,7 @@ int CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
     return Record(kRegOk, line);
 }
 
-int SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size)
+RegStatus SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size)
 {
     const std::string valueName = name != nullptr ? name : "";
     const std::string line = "set " + valueName + " " + std::to_string(type);
@@ -231,7 +231,7 @@ int SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data
     return Record(SaveStore(store) ? kRegOk : kRegFailed, line);
 }
 
-int QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size)
+RegStatus QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size)
 {
     const std::string valueName = name != nullptr ? name : "";
     const std::string line = "query " + valueName;

@@ -13,7 +13,7 @@
 
 namespace {
 
-int CopyOut(const char* value, char* buffer, size_t size)
+Platform::SysStatus CopyOut(const char* value, char* buffer, size_t size)
 {
     return CopyWhole(value, buffer, size) ? Platform::kSysOk : Platform::kSysFailed;
 }
@@ -50,14 +50,14 @@ size_t Utf8SequenceLength(const unsigned char* text, size_t available)
 
 namespace PlatformOs {
 
-int GetSystemDirectoryPath(char* buffer, size_t size)
+Platform::SysStatus GetSystemDirectoryPath(char* buffer, size_t size)
 {
     // The native build has no system directory; SCANLINK_SYSTEM_DIR names one for manual runs.
     const char* folder = std::getenv("SCANLINK_SYSTEM_DIR");
     return CopyOut(folder != nullptr ? folder : "/usr/lib/scanlink", buffer, size);
 }
 
-int GetOwnModulePath(char* buffer, size_t size)
+Platform::SysStatus GetOwnModulePath(char* buffer, size_t size)
 {
     char path[4096];
     ssize_t length = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
@@ -84,7 +84,7 @@ Platform::OsVersionInfo GetOsVersion()
     return info;
 }
 
-int GetShellFolder(int folderId, char* buffer, size_t size)
+Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size)
 {
     switch (folderId) {
     case Platform::kFolderProgramFiles:

@@ -29,7 +29,7 @@ GUID ToGuid(const unsigned char (&bytes)[16])
     return guid;
 }
 
-int Adopt(HDEVINFO set, DeviceListHandle* list)
+DiStatus Adopt(HDEVINFO set, DeviceListHandle* list)
 {
     if (set == INVALID_HANDLE_VALUE) return kDiFailed;
     DeviceList* owned = new (std::nothrow) DeviceList;

@@ -177,7 +177,7 @@ FileStatus ReadSmallFile(const char* path, char* buffer, size_t capacity, size_t
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return kFileOpenFailed;
     LARGE_INTEGER size;
-    int result = kFileOk;
+    FileStatus result = kFileOk;
     DWORD got = 0;
     if (!GetFileSizeEx(file, &size)) {
         result = kFileOpenFailed;

@@ -133,8 +133,8 @@ int RunListMode(const StartupRequest& request)
     StoredConnection stored;
     const bool haveStored = ReadStoredConnection(stored) != kStoredNone;
     const std::string text =
-        ListJson(ProductDisplayName(product).c_str(), product.code, protocol, list,
-                 haveStored ? &stored : nullptr, haveStored ? StoredIndexIn(list, protocol, stored) : -1);
+        ListJson(ProductDisplayName(product).c_str(), product.code, protocol, list, haveStored ? &stored : nullptr,
+                 haveStored ? StoredIndexIn(list, protocol, stored) : -1);
     bool written = false;
     if (toStandardOutput) {
         written = Platform::WriteStandardOutput(text.data(), text.size());

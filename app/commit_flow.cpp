@@ -40,8 +40,7 @@ void ShowRegisterFailedMessage()
 {
     char text[kMessageCapacity] = {};
     StringTable::Get(Key::STR_M_REGISTER_FAILED, text, sizeof text);
-    Windowing::ShowMessageBox(nullptr, text, Titles::Device().c_str(),
-                              Windowing::kMbTopmost | Windowing::kMbIconError);
+    Windowing::ShowMessageBox(nullptr, text, Titles::Device().c_str(), Windowing::kMbTopmost | Windowing::kMbIconError);
 }
 
 }  // namespace

@@ -22,21 +22,30 @@ constexpr char kSocketsFailedText[] = "Windows Sockets could not be started.";
 const char* LaunchModeName(LaunchMode mode)
 {
     switch (mode) {
-    case AskPort: return "ask-port";
-    case UsbPort: return "usb";
-    case NetworkPort: return "network";
-    case GivenAddress: return "given-address";
-    default: return "standalone";
+    case AskPort:
+        return "ask-port";
+    case UsbPort:
+        return "usb";
+    case NetworkPort:
+        return "network";
+    case GivenAddress:
+        return "given-address";
+    default:
+        return "standalone";
     }
 }
 
 const char* ModeName(CommandLineMode mode)
 {
     switch (mode) {
-    case CommandLineMode::Refresh: return "refresh";
-    case CommandLineMode::Set: return "set";
-    case CommandLineMode::List: return "list";
-    default: return "none";
+    case CommandLineMode::Refresh:
+        return "refresh";
+    case CommandLineMode::Set:
+        return "set";
+    case CommandLineMode::List:
+        return "list";
+    default:
+        return "none";
     }
 }
 

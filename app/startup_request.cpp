@@ -112,9 +112,8 @@ StartupRequest ParseStartupRequest(const char* commandLine)
     const struct {
         const char* option;
         CommandLineMode mode;
-    } kModes[] = {{"/refresh", CommandLineMode::Refresh},
-                  {"/set", CommandLineMode::Set},
-                  {"/list", CommandLineMode::List}};
+    } kModes[] = {
+        {"/refresh", CommandLineMode::Refresh}, {"/set", CommandLineMode::Set}, {"/list", CommandLineMode::List}};
     for (const auto& m : kModes) {
         const size_t at = FindWord(modeText, m.option);
         if (at != std::string::npos && (first == std::string::npos || at < first)) {

@@ -17,12 +17,12 @@ constexpr auto MakerDeviceApp = TitleRule::MakerDeviceApp;
 constexpr auto AppNameFormat = TitleRule::AppNameFormat;
 
 const Product kProducts[] = {
-#define SCANLINK_PRODUCT(code, brand, model, hardwareId, modelOid, secondOid, description, deviceKey, makerKey,    \
-                         makerFolder, makerKeyName, productFolder, productName, titleRule, ipv6, iconFamily,       \
-                         optionToken, programToken, givenAddress)                                                  \
-    {code,        brand,          model,       hardwareId, modelOid,     secondOid,   description,                  \
-     Key::deviceKey, Key::makerKey, makerFolder, makerKeyName, productFolder, productName, titleRule, ipv6 != 0,       \
-     iconFamily,  optionToken,    programToken, givenAddress != 0},
+#define SCANLINK_PRODUCT(code, brand, model, hardwareId, modelOid, secondOid, description, deviceKey, makerKey, \
+                         makerFolder, makerKeyName, productFolder, productName, titleRule, ipv6, iconFamily,    \
+                         optionToken, programToken, givenAddress)                                               \
+    {code,           brand,         model,       hardwareId,   modelOid,         secondOid,   description,      \
+     Key::deviceKey, Key::makerKey, makerFolder, makerKeyName, productFolder,    productName, titleRule,        \
+     ipv6 != 0,      iconFamily,    optionToken, programToken, givenAddress != 0},
 #include "product/products.def"
 #undef SCANLINK_PRODUCT
 };

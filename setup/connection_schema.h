@@ -21,10 +21,10 @@ struct StoredConnection {
 
 // One stored value.
 struct StoredValue {
-    const char* name;   // the registry value's name
-    uint32_t type;      // kRegTypeSz or kRegTypeDword
-    size_t width;       // a text's most characters (without the NUL); 0 for a number
-    int dataFileLine;   // the value's line in the data file (from 0), or -1 when it has none
+    const char* name;                     // the registry value's name
+    uint32_t type;                        // kRegTypeSz or kRegTypeDword
+    size_t width;                         // a text's most characters (without the NUL); 0 for a number
+    int dataFileLine;                     // the value's line in the data file (from 0), or -1 when it has none
     std::string StoredConnection::*text;  // the text field it stores, or null
     int StoredConnection::*number;        // the number field it stores (0 or 1), or null
 };
@@ -38,8 +38,8 @@ inline constexpr StoredValue kAddress{"IPAddress", kRegTypeSz, 127, 0, &StoredCo
 inline constexpr StoredValue kMacAddress{"MACAddr", kRegTypeSz, 63, 1, &StoredConnection::macAddress, nullptr};
 inline constexpr StoredValue kProtocol{"ProtocolType", kRegTypeDword, 0, 2, nullptr, &StoredConnection::protocol};
 inline constexpr StoredValue kAdapterName{"AdapName", kRegTypeSz, 259, 3, &StoredConnection::adapterName, nullptr};
-inline constexpr StoredValue kDirectInput{"IPDirectInput", kRegTypeDword, 0, 4, nullptr,
-                                          &StoredConnection::ipDirectInput};
+inline constexpr StoredValue kDirectInput{
+    "IPDirectInput", kRegTypeDword, 0, 4, nullptr, &StoredConnection::ipDirectInput};
 // The address dialog's outcome: 1 after a connection was stored, 2 after the dialog was cancelled.
 inline constexpr StoredValue kDialogResult{"IPDlgRet", kRegTypeDword, 0, -1, nullptr, nullptr};
 

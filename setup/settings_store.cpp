@@ -334,8 +334,8 @@ int Save(const char* address, const char* macAddress, const char* adapterName, i
     const std::string dataFolder = DataFolder(product);
     const std::string keyPath = SettingsKey(product);
     // An empty folder (no common application-data folder) makes no data file.
-    return SaveTo(dataFolder.empty() ? nullptr : dataFolder.c_str(), keyPath.c_str(), address, macAddress,
-                  adapterName, protocolType, ipDirectInput);
+    return SaveTo(dataFolder.empty() ? nullptr : dataFolder.c_str(), keyPath.c_str(), address, macAddress, adapterName,
+                  protocolType, ipDirectInput);
 }
 
 std::string ReadRegString(const char* keyPath, const char* valueName, const char* defaultText)

@@ -234,7 +234,8 @@ bool CSetIPDlg::OnInitDialog()
     // not follow the monitor's DPI, the list's font does), with the cell's padding on both sides.
     FontHandle previousFont = dc && FontOf(list) ? SelectFontInto(dc, FontOf(list)) : nullptr;
     const int padding = previousFont ? ScaleToDpi(12, dpi_) : 0;
-    const int width0 = dc ? std::max(TextWidth(dc, deviceName.c_str()), TextWidth(dc, header0)) + padding : listWidth / 2;
+    const int width0 =
+        dc ? std::max(TextWidth(dc, deviceName.c_str()), TextWidth(dc, header0)) + padding : listWidth / 2;
     if (previousFont) SelectFontInto(dc, previousFont);
     ListInsertColumn(list, 0, header0, width0, kLvcfmtLeft);
     StringTable::Get(Key::STR_S_IPLST_CLMN_IP, header1, sizeof header1);
@@ -448,7 +449,8 @@ void CSetIPDlg::OnOK()
                 ValidateAddress(address, kAddressCapacity, protocol) == kAddressValid;
         // A typed IPv6 address goes out through the adapter of the previously saved connection.
         if (protocol == kProtocolIPv6) {
-            const std::string stored = Services().ReadRegString(CurrentSettingsKey().c_str(), ConnectionSchema::kAdapterName.name, "");
+            const std::string stored =
+                Services().ReadRegString(CurrentSettingsKey().c_str(), ConnectionSchema::kAdapterName.name, "");
             CopyField(adapterName, sizeof adapterName, stored.c_str());
         }
     } else if (selectedIndex >= 0 && static_cast<size_t>(selectedIndex) < deviceList.Count()) {

@@ -56,8 +56,7 @@ UdpStatus UdpSetReceiveBuffer(UdpHandle socket, int bytes)
         return Failed();
     int size = 0;
     int length = sizeof size;
-    if (getsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &length) != 0)
-        return Failed();
+    if (getsockopt(Sock(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&size), &length) != 0) return Failed();
     return size >= bytes ? kUdpOk : Failed();
 }
 

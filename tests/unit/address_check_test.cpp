@@ -158,7 +158,12 @@ TEST(AddressCheck, VerdictWaitAndRetry)
         const char* mac;
         const char* log;
     } cases[] = {
-        {"the product answers at once", "R7240", {{ours}}, kCheckProductAnswered, "02:00:00:00:00:AA", "send%0 wait1000 "},
+        {"the product answers at once",
+         "R7240",
+         {{ours}},
+         kCheckProductAnswered,
+         "02:00:00:00:00:AA",
+         "send%0 wait1000 "},
         {"answered on the retry",
          "R7240",
          {{}, {ours}},

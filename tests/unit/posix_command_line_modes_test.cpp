@@ -198,6 +198,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
          1,
          "fe80::10|02:00:00:00:00:AA|eth1|1|0;",
          "fe80::10|02:00:00:00:00:AA|eth1|1|0 (registry)"},
+        // clang-format off
         // Nothing moved: the same address spelt otherwise, the same adapter in other letter case.
         {"IPv6: found at its typed address in eight groups", kV6Typed, kCheckNoAnswer, "",
          {Scanner("2001:0db8:0000:0000:0000:0000:0000:0030", "02:00:00:00:00:AA", "Ethernet", 6)}, true, 0,
@@ -212,6 +213,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         {"moved, with an adapter name of 259 characters", kV6LongAdapter, kCheckNoAnswer, "",
          {Scanner("fe80::40", "02:00:00:00:00:AA", kLongAdapter.c_str(), 6)}, true, 1,
          longCheck.c_str(), 1, longSave.c_str(), longAfter.c_str()},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -249,7 +251,8 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
     };
     const std::string tooLong = "/set ip:" + std::string(130, '1');
     const Case cases[] = {
-        {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", true, 0, "198.51.100.7|0|;", "198.51.100.7|02:AA||0|1;"},
+        {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", true, 0, "198.51.100.7|0|;",
+         "198.51.100.7|02:AA||0|1;"},
         {"R7245", "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
         {"R7245", "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
         {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;",
@@ -258,7 +261,8 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         {"R7245", "/set ip:198.51.100", kCheckProductAnswered, "", true, 3, "", ""},
         {"R7245", "/set", kCheckProductAnswered, "", true, 3, "", ""},
         {"R7245", tooLong.c_str(), kCheckProductAnswered, "", true, 3, "", ""},
-        {"R7245", "/set ip:fe80::7", kCheckProductAnswered, "eth1", true, 0, "fe80::7|1|eth0;", "fe80::7|02:AA|eth1|1|1;"},
+        {"R7245", "/set ip:fe80::7", kCheckProductAnswered, "eth1", true, 0, "fe80::7|1|eth0;",
+         "fe80::7|02:AA|eth1|1|1;"},
         {"R7245", "/set ip:fe80::7", kCheckNoAnswer, "", true, 1, "fe80::7|1|eth0;", "fe80::7||eth0|1|1;"},
         {"R7245", "/set ip:fe80::7::8", kCheckNoAnswer, "", true, 3, "", ""},
         {"R7240", "/set ip:fe80::7", kCheckProductAnswered, "", true, 3, "", ""},  // no IPv6 for this product

@@ -76,8 +76,8 @@ TEST_F(ProductTest, TheProductNamedByATextOrAProgram)
 {
     // Option tokens, letter case ignored; the earlier product of the table wins.
     const std::pair<const char*, const char*> texts[] = {
-        {"/usb TX210n", "T210_"},         {"/network T30 7240MF", "R7240"}, {"/NoPortSelect mr-dx52nf", "DX52F"},
-        {"/usb", nullptr},                {"/network L835_MFP", "L835_"},
+        {"/usb TX210n", "T210_"}, {"/network T30 7240MF", "R7240"}, {"/NoPortSelect mr-dx52nf", "DX52F"},
+        {"/usb", nullptr},        {"/network L835_MFP", "L835_"},
     };
     for (const auto& [text, code] : texts) {
         const Product* found = Products::FromOptionText(text);
@@ -86,8 +86,12 @@ TEST_F(ProductTest, TheProductNamedByATextOrAProgram)
     EXPECT_EQ(&P("R7245"), Products::FromOptionText((std::string(10000, 'q') + "7245MF").c_str()));
     // Program tokens in the base name only, searched by characters (a token after multibyte ones).
     const std::pair<const char*, const char*> programs[] = {
-        {"C:\\x\\r7240slk.exe", "R7240"}, {"C:\\T30.exe", "TST30"},          {"C:\\O724XSLK.exe", "O724X"},
-        {"C:\\T210_SLK.exe", "T210_"},    {"C:\\T210_.exe", nullptr},         {"C:\\7240\\ScanLink.exe", nullptr},
+        {"C:\\x\\r7240slk.exe", "R7240"},
+        {"C:\\T30.exe", "TST30"},
+        {"C:\\O724XSLK.exe", "O724X"},
+        {"C:\\T210_SLK.exe", "T210_"},
+        {"C:\\T210_.exe", nullptr},
+        {"C:\\7240\\ScanLink.exe", nullptr},
         {"C:\\\u30b9\u30ad\u30e3\u30ca5180SLK.exe", "R5180"},
     };
     for (const auto& [path, code] : programs) {

@@ -38,7 +38,8 @@ TEST_F(StringTableTest, LineRules)
         {"over-long line fails", "STR_OK=" + longest + "x\n", Key::STR_OK, -2, 0, "unchanged"},
         {"a NUL byte in an entry line is damage", std::string("STR_OK=a\0b\n", 11), Key::STR_OK, -2, 0, "unchanged"},
         {"... also in a comment", std::string(";\0\nSTR_OK=1\n", 12), Key::STR_OK, -2, 0, "unchanged"},
-        {"UTF-16 (little-endian, with its mark)", std::string("\xFF\xFEK\0=\0v\0\n\0", 10), Key::STR_OK, -2, 0, "unchanged"},
+        {"UTF-16 (little-endian, with its mark)", std::string("\xFF\xFEK\0=\0v\0\n\0", 10), Key::STR_OK, -2, 0,
+         "unchanged"},
         {"UTF-16 big-endian", std::string("\xFE\xFF\0K\0=\0v\0\n", 10), Key::STR_OK, -2, 0, "unchanged"},
         {"Ctrl+Z ends the file",
          "STR_OK=1\n\x1A"

@@ -40,7 +40,10 @@ private:
 // Makes the product with that code the current one for the object's life.
 class ScopedProduct {
 public:
-    explicit ScopedProduct(const char* code) : saved_(Products::Current()) { Products::SetCurrent(*Products::ByCode(code)); }
+    explicit ScopedProduct(const char* code) : saved_(Products::Current())
+    {
+        Products::SetCurrent(*Products::ByCode(code));
+    }
     ~ScopedProduct() { Products::SetCurrent(saved_); }
     ScopedProduct(const ScopedProduct&) = delete;
     ScopedProduct& operator=(const ScopedProduct&) = delete;

@@ -1,5 +1,6 @@
 #!/bin/bash
-# Installs, when missing, every Debian package that building, running and testing ScanLink needs.
+# Installs, when missing, every Debian package that building, running and testing ScanLink needs,
+# and makes the glibc locales the tests run Wine under (Japanese for code page 932, German).
 set -euo pipefail
 
 packages=(
@@ -12,8 +13,11 @@ packages=(
   xvfb x11-apps imagemagick                           # windows without a desktop, screenshots
   fonts-wine fonts-ipafont-gothic                     # Wine's own fonts (Tahoma, Marlett); Japanese glyphs
   snmpd snmp                                          # the virtual scanner LAN's agents
-  iproute2 procps psmisc locales                      # namespaces, process control, ja_JP locale
+  iproute2 procps psmisc locales                      # namespaces, process control, locales (below)
+  python3                                             # reads the command line's JSON (tests/lan/test_cli.sh)
 )
+# Wine takes its ANSI code page from the Unix locale: ja_JP.UTF-8 gives code page 932.
+locales=(ja_JP de_DE)
 
 # The x86 build runs under Wine's 32-bit support, which comes from the i386 architecture. Wine prefixes
 # must be made after wine32 is installed: older prefixes cannot start 32-bit programs.
@@ -35,6 +39,13 @@ if ((${#missing[@]} || add_i386)); then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+has_locale() { grep -qix "$1.utf8" <<<"$(locale -a 2>/dev/null)"; }
+for l in "${locales[@]}"; do
+  has_locale "$l" && continue
+  if [[ $(id -u) -ne 0 ]]; then echo "deps: missing locale $l.UTF-8 (run as root to make it)" >&2; exit 1; fi
+  echo "deps: making the $l.UTF-8 locale"
+  { localedef -i "$l" -f UTF-8 "$l.UTF-8" && has_locale "$l"; } || { echo "deps: could not make $l.UTF-8" >&2; exit 1; }
+done
 # The packaged snmpd starts a system-wide agent; the tests run their own agents in namespaces only.
 # Only the packaged service is stopped (its pid file); agents of running tests are left alone.
 if [[ -f /run/snmpd.pid ]]; then kill "$(cat /run/snmpd.pid)" 2>/dev/null || true; rm -f /run/snmpd.pid; fi

@@ -11,11 +11,12 @@
 #   SCANLINK_PACKAGE_DIR=DIR                   write the packages there instead
 #   SCANLINK_PACKAGE_VERSION=A.B.C.D           the package's version instead of product/version.h
 #                                              (the tests build a "newer" package with it)
-#   SCANLINK_PACKAGE_NO_BUILD=1                use the installed builds as they are
+#   SCANLINK_PACKAGE_NO_BUILD=1                use the installed builds and tools as they are (the
+#                                              test command, after scripts/deps.sh and its builds)
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
-bash scripts/deps.sh
+[[ -n "${SCANLINK_PACKAGE_NO_BUILD:-}" ]] || bash scripts/deps.sh
 
 VERSION="$(for part in MAJOR MINOR PATCH BUILD; do
   sed -n "s/^#define SCANLINK_VERSION_$part \([0-9]*\)$/\1/p" product/version.h

@@ -33,10 +33,7 @@ export SL_ROOT="$ROOT"
 source tests/lib/common.sh
 source tests/lan/e2e_lib.sh
 wine_lang=C.UTF-8
-if [[ "$LANGUAGE" == ja ]]; then
-  wine_lang=ja_JP.UTF-8
-  locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
+[[ "$LANGUAGE" == ja ]] && wine_lang=ja_JP.UTF-8   # code page 932 (the locale comes from scripts/deps.sh)
 
 echo "run: starting the virtual scanner LAN and a Wine prefix ..."
 e2e_init "run$$" "$wine_lang"

@@ -30,64 +30,76 @@ selected() {
   return 1
 }
 
-# step NAME COMMAND...: runs one step, logs its output, records pass (0), skip (77) or fail.
+# needs STEP: the builds whose results a test step uses.
+needs() {
+  case "$1" in
+    build/*) ;;
+    unit/native) echo native ;;
+    x86/*) echo windows-x86 ;;
+    # the run's packages (tests/lib/common.sh sl_packages) and the import tables hold both builds
+    wine/test_imports | wine/test_signing) echo windows-x64 windows-x86 ;;
+    lan/test_packages) echo native windows-x64 windows-x86 ;;
+    lan/*) echo native windows-x64 ;;
+    *) echo windows-x64 ;;
+  esac
+}
+declare -A BUILT=()
+
+# step NAME COMMAND...: runs one step, logs its output, records pass (0), skip (77) or fail. A test
+# step whose build failed is not run and fails.
 step() {
   local name="$1"; shift
-  local log="$LOGDIR/${name//\//_}.log" start=$SECONDS rc state
+  local log="$LOGDIR/${name//\//_}.log" start=$SECONDS rc state b failed=""
   echo "=== $name"
-  # timeout cannot run shell functions: the step runs in a fresh bash that has this script's
-  # functions and the shared helpers.
-  timeout 1800 bash -c "source tests/lib/common.sh; $(declare -f build in_loopback_ns wine_unit_tests); \"\$@\"" \
-    step "$@" >"$log" 2>&1 </dev/null
-  rc=$?
+  for b in $(needs "$name"); do [[ -n "${BUILT[$b]:-}" ]] || failed+=" build/$b"; done
+  if [[ -n "$failed" ]]; then
+    echo "FAIL: not run: its build failed:$failed" >"$log"; rc=1
+  else
+    # timeout cannot run shell functions: the step runs in a fresh bash that has this script's
+    # functions and the shared helpers.
+    timeout 1800 bash -c "source tests/lib/common.sh; $(declare -f build in_loopback_ns wine_unit_tests); \"\$@\"" \
+      step "$@" >"$log" 2>&1 </dev/null
+    rc=$?
+  fi
   case $rc in
     0) state=PASS ;;
     77) state=SKIP ;;
     *) state=FAIL ;;
   esac
   NAMES+=("$name"); STATES+=("$state"); TIMES+=("$((SECONDS - start))")
+  [[ $name == build/* && $state == PASS ]] && BUILT[${name#build/}]=1
   if [[ $state == FAIL ]]; then tail -n 60 "$log"; fi
   if [[ $state == SKIP ]]; then grep -m1 '^SKIP' "$log"; fi
   echo "--- $name: $state ($((SECONDS - start)) s, log: ${log#$ROOT/})"
   return 0
 }
 
+# build PRESET: builds a configuration; a Windows one is installed into a fresh install folder, so
+# that nothing an earlier build left there is tested.
 build() {
   local preset="$1"
-  cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)"
+  cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)" || return 1
+  [[ $preset == native ]] || { rm -rf "build/$preset/install" && cmake --install "build/$preset" >/dev/null; }
 }
 
 # In a loopback-only namespace: nothing a test starts can reach a real network.
 in_loopback_ns() {
-  local ns="sl-unit-$$-$RANDOM"
-  ip netns add "$ns" && ip -n "$ns" link set lo up
-  ip netns exec "$ns" "$@"; local rc=$?
-  sl_netns_delete "$ns"
-  return $rc
+  sl_netns_new unit
+  ip netns exec "$SL_NS" "$@"
 }
 
 # wine_unit_tests [ARCH]: the unit suite of the windows-ARCH build (x64 unless given) under Wine.
 wine_unit_tests() {
-  local arch="${1:-x64}"
-  if [[ $arch == x86 ]] && ! sl_can_run_32bit; then
-    echo "SKIP: this machine does not run 32-bit programs (its kernel refuses i386 executables)"
-    return 77
-  fi
-  local prefix="$SL_RUN_DIR/prefix-unit-$arch"
-  sl_wine_prefix "$prefix" || return 1
-  local ns="sl-wunit-$arch-$$"
-  ip netns add "$ns" && ip -n "$ns" link set lo up
-  WINEPREFIX="$prefix" ip netns exec "$ns" wine64 cmd /c exit </dev/null >/dev/null 2>&1
-  WINEPREFIX="$prefix" ip netns exec "$ns" ctest --test-dir "build/windows-$arch" --output-on-failure
-  local rc=$?
-  WINEPREFIX="$prefix" ip netns exec "$ns" wineserver -k 2>/dev/null
-  sl_netns_delete "$ns"
-  return $rc
+  local arch="${1:-x64}" prefix="$SL_RUN_DIR/prefix-unit-${1:-x64}"
+  [[ $arch == x64 ]] || sl_need_32bit
+  sl_netns_new "wunit-$arch"
+  sl_prefix "$SL_NS" "$prefix"
+  WINEPREFIX="$prefix" ip netns exec "$SL_NS" ctest --test-dir "build/windows-$arch" --output-on-failure
 }
 
 step build/native build native
-step build/windows-x64 bash -c "$(declare -f build); build windows-x64 && cmake --install build/windows-x64 >/dev/null"
-step build/windows-x86 bash -c "$(declare -f build); build windows-x86 && cmake --install build/windows-x86 >/dev/null"
+step build/windows-x64 build windows-x64
+step build/windows-x86 build windows-x86
 
 selected unit/native && step unit/native in_loopback_ns ctest --test-dir build/native --output-on-failure
 selected unit/windows && step unit/windows wine_unit_tests

@@ -7,18 +7,10 @@
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
 RUNS="${1:-5}"
-sl_need_root; sl_need_wine; sl_need_cmd snmpd snmpget
 TAG="bc$$"
-SL_LAN_SUBNET_BITS=24
-SL_LAN_AGENTS=()
-sl_lan_base "$TAG" || sl_fail_now "the virtual LAN did not come up"
-ip -n "$SL_LAN_HOST" -4 addr flush dev lan0
-ip -n "$SL_LAN_HOST" addr add 198.51.100.1/24 dev lan0
-ip -n "$SL_LAN_HOST" route replace default dev lan0
-sl_lan_agent s1 198.51.100.20 02:00:00:00:00:20 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
-sl_lan_agent s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF annex" "$SL_LAN_OID_V0" &&
-sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
-e2e_prefix "$TAG" C.UTF-8
+e2e_init "$TAG" C.UTF-8 198.51.100.1/24 \
+  s1 198.51.100.20 02:00:00:00:00:20 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" \
+  s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF annex" "$SL_LAN_OID_V0"
 e2e_place 7240MF en system
 cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7240SLK.exe"
 

@@ -17,7 +17,7 @@ WINRUNNER="$SL_WINE_PROGS/discover_list.exe"
 RESPONDER="$SL_BUILD_NATIVE/tests/snmp_responder"
 [[ -x "$RUNNER" && -x "$RESPONDER" ]] || sl_skip "needs the native build"
 
-sl_lan_base "bd$$" || sl_fail_now "the virtual LAN did not come up"
+sl_lan "bd$$" 198.18.0.1/16 || sl_fail_now "the virtual LAN did not come up"
 sl_lan_node sim 198.18.0.50 02:00:00:00:00:50 || sl_fail_now "no simulator node"
 SIM="sl-$SL_LAN_TAG-sim"
 # 500 further addresses for the simulated scanners: 198.18.1.1 up to 198.18.2.244.
@@ -28,8 +28,7 @@ done | ip -n "$SIM" -b - || sl_fail_now "cannot add the simulated addresses"
 WINE=0
 if command -v wine64 >/dev/null 2>&1 && [[ -f "$WINRUNNER" ]]; then
   PREFIX="$SL_RUN_DIR/prefix-bench-$$"
-  sl_wine_prefix "$PREFIX" && WINE=1
-  sl_on_exit "WINEPREFIX='$PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$PREFIX'"
+  sl_prefix "$SL_LAN_HOST" "$PREFIX" && WINE=1
   sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" R7240 0 -1 >/dev/null
 fi
 

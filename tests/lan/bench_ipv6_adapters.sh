@@ -13,17 +13,14 @@ RUNNER="$SL_BUILD_NATIVE/tests/discover_list"
 WINRUNNER="$SL_WINE_PROGS/discover_list.exe"
 [[ -x "$RUNNER" ]] || sl_skip "needs the native build"
 
-SL_LAN_AGENTS=()
-sl_lan_base "b6$$" || sl_fail_now "the virtual LAN did not come up"
+sl_lan "b6$$" 198.18.0.1/16 a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" ||
+  sl_fail_now "the virtual LAN did not come up"
 _sl_lan_port "$SL_LAN_HOST" lan2 02:00:00:00:00:03 || sl_fail_now "no third adapter"
-sl_lan_agent a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
-sl_lan_wait_agents || sl_fail_now "the agent did not come up"
 
 WINE=0
 if command -v wine64 >/dev/null 2>&1 && [[ -f "$WINRUNNER" ]]; then
   PREFIX="$SL_RUN_DIR/prefix-bench6-$$"
-  sl_wine_prefix "$PREFIX" && WINE=1
-  sl_on_exit "WINEPREFIX='$PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$PREFIX'"
+  sl_prefix "$SL_LAN_HOST" "$PREFIX" && WINE=1
   sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINRUNNER" R7240 0 -1 >/dev/null
 fi
 

@@ -8,18 +8,10 @@
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
 RUNS="${1:-7}"
-sl_need_root
-sl_need_wine
-sl_need_cmd Xvfb
-[[ -f "$E2E_DRIVER" ]] || sl_skip "needs ui_driver.exe (the Windows build)"
-sl_xvfb_start
-SL_LAN_AGENTS=()
-sl_lan_base "bs$$" || sl_fail_now "the virtual LAN did not come up"
-sl_lan_agent a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
-sl_lan_agent a2 198.18.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" &&
-sl_lan_agent a6 198.18.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER" &&
-sl_lan_wait_agents || sl_fail_now "the agents did not come up"
-e2e_prefix "bs$$" C.UTF-8
+e2e_init "bs$$" C.UTF-8 198.18.0.1/16 \
+  a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" \
+  a2 198.18.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" \
+  a6 198.18.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER"
 e2e_place 7240MF en system
 TITLE="VEL MORA chromaline 7240MF Network Scanner Setup"
 

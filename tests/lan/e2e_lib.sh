@@ -20,40 +20,45 @@ for _code in "${SL_PRODUCT_CODES[@]}"; do
 done
 unset _code _token
 
-# e2e_init TAG [LANG]: checks what the tests need, starts Xvfb and a LAN of the agents the tests
-# use (three 7240MF matches by description or object ID, a T30, two 7245MF), makes a prefix.
+# The end-to-end tests' LAN: three 7240MF matches by description or object ID, a T30, two 7245MF.
+E2E_LAN=(198.18.0.1/16
+  a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0"
+  a2 198.18.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0"
+  a6 198.18.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER"
+  a3 198.18.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2"
+  b1 198.18.0.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1"
+  b2 198.18.0.42 02:00:00:00:00:42 "VEL MORA chromaline 7245MF annex" "$SL_LAN_OID_V1")
+
+# e2e_init TAG [LANG [HOST/BITS AGENT...]]: checks what the tests need, starts Xvfb and a LAN
+# (sl_lan; E2E_LAN unless given), makes a prefix with the Unix locale LANG (C.UTF-8 unless given).
 e2e_init() {
   sl_need_root; sl_need_wine; sl_need_cmd Xvfb snmpd snmpget xwd convert
   [[ -f "$E2E_DRIVER" && -f "$E2E_DEVICES" ]] || sl_skip "needs the Windows test programs (ui_driver, device_check)"
   sl_xvfb_start
-  SL_LAN_AGENTS=()
-  sl_lan_base "$1" || sl_fail_now "the virtual LAN did not come up"
-  sl_lan_agent a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
-  sl_lan_agent a2 198.18.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" &&
-  sl_lan_agent a6 198.18.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER" &&
-  sl_lan_agent a3 198.18.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2" &&
-  sl_lan_agent b1 198.18.0.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1" &&
-  sl_lan_agent b2 198.18.0.42 02:00:00:00:00:42 "VEL MORA chromaline 7245MF annex" "$SL_LAN_OID_V1" &&
-  sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
-  e2e_prefix "$1" "${2:-C.UTF-8}"
+  local tag="$1" lang="${2:-C.UTF-8}"
+  shift $(($# < 2 ? $# : 2))
+  (($#)) || set -- "${E2E_LAN[@]}"
+  sl_lan "$tag" "$@" || sl_fail_now "the virtual LAN did not come up"
+  e2e_prefix "$tag" "$lang"
 }
 
 # e2e_prefix NAME LANG: a fresh Wine prefix whose wineserver runs in the LAN's test host with the
 # Unix locale LANG (which sets Wine's ANSI code page), with the sample INF files installed.
 e2e_prefix() {
+  sl_need_locale "$2"
   E2E_PREFIX="$SL_RUN_DIR/prefix-e2e-$1"
   E2E_WINE=(env LANG="$2" LC_ALL="$2" WINEPREFIX="$E2E_PREFIX")
-  sl_wine_prefix "$E2E_PREFIX" || sl_fail_now "no Wine prefix"
-  sl_on_exit "WINEPREFIX='$E2E_PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$E2E_PREFIX'"
-  sl_on_exit "WINEPREFIX='$E2E_PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -k"
   E2E_C="$E2E_PREFIX/drive_c"
+  LANG="$2" LC_ALL="$2" sl_prefix "$SL_LAN_HOST" "$E2E_PREFIX" _e2e_desktop
   mkdir -p "$E2E_C/Program Files (x86)" "$E2E_C/ScanLink"
   cp -r "$SL_INSTALL/program-files/." "$E2E_C/Program Files (x86)/"
-  # Wine's own desktop window draws title bars (shown in screenshots) and closes windows at once,
-  # where a bare X server stalls each close. E2E_VIRTUAL_DESKTOP=0 leaves it out (a real desktop).
+}
+# Wine's own desktop window draws title bars (shown in screenshots) and closes windows at once,
+# where a bare X server stalls each close. E2E_VIRTUAL_DESKTOP=0 leaves it out (a real desktop).
+_e2e_desktop() {
   [[ "${E2E_VIRTUAL_DESKTOP:-1}" == 1 ]] && printf '\n[Software\\\\Wine\\\\Explorer]\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1024x768"\n' \
-    >>"$E2E_PREFIX/user.reg"
-  "${E2E_WINE[@]}" ip netns exec "$SL_LAN_HOST" wine64 cmd /c exit </dev/null >/dev/null 2>&1
+    >>"$1/user.reg"
+  return 0
 }
 
 # e2e_wine PROGRAM ARGS...: a Windows program in the test host with the test's prefix and locale.

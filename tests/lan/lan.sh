@@ -4,14 +4,17 @@
 # namespaces: the bridge lives in a namespace of its own and no interface reaches the machine's.
 #
 # Sourced by tests (after tests/lib/common.sh):
-#   sl_lan_up [TAG]     the standard LAN (below); sets SL_LAN_HOST, the test host's namespace.
+#   sl_lan TAG HOST/BITS [NAME IPV4 MAC SYSDESCR SYSOBJECTID]...
+#                       a LAN whose test host has HOST/BITS on lan0, with these agents, each
+#                       answering once it returns; sets SL_LAN_HOST, the test host's namespace.
 #                       Everything is torn down when the script ends, also on failure.
-#   sl_lan_base TAG     only the switch and the test host; sl_lan_agent / sl_lan_node add to it.
+#   sl_lan_up [TAG]     the standard LAN (below).
+#   sl_lan_node / sl_lan_agent / sl_lan_second_network add to a LAN.
 # Run by hand (as root):
 #   bash tests/lan/lan.sh up [TAG]     builds the standard LAN and leaves it up; prints the host
 #   bash tests/lan/lan.sh down TAG     tears it down
 #
-# Names: namespaces sl-TAG-sw (the bridge br0), sl-TAG-host (lan0 198.18.0.1/16 and lan1 with IPv6
+# Names: namespaces sl-TAG-sw (the bridge br0), sl-TAG-host (lan0 HOST/BITS and lan1 with IPv6
 # only, a default route on lan0 so that 255.255.255.255 can be sent), sl-TAG-NAME per agent (eth0).
 # Each interface's MAC is fixed, so its IPv6 link-local address is known: 02:00:00:00:HH:LL gives
 # fe80::ff:feHH:LL. Duplicate-address detection is off, so link-local addresses work at once; the
@@ -43,9 +46,11 @@ _sl_lan_port() {
   ip -n "$ns" link set "$ifname" up
 }
 
-# sl_lan_base TAG: the switch and the test host.
+# sl_lan_base TAG HOST/BITS: the switch and the test host.
 sl_lan_base() {
   SL_LAN_TAG="$1"
+  SL_LAN_SUBNET_BITS="${2#*/}"
+  SL_LAN_AGENTS=()
   SL_LAN_SW="sl-$1-sw"
   SL_LAN_HOST="sl-$1-host"
   SL_LAN_DIR="${SL_RUN_DIR:-/tmp}/lan-$1"
@@ -69,7 +74,7 @@ sl_lan_base() {
   ip netns exec "$SL_LAN_HOST" sysctl -qw net.ipv4.conf.all.arp_ignore=1 net.ipv4.conf.all.arp_announce=2
   _sl_lan_port "$SL_LAN_HOST" lan0 02:00:00:00:00:01 || return 1
   _sl_lan_port "$SL_LAN_HOST" lan1 02:00:00:00:00:02 || return 1
-  ip -n "$SL_LAN_HOST" addr add "198.18.0.1/$SL_LAN_SUBNET_BITS" dev lan0
+  ip -n "$SL_LAN_HOST" addr add "$2" dev lan0
   ip -n "$SL_LAN_HOST" route add default dev lan0
 }
 
@@ -135,6 +140,18 @@ sl_lan_second_network() {
   return $rc
 }
 
+# sl_lan TAG HOST/BITS [NAME IPV4 MAC SYSDESCR SYSOBJECTID]...: the switch, the test host and the
+# agents (sl_lan_agent), once every agent answers.
+sl_lan() {
+  local tag="$1" host="$2"; shift 2
+  sl_lan_base "$tag" "$host" || { echo "lan: the switch or the test host did not come up" >&2; return 1; }
+  while (($# >= 5)); do
+    sl_lan_agent "$@" || { echo "lan: agent $1 did not start" >&2; return 1; }
+    shift 5
+  done
+  sl_lan_wait_agents
+}
+
 # sl_lan_up [TAG]: the standard LAN.
 #   a1  198.18.0.9    02:00:00:00:00:09  variant 0's identifier
 #   a2  198.18.0.10   02:00:00:00:00:10  variant 0's identifier
@@ -143,15 +160,13 @@ sl_lan_second_network() {
 #   a5  198.18.0.4    02:00:00:00:00:04  variant 8's identifier
 #   a6  198.18.0.100  02:00:00:00:01:00  sysDescr is variant 0's identifier, sysObjectID is not
 sl_lan_up() {
-  SL_LAN_AGENTS=()
-  sl_lan_base "${1:-$$}" || return 1
-  sl_lan_agent a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
-  sl_lan_agent a2 198.18.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" &&
-  sl_lan_agent a3 198.18.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2" &&
-  sl_lan_agent a4 198.18.0.30 02:00:00:00:00:30 "Lumeo 8350MFP (second series)" "$SL_LAN_OID_V8_ALT" &&
-  sl_lan_agent a5 198.18.0.4 02:00:00:00:00:04 "Lumeo 8350MFP" "$SL_LAN_OID_V8" &&
-  sl_lan_agent a6 198.18.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER" &&
-  sl_lan_wait_agents
+  sl_lan "${1:-$$}" 198.18.0.1/16 \
+    a1 198.18.0.9 02:00:00:00:00:09 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" \
+    a2 198.18.0.10 02:00:00:00:00:10 "VEL MORA chromaline 7240MF 2nd floor" "$SL_LAN_OID_V0" \
+    a3 198.18.0.20 02:00:00:00:00:20 "VEL MORA tessera T30" "$SL_LAN_OID_V2" \
+    a4 198.18.0.30 02:00:00:00:00:30 "Lumeo 8350MFP (second series)" "$SL_LAN_OID_V8_ALT" \
+    a5 198.18.0.4 02:00:00:00:00:04 "Lumeo 8350MFP" "$SL_LAN_OID_V8" \
+    a6 198.18.0.100 02:00:00:00:01:00 "$SL_LAN_OID_V0" "$SL_LAN_OID_OTHER"
 }
 
 # sl_lan_down TAG: ends every process in the LAN's namespaces and deletes them.

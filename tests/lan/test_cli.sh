@@ -5,26 +5,16 @@
 # the address dialog checking a typed address (its MAC stored; the question when nothing answers).
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
-sl_need_root; sl_need_wine; sl_need_cmd Xvfb snmpd snmpget python3
-[[ -f "$E2E_DRIVER" && -f "$E2E_DEVICES" ]] || sl_skip "needs the Windows test programs (ui_driver, device_check)"
-sl_xvfb_start
-
+sl_need_cmd python3
 # The LAN: the test host at 198.51.100.1 (IPv6 link-local on lan0 and lan1), two 7240MF scanners,
 # a Lumeo, a 7245MF (IPv6) and a device of another product.
 TAG="cl$$"
-SL_LAN_SUBNET_BITS=24
-SL_LAN_AGENTS=()
-sl_lan_base "$TAG" || sl_fail_now "the virtual LAN did not come up"
-ip -n "$SL_LAN_HOST" -4 addr flush dev lan0
-ip -n "$SL_LAN_HOST" addr add 198.51.100.1/24 dev lan0
-ip -n "$SL_LAN_HOST" route replace default dev lan0
-sl_lan_agent s1 198.51.100.20 02:00:00:00:00:20 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" &&
-sl_lan_agent s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF annex" "$SL_LAN_OID_V0" &&
-sl_lan_agent o1 198.51.100.50 02:00:00:00:00:50 "another product" "$SL_LAN_OID_OTHER" &&
-sl_lan_agent l1 198.51.100.40 02:00:00:00:00:40 "Lumeo 8350MFP" "$SL_LAN_OID_V8" &&
-sl_lan_agent b1 198.51.100.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1" &&
-sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
-e2e_prefix "$TAG" C.UTF-8
+e2e_init "$TAG" C.UTF-8 198.51.100.1/24 \
+  s1 198.51.100.20 02:00:00:00:00:20 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" \
+  s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF annex" "$SL_LAN_OID_V0" \
+  o1 198.51.100.50 02:00:00:00:00:50 "another product" "$SL_LAN_OID_OTHER" \
+  l1 198.51.100.40 02:00:00:00:00:40 "Lumeo 8350MFP" "$SL_LAN_OID_V8" \
+  b1 198.51.100.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1"
 sl_on_exit "e2e_stop"
 e2e_place 7240MF en system
 cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7240SLK.exe"

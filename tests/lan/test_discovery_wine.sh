@@ -20,9 +20,7 @@ sl_lan_wait_agents || sl_fail_now "the second network's agent does not answer"
 sl_lan_start_junk_responder "$RESPONDER" || sl_fail_now "the junk responder did not start"
 
 PREFIX="$SL_RUN_DIR/prefix-discovery-$$"
-sl_wine_prefix "$PREFIX" || sl_fail_now "no Wine prefix"
-# Runs after the wineserver is ended (clean-ups run in reverse order): wait until it is gone.
-sl_on_exit "WINEPREFIX='$PREFIX' ip netns exec '$SL_LAN_HOST' wineserver -w; rm -rf '$PREFIX'"
+sl_prefix "$SL_LAN_HOST" "$PREFIX"
 
 sl_discover() { sl_wine "$SL_LAN_HOST" "$PREFIX" "$RUNNER" "$@" | tr -d '\r'; }
 sl_discovery_cases

@@ -5,12 +5,8 @@
 # character whole. Screenshots of both dialogs in each language.
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
-
-# Wine takes its ANSI code page from the Unix locale: make the Japanese one when it is missing.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-  command -v localedef >/dev/null || sl_skip "needs localedef (package locales) for ja_JP.UTF-8"
-  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 || sl_skip "cannot generate the ja_JP.UTF-8 locale"
-fi
+# Wine takes its ANSI code page from the Unix locale (ja_JP.UTF-8 from scripts/deps.sh).
+sl_need_locale ja_JP.UTF-8
 e2e_init "el$$" C.UTF-8
 sl_on_exit "e2e_stop"
 DEVICE="VEL MORA chromaline 7240MF"

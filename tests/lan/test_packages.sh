@@ -4,7 +4,8 @@
 # the Start menu shortcut and the Apps and Features entry; the program started through the
 # shortcut lists the LAN's scanners and stores the chosen one; a newer package replaces the old
 # one; uninstalling removes the files and keeps the stored connection. A German user gets the
-# German string file. The packages are built here with scripts/package.sh from both builds.
+# German string file. The packages are the test run's (scripts/package.sh from both builds, built
+# once per run: tests/lib/common.sh sl_packages); the newer ones are copies with a newer version.
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
 sl_need_cmd wixl msibuild
@@ -12,22 +13,31 @@ for arch in x64 x86; do
   [[ -f "$SL_ROOT/build/windows-$arch/install/ScanLink.exe" && -f "$SL_ROOT/build/windows-$arch/tests/ui_driver.exe" ]] ||
     sl_skip "needs the installed windows-$arch build"
 done
-if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
-  command -v localedef >/dev/null || sl_skip "needs localedef (package locales) for de_DE.UTF-8"
-  localedef -i de_DE -f UTF-8 de_DE.UTF-8 || sl_skip "cannot generate the de_DE.UTF-8 locale"
-fi
+sl_need_locale de_DE.UTF-8
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"  # no menu entries on the Linux side
 VERSION="$(for part in MAJOR MINOR PATCH BUILD; do
   sed -n "s/^#define SCANLINK_VERSION_$part \([0-9]*\)$/\1/p" "$SL_ROOT/product/version.h"
 done | paste -sd.)"
 NEWER="$(awk -F. '{printf "%d.%d.%d.%d", $1, $2, $3 + 1, $4}' <<<"$VERSION")"
-PKG="$SL_RUN_DIR/packages"
-build_packages() {  # build_packages DIR VERSION
-  SCANLINK_PACKAGE_NO_BUILD=1 SCANLINK_PACKAGE_PRODUCTS="R7240 R7245" SCANLINK_PACKAGE_DIR="$1" \
-    SCANLINK_PACKAGE_VERSION="$2" bash "$SL_ROOT/scripts/package.sh" >"$SL_RUN_DIR/package.log" 2>&1
-}
-build_packages "$PKG/old" "$VERSION" || { cat "$SL_RUN_DIR/package.log"; sl_fail_now "package.sh failed"; }
-build_packages "$PKG/new" "$NEWER" || { cat "$SL_RUN_DIR/package.log"; sl_fail_now "package.sh failed"; }
+PKG="$SL_RUN_DIR/packages-$$"
+sl_on_exit "rm -rf '$PKG'"
+mkdir -p "$PKG/old" "$PKG/new" "$PKG/idt"
+cp "$(sl_packages)"/*.msi "$PKG/old/" || sl_fail_now "package.sh failed"
+# A newer package as a rebuild with a newer version gives it: the version in its properties and
+# upgrade rows, a new product code and a new package code.
+uuid() { tr a-f A-F </proc/sys/kernel/random/uuid; }
+for old in "$PKG"/old/*.msi; do
+  new="$PKG/new/$(basename "${old/-$VERSION-/-$NEWER-}")"
+  cp "$old" "$new"
+  for table in Property Upgrade; do
+    msiinfo export "$old" $table | sed -e "s/\t${VERSION//./\\.}\(\t\|\r\?\$\)/\t$NEWER\1/" \
+      -e "s/^ProductCode\t[^\r]*/ProductCode\t{$(uuid)}/" >"$PKG/idt/$table.idt"
+  done
+  info() { msiinfo suminfo "$old" | sed -n "s/^$1: //p"; }
+  msibuild "$new" -i "$PKG/idt/Property.idt" -i "$PKG/idt/Upgrade.idt" \
+    -s "$(info Subject | sed "s/ $VERSION / $NEWER /")" "$(info Author)" "$(info Template)" "{$(uuid)}" ||
+    sl_fail_now "cannot make the newer package of $old"
+done
 sl_expect_eq "the package's version is the one version number" \
   "$(msiinfo export "$PKG/old/ScanLink-R7240-$VERSION-x64.msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')" "$VERSION"
 sl_expect_eq "package.sh names the packages by product, version and architecture" \
@@ -61,9 +71,8 @@ arp_wait() {
 }
 shortcut() { find "$E2E_C/users" "$E2E_C/ProgramData" -path '*Start Menu/Programs/*' -name "$1.lnk" 2>/dev/null; }
 
-# The x86 packages' programs run only where the machine starts 32-bit programs.
-ARCHS=(x64)
-if sl_can_run_32bit; then ARCHS+=(x86); else sl_log "this machine does not run 32-bit programs: the x86 packages are built, not run"; fi
+ARCHS=(x64 x86)
+sl_runs_32bit || { ARCHS=(x64); echo "  note: this machine runs no 32-bit programs: the x86 programs are not started"; }
 for arch in "${ARCHS[@]}"; do
   E2E_DRIVER="$SL_ROOT/build/windows-$arch/tests/ui_driver.exe"  # a driver of the program's bitness
   if [[ $arch == x64 ]]; then pf="Program Files"; sys=system32; else pf="Program Files (x86)"; sys=syswow64; fi
@@ -108,26 +117,6 @@ for arch in "${ARCHS[@]}"; do
   done
 done
 
-if sl_can_run_32bit; then
-sl_log "32-bit Windows: the x86 package installs the 32-bit systems' module"
-P32="$SL_RUN_DIR/prefix-win32-$$"
-E2E_WINE=(env LANG=C.UTF-8 LC_ALL=C.UTF-8 WINEPREFIX="$P32" SL_WINE_LOADER=wine)
-sl_on_exit "WINEPREFIX='$P32' ip netns exec '$SL_LAN_HOST' wineserver -k; rm -rf '$P32'"
-WINEARCH=win32 WINEPREFIX="$P32" ip netns exec "$SL_LAN_HOST" wine wineboot -i </dev/null >/dev/null 2>&1
-E2E_C="$P32/drive_c"
-E2E_DRIVER="$SL_ROOT/build/windows-x86/tests/ui_driver.exe"
-e2e_wine cmd /c exit </dev/null >/dev/null 2>&1
-cp -r "$PKG" "$E2E_C/packages"
-sl_check "x86 R7240 installs on 32-bit Windows" msi /i "C:\\packages\\old\\ScanLink-R7240-$VERSION-x86.msi"
-sl_expect_eq "the 32-bit systems' module in the system directory, not the 64-bit one" \
-  "$(cd "$E2E_C/windows/system32" && ls R7240R*.dll)" "R7240RES.dll"
-e2e_wine start /wait /unix "$(shortcut "VEL MORA chromaline 7240MF Network Scanner Setup")" </dev/null >/dev/null 2>&1 &
-E2E_PID=$!
-out="$(drv wait "VEL MORA chromaline 7240MF Network Scanner Setup" + wait-enabled 3010 + list 3009 + click 2 + wait-gone)"
-sl_expect_eq "started through the shortcut it loads that module and lists the scanners" "$(pick rows "$out")" "rows 3"
-sl_check "Cancel ends it" e2e_wait_exit 15
-fi
-
 sl_log "a German user: the German string file and shortcut"
 e2e_prefix "pk-de$$" de_DE.UTF-8
 cp -r "$PKG" "$E2E_C/packages"
@@ -138,4 +127,22 @@ sl_check "the shortcut carries the German title" test -n "$(shortcut "$de_title"
 sl_check "SCANLINK_LANGUAGE=ja on the command line overrides the language" \
   msi /i "C:\\packages\\old\\ScanLink-R7245-$VERSION-x86.msi" SCANLINK_LANGUAGE=ja
 sl_check "the Japanese string file is installed" cmp "$SL_ROOT/strings/ja/R7245STR.tbl" "$E2E_C/windows/syswow64/R7245STR.tbl"
+# Where this machine runs no 32-bit programs, the x86 package was only installed (above).
+sl_runs_32bit || sl_finish
+
+sl_log "32-bit Windows: the x86 package installs the 32-bit systems' module"
+P32="$SL_RUN_DIR/prefix-win32-$$"
+E2E_WINE=(env LANG=C.UTF-8 LC_ALL=C.UTF-8 WINEPREFIX="$P32" SL_WINE_LOADER=wine)
+SL_WINE_LOADER=wine sl_prefix "$SL_LAN_HOST" "$P32"
+E2E_C="$P32/drive_c"
+E2E_DRIVER="$SL_ROOT/build/windows-x86/tests/ui_driver.exe"
+cp -r "$PKG" "$E2E_C/packages"
+sl_check "x86 R7240 installs on 32-bit Windows" msi /i "C:\\packages\\old\\ScanLink-R7240-$VERSION-x86.msi"
+sl_expect_eq "the 32-bit systems' module in the system directory, not the 64-bit one" \
+  "$(cd "$E2E_C/windows/system32" && ls R7240R*.dll)" "R7240RES.dll"
+e2e_wine start /wait /unix "$(shortcut "VEL MORA chromaline 7240MF Network Scanner Setup")" </dev/null >/dev/null 2>&1 &
+E2E_PID=$!
+out="$(drv wait "VEL MORA chromaline 7240MF Network Scanner Setup" + wait-enabled 3010 + list 3009 + click 2 + wait-gone)"
+sl_expect_eq "started through the shortcut it loads that module and lists the scanners" "$(pick rows "$out")" "rows 3"
+sl_check "Cancel ends it" e2e_wait_exit 15
 sl_finish

@@ -71,10 +71,14 @@ sl_need_root()  { [[ $(id -u) -eq 0 ]] || sl_skip "needs root to make network na
 sl_need_cmd()   { local c; for c in "$@"; do command -v "$c" >/dev/null 2>&1 || sl_skip "needs $c"; done; }
 sl_need_wine()  {
   command -v wine64 >/dev/null 2>&1 || sl_skip "needs wine64 (scripts/deps.sh installs it)"
+  [[ $SL_ARCH == x64 ]] || sl_need_32bit
   [[ -x "$SL_INSTALL/ScanLink.exe" ]] || sl_skip "needs the installed Windows build in $SL_INSTALL"
-  [[ "$SL_ARCH" != x86 ]] || sl_can_run_32bit ||
-    sl_skip "this machine does not run 32-bit programs (its kernel refuses i386 executables), so 32-bit Wine cannot start"
 }
+# sl_runs_32bit: whether this machine runs 32-bit x86 programs. Some virtual machines' kernels
+# refuse them (the 32-bit loader that wine32 brings fails with "Exec format error"); there Wine
+# cannot make the 32-bit half of a prefix, and the x86 build cannot run.
+sl_runs_32bit() { [[ ! -e /lib/ld-linux.so.2 ]] || /lib/ld-linux.so.2 --version >/dev/null 2>&1 || (($? != 126)); }
+sl_need_32bit() { sl_runs_32bit || sl_skip "this machine's kernel does not run 32-bit programs (Exec format error)"; }
 
 # sl_netns_new TAG: makes a network namespace with only a loopback interface (up) and sets SL_NS
 # to its name; it is deleted, with every process left in it, when the script ends. (Call it
@@ -95,53 +99,82 @@ sl_netns_delete() {
   return 0
 }
 
-# sl_can_run_32bit: whether this machine starts 32-bit programs. Some kernels and sandboxes refuse
-# i386 executables ("Exec format error"); 32-bit Wine, and with it the x86 build, cannot run there.
-sl_can_run_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# sl_need_locale LOCALE...: fails (not skips) when a glibc locale that scripts/deps.sh makes is missing.
+sl_need_locale() {
+  local l; for l in "$@"; do
+    grep -qix "${l%.UTF-8}.utf8" <<<"$(locale -a 2>/dev/null)" || sl_fail_now "no $l locale (scripts/deps.sh makes it)"
+  done
+}
 
-# sl_wine_template: prints the path of a prepared Wine prefix, made once per test run (inside a
-# loopback-only namespace, so its wineserver never runs in the machine's own namespace).
+# sl_wine_template [win32]: prints the path of a prepared Wine prefix, made once per test run
+# (inside a loopback-only namespace, so its wineserver never runs in the machine's own namespace);
+# win32: a prefix for 32-bit Windows only.
 sl_wine_template() {
-  local tpl="$SL_RUN_DIR/wine-template"
+  local kind="${1:-win64}" tpl="$SL_RUN_DIR/wine-template-${1:-win64}"
   (
     flock 9
     if [[ ! -f "$tpl/.ready" ]]; then
       local ns="sl-tpl-$$"
       ip netns add "$ns" && ip -n "$ns" link set lo up
       rm -rf "$tpl"
-      WINEPREFIX="$tpl" ip netns exec "$ns" wine64 wineboot -i >/dev/null 2>&1
+      if [[ $kind == win32 ]]; then
+        WINEARCH=win32 WINEPREFIX="$tpl" ip netns exec "$ns" wine wineboot -i >/dev/null 2>&1
+      else
+        WINEPREFIX="$tpl" ip netns exec "$ns" wine64 wineboot -i >/dev/null 2>&1
+      fi
       WINEPREFIX="$tpl" ip netns exec "$ns" wineserver -w
       sl_netns_delete "$ns"
-      # Both halves where the machine runs 32-bit programs: a prefix made before wine32 was installed
-      # cannot start them.
-      [[ -d "$tpl/drive_c/windows/system32" ]] &&
-        { [[ -f "$tpl/drive_c/windows/syswow64/kernel32.dll" ]] || ! sl_can_run_32bit; } && touch "$tpl/.ready"
+      # A 64-bit prefix needs both halves where 32-bit programs run: one made before wine32 was
+      # installed cannot start them.
+      [[ -f "$tpl/drive_c/windows/system32/kernel32.dll" ]] &&
+        { [[ $kind == win32 || -f "$tpl/drive_c/windows/syswow64/kernel32.dll" ]] || ! sl_runs_32bit; } &&
+        touch "$tpl/.ready"
     fi
-  ) 9>"$SL_RUN_DIR/wine-template.lock"
+  ) 9>"$tpl.lock"
   [[ -f "$tpl/.ready" ]] || return 1
   echo "$tpl"
 }
 
-# sl_wine_prefix DEST: copies the prepared prefix to DEST (about 1.5 s instead of about 10 s).
-sl_wine_prefix() {
-  local tpl; tpl="$(sl_wine_template)" || return 1
-  rm -rf "$1"; cp -a "$tpl" "$1"; rm -f "$1/.ready"
+# sl_prefix NS PREFIX [PREPARE]: a fresh Wine prefix at PREFIX (a copy of the run's template, about
+# 1.5 s instead of about 10 s) whose wineserver runs in namespace NS. PREPARE, a function, is
+# called with PREFIX before Wine starts in it (what the wineserver must find at its start). Wine's
+# services are then started with a throw-away program: they inherit the output of the prefix's
+# first program, so that later output can be captured safely. At exit the wineserver is ended and
+# the prefix removed. SL_WINE_LOADER=wine gives a prefix for 32-bit Windows only.
+sl_prefix() {
+  local ns="$1" prefix="$2" tpl
+  tpl="$(sl_wine_template "$([[ ${SL_WINE_LOADER:-} == wine ]] && echo win32)")" || sl_fail_now "cannot make a Wine prefix"
+  rm -rf "$prefix"; cp -a "$tpl" "$prefix"; rm -f "$prefix/.ready"
+  # Clean-ups run in reverse order: the wineserver is ended, waited for, then the prefix removed.
+  sl_on_exit "WINEPREFIX='$prefix' ip netns exec '$ns' wineserver -w; rm -rf '$prefix'"
+  sl_on_exit "WINEPREFIX='$prefix' ip netns exec '$ns' wineserver -k"
+  [[ -z "${3:-}" ]] || "$3" "$prefix"
+  WINEPREFIX="$prefix" ip netns exec "$ns" "$SL_ROOT/tests/lib/wine-run" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
-# sl_wine NS PREFIX PROGRAM ARGS...: runs a Windows program in namespace NS with prefix PREFIX.
-# The prefix's wineserver starts inside NS and is ended when the script ends.
+# sl_wine NS PREFIX PROGRAM ARGS...: runs a Windows program in namespace NS with the prefix that
+# sl_prefix made for NS.
 sl_wine() {
   local ns="$1" prefix="$2"; shift 2
-  if [[ -z "${SL_WINESERVERS[$prefix]:-}" ]]; then
-    SL_WINESERVERS[$prefix]="$ns"
-    sl_on_exit "WINEPREFIX='$prefix' ip netns exec '$ns' wineserver -k"
-    # The first program of a prefix starts Wine's services, which inherit its output: start them
-    # with a throw-away program so that later output can be captured safely.
-    WINEPREFIX="$prefix" ip netns exec "$ns" wine64 cmd /c exit </dev/null >/dev/null 2>&1
-  fi
   WINEPREFIX="$prefix" ip netns exec "$ns" "$SL_ROOT/tests/lib/wine-run" "$@"
 }
-declare -A SL_WINESERVERS=()
+
+# sl_packages: prints the folder of the run's Windows Installer packages of the products the tests
+# install (R7240, R7245; both architectures), which the first test that asks for them builds with
+# scripts/package.sh from the installed builds (unsigned, not rebuilt).
+sl_packages() {
+  local dir="$SL_RUN_DIR/packages"
+  (
+    flock 9
+    [[ -f "$dir/.ready" ]] && exit 0
+    rm -rf "$dir"
+    SCANLINK_PACKAGE_NO_BUILD=1 SCANLINK_PACKAGE_PRODUCTS="R7240 R7245" SCANLINK_PACKAGE_ARCHS="x64 x86" \
+      SCANLINK_PACKAGE_DIR="$dir" SCANLINK_SIGN_PFX= \
+      bash "$SL_ROOT/scripts/package.sh" >"$dir.log" 2>&1 && touch "$dir/.ready"
+  ) 9>"$dir.lock"
+  [[ -f "$dir/.ready" ]] || { cat "$dir.log" >&2; return 1; }
+  echo "$dir"
+}
 
 # sl_xvfb_start: starts a private Xvfb display (unless one is already given in SL_DISPLAY) and
 # exports DISPLAY; the server ends with the script.

@@ -9,8 +9,7 @@ DEVICE="$SL_WINE_PROGS/device_check.exe"
 [[ -f "$DEVICE" ]] || sl_skip "needs $DEVICE (the Windows build)"
 sl_netns_new devreg
 PREFIX="$SL_RUN_DIR/prefix-devreg-$$"
-sl_wine_prefix "$PREFIX" || sl_fail_now "cannot prepare a Wine prefix"
-sl_on_exit "rm -rf '$PREFIX'"
+sl_prefix "$SL_NS" "$PREFIX"
 cp -r "$SL_INSTALL/program-files/." "$PREFIX/drive_c/Program Files (x86)/"
 INF='C:\Program Files (x86)\VEL MORA\chromaline 7240MF\Scanner\Network\R7240N64.inf'
 HWID=VEL_MORA_VC7240MF_Network_Scanner

@@ -9,15 +9,14 @@ CHECK="$SL_WINE_PROGS/settings_check.exe"
 [[ -f "$CHECK" ]] || sl_skip "needs $CHECK (the Windows build)"
 sl_netns_new settings
 PREFIX="$SL_RUN_DIR/prefix-settings-$$"
-sl_wine_prefix "$PREFIX" || sl_fail_now "cannot prepare a Wine prefix"
-sl_on_exit "rm -rf '$PREFIX'"
 # Drive R: is an empty read-only tmpfs, mounted before the prefix's wineserver starts so that the
 # wineserver's mount namespace has it too.
 RO="$SL_RUN_DIR/readonly-$$"
 if mkdir -p "$RO" && mount -t tmpfs -o ro,size=1m "sl-ro-$$" "$RO" 2>/dev/null; then
   sl_on_exit "umount '$RO'; rmdir '$RO'"
-  ln -s "$RO" "$PREFIX/dosdevices/r:"
-fi
+else RO=""; fi
+drive_r() { [[ -z "$RO" ]] || ln -s "$RO" "$1/dosdevices/r:"; }
+sl_prefix "$SL_NS" "$PREFIX" drive_r
 
 chk() { sl_wine "$SL_NS" "$PREFIX" "$CHECK" "$@" | tr -d '\r'; }
 # The values below the key as "NAME:TYPE:DATA" lines in name order, as reg.exe shows them.

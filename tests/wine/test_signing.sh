@@ -1,7 +1,8 @@
 #!/bin/bash
 # Code signing with a throwaway certificate made here by openssl: scripts/sign.sh signs the program,
 # a resource module and a package in place, osslsigncode verifies them against that certificate,
-# unsigned, tampered and wrongly signed files fail; package.sh signs what it packs; a signed
+# unsigned, tampered and wrongly signed files fail; package.sh signs what it packs (one product,
+# one architecture; the other tests use the run's unsigned packages, tests/lib/common.sh); a signed
 # resource module still loads under Wine.
 source "$(dirname "$0")/../lib/common.sh"
 sl_need_root
@@ -22,10 +23,9 @@ make_cert other || sl_fail_now "openssl could not make the second certificate"
 verify() { osslsigncode verify -CAfile "$1" -in "$2" >"$WORK/verify.log" 2>&1; }
 sign() { SCANLINK_SIGN_PFX="$WORK/test.pfx" SCANLINK_SIGN_PASSWORD=pw-test bash "$SL_ROOT/scripts/sign.sh" "$@" >/dev/null 2>&1; }
 
-SCANLINK_PACKAGE_NO_BUILD=1 SCANLINK_PACKAGE_PRODUCTS=R7240 SCANLINK_PACKAGE_ARCHS=x64 SCANLINK_PACKAGE_DIR="$WORK/plain" \
-  bash "$SL_ROOT/scripts/package.sh" >/dev/null 2>&1 || sl_fail_now "package.sh failed"
+PKG="$(sl_packages)" || sl_fail_now "package.sh failed"
 cp "$SL_INSTALL/ScanLink.exe" "$SL_INSTALL/R7240RS6.dll" "$WORK/"
-cp "$WORK"/plain/*.msi "$WORK/package.msi"
+cp "$PKG"/ScanLink-R7240-*-x64.msi "$WORK/package.msi"
 cp ScanLink.exe unsigned.exe
 sl_check "sign.sh signs a program, a resource module and a package" sign ScanLink.exe R7240RS6.dll package.msi
 for f in ScanLink.exe R7240RS6.dll package.msi; do
@@ -58,8 +58,7 @@ done
 
 sl_netns_new sign
 PREFIX="$SL_RUN_DIR/prefix-signing-$$"
-sl_wine_prefix "$PREFIX" || sl_fail_now "cannot make a Wine prefix"
-sl_on_exit "rm -rf '$PREFIX'"
+sl_prefix "$SL_NS" "$PREFIX"
 out="$(sl_wine "$SL_NS" "$PREFIX" "$SL_WINE_PROGS/module_probe.exe" "Z:${WORK//\//\\}\\R7240RS6.dll" </dev/null 2>/dev/null | tr -d '\r')"
 sl_expect_eq "the signed resource module loads under Wine" "$out" "loaded R7240RS6.dll"
 sl_finish

@@ -12,11 +12,11 @@ PROGS="$SL_WINE_PROGS"
 for p in msgbox_reader mutex_tool module_probe ScanLinkTest; do
   [[ -x "$PROGS/$p.exe" ]] || sl_skip "needs $PROGS/$p.exe (the windows-x64 build)"
 done
+sl_need_locale ja_JP.UTF-8
 sl_xvfb_start
 sl_netns_new start
 PREFIX="$SL_RUN_DIR/prefix-startup-$$"
-sl_wine_prefix "$PREFIX" || sl_fail_now "cannot make a Wine prefix"
-sl_on_exit "rm -rf '$PREFIX'"
+sl_prefix "$SL_NS" "$PREFIX"
 SYS32="$PREFIX/drive_c/windows/$SL_WINE_SYSDIR"  # where the build under test sees its system directory
 WORK="$PREFIX/drive_c/scanlink-test"
 TRACE="$WORK/trace.txt"
@@ -26,7 +26,6 @@ text: The necessary file could be missing or damaged.'
 mkdir -p "$WORK"
 cp "$PROGS/ScanLinkTest.exe" "$WORK/R7240SLK.exe"
 cp "$PROGS/ScanLinkTest.exe" "$WORK/DX52FSLK.exe"
-sl_wine "$SL_NS" "$PREFIX" cmd /c exit >/dev/null 2>&1  # starts Wine's services once
 
 # start_app EXE ARGS...: starts the program in the background; it writes the hand-off it reaches to
 # the trace, waits there while the hold file exists, and ends instead of opening a dialog.

@@ -15,7 +15,7 @@ echo "STR_RATIO_DLG_SETIP=1.5" >"$WORK/ui.tbl"
 
 sl_xvfb_start
 sl_netns_new ui
-sl_wine_prefix "$PREFIX" || sl_fail_now "cannot prepare a Wine prefix"
+sl_prefix "$SL_NS" "$PREFIX"
 # No window manager runs: Wine draws the window frames and captions itself.
 sl_wine "$SL_NS" "$PREFIX" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 OUT="$WORK/out.txt" WIN="Z:${WORK//\//\\}"

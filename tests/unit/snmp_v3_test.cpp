@@ -69,17 +69,20 @@ SnmpV3Result Decode(const Bytes& message, const UsmUser* user, SnmpV3Answer* ans
 TEST(PlatformCrypto, PublishedVectors)
 {
     std::uint8_t out[64];
-    const std::string abc = "abc", jefe = "Jefe", what = "what do ya want for nothing?";
-    ASSERT_EQ(CryptoDigest(CryptoHash::Sha1, abc.data(), abc.size(), out), kCryptoOk);
-    EXPECT_EQ(HexOf(out, 20), "a9993e364706816aba3e25717850c26c9cd0d89d");  // FIPS 180
-    ASSERT_EQ(CryptoDigest(CryptoHash::Sha256, abc.data(), abc.size(), out), kCryptoOk);
-    EXPECT_EQ(HexOf(out, 32), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    const auto* key = reinterpret_cast<const std::uint8_t*>(jefe.data());
-    ASSERT_EQ(CryptoHmac(CryptoHash::Sha1, key, jefe.size(), what.data(), what.size(), out), kCryptoOk);
-    EXPECT_EQ(HexOf(out, 20), "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79");  // RFC 2202 case 2
-    ASSERT_EQ(CryptoHmac(CryptoHash::Sha256, key, jefe.size(), what.data(), what.size(), out), kCryptoOk);
-    EXPECT_EQ(HexOf(out, 32), "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843");  // RFC 4231 case 2
-
+    const std::string what = "what do ya want for nothing?";
+    // key null: the digest of "abc" (FIPS 180); else the HMAC of RFC 2202's and RFC 4231's case 2.
+    const struct { CryptoHash hash; const char* key; const char* expected; } cases[] = {
+        {CryptoHash::Sha1, nullptr, "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {CryptoHash::Sha256, nullptr, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {CryptoHash::Sha1, "Jefe", "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79"},
+        {CryptoHash::Sha256, "Jefe", "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(c.key ? CryptoHmac(c.hash, reinterpret_cast<const std::uint8_t*>(c.key), 4, what.data(), what.size(), out)
+                        : CryptoDigest(c.hash, "abc", 3, out),
+                  kCryptoOk);
+        EXPECT_EQ(HexOf(out, CryptoDigestLength(c.hash)), c.expected);
+    }
     // SP 800-38A F.3.13 (CFB128-AES128), whole blocks, a partial last block, and in place.
     const Bytes aesKey = Hex("2b7e151628aed2a6abf7158809cf4f3c"), iv = Hex("000102030405060708090a0b0c0d0e0f");
     const Bytes plain = Hex("6bc1bee22e409f96e93d7e117393172aae2d8a571e03ac9c9eb76fac45af8e51");
@@ -102,16 +105,12 @@ TEST(PlatformCrypto, PublishedVectors)
 // independently with Python's hashlib (net-snmp's tools here offer no SHA-256 key output).
 TEST(UsmKeys, PasswordToKeyAndLocalisationVectors)
 {
-    struct Case {
-        UsmAuth auth;
-        const char* ku;
-        const char* kul;
-    } cases[] = {
+    const struct { UsmAuth auth; const char* ku; const char* kul; } cases[] = {
         {UsmAuth::Sha1, "9fb5cc0381497b3793528939ff788d5d79145211", "6695febc9288e36282235fc7151f128497b38f3f"},
         {UsmAuth::Sha256, "ab51014d1e077f6017df2b12bee5f5aa72993177e9bb569c4dff5a4ca0b4afac",
          "8982e0e549e866db361a6b625d84cccc11162d453ee8ce3a6445c2d6776f0f8b"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::uint8_t ku[kUsmMaxKey], kul[kUsmMaxKey];
         ASSERT_EQ(UsmPasswordToKey(c.auth, "maplesyrup", 10, ku), UsmStatus::Ok);
         EXPECT_EQ(HexOf(ku, UsmKeyLength(c.auth)), c.ku);
@@ -121,11 +120,9 @@ TEST(UsmKeys, PasswordToKeyAndLocalisationVectors)
         EXPECT_EQ(UsmPasswordToKey(c.auth, "maplesy", 7, ku), UsmStatus::ShortPassphrase);
     }
     UsmCredentials credentials;
-    EXPECT_EQ(UsmDeriveCredentials("", UsmAuth::Sha1, UsmPriv::None, "maplesyrup", nullptr, credentials),
-              UsmStatus::BadUserName);
-    EXPECT_EQ(UsmDeriveCredentials(std::string(33, 'u').c_str(), UsmAuth::Sha1, UsmPriv::None, "maplesyrup", nullptr,
-                                   credentials),
-              UsmStatus::BadUserName);
+    for (const std::string& name : {std::string(), std::string(33, 'u')})
+        EXPECT_EQ(UsmDeriveCredentials(name.c_str(), UsmAuth::Sha1, UsmPriv::None, "maplesyrup", nullptr, credentials),
+                  UsmStatus::BadUserName);
     EXPECT_EQ(UsmLocalizeKey(UsmAuth::Sha1, credentials.authKey, Bytes(33).data(), 33, credentials.privKey),
               UsmStatus::BadEngineId);
 }
@@ -205,11 +202,7 @@ TEST(SnmpV3Codec, RoundTripsAndRefusesEveryAlteredOrTruncatedMessage)
 
 TEST(SnmpV3Codec, ReportsNameTheirReason)
 {
-    struct Case {
-        const char* oid;
-        UsmReport report;
-        const char* name;
-    } cases[] = {
+    const struct { const char* oid; UsmReport report; const char* name; } cases[] = {
         {"1.3.6.1.6.3.15.1.1.1.0", UsmReport::UnsupportedLevel, "unsupported-level"},
         {"1.3.6.1.6.3.15.1.1.2.0", UsmReport::NotInTimeWindow, "not-in-time-window"},
         {"1.3.6.1.6.3.15.1.1.3.0", UsmReport::UnknownUser, "unknown-user"},
@@ -219,7 +212,7 @@ TEST(SnmpV3Codec, ReportsNameTheirReason)
         {"1.3.6.1.6.3.11.2.1.3.0", UsmReport::Other, "other-report"},
     };
     const UsmUser user = User(UsmAuth::Sha256, UsmPriv::Aes128);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SnmpV3Answer answer;
         ASSERT_EQ(Decode(AgentMessage(nullptr, 0xA8, c.oid), nullptr, &answer), SnmpV3Result::Report) << c.oid;
         EXPECT_EQ(answer.report, c.report) << c.oid;

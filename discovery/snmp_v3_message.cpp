@@ -58,7 +58,9 @@ void PutHeaderAndWrap(BerWriter& w, std::int32_t messageId, std::uint8_t flags, 
     PutOctets(w, kZeros, macLength);
     *authFromEnd = Written(w);
     PutHeader(w, kTagOctetString, macLength);
-    PutOctetString(w, reinterpret_cast<const std::uint8_t*>(userName), std::strlen(userName));
+    size_t nameLength = 0;  // at most 32 octets, even from a name without its NUL
+    while (nameLength < kUsmMaxUserName && userName[nameLength] != '\0') ++nameLength;
+    PutOctetString(w, reinterpret_cast<const std::uint8_t*>(userName), nameLength);
     PutInteger(w, engine.time);
     PutInteger(w, engine.boots);
     PutOctetString(w, engine.id, engine.idLength);

@@ -38,6 +38,10 @@ int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity);
 // octets, a version other than 0 or 1. address, ipVersion and adapterName are left empty for the
 // transport and the driver.
 bool DecodeDiscoveryAnswer(const std::uint8_t* data, size_t length, DeviceRecord& candidate);
+// The bindings part of DecodeDiscoveryAnswer, shared with the SNMPv3 codec: decodes the contents of
+// a PDU's binding list (data, length octets) into candidate by the same rules. False for anything
+// malformed; candidate is then empty.
+bool DecodeDiscoveryBindings(const std::uint8_t* data, size_t length, DeviceRecord& candidate);
 
 // True when the candidate's sysDescr or its sysObjectId equals matchText exactly (byte-wise,
 // case-sensitive).

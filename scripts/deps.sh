@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make googletest libgtest-dev             # native build and unit tests
+  libssl-dev                                          # libcrypto: the native bodies of platform/crypto.h
   clang libclang-rt-14-dev                            # fuzz targets (libFuzzer)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64   # the Windows build
   wine64                                              # runs the Windows build

@@ -73,7 +73,9 @@ TEST(TargetEntries, EachFormParsesWithItsCountAndEachMistakeHasItsReason)
         if (c.status != kTargetOk) continue;
         EXPECT_EQ(entry.kind, c.kind);
         EXPECT_EQ(entry.count, c.count);
-        if (c.first != nullptr) EXPECT_EQ(Text(entry.first), c.first);
+        if (c.first != nullptr) {
+            EXPECT_EQ(Text(entry.first), c.first);
+        }
     }
 }
 
@@ -134,4 +136,15 @@ TEST(TargetPacing, BurstsNeverExceedTheBucketAndTheRateHoldsOverASecond)
     EXPECT_EQ(sent, kTargetBurst + kTargetsPerSecond);
     EXPECT_EQ(TakeTargetSends(pacing, 60000, 4094), kTargetBurst);  // after a stall: one burst, no catching up
     EXPECT_EQ(TakeTargetSends(pacing, 70000, 3), 3u);
+}
+
+// The system's resolver (the unit tests run in a namespace with loopback only): the hosts file's
+// name, and an unknown name, which Wine answers with "try again", both as named results.
+TEST(NameResolution, TheHostsFileNameResolvesAndAnUnknownNameIsNotFound)
+{
+    std::vector<UdpAddress> addresses;
+    ASSERT_EQ(Platform::ResolveHostName("localhost", kUdpIPv4, &addresses), kResolveOk);
+    EXPECT_EQ(Text(addresses.at(0)), "127.0.0.1");
+    EXPECT_EQ(Platform::ResolveHostName("nowhere.invalid", 0, &addresses), kResolveNotFound);
+    EXPECT_TRUE(addresses.empty());
 }

@@ -1,9 +1,10 @@
-// The registry below the current user's hive: open, create, read and write one key's values.
+// The registry: the current user's hive to open, create, read and write one key's values, and the
+// user's and the machine's hives to read (the settings model, setup/settings_model.h).
 //
-// Keys are named by their path below HKEY_CURRENT_USER ("Software\Maker\Product\ScanLink"),
-// narrow text in the ANSI code page, separated by backslashes and compared without regard to
+// Keys are named by their path below their hive's root ("Software\Maker\Product\ScanLink" below
+// HKEY_CURRENT_USER, "SOFTWARE\Policies\ScanLink" below HKEY_LOCAL_MACHINE), narrow text in the ANSI code page, separated by backslashes and compared without regard to
 // letter case. A key handle is owned by the caller from a successful open or create until it is
-// passed to CloseUserKey; it is never shared. "Missing" means that the key or the value does not
+// passed to CloseUserKey (whichever call opened it); it is never shared. "Missing" means that the key or the value does not
 // exist; a key that exists but cannot be opened for reading and writing is "denied".
 //
 // On Windows this is the real registry. The native tests use a small file-backed store with the
@@ -11,6 +12,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Results of every registry operation; the platform's own error codes never leave the seam (the
 // last one is kept as Platform::LastSystemError, platform/system_error.h).
@@ -20,12 +23,29 @@ enum RegStatus : int {
     kRegDenied = 2,    // the key exists but this access is not allowed
     kRegMoreData = 3,  // the value's data does not fit the caller's buffer
     kRegFailed = 4,    // any other failure (bad name, store unreadable, ...)
+    kRegWrongType = 5, // the typed reads below: the value exists with another type, or a number's
+                       // data is not 4 bytes, or a text's data is not terminated text
+};
+
+// The hives a key may be opened in for reading.
+enum RegHive : int {
+    kRegUserHive = 0,       // HKEY_CURRENT_USER
+    kRegMachineHive = 1,    // HKEY_LOCAL_MACHINE in the program's own view: a 32-bit program on
+                            // 64-bit Windows reads SOFTWARE\WOW6432Node, where a 32-bit package
+                            // writes its machine defaults
+    kRegMachineHive64 = 2,  // HKEY_LOCAL_MACHINE in the 64-bit view whatever the program's width,
+                            // where Group Policy writes policies; the same as kRegMachineHive on
+                            // 32-bit Windows
 };
 
 // Value types, with the numbers the Windows registry uses.
 constexpr uint32_t kRegTypeNone = 0;
 constexpr uint32_t kRegTypeSz = 1;
 constexpr uint32_t kRegTypeDword = 4;
+constexpr uint32_t kRegTypeMultiSz = 7;  // texts, each ended by its NUL, and one more NUL at the end
+
+// The longest data the typed reads below accept; longer data is kRegMoreData.
+constexpr uint32_t kRegMaxTypedData = 64 * 1024;
 
 using RegKeyHandle = void*;
 
@@ -47,6 +67,24 @@ RegStatus SetValue(RegKeyHandle key, const char* name, uint32_t type, const void
 // than the buffer: the buffer's content is then undefined and *size is the length needed.
 RegStatus QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* buffer, uint32_t* size);
 
-// Releases a handle from OpenUserKey or CreateUserKey; a null handle is ignored.
+// Opens an existing key of the hive for reading only (a policy key that the user may read but not
+// write opens here). On kRegOk *key holds a new handle, which SetValue refuses with kRegDenied; on
+// any other result *key is left unchanged.
+RegStatus OpenKeyForReading(RegHive hive, const char* path, RegKeyHandle* key);
+
+// Releases a handle from OpenUserKey, CreateUserKey or OpenKeyForReading; a null handle is ignored.
 void CloseUserKey(RegKeyHandle key);
+
+// Typed reads over QueryValue (the same on every platform). Each gives kRegOk with the value set,
+// kRegMissing when the value does not exist, kRegWrongType when it has another type (or a number
+// is not 4 bytes), kRegMoreData when its data is longer than kRegMaxTypedData, or QueryValue's
+// failure; the output is changed only on kRegOk.
+RegStatus QueryDword(RegKeyHandle key, const char* name, uint32_t* value);
+// A REG_SZ value: the text up to its first NUL (data without any NUL is taken whole).
+RegStatus QueryString(RegKeyHandle key, const char* name, std::string* text);
+// A REG_MULTI_SZ value: its texts in order. An empty text inside ends the list (as Windows reads
+// such data); a missing final NUL is tolerated.
+RegStatus QueryMultiString(RegKeyHandle key, const char* name, std::vector<std::string>* texts);
+// Writes texts as one REG_MULTI_SZ value. Empty texts are left out (they would end the list).
+RegStatus SetMultiString(RegKeyHandle key, const char* name, const std::vector<std::string>& texts);
 }  // namespace Registry

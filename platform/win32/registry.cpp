@@ -66,6 +66,18 @@ RegStatus QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* b
     return Translate(status);
 }
 
+RegStatus OpenKeyForReading(RegHive hive, const char* path, RegKeyHandle* key)
+{
+    if (path == nullptr || key == nullptr) return kRegFailed;
+    HKEY root = hive == kRegUserHive ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    // KEY_WOW64_64KEY is ignored on 32-bit Windows and names the 64-bit view on 64-bit Windows.
+    const REGSAM view = hive == kRegMachineHive64 ? KEY_WOW64_64KEY : 0;
+    HKEY opened = nullptr;
+    const LONG status = RegOpenKeyExA(root, path, 0, KEY_READ | view, &opened);
+    if (status == ERROR_SUCCESS) *key = opened;
+    return Translate(status);
+}
+
 void CloseUserKey(RegKeyHandle key)
 {
     if (key != nullptr) RegCloseKey(static_cast<HKEY>(key));

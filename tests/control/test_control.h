@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "platform/registry.h"
 #include "platform/system.h"
 
 namespace Platform {
@@ -36,5 +37,9 @@ constexpr size_t kMaxRecordedBoxes = 256;
 const std::vector<RecordedMessageBox>& RecordedMessageBoxes();
 void ClearRecordedMessageBoxes();
 void SetMessageBoxCapture(bool capture, int answer = kIdOk);
+
+// Creates (or opens) a key below HKEY_LOCAL_MACHINE for writing, as the installer or Group Policy
+// would; the handle is closed with Registry::CloseUserKey. The product itself only reads that hive.
+RegStatus CreateTestMachineKey(const char* path, RegKeyHandle* key);
 
 }  // namespace Platform

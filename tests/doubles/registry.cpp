@@ -26,11 +26,14 @@ struct Key {
     std::vector<Value> values;  // in the order of their first write
 };
 
-// Keys by their folded path; the root (the empty path) always exists.
+// Keys by their folded path; the root (the empty path) always exists. Keys of the machine hive are
+// kept with a leading backslash, which no path of the user hive can have.
 using Store = std::map<std::string, Key>;
+const std::string kMachinePrefix = "\\";
 
 struct Handle {
     std::string folded;
+    bool readOnly = false;
 };
 
 std::string g_storeFile;
@@ -156,6 +159,29 @@ RegStatus Record(RegStatus result, const std::string& line)
     return result;
 }
 
+// Creates the key (and the missing keys above it) below the hive that prefix names.
+RegStatus CreateKeyIn(const std::string& prefix, const char* path, const char* keyClass, RegKeyHandle* key)
+{
+    const std::string text = path != nullptr ? path : "";
+    const std::string cls = keyClass != nullptr ? keyClass : "";
+    const std::string line = "create " + prefix + text + " " + cls;
+    if (path == nullptr || key == nullptr || !ValidPath(text)) return Record(kRegFailed, line);
+    Store store;
+    if (!Load(store)) return Record(kRegFailed, line);
+    bool created = false;
+    for (size_t end = 0; !text.empty() && end != std::string::npos;) {
+        end = text.find('\\', end + 1);
+        const std::string part = text.substr(0, end);
+        if (store.count(Fold(prefix + part)) != 0) continue;
+        if (g_refused) return Record(kRegDenied, line);
+        store[Fold(prefix + part)] = Key{prefix + part, cls, {}};
+        created = true;
+    }
+    if (created && !SaveStore(store)) return Record(kRegFailed, line);
+    *key = new Handle{Fold(prefix + text)};
+    return Record(kRegOk, line);
+}
+
 }  // namespace
 
 namespace PosixRegistry {
@@ -170,6 +196,10 @@ const std::vector<std::string>& Journal()
 void ClearJournal()
 {
     g_journal.clear();
+}
+RegStatus CreateMachineKey(const char* path, RegKeyHandle* key)
+{
+    return CreateKeyIn(kMachinePrefix, path, "", key);
 }
 }  // namespace PosixRegistry
 
@@ -188,24 +218,7 @@ RegStatus OpenUserKey(const char* path, RegKeyHandle* key)
 
 RegStatus CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
 {
-    const std::string text = path != nullptr ? path : "";
-    const std::string cls = keyClass != nullptr ? keyClass : "";
-    const std::string line = "create " + text + " " + cls;
-    if (path == nullptr || key == nullptr || !ValidPath(text)) return Record(kRegFailed, line);
-    Store store;
-    if (!Load(store)) return Record(kRegFailed, line);
-    bool created = false;
-    for (size_t end = 0; !text.empty() && end != std::string::npos;) {
-        end = text.find('\\', end + 1);
-        const std::string part = text.substr(0, end);
-        if (store.count(Fold(part)) != 0) continue;
-        if (g_refused) return Record(kRegDenied, line);
-        store[Fold(part)] = Key{part, cls, {}};
-        created = true;
-    }
-    if (created && !SaveStore(store)) return Record(kRegFailed, line);
-    *key = new Handle{Fold(text)};
-    return Record(kRegOk, line);
+    return CreateKeyIn("", path, keyClass, key);
 }
 
 RegStatus SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size)
@@ -214,7 +227,7 @@ RegStatus SetValue(RegKeyHandle key, const char* name, uint32_t type, const void
     const std::string line = "set " + valueName + " " + std::to_string(type);
     Handle* handle = static_cast<Handle*>(key);
     if (handle == nullptr || (data == nullptr && size != 0)) return Record(kRegFailed, line);
-    if (g_refused) return Record(kRegDenied, line);
+    if (g_refused || handle->readOnly) return Record(kRegDenied, line);
     Store store;
     if (!Load(store)) return Record(kRegFailed, line);
     if (!handle->folded.empty() && store.count(handle->folded) == 0) return Record(kRegFailed, line);
@@ -254,6 +267,19 @@ RegStatus QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* b
         return Record(kRegOk, line);
     }
     return Record(kRegMissing, line);
+}
+
+RegStatus OpenKeyForReading(RegHive hive, const char* path, RegKeyHandle* key)
+{
+    const std::string text = path != nullptr ? path : "";
+    const std::string prefix = hive == kRegUserHive ? "" : kMachinePrefix;
+    const std::string line = "read " + prefix + text;
+    if (path == nullptr || key == nullptr || !ValidPath(text)) return Record(kRegFailed, line);
+    Store store;
+    if (!Load(store)) return Record(kRegFailed, line);
+    if (!(prefix + text).empty() && store.count(Fold(prefix + text)) == 0) return Record(kRegMissing, line);
+    *key = new Handle{Fold(prefix + text), true};
+    return Record(kRegOk, line);
 }
 
 void CloseUserKey(RegKeyHandle key)

@@ -1,0 +1,43 @@
+// Host name resolution on Windows: getaddrinfo of ws2_32 (exported since Windows XP, so present on
+// Vista), which asks DNS and the hosts file for IPv4 and IPv6 addresses.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <cstring>
+
+#include "platform/name_resolution.h"
+#include "platform/system_error.h"
+
+namespace {
+#include "platform/name_resolution_list.inc"
+}  // namespace
+
+namespace Platform {
+
+ResolveStatus ResolveHostName(const char* name, int family, std::vector<UdpAddress>* addresses)
+{
+    if (addresses == nullptr) return kResolveFailed;
+    addresses->clear();
+    if (name == nullptr || *name == '\0' || (family != 0 && family != kUdpIPv4 && family != kUdpIPv6))
+        return kResolveFailed;
+    const addrinfo hints = LookupHints<addrinfo>(family);
+    addrinfo* list = nullptr;
+    const int status = getaddrinfo(name, nullptr, &hints, &list);
+    if (status != 0) {
+        KeepSystemError(static_cast<std::uint32_t>(status));
+        switch (status) {
+        case WSAHOST_NOT_FOUND:  // 11001
+        case WSATRY_AGAIN:       // 11002: what Wine answers for an unknown name
+        case WSANO_RECOVERY:
+        case WSANO_DATA:
+            return kResolveNotFound;
+        default:
+            return kResolveFailed;
+        }
+    }
+    CollectAddresses(list, addresses);
+    freeaddrinfo(list);
+    return addresses->empty() ? kResolveNotFound : kResolveOk;
+}
+
+}  // namespace Platform

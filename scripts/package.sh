@@ -2,8 +2,10 @@
 # Builds the Windows Installer packages, one per product and architecture, with wixl (msitools).
 #   bash scripts/package.sh            -> build/packages/ScanLink-<code>-<version>-<x64|x86>.msi
 # Each package installs what a start without connection options needs (docs/install.md): the
-# program as <code>SLK.exe in the product's program folder, the resource module for the system in
-# the system directory with the string file of the user's language, and a Start menu shortcut.
+# program as <code>SLK.exe in the product's program folder with the string files of all three
+# languages beside it (<code>STR-en.tbl, -de, -ja), the resource module for the system in the system
+# directory with a copy of the string file of the user's language as <code>STR.tbl, and a Start
+# menu shortcut (the x86 package's named with " (x86)", so that both packages can be installed).
 # Environment (all optional):
 #   SCANLINK_SIGN_PFX, SCANLINK_SIGN_PASSWORD, SCANLINK_SIGN_TIMESTAMP_URL   sign (scripts/sign.sh)
 #   SCANLINK_PACKAGE_PRODUCTS="R7240 L835_"   only these products (default: all eight)
@@ -16,6 +18,11 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
+# The signing password goes to scripts/sign.sh alone, not into the environment of everything this
+# starts (the builds, wixl, msibuild).
+sign_password="${SCANLINK_SIGN_PASSWORD:-}"
+unset SCANLINK_SIGN_PASSWORD
+sign() { SCANLINK_SIGN_PASSWORD="$sign_password" bash scripts/sign.sh "$@"; }
 [[ -n "${SCANLINK_PACKAGE_NO_BUILD:-}" ]] || bash scripts/deps.sh
 
 VERSION="$(for part in MAJOR MINOR PATCH BUILD; do
@@ -61,20 +68,21 @@ for arch in "${ARCHS[@]}"; do
     # wixl drops texts outside the package's code page, so the Japanese shortcut keeps the English title.
     name[ja]="${name[en]}"
     stage="$OUT/stage/$code-$arch"
-    rm -rf "$stage"; mkdir -p "$stage/en" "$stage/de" "$stage/ja"
+    rm -rf "$stage"; mkdir -p "$stage"
     cp "$install/ScanLink.exe" "$stage/${code}SLK.exe"
     cp "$install/${code}RS6.dll" "$install/${code}RES.dll" "$stage/"
-    for lang in en de ja; do cp "$install/strings/$lang/${code}STR.tbl" "$stage/$lang/"; done
+    for lang in en de ja; do cp "$install/strings/$lang/${code}STR.tbl" "$stage/${code}STR-$lang.tbl"; done
     cp "res/icons/family$family.ico" "$stage/product.ico"
     if [[ -n "${SCANLINK_SIGN_PFX:-}" ]]; then
-      bash scripts/sign.sh "$stage/${code}SLK.exe" "$stage/${code}RS6.dll" "$stage/${code}RES.dll"
+      sign "$stage/${code}SLK.exe" "$stage/${code}RS6.dll" "$stage/${code}RES.dll"
     fi
 
     if [[ $arch == x64 ]]; then
-      pf=ProgramFiles64Folder; sys=System64Folder; win64=' Win64="yes"'; arp_name="${name[en]}"
+      pf=ProgramFiles64Folder; sys=System64Folder; win64=' Win64="yes"'; suffix=""
     else
-      pf=ProgramFilesFolder; sys=SystemFolder; win64=''; arp_name="${name[en]} (x86)"
+      pf=ProgramFilesFolder; sys=SystemFolder; win64=''; suffix=" (x86)"
     fi
+    arp_name="${name[en]}$suffix"
     # The x64 package is for 64-bit Windows only, so its one module is the 64-bit systems' one; the
     # x86 package carries both and installs the one of the system (conditions set below).
     module() {  # module SUFFIX: the component of the resource module <code>SUFFIX.dll
@@ -84,15 +92,26 @@ for arch in "${ARCHS[@]}"; do
     }
     modules="$(module RS6)"
     [[ $arch == x86 ]] && modules+=$'\n'"$(module RES)"
-    strings=""
+    # The three string files lie in the program folder under their own names (one component). The
+    # system directory's <code>STR.tbl is a copy of one of them (DuplicateFile, added below), made
+    # by the component of its language, which also carries the shortcut with the title in it: so
+    # no two components install a file of one name into one folder.
+    strings="
+              <Component Id=\"Strings\" Guid=\"*\"$win64>"
+    langs=""
     for lang in en de ja; do
+      key=""; [[ $lang == en ]] && key=' KeyPath="yes"'
       strings+="
-      <Component Id=\"Strings_$lang\" Guid=\"*\"$win64>
-        <File Id=\"Strings_$lang\" Name=\"${code}STR.tbl\" Source=\"$lang/${code}STR.tbl\" KeyPath=\"yes\"/>
-        <Shortcut Id=\"Shortcut_$lang\" Name=\"$(xml "${name[$lang]}")\" Directory=\"ProgramMenuFolder\"
-                  Target=\"[PROGRAMDIR]${code}SLK.exe\" WorkingDirectory=\"PROGRAMDIR\"/>
-      </Component>"
+                <File Id=\"Strings_$lang\" Name=\"${code}STR-$lang.tbl\" Source=\"${code}STR-$lang.tbl\"$key/>"
+      langs+="
+              <Component Id=\"Lang_$lang\" Guid=\"$(guid "ScanLink language $code $arch $lang")\"$win64>
+                <CreateFolder/>
+                <Shortcut Id=\"Shortcut_$lang\" Name=\"$(xml "${name[$lang]}$suffix")\" Directory=\"ProgramMenuFolder\"
+                          Target=\"[PROGRAMDIR]${code}SLK.exe\" WorkingDirectory=\"PROGRAMDIR\"/>
+              </Component>"
     done
+    strings+="
+              </Component>$langs"
     cat >"$stage/package.wxs" <<EOF
 <?xml version="1.0" encoding="utf-8"?>
 <Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
@@ -112,13 +131,13 @@ for arch in "${ARCHS[@]}"; do
             <Directory Id="PROGRAMDIR" Name="ScanLink">
               <Component Id="Program" Guid="*"$win64>
                 <File Id="Program" Name="${code}SLK.exe" Source="${code}SLK.exe" KeyPath="yes"/>
-              </Component>
+              </Component>$strings
             </Directory>
           </Directory>
         </Directory>
       </Directory>
       <Directory Id="$sys">
-$modules$strings
+$modules
       </Directory>
       <Directory Id="ProgramMenuFolder"/>
     </Directory>
@@ -126,9 +145,10 @@ $modules$strings
       <ComponentRef Id="Program"/>
       <ComponentRef Id="ModuleRS6"/>$([[ $arch == x86 ]] && echo '
       <ComponentRef Id="ModuleRES"/>')
-      <ComponentRef Id="Strings_en"/>
-      <ComponentRef Id="Strings_de"/>
-      <ComponentRef Id="Strings_ja"/>
+      <ComponentRef Id="Strings"/>
+      <ComponentRef Id="Lang_en"/>
+      <ComponentRef Id="Lang_de"/>
+      <ComponentRef Id="Lang_ja"/>
     </Feature>
   </Product>
 </Wix>
@@ -137,24 +157,31 @@ EOF
     rm -f "$msi"
     (cd "$stage" && wixl -a "$arch" -o "$msi" package.wxs 2>&1 | grep -v "GLib-GObject-WARNING" >&2 || true)
     [[ -f "$msi" ]] || { echo "package: wixl failed for $code $arch" >&2; exit 1; }
-    # wixl has no component conditions: they are set in the built package. The string file follows
-    # the user's language unless SCANLINK_LANGUAGE=en|de|ja is given on the command line.
+    # wixl has no component conditions and no copied files: they are added to the built package.
+    # The language follows the user's unless SCANLINK_LANGUAGE=en|de|ja is given on the command
+    # line; any other SCANLINK_LANGUAGE gets English. Exactly one language component is installed.
     # (A condition is at most 255 characters, hence the English one lists what it is not.)
     is_one_of() { printf 'UserLanguageID=%s OR ' "$@"; echo 0; }
     cond_de="SCANLINK_LANGUAGE=\"de\" OR (NOT SCANLINK_LANGUAGE AND ($(is_one_of "${DE_IDS[@]}")))"
     cond_ja="SCANLINK_LANGUAGE=\"ja\" OR (NOT SCANLINK_LANGUAGE AND ($(is_one_of "${JA_IDS[@]}")))"
-    none_of="$(printf ' AND UserLanguageID<>%s' "${DE_IDS[@]}" "${JA_IDS[@]}")"
-    cond_en="SCANLINK_LANGUAGE=\"en\" OR (NOT SCANLINK_LANGUAGE$none_of)"
+    none_of="$(printf 'UserLanguageID<>%s AND ' "${DE_IDS[@]}" "${JA_IDS[@]}")"
+    cond_en="SCANLINK_LANGUAGE<>\"de\" AND SCANLINK_LANGUAGE<>\"ja\" AND (SCANLINK_LANGUAGE OR (${none_of% AND }))"
     queries=(
-      "UPDATE \`Component\` SET \`Condition\` = '$cond_de' WHERE \`Component\` = 'Strings_de'"
-      "UPDATE \`Component\` SET \`Condition\` = '$cond_ja' WHERE \`Component\` = 'Strings_ja'"
-      "UPDATE \`Component\` SET \`Condition\` = '$cond_en' WHERE \`Component\` = 'Strings_en'"
+      "UPDATE \`Component\` SET \`Condition\` = '$cond_de' WHERE \`Component\` = 'Lang_de'"
+      "UPDATE \`Component\` SET \`Condition\` = '$cond_ja' WHERE \`Component\` = 'Lang_ja'"
+      "UPDATE \`Component\` SET \`Condition\` = '$cond_en' WHERE \`Component\` = 'Lang_en'"
+      "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveDuplicateFiles', 3400)"
+      "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('DuplicateFiles', 4210)"
     )
+    { printf 'FileKey\tComponent_\tFile_\tDestName\tDestFolder\r\ns72\ts72\ts72\tL255\tS72\r\nDuplicateFile\tFileKey\r\n'
+      for lang in en de ja; do printf 'Copy_%s\tLang_%s\tStrings_%s\t%s\t%s\r\n' $lang $lang $lang "${code}STR.tbl" $sys; done
+    } >"$stage/DuplicateFile.idt"
+    msibuild "$msi" -i "$stage/DuplicateFile.idt"
     [[ $arch == x86 ]] && queries+=(
       "UPDATE \`Component\` SET \`Condition\` = 'VersionNT64' WHERE \`Component\` = 'ModuleRS6'"
       "UPDATE \`Component\` SET \`Condition\` = 'NOT VersionNT64' WHERE \`Component\` = 'ModuleRES'")
     for q in "${queries[@]}"; do msibuild "$msi" -q "$q"; done
-    if [[ -n "${SCANLINK_SIGN_PFX:-}" ]]; then bash scripts/sign.sh "$msi"; fi
+    if [[ -n "${SCANLINK_SIGN_PFX:-}" ]]; then sign "$msi"; fi
     echo "package: $msi ($(stat -c %s "$msi") bytes)"
   done
 done

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "discovery/discovery_targets.h"
+#include "platform/framework_init.h"
 
 namespace {
 
@@ -142,6 +143,7 @@ TEST(TargetPacing, BurstsNeverExceedTheBucketAndTheRateHoldsOverASecond)
 // name, and an unknown name, which Wine answers with "try again", both as named results.
 TEST(NameResolution, TheHostsFileNameResolvesAndAnUnknownNameIsNotFound)
 {
+    ASSERT_EQ(Platform::StartSocketLibrary(), 0);  // Windows asks for it before any resolution
     std::vector<UdpAddress> addresses;
     ASSERT_EQ(Platform::ResolveHostName("localhost", kUdpIPv4, &addresses), kResolveOk);
     EXPECT_EQ(Text(addresses.at(0)), "127.0.0.1");

@@ -6,6 +6,7 @@
 # one; uninstalling removes the files and keeps the stored connection. A German user gets the
 # German string file. The packages are the test run's (scripts/package.sh from both builds, built
 # once per run: tests/lib/common.sh sl_packages); the newer ones are copies with a newer version.
+# Also: no two components install one file; SCANLINK_LANGUAGE=fr gets English; x64 and x86 side by side.
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
 sl_need_cmd wixl msibuild
@@ -43,6 +44,11 @@ sl_expect_eq "the package's version is the one version number" \
 sl_expect_eq "package.sh names the packages by product, version and architecture" \
   "$(cd "$PKG/old" && ls *.msi | tr '\n' ' ')" \
   "ScanLink-R7240-$VERSION-x64.msi ScanLink-R7240-$VERSION-x86.msi ScanLink-R7245-$VERSION-x64.msi ScanLink-R7245-$VERSION-x86.msi "
+rows() { msiinfo export "$1" "$2" | tr -d '\r' | tail -n +4; }
+sl_expect_eq "no two components install a file of one name into one folder; the system's string file is copied by language" \
+  "$(for m in "$PKG"/old/*.msi; do awk -F'\t' -v m="${m##*/}" 'NR == FNR { d[$1] = $3; next } { print m, d[$2], tolower($3) }' \
+       <(rows "$m" Component) <(rows "$m" File); done | sort | uniq -d; rows "$PKG/old/ScanLink-R7240-$VERSION-x86.msi" DuplicateFile | cut -f2- | sort)" \
+  "$(printf 'Lang_%s\tStrings_%s\tR7240STR.tbl\tSystemFolder\n' de de en en ja ja)"
 
 e2e_init "pk$$"
 sl_on_exit "e2e_stop"
@@ -92,7 +98,7 @@ for arch in "${ARCHS[@]}"; do
              strings -el "$f" | grep -A1 -x -e FileVersion -e ProductVersion | grep -v -e Version -e -- ; done
            strings "$exe" | sed -n 's/.*assemblyIdentity type="win32" name="ScanLink" version="\([0-9.]*\)".*/\1/p'
          } | sort | uniq -c | awk '{ print $2 " x" $1 }')" "$VERSION x5"
-    lnk="$(shortcut "$title")"
+    lnk="$(shortcut "$name")"
     sl_check "$arch $code: a Start menu shortcut named like the dialog's title" test -n "$lnk"
     sl_expect_eq "$arch $code: Apps and Features: version, maker, uninstall" "$(arp $arch "$name")" "$VERSION VEL MORA MsiExec.exe /X"
     e2e_wine start /wait /unix "$lnk" </dev/null >/dev/null 2>&1 &
@@ -112,7 +118,7 @@ for arch in "${ARCHS[@]}"; do
     sl_check "$arch $code: msiexec /x /qn succeeds" msi /x "C:\\packages\\new\\ScanLink-$code-$NEWER-$arch.msi"
     sl_expect_eq "$arch $code: uninstalled: program and its folder, module, string file, shortcut, entry gone" \
       "$(ls -d "$exe" "$(dirname "$exe")" "$E2E_C/windows/$sys/${code}RS6.dll" "$E2E_C/windows/$sys/${code}STR.tbl" 2>/dev/null
-         shortcut "$title"; arp $arch "$name")" ""
+         shortcut "$name"; arp $arch "$name")" ""
     sl_expect_eq "$arch $code: the stored connection (data file, registry values) is kept" "$(e2e_state "$product")" "$stored"
   done
 done
@@ -124,6 +130,11 @@ sl_check "x64 R7240 installs for a German user" msi /i "C:\\packages\\old\\ScanL
 sl_check "the German string file is installed" cmp "$SL_ROOT/strings/de/R7240STR.tbl" "$E2E_C/windows/system32/R7240STR.tbl"
 de_title="VEL MORA chromaline 7240MF $(sed -n 's/^STR_S_UTIL_APPNAME=//p' "$SL_ROOT/strings/de/R7240STR.tbl" | tr -d '\r')"
 sl_check "the shortcut carries the German title" test -n "$(shortcut "$de_title")"
+x86="C:\\packages\\old\\ScanLink-R7240-$VERSION-x86.msi"
+sl_check "x86 R7240 installs beside it, with a shortcut of its own (\" (x86)\")" eval 'msi /i "$x86" && test -n "$(shortcut "$de_title (x86)")"'
+sl_expect_eq "uninstalling it keeps the x64 one's shortcut" "$(msi /x "$x86"; echo $?; shortcut "$de_title" | wc -l)" $'0\n1'
+sl_check "SCANLINK_LANGUAGE=fr (no texts of its own) installs the English string file" \
+  eval 'msi /i "$x86" SCANLINK_LANGUAGE=fr && cmp "$SL_ROOT/strings/en/R7240STR.tbl" "$E2E_C/windows/syswow64/R7240STR.tbl"'
 sl_check "SCANLINK_LANGUAGE=ja on the command line overrides the language" \
   msi /i "C:\\packages\\old\\ScanLink-R7245-$VERSION-x86.msi" SCANLINK_LANGUAGE=ja
 sl_check "the Japanese string file is installed" cmp "$SL_ROOT/strings/ja/R7245STR.tbl" "$E2E_C/windows/syswow64/R7245STR.tbl"
@@ -140,7 +151,7 @@ cp -r "$PKG" "$E2E_C/packages"
 sl_check "x86 R7240 installs on 32-bit Windows" msi /i "C:\\packages\\old\\ScanLink-R7240-$VERSION-x86.msi"
 sl_expect_eq "the 32-bit systems' module in the system directory, not the 64-bit one" \
   "$(cd "$E2E_C/windows/system32" && ls R7240R*.dll)" "R7240RES.dll"
-e2e_wine start /wait /unix "$(shortcut "VEL MORA chromaline 7240MF Network Scanner Setup")" </dev/null >/dev/null 2>&1 &
+e2e_wine start /wait /unix "$(shortcut "VEL MORA chromaline 7240MF Network Scanner Setup (x86)")" </dev/null >/dev/null 2>&1 &
 E2E_PID=$!
 out="$(drv wait "VEL MORA chromaline 7240MF Network Scanner Setup" + wait-enabled 3010 + list 3009 + click 2 + wait-gone)"
 sl_expect_eq "started through the shortcut it loads that module and lists the scanners" "$(pick rows "$out")" "rows 3"

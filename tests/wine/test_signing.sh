@@ -1,9 +1,9 @@
 #!/bin/bash
 # Code signing with a throwaway certificate made here by openssl: scripts/sign.sh signs the program,
-# a resource module and a package in place, osslsigncode verifies them against that certificate,
+# a resource module and a package, osslsigncode verifies them against that certificate,
 # unsigned, tampered and wrongly signed files fail; package.sh signs what it packs (one product,
 # one architecture; the other tests use the run's unsigned packages, tests/lib/common.sh); a signed
-# resource module still loads under Wine.
+# resource module still loads under Wine; a full disk leaves the file as it was; no tool package.sh starts sees the password.
 source "$(dirname "$0")/../lib/common.sh"
 sl_need_root
 sl_need_wine
@@ -42,12 +42,20 @@ cp unsigned.exe badpass.exe
 sl_expect_eq "a wrong password fails with status 1" \
   "$(SCANLINK_SIGN_PFX="$WORK/test.pfx" SCANLINK_SIGN_PASSWORD=wrong bash "$SL_ROOT/scripts/sign.sh" badpass.exe >/dev/null 2>&1; echo $?)" 1
 sl_check "... and leaves the file unchanged" cmp -s badpass.exe unsigned.exe
+mkdir full && mount -t tmpfs -o size=$(($(stat -c %s unsigned.exe) / 1024 + 64))k tmpfs full || sl_fail_now "cannot mount a small file system"
+sl_on_exit "umount '$WORK/full'"; cp unsigned.exe full/program.exe; dd if=/dev/zero of=full/filler bs=4k 2>/dev/null
+sl_expect_eq "a full disk: sign.sh fails (1), leaves the file unchanged and nothing beside it" \
+  "$(sign full/program.exe; echo $?; cmp full/program.exe unsigned.exe 2>&1; ls -A full | tr '\n' ' ')" $'1\nfiller program.exe '
 sl_expect_eq "without a certificate sign.sh refuses with status 2" \
   "$(env -u SCANLINK_SIGN_PFX bash "$SL_ROOT/scripts/sign.sh" unsigned.exe 2>/dev/null; echo $?)" 2
 
+for tool in wixl msibuild osslsigncode; do  # stand-ins, first in PATH, that note whether they see the password
+  mkdir -p spy; printf '#!/bin/bash\necho "%s $(env | grep -c pw-test)" >>%q\nexec %q "$@"\n' $tool "$WORK/spy.log" "$(command -v $tool)" >spy/$tool
+  chmod +x spy/$tool; done; PATH="$WORK/spy:$PATH"
 SCANLINK_SIGN_PFX="$WORK/test.pfx" SCANLINK_SIGN_PASSWORD=pw-test SCANLINK_PACKAGE_NO_BUILD=1 SCANLINK_PACKAGE_PRODUCTS=R7240 \
   SCANLINK_PACKAGE_ARCHS=x64 SCANLINK_PACKAGE_DIR="$WORK/signed" bash "$SL_ROOT/scripts/package.sh" >/dev/null 2>&1 ||
   sl_fail_now "package.sh with a certificate failed"
+sl_expect_eq "no tool package.sh starts sees the password" "$(sort -u spy.log | tr '\n' ' ')" "msibuild 0 osslsigncode 0 wixl 0 "
 msi="$(ls "$WORK"/signed/*.msi)"
 sl_check "package.sh with SCANLINK_SIGN_PFX: the package is signed" verify test.pem "$msi"
 mkdir -p extracted && (cd extracted && msiextract "$msi" >/dev/null)

@@ -212,6 +212,12 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         {"moved, with an adapter name of 259 characters", kV6LongAdapter, kCheckNoAnswer, "",
          {Scanner("fe80::40", "02:00:00:00:00:AA", kLongAdapter.c_str(), 6)}, true, 1,
          longCheck.c_str(), 1, longSave.c_str(), longAfter.c_str()},
+        // Nothing could be sent (the search below fails as well when it finds nothing): exit 6.
+        {"neither the check nor the search could send", kV4, kCheckFailed, "", {}, true, 6, "198.51.100.10|0|;", 1, "",
+         "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"the check could not send, the search found it", kV4, kCheckFailed, "", {movedV4}, true, 1,
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -220,6 +226,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = c.checkMac;
         rec.answers = {c.found};
+        rec.discoveryResult = c.checkOutcome == kCheckFailed && c.found.empty() ? kRunDiscoveryFailed : kRunDiscoveryOk;
         std::optional<ScopedConnectionServices> failing;
         if (!c.saveWorks) failing.emplace(FailingSave());
         EXPECT_EQ(c.exit, RunRefreshMode());

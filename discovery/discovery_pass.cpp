@@ -35,9 +35,15 @@ std::string DestinationText(const UdpAddress& destination)
 {
     char address[64];
     FormatRecordAddress(destination, address);
-    std::string text = destination.family == kUdpIPv6 ? "[" + std::string(address) : std::string(address);
-    if (destination.family == kUdpIPv6 && destination.scopeId != 0) text += "%" + std::to_string(destination.scopeId);
-    return text + (destination.family == kUdpIPv6 ? "]:" : ":") + std::to_string(destination.port);
+    char text[96];
+    if (destination.family != kUdpIPv6)
+        std::snprintf(text, sizeof text, "%s:%u", address, static_cast<unsigned>(destination.port));
+    else if (destination.scopeId != 0)
+        std::snprintf(text, sizeof text, "[%s%%%lu]:%u", address, static_cast<unsigned long>(destination.scopeId),
+                      static_cast<unsigned>(destination.port));
+    else
+        std::snprintf(text, sizeof text, "[%s]:%u", address, static_cast<unsigned>(destination.port));
+    return text;
 }
 
 // Sends the request from the pass's socket and traces it; false when the send failed.

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "discovery/discovery_search.h"
 #include "fake_network.h"
@@ -266,13 +265,13 @@ TEST_F(DiscoverySearchTest, EveryDatagramIsTracedWithItsVerdict)
 {
     const std::string path = ::testing::TempDir() + "search_trace.log";
     ASSERT_TRUE(Diagnostics::OpenTrace(path.c_str()));
-    auto from = [](std::uint8_t last) { return UdpAddress{kUdpIPv4, {198, 51, 100, last}, 161, 0}; };
     Bytes request = ScannerAnswer("s", kModel0), failed = request;
     request[13] = 0xA0;  // the PDU's tag: a GetRequest
     failed[20] = 2;      // error-status noSuchName
     FakeNetwork net;
     net.bursts = {{At(100, 198, 51, 100, 9), At(150, 198, 51, 100, 9), At(200, 198, 51, 100, 5, "1.3.6.1.4.1.9"),
-                   {request, from(6), 250}, {failed, from(7), 300}, Junk(350), {Bytes(1500, 0x30), from(8), 400}}};
+                   {request, At(0, 198, 51, 100, 6).sender, 250}, {failed, At(0, 198, 51, 100, 7).sender, 300},
+                   Junk(350), {Bytes(1500, 0x30), At(0, 198, 51, 100, 8).sender, 400}}};
     DiscoverySearch search(net);
     search.Start(kProtocolIPv4, 1);
     std::int64_t elapsed = 0;
@@ -280,11 +279,10 @@ TEST_F(DiscoverySearchTest, EveryDatagramIsTracedWithItsVerdict)
     Diagnostics::CloseTrace();
     std::ifstream in(path);
     std::string line, verdicts;
-    while (std::getline(in, line)) {
-        if (line.find(" datagram ") == std::string::npos) continue;
-        const size_t source = line.find("source=") + 7, verdict = line.find("verdict=") + 8;
-        verdicts += line.substr(source, line.find(' ', source) - source) + "=" + line.substr(verdict) + " ";
-    }
+    while (std::getline(in, line))
+        if (line.find(" datagram ") != std::string::npos)
+            verdicts += line.substr(line.find("source=") + 7, line.find(" size=") - line.find("source=") - 7) + "=" +
+                        line.substr(line.find("verdict=") + 8) + " ";
     std::remove(path.c_str());
     EXPECT_EQ("198.51.100.9=listed 198.51.100.9=duplicate 198.51.100.5=other-product 198.51.100.6=wrong-request "
               "198.51.100.7=wrong-request 203.0.113.66=undecodable 198.51.100.8=oversized ",

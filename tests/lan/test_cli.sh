@@ -157,7 +157,7 @@ if [[ -x "$RESPONDER" ]] && sl_lan_node j7 198.51.100.70 02:00:00:00:00:70; then
   # verdicts: "source verdict" of every datagram traced, sorted and counted once each.
   verdicts="$(sed -n 's/.* datagram source=\([^ ]*\) .*verdict=\([a-z-]*\).*/\1 \2/p' "$E2E_C/trace.log" | sort -u | tr '\n' ',')"
   sl_expect_eq "each datagram named with its source and verdict" "$verdicts" \
-    "198.51.100.20 duplicate,198.51.100.20 listed,198.51.100.30 duplicate,198.51.100.30 listed,198.51.100.40 other-product,198.51.100.41 other-product,198.51.100.50 other-product,198.51.100.70 duplicate,198.51.100.70 listed,198.51.100.70 oversized,198.51.100.70 undecodable,198.51.100.70 wrong-request,"
+    "198.51.100.30 duplicate,198.51.100.30 listed,198.51.100.40 other-product,198.51.100.41 other-product,198.51.100.50 other-product,198.51.100.60 duplicate,198.51.100.60 listed,198.51.100.70 duplicate,198.51.100.70 listed,198.51.100.70 oversized,198.51.100.70 undecodable,198.51.100.70 wrong-request,"
   sl_check "the adapter used and the requests are traced" \
     grep -q ' adapter family=ipv4 address=198.51.100.1 .*used=yes' "$E2E_C/trace.log"
   sl_check "each request with protocol, destination, adapter and size" \

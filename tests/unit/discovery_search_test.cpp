@@ -6,12 +6,8 @@
 #include <string>
 #include <vector>
 
-#include <cstdio>
-#include <fstream>
-
 #include "discovery/discovery_search.h"
 #include "fake_network.h"
-#include "platform/diagnostics.h"
 #include "test_support.h"
 
 namespace {
@@ -256,37 +252,6 @@ TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
         for (const SkippedAdapter& a : search.Skipped()) skipped += a.adapter + ":" + a.reason.substr(0, a.reason.find(' ')) + " ";
         EXPECT_EQ(c.skipped, skipped) << c.what;
     }
-}
-
-// The trace names every datagram with its source and verdict: a reply of the product listed, the
-// same again a duplicate, another model other-product, a message that is no reply (a GetRequest,
-// or an error status) wrong-request, junk undecodable, one too long oversized.
-TEST_F(DiscoverySearchTest, EveryDatagramIsTracedWithItsVerdict)
-{
-    const std::string path = ::testing::TempDir() + "search_trace.log";
-    ASSERT_TRUE(Diagnostics::OpenTrace(path.c_str()));
-    Bytes request = ScannerAnswer("s", kModel0), failed = request;
-    request[13] = 0xA0;  // the PDU's tag: a GetRequest
-    failed[20] = 2;      // error-status noSuchName
-    FakeNetwork net;
-    net.bursts = {{At(100, 198, 51, 100, 9), At(150, 198, 51, 100, 9), At(200, 198, 51, 100, 5, "1.3.6.1.4.1.9"),
-                   {request, At(0, 198, 51, 100, 6).sender, 250}, {failed, At(0, 198, 51, 100, 7).sender, 300},
-                   Junk(350), {Bytes(1500, 0x30), At(0, 198, 51, 100, 8).sender, 400}}};
-    DiscoverySearch search(net);
-    search.Start(kProtocolIPv4, 1);
-    std::int64_t elapsed = 0;
-    StepToEnd(search, net, elapsed);
-    Diagnostics::CloseTrace();
-    std::ifstream in(path);
-    std::string line, verdicts;
-    while (std::getline(in, line))
-        if (line.find(" datagram ") != std::string::npos)
-            verdicts += line.substr(line.find("source=") + 7, line.find(" size=") - line.find("source=") - 7) + "=" +
-                        line.substr(line.find("verdict=") + 8) + " ";
-    std::remove(path.c_str());
-    EXPECT_EQ("198.51.100.9=listed 198.51.100.9=duplicate 198.51.100.5=other-product 198.51.100.6=wrong-request "
-              "198.51.100.7=wrong-request 203.0.113.66=undecodable 198.51.100.8=oversized ",
-              verdicts);
 }
 
 }  // namespace

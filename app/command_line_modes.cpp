@@ -6,7 +6,9 @@
 #include <string>
 
 #include "app/json_writer.h"
+#include "discovery/discovery_driver.h"
 #include "platform/bounded_text.h"
+#include "platform/files.h"
 #include "platform/standard_output.h"
 #include "product/protocol.h"
 #include "product/product.h"
@@ -39,7 +41,8 @@ int RunRefreshMode()
 
     DeviceList list;
     int selected = -1;
-    services.RunDiscovery(list, selected, kCommandLinePasses, stored.protocol);
+    const int searched = services.RunDiscovery(list, selected, kCommandLinePasses, stored.protocol, nullptr);
+    if (searched == kRunDiscoveryFailed && check.outcome == kCheckFailed) return kExitCannotSearch;
     const int index = StoredIndexIn(list, stored.protocol, stored);
     if (index < 0) return kExitNotFound;
     const DeviceRecord& found = list.At(static_cast<size_t>(index));
@@ -72,7 +75,7 @@ int RunSetMode(const StartupRequest& request)
 }
 
 std::string ListJson(const char* product, const char* code, int protocol, const DeviceList& list,
-                     const StoredConnection* stored, int storedIndex)
+                     const StoredConnection* stored, int storedIndex, const std::vector<SkippedAdapter>& skipped)
 {
     auto protocolName = [](int p) { return p == kProtocolIPv6 ? "ipv6" : "ipv4"; };
     JsonWriter json;
@@ -116,6 +119,19 @@ std::string ListJson(const char* product, const char* code, int protocol, const 
         json.Null();
     else
         json.Integer(storedIndex);
+    json.Key("complete");
+    json.Boolean(skipped.empty());
+    json.Key("skipped");
+    json.BeginArray();
+    for (const SkippedAdapter& s : skipped) {
+        json.BeginObject();
+        json.Key("adapter");
+        json.String(s.adapter.c_str());
+        json.Key("reason");
+        json.String(s.reason.c_str());
+        json.EndObject();
+    }
+    json.EndArray();
     json.EndObject();
     return json.Text();
 }
@@ -129,19 +145,22 @@ int RunListMode(const StartupRequest& request)
     const int protocol = request.ipv6 && OffersIpv6(product) ? kProtocolIPv6 : kProtocolIPv4;
     DeviceList list;
     int selected = -1;
-    Services().RunDiscovery(list, selected, kCommandLinePasses, protocol);
+    std::vector<SkippedAdapter> skipped;
+    const int searched = Services().RunDiscovery(list, selected, kCommandLinePasses, protocol, &skipped);
     StoredConnection stored;
     const bool haveStored = ReadStoredConnection(stored) != kStoredNone;
     const std::string text =
-        ListJson(ProductDisplayName(product).c_str(), product.code, protocol, list, haveStored ? &stored : nullptr,
-                 haveStored ? StoredIndexIn(list, protocol, stored) : -1);
+        ListJson(ProductDisplayName(product).c_str(), product.code, protocol, list,
+                 haveStored ? &stored : nullptr, haveStored ? StoredIndexIn(list, protocol, stored) : -1, skipped);
     bool written = false;
     if (toStandardOutput) {
         written = Platform::WriteStandardOutput(text.data(), text.size());
-    } else if (std::FILE* out = std::fopen(request.outPath.c_str(), "wb")) {
-        written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-        written = std::fclose(out) == 0 && written;
+    } else {
+        const std::string temporary = request.outPath + ".tmp";
+        written = Files::ReplaceFileContents(request.outPath.c_str(), temporary.c_str(), text.data(), text.size()) ==
+                  kFileOk;
     }
     if (!written) return kExitCannotStart;
+    if (searched == kRunDiscoveryFailed) return kExitCannotSearch;
     return list.Empty() ? kExitNotFound : kExitUnchanged;
 }

@@ -4,9 +4,11 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "app/startup_request.h"
 #include "discovery/device_list.h"
+#include "discovery/discovery_pass.h"
 #include "setup/stored_connection.h"
 
 // Exit codes of the modes.
@@ -20,6 +22,9 @@ constexpr int kExitBadAddress = 3;        // /set: the address is not valid; not
 constexpr int kExitStoreFailed = 4;       // /refresh, /set: the new connection could not be stored.
 constexpr int kExitCannotStart = 5;       // any mode: files missing or damaged, already running, no
                                           // socket library; /list: no output to write to.
+constexpr int kExitCannotSearch = 6;      // /list: no adapter could be searched (the JSON is still
+                                          // written). /refresh: neither the unicast check nor the
+                                          // search could send anything; nothing changed.
 
 // Passes of the searches of /refresh and /list.
 constexpr int kCommandLinePasses = 2;
@@ -40,11 +45,16 @@ int RunSetMode(const StartupRequest& request);
 
 // /list: one search (kCommandLinePasses passes; IPv6 when "/ipv6" was given and the product offers
 // it, else IPv4) written as ListJson to the standard output when that is a file or a pipe, else to
-// the file "/out:" names. kExitCannotStart, before any search, when there is neither.
+// the file "/out:" names (written to "PATH.tmp" beside it and moved over it, so that PATH holds
+// either its old content or the whole new JSON, and nothing is left behind on failure).
+// kExitCannotStart, before any search, when there is neither, and when the output cannot be
+// written; kExitCannotSearch when no adapter could be searched.
 int RunListMode(const StartupRequest& request);
 
 // The JSON object of /list: "product", "code", "protocol", "scanners" (address, mac, adapter, in
-// the list's order), "stored" (address, mac, protocol, adapter; null when nothing is stored) and
-// "stored_index" (null when none matches). stored may be null.
+// the list's order), "stored" (address, mac, protocol, adapter; null when nothing is stored),
+// "stored_index" (null when none matches), "complete" (false when an adapter was skipped) and
+// "skipped" (always present: {"adapter", "reason"} of each adapter that could not be searched).
+// stored may be null.
 std::string ListJson(const char* product, const char* code, int protocol, const DeviceList& list,
-                     const StoredConnection* stored, int storedIndex);
+                     const StoredConnection* stored, int storedIndex, const std::vector<SkippedAdapter>& skipped);

@@ -112,6 +112,12 @@ void JsonWriter::Integer(long long value)
     text_ += std::to_string(value);
 }
 
+void JsonWriter::Boolean(bool value)
+{
+    BeforeValue();
+    text_ += value ? "true" : "false";
+}
+
 void JsonWriter::Null()
 {
     BeforeValue();

@@ -18,6 +18,7 @@ public:
     void Key(const char* name);
     void String(const char* ansiText);
     void Integer(long long value);
+    void Boolean(bool value);
     void Null();
     // The text so far, ended by a line break once the outermost value is closed.
     const std::string& Text() const { return text_; }

@@ -32,17 +32,19 @@ int AskOnce(DiscoveryTransport& transport, const UdpAddress& destination, Device
 {
     std::uint8_t request[kSnmpRequestCapacity];
     const int requestLength = EncodeDiscoveryRequest(request, sizeof request);
-    if (requestLength < 0) return kCheckNoAnswer;
+    if (requestLength < 0) return kCheckFailed;
     UdpHandle socket = transport.Open(destination.family);
-    if (socket == kUdpInvalidHandle) return kCheckNoAnswer;
+    if (socket == kUdpInvalidHandle) return kCheckFailed;
     UdpAddress local;
     std::memset(&local, 0, sizeof local);
     local.family = destination.family;
     int outcome = kCheckNoAnswer;
+    bool sent = false;
     if (transport.Bind(socket, local) == kUdpOk) {
         std::uint8_t buffer[kAnswerBufferSize];
         for (int attempt = 0; attempt < kCheckAttempts && outcome == kCheckNoAnswer; ++attempt) {
             if (transport.SendTo(socket, request, static_cast<size_t>(requestLength), destination) != kUdpOk) continue;
+            sent = true;
             for (int read = 0; read < kCheckMaxForeignDatagrams && outcome == kCheckNoAnswer; ++read) {
                 if (transport.WaitReadable(socket, kCheckWaitMs) != kUdpOk) break;
                 size_t length = 0;
@@ -64,7 +66,7 @@ int AskOnce(DiscoveryTransport& transport, const UdpAddress& destination, Device
         }
     }
     transport.Close(socket);
-    return outcome;
+    return sent ? outcome : kCheckFailed;
 }
 
 bool IsLinkLocal(const UdpAddress& address)
@@ -109,7 +111,7 @@ void CheckAddress(const char* text, int protocol, const char* adapterName, Addre
         scopes.push_back(none);
     }
 
-    result.outcome = kCheckNoAnswer;
+    result.outcome = kCheckFailed;
     for (const AdapterRecord& scope : scopes) {
         destination.scopeId = scope.interfaceIndex;
         DeviceRecord answer = EmptyDeviceRecord();
@@ -120,7 +122,8 @@ void CheckAddress(const char* text, int protocol, const char* adapterName, Addre
             if (protocol == kProtocolIPv6) CopyField(result.adapterName, sizeof result.adapterName, scope.adapterName);
             return;
         }
-        if (outcome == kCheckOtherAnswered) result.outcome = outcome;
+        if (outcome == kCheckOtherAnswered || (outcome == kCheckNoAnswer && result.outcome == kCheckFailed))
+            result.outcome = outcome;
     }
 }
 

@@ -11,6 +11,8 @@ constexpr int kCheckProductAnswered = 0;  // a scanner of the current product an
 constexpr int kCheckOtherAnswered = 1;    // something answered the request, but not this product
 constexpr int kCheckNoAnswer = 2;         // nothing answered (after the retry)
 constexpr int kCheckBadAddress = 3;       // the text is not an address of the protocol; nothing sent
+constexpr int kCheckFailed = 4;           // no request could be sent at all (socket, bind or send
+                                          // refused through every scope)
 
 // The wait for an answer, and how often the request is sent in all.
 constexpr int kCheckWaitMs = 1000;

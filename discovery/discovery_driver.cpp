@@ -5,7 +5,8 @@
 #include "discovery/discovery_search.h"
 #include "platform/wait_cursor.h"
 
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol, DiscoveryTransport& transport)
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+                 std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport)
 {
     WaitCursor waitCursor;
     DiscoverySearch search(transport);
@@ -16,10 +17,12 @@ int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int pro
     }
     deviceList = search.Devices();
     selectedIndex = deviceList.Empty() ? -1 : 0;
+    if (skipped != nullptr) *skipped = search.Skipped();
     return search.Result();
 }
 
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol)
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+                 std::vector<SkippedAdapter>* skipped)
 {
-    return RunDiscovery(deviceList, selectedIndex, passes, protocol, SystemDiscoveryTransport());
+    return RunDiscovery(deviceList, selectedIndex, passes, protocol, skipped, SystemDiscoveryTransport());
 }

@@ -1,13 +1,16 @@
 // Blocking network discovery: runs a whole search (discovery/discovery_search.h) for the chosen
 // protocol, for callers without a window; the list comes back sorted with its first row selected.
 #pragma once
+#include <vector>
+
 #include "discovery/device_list.h"
+#include "discovery/discovery_pass.h"
 #include "discovery/discovery_transport.h"
 
 // Results of RunDiscovery.
 constexpr int kRunDiscoveryOk = 0;           // the list holds the scanners found, sorted by address
-constexpr int kRunDiscoveryFailed = -1;      // a pass or the adapter enumeration failed to run;
-                                             // the list holds what earlier passes merged, sorted
+constexpr int kRunDiscoveryFailed = -1;      // no adapter at all could be searched (the list is
+                                             // empty; skipped names every adapter)
 constexpr int kRunDiscoveryBadProtocol = 2;  // protocol is neither 0 nor 1; the list is empty
 
 // Replaces the dialog's list with the scanners found. The scanner address dialog passes its own
@@ -17,6 +20,9 @@ constexpr int kRunDiscoveryBadProtocol = 2;  // protocol is neither 0 nor 1; the
 //
 // The wait cursor is shown for the whole call, which steps a DiscoverySearch every kSearchStepMs
 // (sleeping through transport.Pause) until it ends; what the search does (rounds, sockets per
-// adapter, the quiet second and the five-second cap) is described in discovery_search.h.
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol);
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol, DiscoveryTransport& transport);
+// adapter, the quiet second and the five-second cap, the adapters skipped) is described in
+// discovery_search.h. skipped (may be null) receives the search's Skipped().
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+                 std::vector<SkippedAdapter>* skipped);
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+                 std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport);

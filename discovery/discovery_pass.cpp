@@ -3,8 +3,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "discovery/snmp_message.h"
+#include "platform/diagnostics.h"
+#include "platform/system_error.h"
 
 namespace {
 
@@ -23,19 +26,82 @@ bool UsableState(std::uint32_t operStatus)
     return operStatus != kOperDown && operStatus != kOperNotPresent && operStatus != kOperLowerLayerDown;
 }
 
-// Sends the request on a socket that is bound; closes it when the send fails.
-int SendRequest(DiscoveryTransport& transport, const UdpAddress& destination, PassSocket& pass)
+std::string ErrorText()
+{
+    return std::to_string(Platform::LastSystemError());
+}
+
+std::string DestinationText(const UdpAddress& destination)
+{
+    char address[64];
+    FormatRecordAddress(destination, address);
+    char text[96];
+    if (destination.family != kUdpIPv6)
+        std::snprintf(text, sizeof text, "%s:%u", address, static_cast<unsigned>(destination.port));
+    else if (destination.scopeId != 0)
+        std::snprintf(text, sizeof text, "[%s%%%lu]:%u", address, static_cast<unsigned long>(destination.scopeId),
+                      static_cast<unsigned>(destination.port));
+    else
+        std::snprintf(text, sizeof text, "[%s]:%u", address, static_cast<unsigned>(destination.port));
+    return text;
+}
+
+// Sends the request from the pass's socket and traces it; false when the send failed.
+bool SendOnce(DiscoveryTransport& transport, const PassSocket& pass, int attempt)
 {
     std::uint8_t request[kSnmpRequestCapacity];
-    int requestLength = EncodeDiscoveryRequest(request, sizeof request);
+    const int requestLength = EncodeDiscoveryRequest(request, sizeof request);
+    const bool sent =
+        requestLength >= 0 &&
+        transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength), pass.destination) == kUdpOk;
+    if (Diagnostics::Tracing()) {
+        Diagnostics::Event("request", {{"protocol", pass.destination.family == kUdpIPv6 ? "ipv6" : "ipv4"},
+                                       {"destination", DestinationText(pass.destination)},
+                                       {"adapter", pass.source},
+                                       {"size", std::to_string(requestLength)},
+                                       {"attempt", std::to_string(attempt)},
+                                       {"sent", sent ? "yes" : "no"}});
+        if (!sent) Diagnostics::Event("send-failed", {{"adapter", pass.source}, {"error", ErrorText()}});
+    }
+    return sent;
+}
+
+// Sends the request on a socket that is bound; closes it when the send fails.
+PassOpenStatus SendRequest(DiscoveryTransport& transport, const UdpAddress& destination, PassSocket& pass)
+{
     transport.SetReceiveBuffer(pass.socket, kAnswerBurstBufferBytes);  // a smaller buffer still works
+    pass.destination = destination;
     pass.sentAtMs = pass.lastHeardMs = transport.NowMs();
-    if (requestLength < 0 ||
-        transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength), destination) != kUdpOk) {
+    if (!SendOnce(transport, pass, 1)) {
         transport.Close(pass.socket);
         pass.socket = kUdpInvalidHandle;
+        return kPassSendFailed;
     }
-    return kDiscoveryOk;
+    return kPassSent;
+}
+
+// Opens, sets up and binds a pass's socket; kPassSent when it is ready to send.
+PassOpenStatus OpenBound(DiscoveryTransport& transport, int family, const UdpAddress& local, std::uint32_t multicastIf,
+                         PassSocket& pass)
+{
+    UdpHandle socket = transport.Open(family);
+    if (socket == kUdpInvalidHandle) return kPassOpenFailed;
+    transport.IgnorePortUnreachable(socket);  // a socket that still reports it works as well
+    PassOpenStatus status = kPassSent;
+    if ((family == kUdpIPv4 ? transport.SetBroadcast(socket) : transport.SetMulticastInterface(socket, multicastIf)) !=
+        kUdpOk)
+        status = kPassSetupFailed;
+    else if (transport.Bind(socket, local) != kUdpOk)
+        status = kPassBindFailed;
+    if (status != kPassSent) {
+        // The reason is read before the close, which may set its own.
+        const std::uint32_t reason = Platform::LastSystemError();
+        transport.Close(socket);
+        Platform::KeepSystemError(reason);
+        return status;
+    }
+    pass.socket = socket;
+    return kPassSent;
 }
 
 }  // namespace
@@ -53,15 +119,38 @@ void FormatRecordAddress(const UdpAddress& sender, char (&address)[64])
     }
 }
 
+namespace {
+
+// Traces one adapter or address as the enumeration saw it, and whether discovery uses it.
+void TraceAdapter(const char* family, const char* name, std::uint32_t ifType, std::uint32_t operStatus,
+                  const char* unusedReason)
+{
+    Diagnostics::Event("adapter", {{"family", family},
+                                   {family[3] == '4' ? "address" : "name", name},
+                                   {"type", std::to_string(ifType)},
+                                   {"state", std::to_string(operStatus)},
+                                   {"used", unusedReason == nullptr ? "yes" : "no"},
+                                   {"reason", unusedReason == nullptr ? "" : unusedReason}});
+}
+
+}  // namespace
+
 int EnumerateIPv6Adapters(std::vector<AdapterRecord>& adapters, DiscoveryTransport& transport)
 {
     std::vector<PlatformAdapter> reported;
-    if (transport.ListAdapters(reported) != kAdaptersOk) return kDiscoveryFailed;
+    if (transport.ListAdapters(reported) != kAdaptersOk) {
+        Diagnostics::Event("adapters-failed", {{"family", "ipv6"}, {"error", ErrorText()}});
+        return kDiscoveryFailed;
+    }
     for (const PlatformAdapter& a : reported) {
+        const char* unused = nullptr;
         if (a.ifType == kIfTypePpp || a.ifType == kIfTypeSoftwareLoopback || a.ifType == kIfTypeAtm ||
             a.ifType == kIfTypeTunnel)
-            continue;
-        if (!UsableState(a.operStatus)) continue;
+            unused = "type";
+        else if (!UsableState(a.operStatus))
+            unused = "down";
+        TraceAdapter("ipv6", a.friendlyName, a.ifType, a.operStatus, unused);
+        if (unused != nullptr) continue;
         AdapterRecord record;
         // Some systems give no IPv6 index (Wine reports 0); the general index is the same link.
         record.interfaceIndex = a.ipv6IfIndex != 0 ? a.ipv6IfIndex : a.ifIndex;
@@ -77,48 +166,72 @@ std::vector<IPv4Source> EnumerateIPv4Sources(DiscoveryTransport& transport)
     std::vector<PlatformIPv4Address> reported;
     if (transport.ListIPv4Addresses(reported) == kAdaptersOk) {
         for (const PlatformIPv4Address& a : reported) {
-            if (a.ifType == kIfTypeSoftwareLoopback || a.octets[0] == 127 || !UsableState(a.operStatus)) continue;
-            if (a.octets[0] == 0 && a.octets[1] == 0 && a.octets[2] == 0 && a.octets[3] == 0) continue;
+            const char* unused = nullptr;
             bool listed = false;
             for (const IPv4Source& s : sources) listed = listed || std::memcmp(s.octets, a.octets, 4) == 0;
-            if (listed) continue;
+            if (a.ifType == kIfTypeSoftwareLoopback || a.octets[0] == 127)
+                unused = "loopback";
+            else if (!UsableState(a.operStatus))
+                unused = "down";
+            else if (a.octets[0] == 0 && a.octets[1] == 0 && a.octets[2] == 0 && a.octets[3] == 0)
+                unused = "unassigned";
+            else if (listed)
+                unused = "repeated";
+            if (Diagnostics::Tracing()) {
+                char text[64];
+                UdpAddress address = MakeAddress(kUdpIPv4, 0, 0);
+                std::memcpy(address.octets, a.octets, 4);
+                FormatRecordAddress(address, text);
+                TraceAdapter("ipv4", text, a.ifType, a.operStatus, unused);
+            }
+            if (unused != nullptr) continue;
             IPv4Source source;
             std::memcpy(source.octets, a.octets, 4);
             sources.push_back(source);
         }
+    } else {
+        Diagnostics::Event("adapters-failed", {{"family", "ipv4"}, {"error", ErrorText()}});
     }
-    if (sources.empty()) sources.push_back(IPv4Source{{0, 0, 0, 0}});
+    if (sources.empty()) {
+        Diagnostics::Event("adapter", {{"family", "ipv4"}, {"address", "0.0.0.0"}, {"used", "yes"},
+                                       {"reason", "no usable address: the system's route decides"}});
+        sources.push_back(IPv4Source{{0, 0, 0, 0}});
+    }
     return sources;
 }
 
-int OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& source, PassSocket& pass)
+const char* PassStepName(PassOpenStatus status)
+{
+    switch (status) {
+    case kPassOpenFailed: return "open";
+    case kPassSetupFailed: return "set-up";
+    case kPassBindFailed: return "bind";
+    case kPassSendFailed: return "send";
+    default: return "none";
+    }
+}
+
+PassOpenStatus OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& source, PassSocket& pass)
 {
     pass = PassSocket{};
-    UdpHandle socket = transport.Open(kUdpIPv4);
-    if (socket == kUdpInvalidHandle) return kDiscoveryFailed;
     UdpAddress local = MakeAddress(kUdpIPv4, 0, 0);
     std::memcpy(local.octets, source.octets, 4);
-    if (transport.SetBroadcast(socket) != kUdpOk || transport.Bind(socket, local) != kUdpOk) {
-        transport.Close(socket);
-        return kDiscoveryFailed;
-    }
-    pass.socket = socket;
+    char name[64];
+    FormatRecordAddress(local, name);
+    CopyField(pass.source, sizeof pass.source, name);
+    const PassOpenStatus opened = OpenBound(transport, kUdpIPv4, local, 0, pass);
+    if (opened != kPassSent) return opened;
     UdpAddress broadcast = MakeAddress(kUdpIPv4, kSnmpAgentPort, 0);
     std::memset(broadcast.octets, 0xFF, 4);
     return SendRequest(transport, broadcast, pass);
 }
 
-int OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass)
+PassOpenStatus OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass)
 {
     pass = PassSocket{};
-    UdpHandle socket = transport.Open(kUdpIPv6);
-    if (socket == kUdpInvalidHandle) return kDiscoveryFailed;
-    if (transport.SetMulticastInterface(socket, 0) != kUdpOk ||
-        transport.Bind(socket, MakeAddress(kUdpIPv6, 0, 0)) != kUdpOk) {
-        transport.Close(socket);
-        return kDiscoveryFailed;
-    }
-    pass.socket = socket;
+    CopyField(pass.source, sizeof pass.source, adapter.adapterName);
+    const PassOpenStatus opened = OpenBound(transport, kUdpIPv6, MakeAddress(kUdpIPv6, 0, 0), 0, pass);
+    if (opened != kPassSent) return opened;
     CopyField(pass.adapterName, sizeof pass.adapterName, adapter.adapterName);
     UdpAddress allNodes = MakeAddress(kUdpIPv6, kSnmpAgentPort, adapter.interfaceIndex);
     allNodes.octets[0] = 0xFF;
@@ -127,9 +240,27 @@ int OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, Pa
     return SendRequest(transport, allNodes, pass);
 }
 
-bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion, const char* matchText,
-                        std::int64_t nowMs, DeviceList& found)
+void ResendRequest(DiscoveryTransport& transport, PassSocket& pass)
 {
+    pass.resent = true;
+    SendOnce(transport, pass, 2);
+}
+
+void TraceDatagram(const PassSocket& pass, const char* source, const std::string& size, const char* verdict)
+{
+    Diagnostics::Event("datagram", {{"source", source},
+                                    {"size", size},
+                                    {"adapter", pass.source},
+                                    {"verdict", verdict}});
+}
+
+bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion, const char* matchText,
+                        std::int64_t nowMs, std::vector<PassAnswer>& found)
+{
+    // Receive errors in a row within one step before the rest is left for the next step, so that
+    // a socket whose every receive fails cannot hold the thread.
+    constexpr int kMaxReceiveErrorsPerStep = 4;
+    int errors = 0;
     std::uint8_t buffer[kAnswerBufferSize];
     for (int taken = 0; taken < kMaxDatagramsPerStep; ++taken) {
         int ready = transport.WaitReadable(pass.socket, 0);
@@ -139,15 +270,36 @@ bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipV
         UdpAddress sender;
         std::memset(&sender, 0, sizeof sender);
         int received = transport.ReceiveFrom(pass.socket, buffer, sizeof buffer, &length, &sender);
-        if (received != kUdpOk && received != kUdpTooLong) return false;
+        if (received != kUdpOk && received != kUdpTooLong) {
+            // Not a datagram: the system reports an earlier event (WSAECONNRESET after an ICMP
+            // port-unreachable on Windows). The answers queued behind it are still read.
+            Diagnostics::Event("receive-failed", {{"adapter", pass.source}, {"error", ErrorText()}});
+            if (++errors >= kMaxReceiveErrorsPerStep) return true;
+            continue;
+        }
+        errors = 0;
         pass.lastHeardMs = nowMs;
-        if (received == kUdpTooLong) continue;  // an oversized datagram is lost, not the pass
+        char from[64];
+        FormatRecordAddress(sender, from);
+        if (received == kUdpTooLong) {  // an oversized datagram is lost, not the pass
+            if (Diagnostics::Tracing()) TraceDatagram(pass, from, ">" + std::to_string(sizeof buffer), "oversized");
+            continue;
+        }
         DeviceRecord candidate;
-        if (!DecodeDiscoveryAnswer(buffer, length, candidate)) continue;
+        const AnswerKind kind = DecodeDiscoveryReply(buffer, length, candidate);
+        if (kind != AnswerKind::Reply) {
+            if (Diagnostics::Tracing())
+                TraceDatagram(pass, from, std::to_string(length), kind == AnswerKind::NotAReply ? "wrong-request" : "undecodable");
+            continue;
+        }
+        if (!MatchesModel(candidate, matchText)) {
+            if (Diagnostics::Tracing()) TraceDatagram(pass, from, std::to_string(length), "other-product");
+            continue;
+        }
         candidate.ipVersion = ipVersion;
-        FormatRecordAddress(sender, candidate.address);
+        std::memcpy(candidate.address, from, sizeof from);
         if (ipVersion == kUdpIPv6) CopyField(candidate.adapterName, sizeof candidate.adapterName, pass.adapterName);
-        if (MatchesModel(candidate, matchText)) found.Append(candidate);
+        found.push_back(PassAnswer{candidate, length});
     }
     return true;
 }

@@ -2,19 +2,35 @@
 // one listening socket's set-up and request, and the taking of every datagram waiting on it.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "discovery/device_list.h"
 #include "discovery/discovery_transport.h"
 
-// Results of the adapter enumeration and of opening a pass socket.
+// Results of the adapter enumeration.
 constexpr int kDiscoveryOk = 0;
 constexpr int kDiscoveryFailed = -1;
+
+// Results of opening a pass: kPassSent, or the step at which the adapter could not be used.
+enum PassOpenStatus : int {
+    kPassSent = 0,
+    kPassOpenFailed = 1,   // no socket could be had
+    kPassSetupFailed = 2,  // broadcasting or the multicast interface could not be set
+    kPassBindFailed = 3,   // the adapter's address could not be bound (tentative, duplicate, gone)
+    kPassSendFailed = 4,   // the request could not be sent
+};
+// The step's name for the trace and for /list's "skipped": "open", "set-up", "bind", "send".
+const char* PassStepName(PassOpenStatus status);
 
 // Constants of a pass.
 constexpr std::uint16_t kSnmpAgentPort = 161;
 constexpr int kQuietWaitMs = 1000;  // a pass ends after one second without any datagram
 constexpr int kPassCapMs = 5000;    // and never later than five seconds after its request
+// A pass still running this long after its request sends it once more: a host firewall that lets
+// unicast answers to a broadcast or multicast in for three seconds after the send (Windows
+// Firewall) then admits answers up to the cap.
+constexpr int kResendAfterMs = 2000;
 constexpr size_t kAnswerBufferSize = 1024;
 // At most this many datagrams are taken from one socket in one step, so that a flood cannot hold
 // the thread; whatever is left waits in the socket for the next step.
@@ -45,31 +61,57 @@ struct IPv4Source {
 // one source 0.0.0.0 (a single broadcast through the route the system picks).
 std::vector<IPv4Source> EnumerateIPv4Sources(DiscoveryTransport& transport);
 
+// An adapter that a search could not use, and why: adapter is the IPv4 source address or the IPv6
+// adapter's name ("all" when the adapters could not be listed); reason names the step that failed
+// and the system's code, as "bind failed (system error 10049)".
+struct SkippedAdapter {
+    std::string adapter;
+    std::string reason;
+};
+
 // A socket of a running pass.
 struct PassSocket {
     UdpHandle socket = kUdpInvalidHandle;
-    std::int64_t sentAtMs = 0;     // when the request went out
+    std::int64_t sentAtMs = 0;     // when the request first went out
     std::int64_t lastHeardMs = 0;  // the last datagram of any kind (the request's time at first)
+    bool resent = false;           // the request has gone out a second time (kResendAfterMs)
+    UdpAddress destination = {};   // where the request goes
     char adapterName[260] = {};    // IPv6: the adapter's friendly name, given to every record
+    char source[260] = {};         // the adapter as the trace and "skipped" name it: the IPv4
+                                   // source address, or the IPv6 adapter's name
 };
 
 // Opens a socket bound to source:0 with broadcasting enabled and the large receive buffer (a
-// smaller one still works), and sends the request to 255.255.255.255:161. kDiscoveryOk with the
-// socket open (also when the send failed: the socket is then closed and pass.socket is
-// kUdpInvalidHandle, so the pass has nothing to read); kDiscoveryFailed when the socket could not
-// be opened, set up or bound (nothing stays open).
-int OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& source, PassSocket& pass);
+// smaller one still works), and sends the request to 255.255.255.255:161. kPassSent with the
+// socket open; otherwise the step that failed, with nothing left open (pass.socket is
+// kUdpInvalidHandle and the system's reason is Platform::LastSystemError). pass.source names the
+// adapter on every path.
+PassOpenStatus OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& source, PassSocket& pass);
 // As OpenIPv4Pass for IPv6: bound to [::]:0, IPV6_MULTICAST_IF 0, the request sent to
 // [ff02::1%adapter.interfaceIndex]:161; the adapter's name is kept in pass.adapterName.
-int OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass);
+PassOpenStatus OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass);
+// Sends the pass's request once more to its destination (pass.resent set either way); a failed
+// send is traced and the pass goes on with what its first request brings.
+void ResendRequest(DiscoveryTransport& transport, PassSocket& pass);
+
+// One datagram that decoded as a reply and matched: the record and the datagram's size.
+struct PassAnswer {
+    DeviceRecord record;
+    size_t size;
+};
 
 // Takes every datagram waiting on the pass's socket (at most kMaxDatagramsPerStep) and appends to
-// found, in order of arrival, each one that decodes and matches matchText (ipVersion kUdpIPv4 or kUdpIPv6 by the
-// socket's family, address of the sender as FormatRecordAddress gives it, adapterName from the
-// pass). Every datagram, also one too long or undecodable, sets pass.lastHeardMs to nowMs. Returns
-// false when the wait or the receive failed (the pass's reading is over), else true.
+// found, in order of arrival, each reply that matches matchText (ipVersion kUdpIPv4 or kUdpIPv6 by
+// the socket's family, address of the sender as FormatRecordAddress gives it, adapterName from the
+// pass). Every datagram, also one too long or undecodable, sets pass.lastHeardMs to nowMs; each one
+// not appended is traced with its verdict (oversized, undecodable, wrong-request, other-product);
+// the caller traces the appended ones (listed or duplicate). A receive that fails (on Windows an
+// ICMP port-unreachable shows so) is traced and skipped, and reading goes on. Returns false when
+// the wait for a datagram failed (the pass's reading is over), else true.
 bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion, const char* matchText,
-                        std::int64_t nowMs, DeviceList& found);
+                        std::int64_t nowMs, std::vector<PassAnswer>& found);
+// Traces one datagram: its source, size (">1024" for one too long to be read), adapter and verdict.
+void TraceDatagram(const PassSocket& pass, const char* source, const std::string& size, const char* verdict);
 
 // Formats a sender's address the way records hold it (into a 64-octet field, tail zeroed).
 void FormatRecordAddress(const UdpAddress& sender, char (&address)[64]);

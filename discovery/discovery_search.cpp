@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "platform/diagnostics.h"
+#include "platform/system_error.h"
 #include "product/product.h"
 
 namespace {
@@ -56,6 +58,14 @@ void DiscoverySearch::Cancel()
     endPending_ = false;
 }
 
+void DiscoverySearch::Skip(const char* adapter, const std::string& reason)
+{
+    Diagnostics::Event("adapter-skipped", {{"adapter", adapter}, {"reason", reason}});
+    for (const SkippedAdapter& s : skipped_)
+        if (s.adapter == adapter) return;
+    skipped_.push_back(SkippedAdapter{adapter, reason});
+}
+
 void DiscoverySearch::Finish(int result)
 {
     CloseAll();
@@ -68,6 +78,8 @@ void DiscoverySearch::Start(int protocol, int passes)
 {
     Cancel();
     devices_.Clear();
+    skipped_.clear();
+    sentAny_ = false;
     rounds_.clear();
     sources_.clear();
     adapters_.clear();
@@ -87,7 +99,12 @@ void DiscoverySearch::Start(int protocol, int passes)
         }
         sources_ = EnumerateIPv4Sources(transport_);
     } else if (protocol == kProtocolIPv6) {
-        if (EnumerateIPv6Adapters(adapters_, transport_) != kDiscoveryOk) return Finish(kRunDiscoveryFailed);
+        if (EnumerateIPv6Adapters(adapters_, transport_) != kDiscoveryOk) {
+            Skip("all", "the adapters could not be listed (system error " +
+                            std::to_string(Platform::LastSystemError()) + ")");
+            return Finish(kRunDiscoveryFailed);
+        }
+        if (passes > 0 && adapters_.empty()) return Finish(kRunDiscoveryFailed);
         for (int pass = 0; pass < passes; ++pass) rounds_.push_back(round);
     } else {
         return Finish(kRunDiscoveryBadProtocol);
@@ -95,13 +112,13 @@ void DiscoverySearch::Start(int protocol, int passes)
     StartRound();
 }
 
-// Opens the next round's sockets and sends its requests; false when the search is over (no round
-// left, or a socket failed).
+// Opens the next round's sockets and sends its requests, skipping the adapters that cannot be
+// used; false when the search is over (no round left).
 bool DiscoverySearch::StartRound()
 {
     CloseAll();
     if (nextRound_ >= rounds_.size()) {
-        Finish(result_);
+        Finish(sentAny_ || rounds_.empty() ? result_ : kRunDiscoveryFailed);
         return false;
     }
     round_ = static_cast<int>(nextRound_++);
@@ -109,12 +126,14 @@ bool DiscoverySearch::StartRound()
     const size_t count = round.family == kUdpIPv4 ? sources_.size() : adapters_.size();
     for (size_t i = 0; i < count; ++i) {
         PassSocket pass;
-        int opened = round.family == kUdpIPv4 ? OpenIPv4Pass(transport_, sources_[i], pass)
-                                              : OpenIPv6Pass(transport_, adapters_[i], pass);
-        if (opened != kDiscoveryOk) {
-            Finish(kRunDiscoveryFailed);
-            return false;
+        const PassOpenStatus opened = round.family == kUdpIPv4 ? OpenIPv4Pass(transport_, sources_[i], pass)
+                                                               : OpenIPv6Pass(transport_, adapters_[i], pass);
+        if (opened != kPassSent) {
+            Skip(pass.source, std::string(PassStepName(opened)) + " failed (system error " +
+                                  std::to_string(Platform::LastSystemError()) + ")");
+            continue;
         }
+        sentAny_ = true;
         sockets_.push_back(pass);
     }
     return true;
@@ -128,29 +147,34 @@ int DiscoverySearch::Step()
         return ended ? kSearchEnded : 0;
     }
     int flags = 0;
-    // A round whose sockets all end at once (no adapter, every send failed) is followed by the
-    // next one in the same step; each round opens sockets or ends the search, so this ends.
+    // A round whose sockets all end at once (every adapter skipped) is followed by the next one
+    // in the same step; each round opens sockets or ends the search, so this ends.
     for (;;) {
         const Round& round = rounds_[static_cast<size_t>(round_)];
         const int ipVersion = round.family;
         const std::int64_t now = transport_.NowMs();
-        DeviceList found;
+        const size_t before = devices_.Count();
         bool open = false;
         for (PassSocket& pass : sockets_) {
             if (pass.socket == kUdpInvalidHandle) continue;
+            std::vector<PassAnswer> found;
             bool reading = TakeWaitingAnswers(transport_, pass, ipVersion, round.matchText, now, found);
+            for (const PassAnswer& answer : found) {
+                DeviceList one;
+                one.Append(answer.record);
+                const size_t had = devices_.Count();
+                MergePass(devices_, one, ProtocolOfFamily(ipVersion), answer.record.adapterName);
+                if (Diagnostics::Tracing())
+                    TraceDatagram(pass, answer.record.address, std::to_string(answer.size),
+                                  devices_.Count() != had ? "listed" : "duplicate");
+            }
             if (!reading || now - pass.lastHeardMs >= kQuietWaitMs || now - pass.sentAtMs >= kPassCapMs) {
                 transport_.Close(pass.socket);
                 pass.socket = kUdpInvalidHandle;
             } else {
+                if (!pass.resent && now - pass.sentAtMs >= kResendAfterMs) ResendRequest(transport_, pass);
                 open = true;
             }
-        }
-        const size_t before = devices_.Count();
-        for (size_t i = 0; i < found.Count(); ++i) {
-            DeviceList one;
-            one.Append(found.At(i));
-            MergePass(devices_, one, ProtocolOfFamily(ipVersion), found.At(i).adapterName);
         }
         if (devices_.Count() != before) {
             SortByAddress(devices_);

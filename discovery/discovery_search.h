@@ -3,6 +3,7 @@
 // sleeps between steps), cancelled at any time. Rows are merged and sorted as answers arrive.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "discovery/device_list.h"
@@ -28,15 +29,22 @@ constexpr int kSearchStepMs = 25;
 // multicasts from all of them at once, every record labelled with its adapter's name. Within a
 // round every socket is its own pass: it ends after one second without any datagram on it
 // (kQuietWaitMs) or five seconds after its request (kPassCapMs), whichever comes first, and is
-// closed then; the next round starts when every socket of this one has ended.
+// closed then; the next round starts when every socket of this one has ended. A pass still running
+// kResendAfterMs after its request sends the request once more (a host firewall's window for the
+// answers to a broadcast is shorter than the cap); answers to both requests merge as below.
+//
+// An adapter whose socket cannot be opened, set up, bound or sent from is skipped for that round
+// (traced with the step and the system's reason, and named once in Skipped()); the others go on.
+// A receive error skips that datagram, not the pass.
 //
 // Every matching answer is merged into Devices() without duplicates as MergePass does (the same
 // address, and for IPv6 the same adapter name ignoring case, is one device; the earliest record
 // wins) and the list is kept sorted by SortByAddress.
 //
-// Result(): kRunDiscoveryOk; kRunDiscoveryFailed when the IPv6 adapters could not be listed or a
-// round could not open, set up or bind a socket (the search ends there, with the rows merged so
-// far); kRunDiscoveryBadProtocol for a protocol that is neither IPv4 nor IPv6 (nothing runs).
+// Result(): kRunDiscoveryOk when at least one request went out (or there was no round to run);
+// kRunDiscoveryFailed when no adapter at all could be searched: the IPv6 adapters could not be
+// listed or none is usable, or every adapter of every round was skipped; kRunDiscoveryBadProtocol
+// for a protocol that is neither IPv4 nor IPv6 (nothing runs).
 class DiscoverySearch {
 public:
     explicit DiscoverySearch(DiscoveryTransport& transport);
@@ -61,6 +69,8 @@ public:
     bool Running() const { return running_; }
     int Result() const { return result_; }
     const DeviceList& Devices() const { return devices_; }
+    // The adapters skipped so far, each once, in the order they were first skipped.
+    const std::vector<SkippedAdapter>& Skipped() const { return skipped_; }
     // The sockets open now (those of the round in progress).
     size_t OpenSockets() const;
 
@@ -72,6 +82,7 @@ private:
     bool StartRound();
     void Finish(int result);
     void CloseAll();
+    void Skip(const char* adapter, const std::string& reason);
 
     DiscoveryTransport& transport_;
     std::vector<Round> rounds_;
@@ -80,6 +91,8 @@ private:
     std::vector<AdapterRecord> adapters_;
     std::vector<PassSocket> sockets_;
     DeviceList devices_;
+    std::vector<SkippedAdapter> skipped_;
+    bool sentAny_ = false;  // some request of this search went out
     int round_ = 0;  // index of the round in progress
     int result_ = kRunDiscoveryOk;
     bool running_ = false;

@@ -11,6 +11,7 @@ class SystemTransport final : public DiscoveryTransport {
 public:
     UdpHandle Open(int family) override { return UdpOpen(family); }
     int SetBroadcast(UdpHandle socket) override { return UdpSetBroadcast(socket); }
+    int IgnorePortUnreachable(UdpHandle socket) override { return UdpIgnorePortUnreachable(socket); }
     int SetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex) override
     {
         return UdpSetMulticastInterface(socket, interfaceIndex);

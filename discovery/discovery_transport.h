@@ -17,6 +17,8 @@ public:
     virtual ~DiscoveryTransport() = default;
     virtual UdpHandle Open(int family) = 0;
     virtual int SetBroadcast(UdpHandle socket) = 0;
+    // The scripted networks of the tests never report port-unreachable, so they need not stand in.
+    virtual int IgnorePortUnreachable(UdpHandle) { return kUdpOk; }
     virtual int SetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex) = 0;
     virtual int SetReceiveBuffer(UdpHandle socket, int bytes) = 0;
     virtual int Bind(UdpHandle socket, const UdpAddress& local) = 0;

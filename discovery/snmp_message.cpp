@@ -93,24 +93,33 @@ int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity)
     return static_cast<int>(length);
 }
 
-bool DecodeDiscoveryAnswer(const std::uint8_t* data, size_t length, DeviceRecord& candidate)
+AnswerKind DecodeDiscoveryReply(const std::uint8_t* data, size_t length, DeviceRecord& candidate)
 {
+    constexpr AnswerKind kMalformed = AnswerKind::Undecodable;
+    constexpr std::uint8_t kTagGetResponse = 0xA2;
     candidate = EmptyDeviceRecord();
-    if (data == nullptr) return false;
+    if (data == nullptr) return kMalformed;
     Cursor datagram = {data, data + length};
     Cursor message, community, pdu, list;
-    std::int32_t version, ignored;
+    std::int32_t version, ignored, errorStatus;
     std::uint8_t pduTag;
 
-    if (!ReadExpected(datagram, kTagSequence, &message) || datagram.Left() != 0) return false;
-    if (!ReadInteger(message, &version) || (version != 0 && version != 1)) return false;
-    if (!ReadExpected(message, kTagOctetString, &community)) return false;
-    if (!ReadElement(message, &pduTag, &pdu) || message.Left() != 0) return false;
-    if ((pduTag & 0xE0) != 0xA0) return false;  // a PDU is context-specific and constructed
-    if (!ReadInteger(pdu, &ignored) || !ReadInteger(pdu, &ignored) || !ReadInteger(pdu, &ignored)) return false;
-    if (!ReadExpected(pdu, kTagSequence, &list) || pdu.Left() != 0) return false;
+    if (!ReadExpected(datagram, kTagSequence, &message) || datagram.Left() != 0) return kMalformed;
+    if (!ReadInteger(message, &version) || (version != 0 && version != 1)) return kMalformed;
+    if (!ReadExpected(message, kTagOctetString, &community)) return kMalformed;
+    if (!ReadElement(message, &pduTag, &pdu) || message.Left() != 0) return kMalformed;
+    if ((pduTag & 0xE0) != 0xA0) return kMalformed;  // a PDU is context-specific and constructed
+    if (!ReadInteger(pdu, &ignored) || !ReadInteger(pdu, &errorStatus) || !ReadInteger(pdu, &ignored))
+        return kMalformed;
+    if (!ReadExpected(pdu, kTagSequence, &list) || pdu.Left() != 0) return kMalformed;
 
-    return DecodeDiscoveryBindings(list.pos, list.Left(), candidate);
+    if (!DecodeDiscoveryBindings(list.pos, list.Left(), candidate)) return kMalformed;
+    return pduTag == kTagGetResponse && errorStatus == 0 ? AnswerKind::Reply : AnswerKind::NotAReply;
+}
+
+bool DecodeDiscoveryAnswer(const std::uint8_t* data, size_t length, DeviceRecord& candidate)
+{
+    return DecodeDiscoveryReply(data, length, candidate) != AnswerKind::Undecodable;
 }
 
 bool DecodeDiscoveryBindings(const std::uint8_t* data, size_t length, DeviceRecord& candidate)

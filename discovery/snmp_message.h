@@ -43,6 +43,16 @@ bool DecodeDiscoveryAnswer(const std::uint8_t* data, size_t length, DeviceRecord
 // malformed; candidate is then empty.
 bool DecodeDiscoveryBindings(const std::uint8_t* data, size_t length, DeviceRecord& candidate);
 
+// What a received datagram is to a search.
+enum class AnswerKind {
+    Reply,        // a GetResponse with error-status 0: an answer to the request
+    NotAReply,    // a well-formed message, but another PDU type or a non-zero error-status
+    Undecodable,  // anything DecodeDiscoveryAnswer refuses
+};
+// DecodeDiscoveryAnswer that also tells a reply from any other well-formed message (candidate is
+// filled for both). The request-id is still not examined.
+AnswerKind DecodeDiscoveryReply(const std::uint8_t* data, size_t length, DeviceRecord& candidate);
+
 // True when the candidate's sysDescr or its sysObjectId equals matchText exactly (byte-wise,
 // case-sensitive).
 bool MatchesModel(const DeviceRecord& candidate, const char* matchText);

@@ -33,9 +33,15 @@ struct UdpAddress {
     std::uint32_t scopeId;
 };
 
-// Opens an unbound UDP socket of the family (kUdpIPv4 or kUdpIPv6); kUdpInvalidHandle on failure.
-// An IPv6 socket carries IPv6 only (on every system), so it never holds the IPv4 port too.
+// Opens an unbound UDP socket of the family (kUdpIPv4 or kUdpIPv6); kUdpInvalidHandle on failure
+// (its reason: Platform::LastSystemError). An IPv6 socket carries IPv6 only (on every system), so
+// it never holds the IPv4 port too.
 UdpHandle UdpOpen(int family);
+// Makes the socket ignore ICMP port-unreachable messages for its earlier sends. On Windows they
+// otherwise make the next receive fail with WSAECONNRESET (SIO_UDP_CONNRESET turned off here);
+// natively an unconnected socket never reports them, so this does nothing. The discovery passes
+// use it; the unicast check, which wants to learn of them, does not. kUdpOk or kUdpFailed.
+UdpStatus UdpIgnorePortUnreachable(UdpHandle socket);
 // Enables sending to broadcast addresses (SO_BROADCAST). kUdpOk or kUdpFailed.
 UdpStatus UdpSetBroadcast(UdpHandle socket);
 // Sets the outgoing interface of IPv6 multicasts (IPV6_MULTICAST_IF); 0 lets the system choose

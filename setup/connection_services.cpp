@@ -7,9 +7,10 @@
 
 namespace {
 
-int RealRunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol)
+int RealRunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+                     std::vector<SkippedAdapter>* skipped)
 {
-    return RunDiscovery(deviceList, selectedIndex, passes, protocol);
+    return RunDiscovery(deviceList, selectedIndex, passes, protocol, skipped);
 }
 
 void RealCheckAddress(const char* address, int protocol, const char* adapterName, AddressCheckResult& result)

@@ -2,9 +2,11 @@
 // device registration, gathered in one table of replaceable functions.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "discovery/address_check.h"
 #include "discovery/device_list.h"
+#include "discovery/discovery_pass.h"
 #include "discovery/discovery_transport.h"
 
 // Each entry defaults to the real operation (RealConnectionServices). Native tests replace
@@ -16,9 +18,11 @@
 // entry puts the old one back (ScopedConnectionServices does that).
 struct ConnectionServices {
     // RunDiscovery: replaces deviceList with the scanners found for protocol (0 IPv4, 1 IPv6) in
-    // passes passes and sets selectedIndex (0 when the list is not empty, else -1). Result 0, -1
-    // (a pass failed) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
-    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, int protocol);
+    // passes passes and sets selectedIndex (0 when the list is not empty, else -1); skipped (may
+    // be null) receives the adapters that could not be searched. Result 0, -1 (no adapter could be
+    // searched) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
+    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+                        std::vector<SkippedAdapter>* skipped);
 
     // The transport of the scanner address dialog's live search (DiscoverySearch): the system's
     // sockets, adapters and clock (SystemDiscoveryTransport). Tests put a scripted network here.

@@ -3,10 +3,13 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "platform/device_installer.h"
 #include "platform/bounded_text.h"
+#include "platform/diagnostics.h"
 #include "platform/files.h"
+#include "platform/system_error.h"
 
 const unsigned char kImagingClassGuid[16] = {
     // {6BDD1FC6-810F-11D0-BEC7-08002BE2092F}: Data1, Data2 and Data3 little-endian, then Data4.
@@ -30,7 +33,9 @@ void CopyBounded(char (&out)[kRegistrationBuffer], const char* text, size_t rese
 
 }  // namespace
 
-int FindScannerDevice(const char* description)
+namespace {
+
+int FindUntraced(const char* description)
 {
     const char* wanted = description != nullptr ? description : "";
     DeviceListHandle list = nullptr;
@@ -59,7 +64,7 @@ int FindScannerDevice(const char* description)
     return found ? kFindFound : kFindAbsent;
 }
 
-int RegisterScannerDevice(const char* infPath, const char* hardwareId)
+int RegisterUntraced(const char* infPath, const char* hardwareId)
 {
     char inf[kRegistrationBuffer];
     char ids[kRegistrationBuffer];
@@ -90,4 +95,25 @@ int RegisterScannerDevice(const char* infPath, const char* hardwareId)
     DeviceInstaller::InstallDriverFromInf(ids, inf);
     DeviceInstaller::DestroyDeviceList(list);
     return kRegisterDone;
+}
+
+}  // namespace
+
+int FindScannerDevice(const char* description)
+{
+    const int result = FindUntraced(description);
+    Diagnostics::Event("device-find", {{"description", description != nullptr ? description : ""},
+                                       {"result", std::to_string(result)},
+                                       {"error", std::to_string(Platform::LastSystemError())}});
+    return result;
+}
+
+int RegisterScannerDevice(const char* infPath, const char* hardwareId)
+{
+    const int result = RegisterUntraced(infPath, hardwareId);
+    Diagnostics::Event("device-register", {{"inf", infPath != nullptr ? infPath : ""},
+                                           {"hardware_id", hardwareId != nullptr ? hardwareId : ""},
+                                           {"result", std::to_string(result)},
+                                           {"error", std::to_string(Platform::LastSystemError())}});
+    return result;
 }

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "product/product.h"
+#include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/system_error.h"
 
 const char kKeyClass[] = "option";
 
@@ -189,14 +191,39 @@ bool OpenOrCreateKey(const char* keyPath, RegKeyHandle* key)
     return Registry::OpenUserKey(keyPath, key) == kRegOk;
 }
 
-// True when the value was set.
+// A value as the trace shows it: its text, or a DWORD's number; "(none)" when it is missing.
+std::string TracedValue(RegKeyHandle key, const char* valueName)
+{
+    char buffer[kRegReadBuffer + 1] = {};
+    uint32_t type = 0;
+    uint32_t size = kRegReadBuffer;
+    if (key == nullptr || Registry::QueryValue(key, valueName, &type, buffer, &size) != kRegOk) return "(none)";
+    if (type == kRegTypeDword && size == sizeof(int32_t)) {
+        int32_t number = 0;
+        std::memcpy(&number, buffer, sizeof number);
+        return std::to_string(number);
+    }
+    return std::string(buffer, strnlen(buffer, size < kRegReadBuffer ? size : kRegReadBuffer));
+}
+
+// True when the value was set. The trace gets the value's name, its old and its new content (the
+// settings hold no secret).
 bool WriteValue(const char* keyPath, const char* valueName, uint32_t type, const void* data, uint32_t size)
 {
     if (keyPath == nullptr || valueName == nullptr) return false;
     RegKeyHandle key = nullptr;
-    if (!OpenOrCreateKey(keyPath, &key)) return false;
-    const bool written = Registry::SetValue(key, valueName, type, data, size) == kRegOk;
-    Registry::CloseUserKey(key);
+    const bool opened = OpenOrCreateKey(keyPath, &key);
+    const std::string old = Diagnostics::Tracing() && opened ? TracedValue(key, valueName) : "";
+    const bool written = opened && Registry::SetValue(key, valueName, type, data, size) == kRegOk;
+    if (Diagnostics::Tracing()) {
+        Diagnostics::Event("setting-written", {{"key", keyPath},
+                                               {"value", valueName},
+                                               {"old", old},
+                                               {"new", opened ? TracedValue(key, valueName) : ""},
+                                               {"written", written ? "yes" : "no"},
+                                               {"error", written ? "0" : std::to_string(Platform::LastSystemError())}});
+    }
+    if (opened) Registry::CloseUserKey(key);
     return written;
 }
 
@@ -226,6 +253,15 @@ bool WriteDataFile(const std::string& dataFile, const std::string& tempFile, con
         std::this_thread::sleep_for(kReplaceRetryPause);
     }
     return Files::RewriteFileInPlace(dataFile.c_str(), text.data(), text.size()) == kFileOk;
+}
+
+bool WriteDataFileTraced(const std::string& dataFile, const std::string& tempFile, const std::string& text)
+{
+    const bool written = WriteDataFile(dataFile, tempFile, text);
+    Diagnostics::Event("data-file-written", {{"path", dataFile},
+                                             {"written", written ? "yes" : "no"},
+                                             {"error", written ? "0" : std::to_string(Platform::LastSystemError())}});
+    return written;
 }
 
 }  // namespace
@@ -312,7 +348,7 @@ int SaveTo(const char* dataFolder, const char* keyPath, const char* address, con
         const std::string tempFile = std::string(folder) + kDataFileTempName;
         if (dataFile.size() <= kMaxDataFilePath) {
             g_lastDataFile = dataFile;
-            fileWritten = WriteDataFile(dataFile, tempFile, FormatDataFile(connection));
+            fileWritten = WriteDataFileTraced(dataFile, tempFile, FormatDataFile(connection));
             Files::SetSharedAccess(dataFile.c_str());
         }
     }

@@ -337,6 +337,9 @@ void CSetIPDlg::ShowSearchState()
     char text[kDialogTextCapacity] = {};
     if (running) {
         StringTable::Get(Key::STR_S_SEARCHING, text, sizeof text);
+    } else if (deviceList.Empty() && search_.Result() == kRunDiscoveryFailed) {
+        // No adapter could be searched: an empty list says nothing about the network.
+        StringTable::Get(Key::STR_S_SEARCH_FAILED, text, sizeof text);
     } else if (deviceList.Empty()) {
         StringTable::Get(Key::STR_S_NONE_FOUND, text, sizeof text);
     } else if (!MovedScannerText(text, sizeof text)) {
@@ -469,6 +472,7 @@ void CSetIPDlg::OnOK()
     }
     StopSearch();
     if (input && !CheckTypedAddress(Handle(), address, protocol, macAddress, adapterName)) {
+        ShowSearchStopped();
         SelectAddressText(Item(kAddressEdit));
         return;
     }
@@ -476,9 +480,18 @@ void CSetIPDlg::OnOK()
     // settings and confirm again, or cancel.
     if (Services().Save(address, macAddress, adapterName, protocol, input ? 1 : 0) != kSaveOk) {
         ShowSaveFailed();
+        ShowSearchStopped();
         return;
     }
     CDialog::OnOK();
+}
+
+// OK stopped the search and the dialog stays open: the status line, the marquee and "Search
+// again" say that no search runs.
+void CSetIPDlg::ShowSearchStopped()
+{
+    ShowSearchState();
+    EnableWindowTo(Item(kSearchAgain), !InInputMode() && !Searching());
 }
 
 void CSetIPDlg::ShowSaveFailed()

@@ -80,6 +80,7 @@ private:
     void ScaleProtocolItems(double factor);
     void EnableOk(bool enabled);
     void ShowAddressError();
+    void ShowSearchStopped();
     void ShowSaveFailed();
     void StartSearch(int passes);
     void StopSearch();

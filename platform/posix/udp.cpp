@@ -32,13 +32,21 @@ int Fd(UdpHandle socket)
 UdpHandle UdpOpen(int family)
 {
     int fd = ::socket(family == kUdpIPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return kUdpInvalidHandle;
+    if (fd < 0) {
+        Failed();
+        return kUdpInvalidHandle;
+    }
     if (family == kUdpIPv6) {
         // IPv6 sockets carry IPv6 only, as on Windows: they never take the IPv4 port as well.
         int on = 1;
         setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
     }
     return static_cast<UdpHandle>(fd);
+}
+
+UdpStatus UdpIgnorePortUnreachable(UdpHandle)
+{
+    return kUdpOk;  // an unconnected socket never reports it here
 }
 
 UdpStatus UdpSetBroadcast(UdpHandle socket)

@@ -27,10 +27,28 @@ SOCKET Sock(UdpHandle socket)
 
 }  // namespace
 
+#ifndef SIO_UDP_CONNRESET
+#define SIO_UDP_CONNRESET _WSAIOW(IOC_VENDOR, 12)
+#endif
+
 UdpHandle UdpOpen(int family)
 {
     SOCKET s = ::socket(family == kUdpIPv6 ? AF_INET6 : AF_INET, SOCK_DGRAM, 0);
-    return s == INVALID_SOCKET ? kUdpInvalidHandle : static_cast<UdpHandle>(s);
+    if (s == INVALID_SOCKET) {
+        Failed();
+        return kUdpInvalidHandle;
+    }
+    return static_cast<UdpHandle>(s);
+}
+
+UdpStatus UdpIgnorePortUnreachable(UdpHandle socket)
+{
+    BOOL report = FALSE;
+    DWORD returned = 0;
+    return WSAIoctl(Sock(socket), SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr,
+                    nullptr) == 0
+               ? kUdpOk
+               : Failed();
 }
 
 UdpStatus UdpSetBroadcast(UdpHandle socket)

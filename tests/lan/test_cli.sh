@@ -36,6 +36,7 @@ sl_expect_eq "the two 7240MF scanners in the dialog's order, with MAC and no ada
   "$(json '[(s["address"], s["mac"], s["adapter"]) for s in j["scanners"]]')" \
   "[('198.51.100.20', '02:00:00:00:00:20', ''), ('198.51.100.30', '02:00:00:00:00:30', '')]"
 sl_expect_eq "nothing stored" "$(json '[j["stored"], j["stored_index"]]')" "[None, None]"
+sl_expect_eq "every adapter searched" "$(json '[j["complete"], j["skipped"]]')" "[True, []]"
 
 sl_log "/set ip:ADDRESS: checked by unicast, stored as a typed address"
 sl_expect_eq "a 7240MF answers: exit 0" "$(cli /set ip:198.51.100.30)" 0
@@ -134,4 +135,28 @@ out="$(drv wait "$TITLE" + click 1 + answer-msgbox yes + wait-gone)"
 sl_check "Yes closes the dialog" e2e_wait_exit 15
 sl_expect_eq "Yes: stored as typed, without MAC" "$(stored)" \
   " 198.51.100.77||0||1| | AdapName= IPAddress=198.51.100.77 IPDirectInput=1 IPDlgRet=1 MACAddr= ProtocolType=0"
+sl_log "/trace: a search on a LAN with malformed, oversized, wrong, duplicate and other-product answers"
+RESPONDER="$SL_BUILD_NATIVE/tests/snmp_responder"
+if [[ -x "$RESPONDER" ]] && sl_lan_node j7 198.51.100.70 02:00:00:00:00:70; then
+  ip netns exec "sl-$TAG-j7" "$RESPONDER" junk "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" 020000000070 \
+    >"$SL_LAN_DIR/junk.log" 2>&1 &
+  JUNK_PID=$!
+  sl_on_exit "kill $JUNK_PID 2>/dev/null"
+  for i in $(seq 50); do grep -q ready "$SL_LAN_DIR/junk.log" && break; sleep 0.1; done
+  sl_expect_eq "/list with /trace: exit 0" "$(cli /list '/trace:C:\trace.log')" 0
+  # verdicts: "source verdict" of every datagram traced, sorted and counted once each.
+  verdicts="$(sed -n 's/.* datagram source=\([^ ]*\) .*verdict=\([a-z-]*\).*/\1 \2/p' "$E2E_C/trace.log" | sort -u | tr '\n' ',')"
+  sl_expect_eq "each datagram named with its source and verdict" "$verdicts" \
+    "198.51.100.30 duplicate,198.51.100.30 listed,198.51.100.40 other-product,198.51.100.41 other-product,198.51.100.50 other-product,198.51.100.60 duplicate,198.51.100.60 listed,198.51.100.70 duplicate,198.51.100.70 listed,198.51.100.70 oversized,198.51.100.70 undecodable,198.51.100.70 wrong-request,"
+  sl_check "the adapter used and the requests are traced" \
+    grep -q ' adapter family=ipv4 address=198.51.100.1 .*used=yes' "$E2E_C/trace.log"
+  sl_check "each request with protocol, destination, adapter and size" \
+    grep -q ' request protocol=ipv4 destination=255.255.255.255:161 adapter=198.51.100.1 size=70 ' "$E2E_C/trace.log"
+  kill "$JUNK_PID" 2>/dev/null
+else
+  sl_fail "the junk responder (native build) is missing or its node did not come up"
+fi
+sl_expect_eq "/set with /trace: exit 0" "$(cli /set ip:198.51.100.30 '/trace:C:\set.log')" 0
+sl_check "the setting written with its old and new value" \
+  grep -q ' setting-written key=.* value=IPAddress old=198.51.100.77 new=198.51.100.30 written=yes' "$E2E_C/set.log"
 sl_finish

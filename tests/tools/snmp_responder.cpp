@@ -6,8 +6,9 @@
 //                                              consecutive addresses from FIRST_IPV4 (which must
 //                                              be assigned to this namespace), all at once
 //   snmp_responder junk DESCR OID MAC_HEX      answers each IPv4 or IPv6 request with a datagram
-//                                              of 1100 octets, a truncated answer and random
-//                                              bytes, then 300 ms later with a good answer
+//                                              of 1100 octets, a truncated answer, random bytes
+//                                              and a GetResponse with error-status 2, then
+//                                              300 ms later with a good answer
 //   snmp_responder chatter INTERVAL_MS SECONDS  after an IPv4 request sends 40 random octets to
 //                                              its requester about every INTERVAL_MS for SECONDS
 //                                              (a host that never goes quiet); a new request
@@ -97,6 +98,7 @@ int RunJunk(const char* descr, const char* oid, const char* macHex)
     Bytes good = ScannerAnswer(descr, oid, Hex(macHex));
     Bytes truncated(good.begin(), good.begin() + good.size() / 2);
     Bytes oversized = Cat({Tlv(0x30, Cat({Int(0), Str("harbor"), Tlv(0xA2, Bytes(1080, 0x00))}))});
+    Bytes failed = Tlv(0x30, Cat({Int(0), Str("harbor"), Tlv(0xA2, Cat({Int(1), Int(2), Int(0), Tlv(0x30, {})}))}));
     std::mt19937 random(7);
     std::vector<UdpHandle> listeners = {Listen(kUdpIPv4), Listen(kUdpIPv6)};
     std::printf("ready\n");
@@ -109,6 +111,7 @@ int RunJunk(const char* descr, const char* oid, const char* macHex)
         UdpSendTo(s, oversized.data(), oversized.size(), requester);
         UdpSendTo(s, truncated.data(), truncated.size(), requester);
         UdpSendTo(s, noise.data(), noise.size(), requester);
+        UdpSendTo(s, failed.data(), failed.size(), requester);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         UdpSendTo(s, good.data(), good.size(), requester);
     }

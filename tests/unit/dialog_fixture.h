@@ -37,7 +37,7 @@ inline const char kStrings[] =
     "STR_DEVICE_CONNECT=The %s is ready, %s 100%% %d.\nSTR_M_UNFINISH_NETSETTING=Unfinished.\n"
     "STR_M_REGISTER_FAILED=Not registered.\nSTR_M_SAVE_FAILED=Not saved.\n"
     "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n"
-    "STR_S_SEARCHING=Searching\nSTR_S_FOUND=Found %d, 100% %s\nSTR_S_NONE_FOUND=None\n"
+    "STR_S_SEARCHING=Searching\nSTR_S_FOUND=Found %d, 100% %s\nSTR_S_NONE_FOUND=None\nSTR_S_SEARCH_FAILED=Failed\n"
     "STR_S_MOVED=Moved from %1 to %2 (%s %d)\n";
 
 // The network under the dialog's live search (Services().SearchTransport); fresh for each test.
@@ -49,6 +49,8 @@ struct Recorder {
     // "passes protocol waitCursors" of each call.
     std::vector<std::vector<DeviceRecord>> answers{{}};
     std::vector<std::string> discoveries;
+    std::vector<SkippedAdapter> skipped;  // what every discovery reports skipped
+    int discoveryResult = 0;
     std::vector<int> registrations;  // the wait cursors shown during each call
     std::string saves;               // "address|MAC|adapter|protocol|direct;" for each call, also stored for real
     int finds = 0, findResult = 5, registerResult = 0;
@@ -93,13 +95,15 @@ inline ConnectionServices TestServices()
 {
     ConnectionServices s = RealConnectionServices();
     s.SearchTransport = []() -> DiscoveryTransport& { return net; };
-    s.RunDiscovery = [](DeviceList& list, int& selectedIndex, int passes, int protocol) {
+    s.RunDiscovery = [](DeviceList& list, int& selectedIndex, int passes, int protocol,
+                        std::vector<SkippedAdapter>* skipped) {
         rec.discoveries.push_back(std::to_string(passes) + " " + std::to_string(protocol) + " " +
                                   std::to_string(WaitCursor::Depth()));
         list.Clear();
         for (const auto& r : rec.answers[std::min(rec.discoveries.size(), rec.answers.size()) - 1]) list.Append(r);
         selectedIndex = list.Empty() ? -1 : 0;
-        return 0;
+        if (skipped != nullptr) *skipped = rec.skipped;
+        return rec.discoveryResult;
     };
     s.Save = [](const char* address, const char* mac, const char* adapter, int protocol, int direct) {
         rec.saves += std::string(address) + "|" + mac + "|" + adapter + "|" + std::to_string(protocol) + "|" +

@@ -60,11 +60,14 @@ protected:
 };
 
 // Rows come in sort order as answers arrive; junk, other models and repeats add none but keep the
-// pass alive; the pass ends one quiet second after the last datagram of any kind.
+// pass alive, and a failed receive is skipped; the pass ends one quiet second after the last
+// datagram of any kind.
 TEST_F(DiscoverySearchTest, RowsAppearSortedAsAnswersArriveAndThePassEndsAfterAQuietSecond)
 {
     FakeNetwork net;
-    net.bursts = {{At(100, 198, 51, 100, 9), Junk(150), At(300, 198, 51, 100, 10),
+    Datagram reset = Junk(250);
+    reset.receiveFails = true;  // a receive error skips that datagram, not the pass
+    net.bursts = {{At(100, 198, 51, 100, 9), Junk(150), reset, At(300, 198, 51, 100, 10),
                    At(400, 198, 51, 100, 5, "1.3.6.1.4.1.9"), At(600, 198, 51, 100, 4), At(700, 198, 51, 100, 9),
                    Junk(1200)}};
     DiscoverySearch search(net);
@@ -80,18 +83,20 @@ TEST_F(DiscoverySearchTest, RowsAppearSortedAsAnswersArriveAndThePassEndsAfterAQ
 }
 
 // Every datagram waiting is taken in one step (500 answers at once), and a host that never goes
-// quiet (junk every 0.5 s, or every 0.9 s) cannot hold a pass past five seconds.
+// quiet (junk every 0.5 s, or every 0.9 s) cannot hold a pass past five seconds. A pass still
+// running two seconds after its request sends it again, and the answers to both merge.
 TEST_F(DiscoverySearchTest, EveryWaitingDatagramIsTakenAndNoPassOutlivesItsCap)
 {
     struct Case {
         const char* what;
         int junkEveryMs, answers;
         std::int64_t endAfter;
+        size_t sends;
     };
     const Case cases[] = {
-        {"500 answers at once", 0, 500, kQuietWaitMs},
-        {"junk every 0.5 s", 500, 3, kPassCapMs},
-        {"junk every 0.9 s", 900, 3, kPassCapMs},
+        {"500 answers at once", 0, 500, kQuietWaitMs, 1},
+        {"junk every 0.5 s", 500, 3, kPassCapMs, 2},
+        {"junk every 0.9 s", 900, 3, kPassCapMs, 2},
     };
     for (const Case& c : cases) {
         FakeNetwork net;
@@ -99,12 +104,14 @@ TEST_F(DiscoverySearchTest, EveryWaitingDatagramIsTakenAndNoPassOutlivesItsCap)
         for (int i = 0; i < c.answers; ++i)
             burst.push_back(At(0, 198, 18, static_cast<std::uint8_t>(i / 250), static_cast<std::uint8_t>(i % 250)));
         for (int t = c.junkEveryMs; c.junkEveryMs > 0 && t < 60000; t += c.junkEveryMs) burst.push_back(Junk(t));
-        net.bursts = {burst};
+        net.bursts = {burst, std::vector<Datagram>(burst.begin(), burst.begin() + c.answers)};
         DiscoverySearch search(net);
         search.Start(kProtocolIPv4, 1);
         std::int64_t elapsed = 0;
         auto seen = StepToEnd(search, net, elapsed);
         ASSERT_EQ(1u, seen.size()) << c.what << ": every answer in the first step";
+        ASSERT_EQ(c.sends, net.sends.size()) << c.what;
+        if (c.sends == 2) EXPECT_EQ("0.0.0.0>255.255.255.255@3000", net.sends[1]) << c.what << ": at 2 s";
         EXPECT_EQ(static_cast<size_t>(c.answers), search.Devices().Count()) << c.what;
         EXPECT_GE(elapsed, c.endAfter) << c.what;
         EXPECT_LE(elapsed, c.endAfter + kSearchStepMs) << c.what;  // the datagrams are seen a step later
@@ -196,33 +203,54 @@ TEST_F(DiscoverySearchTest, CancelAndRestartMidPass)
     EXPECT_EQ(kSearchEnded, search.Step());
 }
 
-// A socket that cannot be had ends the search as failed, with the rows merged so far; a bad
-// protocol runs nothing.
-TEST_F(DiscoverySearchTest, FailuresEndTheSearch)
+// An adapter whose socket cannot be opened, bound or sent from is skipped, named once with the
+// failing step, and the others go on; the search fails only when no adapter at all was searched.
+// A bad protocol runs nothing.
+TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
 {
+    const PlatformIPv4Address lan0{kIfTypeEthernet, kOperUp, {198, 51, 100, 1}};
+    const PlatformIPv4Address lan1{kIfTypeEthernet, kOperUp, {203, 0, 113, 1}};
     struct Case {
         const char* what;
-        int protocol, failOpen, failBindFrom, listResult, result;
-        std::string rows;
+        int protocol, failOpen, failBindFrom;
+        const char *failBindAt, *failSendAt;
+        int listResult, result;
+        std::string rows, skipped;
     };
     const Case cases[] = {
-        {"second round's socket", kProtocolIPv4, 2, 0, kAdaptersOk, kRunDiscoveryFailed, "198.51.100.9 "},
-        {"second round's bind", kProtocolIPv4, 0, 2, kAdaptersOk, kRunDiscoveryFailed, "198.51.100.9 "},
-        {"no IPv6 adapter list", kProtocolIPv6, 0, 0, kAdaptersFailed, kRunDiscoveryFailed, ""},
-        {"bad protocol", 7, 0, 0, kAdaptersOk, kRunDiscoveryBadProtocol, ""},
+        {"second round's socket", kProtocolIPv4, 3, 0, "", "", kAdaptersOk, kRunDiscoveryOk,
+         "198.51.100.10 198.51.100.9 203.0.113.9 ", "198.51.100.1:open "},
+        {"second round's bind", kProtocolIPv4, 0, 3, "", "", kAdaptersOk, kRunDiscoveryOk,
+         "198.51.100.9 203.0.113.9 ", "198.51.100.1:bind 203.0.113.1:bind "},
+        {"one adapter cannot bind", kProtocolIPv4, 0, 0, "198.51.100.1", "", kAdaptersOk, kRunDiscoveryOk,
+         "198.51.100.9 203.0.113.9 ", "198.51.100.1:bind "},
+        {"one adapter cannot send", kProtocolIPv4, 0, 0, "", "203.0.113.1", kAdaptersOk, kRunDiscoveryOk,
+         "198.51.100.9 203.0.113.9 ", "203.0.113.1:send "},
+        {"no adapter can bind", kProtocolIPv4, 0, 1, "", "", kAdaptersOk, kRunDiscoveryFailed, "",
+         "198.51.100.1:bind 203.0.113.1:bind "},
+        {"no IPv6 adapter list", kProtocolIPv6, 0, 0, "", "", kAdaptersFailed, kRunDiscoveryFailed, "", "all:the "},
+        {"bad protocol", 7, 0, 0, "", "", kAdaptersOk, kRunDiscoveryBadProtocol, "", ""},
     };
     for (const Case& c : cases) {
         FakeNetwork net;
         net.failOpen = c.failOpen;
         net.failBindFrom = c.failBindFrom;
+        net.failBindAt = c.failBindAt;
+        net.failSendAt = c.failSendAt;
         net.listResult = c.listResult;
-        net.bursts = {{At(100, 198, 51, 100, 9)}, {At(100, 198, 51, 100, 10)}};
+        net.ipv4Result = kAdaptersOk;
+        net.ipv4 = {lan0, lan1};
+        // Each request that goes out draws the next burst: the rows count the requests sent.
+        net.bursts = {{At(100, 198, 51, 100, 9)}, {At(100, 203, 0, 113, 9)}, {At(100, 198, 51, 100, 10)}};
         DiscoverySearch search(net);
         search.Start(c.protocol, 2);
         std::int64_t elapsed = 0;
         StepToEnd(search, net, elapsed);
         EXPECT_EQ(c.result, search.Result()) << c.what;
         EXPECT_EQ(c.rows, Rows(search.Devices())) << c.what;
+        std::string skipped;
+        for (const SkippedAdapter& a : search.Skipped()) skipped += a.adapter + ":" + a.reason.substr(0, a.reason.find(' ')) + " ";
+        EXPECT_EQ(c.skipped, skipped) << c.what;
     }
 }
 

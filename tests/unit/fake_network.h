@@ -14,10 +14,13 @@ struct Datagram {
     Bytes bytes;
     UdpAddress sender;
     int delayMs = 0;  // after the request
+    bool receiveFails = false;  // taking it fails as a reported ICMP error does (nothing is read)
 };
 
 // Sockets are numbered from 3 on; Pause moves the clock on. The failOpen-th Open fails (counted
-// from 1; 0 for none). Without a scripted burst a request draws no answer.
+// from 1; 0 for none); binding fails for every socket from the failBindFrom-th on and for the
+// address failBindAt; sending fails from the address failSendAt. Without a scripted burst a
+// request draws no answer.
 struct FakeNetwork final : DiscoveryTransport {
     std::deque<std::vector<Datagram>> bursts;
     std::vector<PlatformAdapter> adapters;
@@ -29,6 +32,7 @@ struct FakeNetwork final : DiscoveryTransport {
     std::map<UdpHandle, std::string> bound;
     std::map<UdpHandle, std::deque<Datagram>> queues;  // open sockets and what is on its way to them
     int closes = 0;
+    std::string failBindAt, failSendAt;
 
     UdpHandle Open(int) override
     {
@@ -43,11 +47,12 @@ struct FakeNetwork final : DiscoveryTransport {
     int Bind(UdpHandle s, const UdpAddress& local) override
     {
         bound[s] = Text(local);
-        return failBindFrom != 0 && opens >= failBindFrom ? kUdpFailed : kUdpOk;
+        return (failBindFrom != 0 && opens >= failBindFrom) || bound[s] == failBindAt ? kUdpFailed : kUdpOk;
     }
     int SendTo(UdpHandle s, const void*, size_t, const UdpAddress& to) override
     {
         scopes += std::to_string(to.scopeId) + " ";
+        if (bound[s] == failSendAt) return kUdpFailed;
         sends.push_back(bound[s] + ">" + Text(to) + "@" + std::to_string(now));
         std::vector<Datagram> burst;
         if (!bursts.empty()) burst = bursts.front(), bursts.pop_front();
@@ -67,6 +72,7 @@ struct FakeNetwork final : DiscoveryTransport {
         Datagram d = queues[s].front();
         queues[s].pop_front();
         *sender = d.sender;
+        if (d.receiveFails) return kUdpFailed;
         if (d.bytes.size() > capacity) return kUdpTooLong;
         *length = d.bytes.size();
         std::memcpy(buffer, d.bytes.data(), *length);

@@ -213,6 +213,12 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         {"moved, with an adapter name of 259 characters", kV6LongAdapter, kCheckNoAnswer, "",
          {Scanner("fe80::40", "02:00:00:00:00:AA", kLongAdapter.c_str(), 6)}, true, 1,
          longCheck.c_str(), 1, longSave.c_str(), longAfter.c_str()},
+        // Nothing could be sent (the search below fails as well when it finds nothing): exit 6.
+        {"neither the check nor the search could send", kV4, kCheckFailed, "", {}, true, 6, "198.51.100.10|0|;", 1, "",
+         "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)"},
+        {"the check could not send, the search found it", kV4, kCheckFailed, "", {movedV4}, true, 1,
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -222,6 +228,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = c.checkMac;
         rec.answers = {c.found};
+        rec.discoveryResult = c.checkOutcome == kCheckFailed && c.found.empty() ? kRunDiscoveryFailed : kRunDiscoveryOk;
         std::optional<ScopedConnectionServices> failing;
         if (!c.saveWorks) failing.emplace(FailingSave());
         EXPECT_EQ(c.exit, RunRefreshMode());
@@ -337,9 +344,29 @@ TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOut
     EXPECT_EQ(Value::Null, none["stored_index"].type);
     EXPECT_EQ("2 0 0", rec.discoveries.at(1));  // two passes, IPv4
 
+    // No adapter could be searched: exit 6, the JSON still written over the previous file, every
+    // adapter skipped and the list not complete.
+    rec.discoveryResult = kRunDiscoveryFailed;
+    rec.skipped = {{"198.51.100.1", "bind failed (system error 99)"}, {"203.0.113.1", "send failed (system error 101)"}};
+    EXPECT_EQ(6, ListWithOutput(("/list /out:" + other).c_str(), "/dev/null"));
+    const Value failed = json_check::Parse(ReadAll(other));
+    EXPECT_TRUE(failed["scanners"].items.empty() && !failed["complete"].boolean);
+    ASSERT_EQ(2u, failed["skipped"].items.size());
+    EXPECT_EQ("send failed (system error 101)", failed["skipped"].items[1]["reason"].text);
+
+    // A failed write: exit 5, the previous file whole (the temporary name is taken by a folder),
+    // and nothing left behind in a folder that does not exist.
+    std::filesystem::create_directory(other + ".tmp");
+    EXPECT_EQ(5, ListWithOutput(("/list /out:" + other).c_str(), "/dev/null"));
+    EXPECT_EQ(2u, json_check::Parse(ReadAll(other))["skipped"].items.size());
+    const auto before = std::distance(std::filesystem::directory_iterator(root_), {});
+    EXPECT_EQ(5, ListWithOutput(("/list /out:" + (root_ / "missing" / "o.json").string()).c_str(), "/dev/null"));
+    EXPECT_EQ(before, std::distance(std::filesystem::directory_iterator(root_), {}));
+
     // Neither a redirected output nor /out: nothing searched, exit 5.
+    const size_t searches = rec.discoveries.size();
     EXPECT_EQ(5, ListWithOutput("/list", "/dev/null"));
-    EXPECT_EQ(2u, rec.discoveries.size());
+    EXPECT_EQ(searches, rec.discoveries.size());
     EXPECT_TRUE(Boxes().empty());
 }
 
@@ -359,7 +386,8 @@ TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
     stored.macAddress = "02:00:00:00:00:01";
     stored.adapterName = names[0];
     stored.protocol = 1;
-    const std::string text = ListJson("MR \"DX\" 52\\NF", "DX52F", 1, list, &stored, 0);
+    const std::string text = ListJson("MR \"DX\" 52\\NF", "DX52F", 1, list, &stored, 0,
+                                     {{"lan \"0\"", "bind failed (system error 10049)"}});
     const Value v = json_check::Parse(text);
     EXPECT_EQ("MR \"DX\" 52\\NF", v["product"].text);
     ASSERT_EQ(names.size(), v["scanners"].items.size());
@@ -374,12 +402,15 @@ TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
     for (const char* bad : {"{\"a\":\"x\ty\"}", "{\"a\":\"x\"y\"}", "{\"a\":1,}", "{\"a\":\"\xFC\"}", "{\"a\":\"\\x\"}",
                             "{\"a\":1} x", "{\"a\":\"\\ud800\"}"})
         EXPECT_THROW(json_check::Parse(bad), std::runtime_error) << bad;
-    const Value nothing = json_check::Parse(ListJson("p", "c", 0, DeviceList(), nullptr, -1));
+    const Value nothing = json_check::Parse(ListJson("p", "c", 0, DeviceList(), nullptr, -1, {}));
     EXPECT_EQ(Value::Null, nothing["stored"].type);
+    EXPECT_TRUE(nothing["complete"].boolean && nothing["skipped"].items.empty());
+    EXPECT_FALSE(v["complete"].boolean);
+    EXPECT_EQ("lan \"0\"", v["skipped"].items.at(0)["adapter"].text);
     // The member names, in order: the format only ever gains members.
     std::string keys;
     for (const auto& m : v.members) keys += m.first + " ";
-    EXPECT_EQ("product code protocol scanners stored stored_index ", keys);
+    EXPECT_EQ("product code protocol scanners stored stored_index complete skipped ", keys);
 }
 
 TEST(StoredConnection, DataFileLinesAndMacComparison)

@@ -113,6 +113,10 @@ TEST_F(SetIpDialogTest, RowsArriveSortedWhileTheDialogIsUpAndThePickedRowStays)
         RunSearch();
         EXPECT_EQ("None", Text(d, kSearchStatus));
         EXPECT_EQ(3u, net.sends.size()) << "a later search runs two passes";
+        net.failBindFrom = 1;  // no adapter can be searched: not an empty network
+        ASSERT_TRUE(Click(d, kSearchAgain));
+        RunSearch();
+        EXPECT_EQ("Failed", Text(d, kSearchStatus));
         Click(d, kIdCancel);
     });
     CSetIPDlg dialog;
@@ -226,10 +230,13 @@ TEST_F(SetIpDialogTest, ASaveThatFailsIsReportedAndKeepsTheDialogOpen)
     std::filesystem::create_directories(std::filesystem::path(blocked).parent_path());
     std::ofstream(blocked) << "in the way";
     EXPECT_EQ(kIdOk, Run([&](WindowHandle d) {
-                  RunSearch();
+                  RunSearch(150);  // OK while the search runs: it stops, and the dialog says so
                   ASSERT_TRUE(ClickListRow(d, kDeviceList, 1));
                   ASSERT_TRUE(Click(d, kIdOk));
                   EXPECT_EQ(std::vector<std::string>{"Not saved."}, Boxes());
+                  EXPECT_EQ("Found 2, 100% %s", Text(d, kSearchStatus));
+                  EXPECT_FALSE(MarqueeOn(ItemOf(d, kSearchProgress)) || IsWindowShown(ItemOf(d, kSearchProgress)));
+                  EXPECT_TRUE(Enabled(d, kSearchAgain));
                   EXPECT_EQ("198.51.100.20", RegValue("IPAddress"));
                   std::filesystem::remove(blocked);
                   ASSERT_TRUE(Click(d, kIdOk));

@@ -55,6 +55,27 @@ TEST(SnmpAnswer, DecodesARealAgentsAnswerAsSnmpV1AndV2cAndMatchesItExactly)
     }
 }
 
+// A reply is a GetResponse with error-status 0; another PDU type or an error status is a
+// well-formed message that answers nothing (the request-id is not examined); junk is undecodable.
+TEST(SnmpAnswer, TellsARepliesFromOtherMessagesAndJunk)
+{
+    const Bytes good = ScannerAnswer("d", kModel);  // PDU tag at octet 13, error-status at 20
+    auto patched = [&](size_t at, std::uint8_t value) {
+        Bytes b = good;
+        b[at] = value;
+        return b;
+    };
+    const std::pair<Bytes, AnswerKind> cases[] = {
+        {good, AnswerKind::Reply},          {patched(17, 9), AnswerKind::Reply},  // another request-id
+        {patched(13, 0xA0), AnswerKind::NotAReply}, {patched(13, 0xA7), AnswerKind::NotAReply},
+        {patched(20, 2), AnswerKind::NotAReply},    {Hex("30 03 02 01"), AnswerKind::Undecodable},
+    };
+    for (const auto& [bytes, kind] : cases) {
+        DeviceRecord r;
+        EXPECT_EQ(kind, DecodeDiscoveryReply(bytes.data(), bytes.size(), r)) << testing::PrintToString(bytes);
+    }
+}
+
 TEST(SnmpAnswer, CutsLongValuesAndKeepsTheLastOccurrence)
 {
     std::string longText(300, 'd');

@@ -232,6 +232,12 @@ int ListRowCount(WindowHandle list);
 bool ListSetItemState(WindowHandle list, int row, unsigned state, unsigned mask);
 unsigned ListGetItemState(WindowHandle list, int row, unsigned mask);
 bool ListEnsureVisible(WindowHandle list, int row, bool partialOk);
+// The first row shown (LVM_GETTOPINDEX), the rows that fit in the view (LVM_GETCOUNTPERPAGE), and a
+// scroll by whole rows, down for a positive count (LVM_SCROLL). Inserting a row keeps the top
+// index: the rows shown then move down by one unless the list is scrolled to follow.
+int ListTopIndex(WindowHandle list);
+int ListRowsPerPage(WindowHandle list);
+void ListScrollRows(WindowHandle list, int rows);
 
 // ---------------------------------------------------------------------------------------------
 // Progress bar of style PBS_MARQUEE: the marquee animation on or off (PBM_SETMARQUEE).

@@ -20,7 +20,8 @@ struct ConnectionServices {
     // (a pass failed) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
     int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, int protocol);
 
-    // The transport of the scanner address dialog's live search (DiscoverySearch): the system's
+    // The transport of the scanner address dialog's live search (DiscoverySearch) and of its stepped
+    // check of a typed address (AddressCheck): the system's
     // sockets, adapters and clock (SystemDiscoveryTransport). Tests put a scripted network here.
     DiscoveryTransport& (*SearchTransport)();
 

@@ -192,7 +192,7 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
     const Case cases[] = {
         {0, nullptr, kIdOk, kIdOk, "198.51.100.20|02:00:00:00:00:14||0|0;", "\1"},
         {1, nullptr, kIdOk, kIdOk, kLink + "00a1|02:00:00:00:00:A1|eth1|1|0;", "\1"},
-        {1, "fe80::1", kIdOk, kIdOk, "fe80::1||old0|1|1;", "\1"},
+        {1, "fe80::1", kIdOk, kIdOk, "fe80::1|02:00:00:00:00:01|eth0|1|1;", "\1"},  // checked: it answers
         {0, "300.1.1.1", kIdOk, kLeftOpen, "", "<missing>"},
         {0, "192.168.001.010", kIdOk, kLeftOpen, "", "<missing>"},  // zero-padded octets: read as octal elsewhere
         {0, nullptr, kIdCancel, kIdCancel, "", "\2"},
@@ -209,6 +209,7 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
                       else
                           ClickListRow(d, kDeviceList, 1);
                       ASSERT_TRUE(Click(d, c.button));
+                      RunSearch();
                   }));
         EXPECT_EQ(c.saved, rec.saves);
         EXPECT_EQ(c.ipDlgRet, RegValue("IPDlgRet"));

@@ -324,7 +324,9 @@ bool CSetIPDlg::AddSearchRows()
 
 // When the selected row is the stored scanner (its MAC, for the stored protocol) at another address
 // than the stored one: STR_S_MOVED, its "%1" replaced by the stored address and "%2" by the new one
-// (replaced here, never a format). False, and text unchanged, otherwise.
+// (replaced here, never a format), each address in its shortest spelling: two IPv6 addresses of
+// eight full groups do not fit the status line, their compressed forms do. False, and text
+// unchanged, otherwise.
 bool CSetIPDlg::MovedScannerText(char* text, size_t capacity) const
 {
     StoredConnection stored;
@@ -336,9 +338,9 @@ bool CSetIPDlg::MovedScannerText(char* text, size_t capacity) const
     StringTable::Get(Key::STR_S_MOVED, format, sizeof format);
     std::string moved = format;
     const size_t old = moved.find("%1");
-    if (old != std::string::npos) moved.replace(old, 2, stored.address);
+    if (old != std::string::npos) moved.replace(old, 2, CompressedAddressText(stored.address.c_str(), stored.protocol));
     const size_t fresh = moved.find("%2");
-    if (fresh != std::string::npos) moved.replace(fresh, 2, now);
+    if (fresh != std::string::npos) moved.replace(fresh, 2, CompressedAddressText(now, stored.protocol));
     CopyField(text, capacity, moved.c_str());
     return true;
 }

@@ -23,6 +23,7 @@ sl_lan_agent s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF anne
 sl_lan_agent o1 198.51.100.50 02:00:00:00:00:50 "another product" "$SL_LAN_OID_OTHER" &&
 sl_lan_agent l1 198.51.100.40 02:00:00:00:00:40 "Lumeo 8350MFP" "$SL_LAN_OID_V8" &&
 sl_lan_agent b1 198.51.100.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1" &&
+sl_lan_node p1 198.51.100.45 02:00:00:00:00:45 &&
 sl_lan_wait_agents || sl_fail_now "the LAN's agents did not come up"
 e2e_prefix "$TAG" C.UTF-8
 sl_on_exit "e2e_stop"
@@ -64,6 +65,13 @@ sl_expect_eq "/refresh without a stored MAC: exit 3" "$(cli /refresh)" 3
 start=$SECONDS
 sl_expect_eq "nothing answers: stored, exit 1" "$(cli /set ip:198.51.100.77)" 1
 sl_log "a check where nothing answers took $((SECONDS - start)) s (1 s, one retry, start-up)"
+start=$SECONDS
+sl_expect_eq "a host that is up without an SNMP agent: stored unverified, exit 1" \
+  "$(cli /set ip:198.51.100.45 '/trace:C:\check.txt')" 1
+sl_log "a check answered by port-unreachable took $((SECONDS - start)) s"
+sl_expect_eq "the trace names the check's outcome" \
+  "$(grep -o 'address-check address=198.51.100.45 .*' "$E2E_C/check.txt")" \
+  "address-check address=198.51.100.45 adapter=\"\" outcome=port-unreachable"
 before="$(stored)"
 sl_expect_eq "not an address: exit 3" "$(cli /set ip:198.51.100.300)" 3
 sl_expect_eq "not an address: nothing stored" "$(stored)" "$before"

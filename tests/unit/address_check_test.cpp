@@ -159,6 +159,11 @@ TEST(AddressCheck, ParsesTheFormsTypedAddressesTake)
     EXPECT_TRUE(SameAddress("fe80::7%ETH1", "fe80::7%eth1", kProtocolIPv6));
     EXPECT_FALSE(SameAddress("fe80::7%3", "fe80::7%4", kProtocolIPv6));
     EXPECT_FALSE(SameAddress("198.51.100.7", "198.51.100.70", kProtocolIPv4));
+    // The spelling shown in the status line: the compressed form, its zone kept.
+    for (auto [text, shown] : {std::pair{"fe80:0000:0000:0000:0000:0000:0000:00a1%eth1", "fe80::a1%eth1"},
+                               {"2001:db8:0:0:1:0:0:1", "2001:db8::1:0:0:1"}, {"2001:db8:0:1:1:1:1:1", "2001:db8:0:1:1:1:1:1"},
+                               {"::", "::"}, {"fe80::7x", "fe80::7x"}})
+        EXPECT_EQ(shown, CompressedAddressText(text, kProtocolIPv6)) << text;
 }
 
 // One deadline per request whatever arrives; the verdicts, the port-unreachable both ways it is

@@ -177,6 +177,9 @@ void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)
 // Position (parent client coordinates, screen for a dialog) and size; flags are SWP_* values.
 bool SetWindowPosition(WindowHandle window, int x, int y, int width, int height, unsigned flags);
 bool MoveWindowTo(WindowHandle window, int x, int y, int width, int height, bool repaint);
+// Turns a window's drawing off and on (WM_SETREDRAW), around a batch of changes; after turning it
+// on, invalidate the window to show the changes.
+void SetRedraw(WindowHandle window, bool on);
 // Invalidates the whole client area (erase = erase the background first).
 void InvalidateWindow(WindowHandle window, bool erase);
 

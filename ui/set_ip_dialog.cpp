@@ -294,6 +294,9 @@ bool CSetIPDlg::AddSearchRows()
     int above = 0;
     int added = 0;
     fillingList_ = true;
+    // One redraw for the batch: the list view would otherwise update its scroll bar and repaint for
+    // every row.
+    SetRedraw(list, false);
     for (const DeviceRecord& record : found) {
         if (added == kRowsPerStep) break;
         if (!shownRows_.insert(RowKey(record)).second) continue;
@@ -308,6 +311,8 @@ bool CSetIPDlg::AddSearchRows()
         if (row < top || (row == top && top > 0)) ++top, ++above;
         ++added;
     }
+    SetRedraw(list, true);
+    InvalidateWindow(list, true);
     if (above > 0) ListScrollRows(list, above);
     if (!userPicked_ && !deviceList.Empty()) {
         int wanted = 0;

@@ -461,6 +461,11 @@ bool ListEnsureVisible(WindowHandle list, int row, bool partialOk)
     return list && SendMessageA(H(list), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), partialOk ? TRUE : FALSE);
 }
 
+void SetRedraw(WindowHandle window, bool on)
+{
+    if (window) SendMessageA(H(window), WM_SETREDRAW, on ? TRUE : FALSE, 0);
+}
+
 int ListTopIndex(WindowHandle list)
 {
     return list ? static_cast<int>(SendMessageA(H(list), LVM_GETTOPINDEX, 0, 0)) : 0;

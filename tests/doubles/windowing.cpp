@@ -664,6 +664,11 @@ bool ListEnsureVisible(WindowHandle list, int row, bool)
     return true;
 }
 
+void SetRedraw(WindowHandle, bool)
+{
+    // Drawing is not modelled.
+}
+
 int ListTopIndex(WindowHandle list)
 {
     Window* w = ListOf(list);

@@ -8,6 +8,7 @@
 #include "discovery/address_text.h"
 #include "discovery/discovery_pass.h"
 #include "discovery/snmp_message.h"
+#include "platform/diagnostics.h"
 #include "product/protocol.h"
 #include "product/product.h"
 
@@ -26,107 +27,222 @@ bool MatchesProduct(const DeviceRecord& candidate)
     return false;
 }
 
-// One destination: the request, the wait and the retry. Returns the outcome; *candidate holds the
-// product's answer.
-int AskOnce(DiscoveryTransport& transport, const UdpAddress& destination, DeviceRecord& answer)
-{
-    std::uint8_t request[kSnmpRequestCapacity];
-    const int requestLength = EncodeDiscoveryRequest(request, sizeof request);
-    if (requestLength < 0) return kCheckFailed;
-    UdpHandle socket = transport.Open(destination.family);
-    if (socket == kUdpInvalidHandle) return kCheckFailed;
-    UdpAddress local;
-    std::memset(&local, 0, sizeof local);
-    local.family = destination.family;
-    int outcome = kCheckNoAnswer;
-    bool sent = false;
-    if (transport.Bind(socket, local) == kUdpOk) {
-        std::uint8_t buffer[kAnswerBufferSize];
-        for (int attempt = 0; attempt < kCheckAttempts && outcome == kCheckNoAnswer; ++attempt) {
-            if (transport.SendTo(socket, request, static_cast<size_t>(requestLength), destination) != kUdpOk) continue;
-            sent = true;
-            for (int read = 0; read < kCheckMaxForeignDatagrams && outcome == kCheckNoAnswer; ++read) {
-                if (transport.WaitReadable(socket, kCheckWaitMs) != kUdpOk) break;
-                size_t length = 0;
-                UdpAddress sender;
-                std::memset(&sender, 0, sizeof sender);
-                const int received = transport.ReceiveFrom(socket, buffer, sizeof buffer, &length, &sender);
-                if (received == kUdpTooLong) continue;
-                if (received != kUdpOk) break;
-                if (!SameSender(sender, destination)) continue;
-                DeviceRecord candidate;
-                if (!DecodeDiscoveryAnswer(buffer, length, candidate)) continue;
-                if (MatchesProduct(candidate)) {
-                    answer = candidate;
-                    outcome = kCheckProductAnswered;
-                } else {
-                    outcome = kCheckOtherAnswered;
-                }
-            }
-        }
-    }
-    transport.Close(socket);
-    return sent ? outcome : kCheckFailed;
-}
-
 bool IsLinkLocal(const UdpAddress& address)
 {
     return address.octets[0] == 0xFE && (address.octets[1] & 0xC0) == 0x80;
 }
 
+const char* OutcomeName(int outcome)
+{
+    switch (outcome) {
+    case kCheckProductAnswered: return "answered";
+    case kCheckOtherAnswered: return "other-product";
+    case kCheckRefused: return "port-unreachable";
+    case kCheckFailed: return "failed";
+    default: return "no-answer";
+    }
+}
+
+// The order in which the outcomes of several scopes give the check's outcome.
+int Rank(int outcome)
+{
+    switch (outcome) {
+    case kCheckOtherAnswered: return 3;
+    case kCheckRefused: return 2;
+    case kCheckNoAnswer: return 1;
+    default: return 0;
+    }
+}
+
 }  // namespace
 
-void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result,
-                  DiscoveryTransport& transport)
+AddressCheck::AddressCheck(DiscoveryTransport& transport) : transport_(transport) {}
+
+AddressCheck::~AddressCheck()
 {
-    std::memset(&result, 0, sizeof result);
-    result.outcome = kCheckBadAddress;
-    UdpAddress destination;
+    Cancel();
+}
+
+void AddressCheck::Start(const char* text, int protocol, const char* adapterName)
+{
+    Cancel();
+    probes_.clear();
+    std::memset(&result_, 0, sizeof result_);
+    result_.outcome = kCheckBadAddress;
+    CopyField(text_, sizeof text_, text != nullptr ? text : "");
     char zone[260] = {};
-    if (!ParseAddressText(text, protocol, destination, zone, sizeof zone)) return;
+    if (text == nullptr || !ParseAddressText(text, protocol, destination_, zone, sizeof zone)) {
+        Diagnostics::Event("address-check", {{"address", text_}, {"outcome", "bad-address"}});
+        return;
+    }
 
     // The scopes to ask through, each with the adapter it stands for.
     std::vector<AdapterRecord> scopes;
-    if (protocol == kProtocolIPv6 && destination.scopeId == 0) {
+    if (protocol == kProtocolIPv6 && destination_.scopeId == 0) {
         const char* wanted = zone[0] != '\0' ? zone : adapterName;
         std::vector<AdapterRecord> adapters;
-        if (EnumerateIPv6Adapters(adapters, transport) == kDiscoveryOk) {
+        if (EnumerateIPv6Adapters(adapters, transport_) == kDiscoveryOk) {
             for (const AdapterRecord& a : adapters)
                 if (wanted != nullptr && wanted[0] != '\0' && AdapterNamesEqual(a.adapterName, wanted))
                     scopes.push_back(a);
-            if (scopes.empty() && IsLinkLocal(destination)) scopes = adapters;
+            if (scopes.empty() && IsLinkLocal(destination_)) scopes = adapters;
         }
     }
     if (scopes.empty()) {
         AdapterRecord none;
-        none.interfaceIndex = destination.scopeId;
+        none.interfaceIndex = destination_.scopeId;
         none.adapterName[0] = '\0';
-        if (protocol == kProtocolIPv6 && destination.scopeId != 0) {
+        if (protocol == kProtocolIPv6 && destination_.scopeId != 0) {
             std::vector<AdapterRecord> adapters;
-            if (EnumerateIPv6Adapters(adapters, transport) == kDiscoveryOk)
+            if (EnumerateIPv6Adapters(adapters, transport_) == kDiscoveryOk)
                 for (const AdapterRecord& a : adapters)
-                    if (a.interfaceIndex == destination.scopeId)
+                    if (a.interfaceIndex == destination_.scopeId)
                         CopyField(none.adapterName, sizeof none.adapterName, a.adapterName);
         }
         scopes.push_back(none);
     }
 
-    result.outcome = kCheckFailed;
+    result_.outcome = kCheckNoAnswer;
+    running_ = true;
     for (const AdapterRecord& scope : scopes) {
-        destination.scopeId = scope.interfaceIndex;
-        DeviceRecord answer = EmptyDeviceRecord();
-        const int outcome = AskOnce(transport, destination, answer);
-        if (outcome == kCheckProductAnswered) {
-            result.outcome = outcome;
-            CopyField(result.macAddress, sizeof result.macAddress, answer.macAddress);
-            if (protocol == kProtocolIPv6) CopyField(result.adapterName, sizeof result.adapterName, scope.adapterName);
-            return;
-        }
-        if (outcome == kCheckOtherAnswered || (outcome == kCheckNoAnswer && result.outcome == kCheckFailed))
-            result.outcome = outcome;
+        Probe probe{};
+        probe.scopeId = scope.interfaceIndex;
+        CopyField(probe.adapterName, sizeof probe.adapterName, scope.adapterName);
+        probe.outcome = kCheckNoAnswer;
+        probe.socket = transport_.Open(destination_.family);
+        probes_.push_back(probe);
     }
+    for (Probe& probe : probes_) {
+        if (probe.socket == kUdpInvalidHandle) {
+            EndProbe(probe, kCheckFailed);
+            continue;
+        }
+        UdpAddress local;
+        std::memset(&local, 0, sizeof local);
+        local.family = destination_.family;
+        UdpAddress peer = destination_;
+        peer.scopeId = probe.scopeId;
+        if (transport_.Bind(probe.socket, local) != kUdpOk || transport_.Connect(probe.socket, peer) != kUdpOk) {
+            EndProbe(probe, kCheckFailed);
+            continue;
+        }
+        SendRequest(probe);
+    }
+    Finish();
 }
 
+void AddressCheck::SendRequest(Probe& probe)
+{
+    std::uint8_t request[kSnmpRequestCapacity];
+    const int length = EncodeDiscoveryRequest(request, sizeof request);
+    UdpAddress peer = destination_;
+    peer.scopeId = probe.scopeId;
+    ++probe.attempt;
+    probe.deadline = transport_.NowMs() + kCheckWaitMs;
+    if (length < 0 || transport_.SendTo(probe.socket, request, static_cast<size_t>(length), peer) != kUdpOk) {
+        // A request that could not be sent is tried again at once while attempts remain; a scope
+        // that never sent one failed.
+        if (probe.attempt >= kCheckAttempts) EndProbe(probe, probe.sent ? kCheckNoAnswer : kCheckFailed);
+        else SendRequest(probe);
+        return;
+    }
+    probe.sent = true;
+}
+
+void AddressCheck::EndProbe(Probe& probe, int outcome)
+{
+    probe.done = true;
+    probe.outcome = outcome;
+    transport_.Close(probe.socket);
+    probe.socket = kUdpInvalidHandle;
+    Diagnostics::Event("address-check",
+                       {{"address", text_}, {"adapter", probe.adapterName}, {"outcome", OutcomeName(outcome)}});
+}
+
+bool AddressCheck::Step()
+{
+    if (!running_) return false;
+    std::uint8_t buffer[kAnswerBufferSize];
+    for (Probe& probe : probes_) {
+        if (probe.done) continue;
+        for (int read = 0; read < kCheckReadsPerStep && !probe.done; ++read) {
+            const int ready = transport_.WaitReadable(probe.socket, 0);
+            if (ready != kUdpOk) {
+                // Wine keeps a port-unreachable as the pending error only: no datagram to read.
+                if (ready == kUdpTimeout && transport_.PendingError(probe.socket) == kUdpRefused)
+                    EndProbe(probe, kCheckRefused);
+                break;
+            }
+            size_t length = 0;
+            UdpAddress sender;
+            std::memset(&sender, 0, sizeof sender);
+            const int received = transport_.ReceiveFrom(probe.socket, buffer, sizeof buffer, &length, &sender);
+            if (received == kUdpRefused) {
+                EndProbe(probe, kCheckRefused);
+                break;
+            }
+            if (received != kUdpOk || !SameSender(sender, destination_)) continue;
+            DeviceRecord candidate;
+            if (!DecodeDiscoveryAnswer(buffer, length, candidate)) continue;
+            if (!MatchesProduct(candidate)) {
+                EndProbe(probe, kCheckOtherAnswered);
+                break;
+            }
+            CopyField(result_.macAddress, sizeof result_.macAddress, candidate.macAddress);
+            if (destination_.family == kUdpIPv6)
+                CopyField(result_.adapterName, sizeof result_.adapterName, probe.adapterName);
+            EndProbe(probe, kCheckProductAnswered);
+            result_.outcome = kCheckProductAnswered;
+            Cancel();
+            return false;
+        }
+        if (!probe.done && transport_.NowMs() >= probe.deadline) {
+            if (probe.attempt < kCheckAttempts) SendRequest(probe);
+            else EndProbe(probe, kCheckNoAnswer);
+        }
+    }
+    Finish();
+    return running_;
+}
+
+void AddressCheck::Finish()
+{
+    int best = -1;
+    for (const Probe& probe : probes_) {
+        if (!probe.done) return;
+        if (best < 0 || Rank(probe.outcome) > Rank(best)) best = probe.outcome;
+    }
+    running_ = false;
+    if (best >= 0) result_.outcome = best;
+}
+
+void AddressCheck::Cancel()
+{
+    if (!running_) return;
+    running_ = false;
+    bool cancelled = false;
+    for (Probe& probe : probes_) {
+        if (probe.done) continue;
+        transport_.Close(probe.socket);
+        probe.socket = kUdpInvalidHandle;
+        probe.done = true;
+        cancelled = true;
+    }
+    if (cancelled && result_.outcome != kCheckProductAnswered)
+        Diagnostics::Event("address-check-cancelled", {{"address", text_}});
+}
+
+void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result,
+                  DiscoveryTransport& transport)
+{
+    AddressCheck check(transport);
+    check.Start(text, protocol, adapterName);
+    while (check.Running()) {
+        transport.Pause(kCheckStepMs);
+        check.Step();
+    }
+    result = check.Result();
+}
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result)
 {
     CheckAddress(text, protocol, adapterName, result, SystemDiscoveryTransport());

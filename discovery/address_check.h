@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "discovery/discovery_transport.h"
 
@@ -11,14 +12,18 @@ constexpr int kCheckProductAnswered = 0;  // a scanner of the current product an
 constexpr int kCheckOtherAnswered = 1;    // something answered the request, but not this product
 constexpr int kCheckNoAnswer = 2;         // nothing answered (after the retry)
 constexpr int kCheckBadAddress = 3;       // the text is not an address of the protocol; nothing sent
-constexpr int kCheckFailed = 4;           // no request could be sent at all (socket, bind or send
-                                          // refused through every scope)
+constexpr int kCheckRefused = 4;          // the host is up but answered with ICMP port-unreachable:
+                                          // no SNMP agent listens there
+constexpr int kCheckFailed = 5;           // no request could be sent (no socket, bind or send)
 
 // The wait for an answer, and how often the request is sent in all.
 constexpr int kCheckWaitMs = 1000;
 constexpr int kCheckAttempts = 2;
-// Datagrams from other senders read in one wait before it gives up (they are ignored).
-constexpr int kCheckMaxForeignDatagrams = 16;
+// How often the owner steps a running AddressCheck (the dialog's timer; the blocking form sleeps
+// this long between steps).
+constexpr int kCheckStepMs = 25;
+// Datagrams read from one socket in one step at most; the rest wait for the next step.
+constexpr int kCheckReadsPerStep = 32;
 
 // What a check found. macAddress and adapterName are empty unless the product answered; the
 // adapter is the IPv6 adapter whose scope reached the scanner (always empty for IPv4).
@@ -28,14 +33,70 @@ struct AddressCheckResult {
     char adapterName[260];
 };
 
-// Checks one address of protocol (kProtocolIPv4 or kProtocolIPv6). The request is sent from a
-// socket bound to any address; an answer counts only when it comes from the address asked and
-// decodes; it is this product's when it matches one of the current product's model identifiers.
-// Without an answer within kCheckWaitMs the request is sent once more. The text is read by
-// ParseAddressText (discovery/address_text.h). An IPv6 address is asked through its numeric zone; else through the adapter named by its
-// zone or by adapterName (the adapter of the stored connection; may be null or empty); else, for a
-// link-local address, through every adapter in turn until one answers; else with no scope.
-// The socket is closed on every path.
+// The check as a state machine on one thread, stepped by its owner (a window's timer, or the
+// blocking CheckAddress below, which sleeps between steps) and cancelled at any time.
+//
+// The text is read by ParseAddressText (discovery/address_text.h). An IPv6 address is asked through
+// its numeric zone; else through the adapter named by its zone or by adapterName (the adapter of
+// the stored connection; may be null or empty); else, for a link-local address, through every
+// adapter at once (one socket each); else with no scope. Each socket is bound to any address and
+// connected to the address asked, so that an ICMP port-unreachable reaches it.
+//
+// Every request has one deadline, kCheckWaitMs after it was sent, whatever arrives meanwhile;
+// without an answer by then it is sent once more (kCheckAttempts in all). An answer counts only
+// when it comes from the address asked and decodes; it is this product's when it matches one of
+// the current product's model identifiers, and then the check ends at once. Another product's
+// answer or a port-unreachable ends that socket's asking. When every socket is done the outcome is
+// the best one seen: kCheckOtherAnswered, then kCheckRefused, then kCheckNoAnswer, then kCheckFailed.
+// Each socket's end is written to the trace (event "address-check": address, adapter, outcome=
+// answered, other-product, no-answer, port-unreachable or failed). Every socket is closed on every
+// path, Cancel and the destructor included.
+class AddressCheck {
+public:
+    explicit AddressCheck(DiscoveryTransport& transport);
+    ~AddressCheck();
+    AddressCheck(const AddressCheck&) = delete;
+    AddressCheck& operator=(const AddressCheck&) = delete;
+
+    // Cancels a running check and starts one: parses, opens the sockets and sends the first
+    // requests. A bad address (kCheckBadAddress) or a check where nothing could be sent
+    // (kCheckFailed) is over when Start returns.
+    void Start(const char* text, int protocol, const char* adapterName);
+    // Reads what has arrived (at most kCheckReadsPerStep datagrams per socket), resends or gives up
+    // at the deadlines. True while the check still runs.
+    bool Step();
+    // Ends a running check now (nothing written but the cancellation); Result() is then no answer.
+    void Cancel();
+    bool Running() const { return running_; }
+    // macAddress and adapterName are empty unless the product answered; the adapter is the IPv6
+    // adapter whose scope reached the scanner (always empty for IPv4).
+    const AddressCheckResult& Result() const { return result_; }
+
+private:
+    struct Probe {
+        std::uint32_t scopeId;
+        char adapterName[260];
+        UdpHandle socket;
+        int attempt;
+        std::int64_t deadline;
+        int outcome;  // kCheckNoAnswer while asking
+        bool sent;    // a request went out
+        bool done;
+    };
+    void SendRequest(Probe& probe);
+    void EndProbe(Probe& probe, int outcome);
+    void Finish();
+
+    DiscoveryTransport& transport_;
+    AddressCheckResult result_{};
+    std::vector<Probe> probes_;
+    UdpAddress destination_{};
+    char text_[128] = {};
+    bool running_ = false;
+};
+
+// The blocking check: an AddressCheck stepped every kCheckStepMs until it ends, for callers
+// without a window (the command-line modes and the installer's given-address start).
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result,
                   DiscoveryTransport& transport);
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result);

@@ -1,6 +1,8 @@
 // The one reader of address texts: typed, given, stored and found addresses alike.
 #include "discovery/address_text.h"
 
+#include <cstdio>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -161,4 +163,36 @@ bool SameAddress(const char* a, const char* b, int protocol)
     const size_t length = first.family == kUdpIPv6 ? 16 : 4;
     return std::memcmp(first.octets, second.octets, length) == 0 && first.scopeId == second.scopeId &&
            AsciiEqualNoCase(zoneA, zoneB);
+}
+
+std::string CompressedAddressText(const char* text, int protocol)
+{
+    UdpAddress address;
+    char zone[128] = {};
+    if (text == nullptr) return "";
+    if (protocol != kProtocolIPv6 || !ParseAddressText(text, protocol, address, zone, sizeof zone)) return text;
+    unsigned groups[8];
+    for (int i = 0; i < 8; ++i) groups[i] = (address.octets[2 * i] << 8) | address.octets[2 * i + 1];
+    // The longest run of zero groups (the first of equal ones), when it is two groups or more.
+    int runStart = -1, runLength = 1;
+    for (int i = 0; i < 8;) {
+        int j = i;
+        while (j < 8 && groups[j] == 0) ++j;
+        if (j - i > runLength) runStart = i, runLength = j - i;
+        i = j > i ? j : i + 1;
+    }
+    std::string out;
+    char part[8];
+    for (int i = 0; i < 8; ++i) {
+        if (i == runStart) {
+            out += "::";
+            i += runLength - 1;
+            continue;
+        }
+        if (!out.empty() && out.back() != ':') out += ':';
+        std::snprintf(part, sizeof part, "%x", groups[i]);
+        out += part;
+    }
+    if (zone[0] != '\0') out += std::string("%") + zone;
+    return out;
 }

@@ -3,6 +3,7 @@
 // check and the rule "the same address" agree.
 #pragma once
 #include <cstddef>
+#include <string>
 
 #include "platform/udp.h"
 
@@ -19,3 +20,8 @@ bool ParseAddressText(const char* text, int protocol, UdpAddress& destination, c
 // letter case ignored), whatever their spelling ("2001:db8::30" and the eight groups discovery
 // writes are one address). Texts that are not addresses are the same only when equal.
 bool SameAddress(const char* a, const char* b, int protocol);
+
+// The shortest usual spelling of an address text, for showing it: IPv6 in the compressed form of
+// RFC 5952 (lower case, no leading zeros, the longest run of two or more zero groups as "::"), with
+// its "%zone" kept; IPv4 as it is. A text that is not an address of protocol comes back unchanged.
+std::string CompressedAddressText(const char* text, int protocol);

@@ -32,9 +32,10 @@ constexpr int kPassCapMs = 5000;    // and never later than five seconds after i
 // Firewall) then admits answers up to the cap.
 constexpr int kResendAfterMs = 2000;
 constexpr size_t kAnswerBufferSize = 1024;
-// At most this many datagrams are taken from one socket in one step, so that a flood cannot hold
-// the thread; whatever is left waits in the socket for the next step.
-constexpr int kMaxDatagramsPerStep = 1000;
+// At most this many datagrams are taken from one socket in one step, so that a burst cannot hold
+// the thread (under Wine every wait and receive is a round trip to the wine server); whatever is
+// left waits in the socket for the next step, 25 ms later.
+constexpr int kMaxDatagramsPerStep = 64;
 // The socket's receive buffer holds a burst of at least 500 answers between two steps.
 constexpr int kAnswerBurstBufferBytes = 500 * 2048;
 

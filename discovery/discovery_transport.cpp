@@ -28,6 +28,8 @@ public:
         return UdpReceiveFrom(socket, buffer, capacity, length, sender);
     }
     void Close(UdpHandle socket) override { UdpClose(socket); }
+    int Connect(UdpHandle socket, const UdpAddress& peer) override { return UdpConnect(socket, peer); }
+    int PendingError(UdpHandle socket) override { return UdpPendingError(socket); }
     void Pause(int milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
     int ListAdapters(std::vector<PlatformAdapter>& adapters) override { return ListIPv6Adapters(adapters); }
     int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses) override

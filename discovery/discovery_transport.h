@@ -26,6 +26,9 @@ public:
     virtual int WaitReadable(UdpHandle socket, int timeoutMs) = 0;
     virtual int ReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender) = 0;
     virtual void Close(UdpHandle socket) = 0;
+    // UdpConnect and UdpPendingError; a stand-in network that models neither keeps these.
+    virtual int Connect(UdpHandle, const UdpAddress&) { return kUdpOk; }
+    virtual int PendingError(UdpHandle) { return kUdpOk; }
     virtual void Pause(int milliseconds) = 0;
     virtual int ListAdapters(std::vector<PlatformAdapter>& adapters) = 0;
     virtual int ListIPv4Addresses(std::vector<PlatformIPv4Address>& addresses) = 0;

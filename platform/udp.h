@@ -22,6 +22,8 @@ enum UdpStatus : int {
     kUdpTimeout = 1,  // UdpWaitReadable: nothing arrived within the time-out
     kUdpTooLong = 2,  // UdpReceiveFrom: the datagram was longer than the buffer; it has been taken
                       // off the socket and is lost
+    kUdpRefused = 3,  // a connected socket learnt that its peer refused a datagram (ICMP
+                      // port-unreachable): UdpReceiveFrom or UdpPendingError
 };
 
 // A socket address. For kUdpIPv4 the first 4 octets hold the address, for kUdpIPv6 all 16;
@@ -61,7 +63,15 @@ UdpStatus UdpSendTo(UdpHandle socket, const void* data, size_t length, const Udp
 UdpStatus UdpWaitReadable(UdpHandle socket, int timeoutMs);
 // Takes the next datagram into buffer (capacity octets), its length into *length and its sender
 // into *sender. kUdpOk; kUdpTooLong when it did not fit (nothing usable is left in buffer);
-// kUdpFailed on any other error.
+// kUdpRefused when a connected socket's peer refused an earlier datagram; kUdpFailed on any other
+// error.
 UdpStatus UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender);
+// Connects the socket to one peer: it then receives from that peer only, and an ICMP
+// port-unreachable for what it sent is reported to it. kUdpOk or kUdpFailed.
+UdpStatus UdpConnect(UdpHandle socket, const UdpAddress& peer);
+// Takes the socket's pending error (SO_ERROR): kUdpRefused when the peer refused a datagram
+// (Windows: WSAECONNRESET on the next receive, but Wine only sets the pending error, 10061; Linux:
+// ECONNREFUSED), kUdpOk when there is none or another one.
+UdpStatus UdpPendingError(UdpHandle socket);
 // Closes the socket. kUdpInvalidHandle is ignored.
 void UdpClose(UdpHandle socket);

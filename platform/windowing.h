@@ -177,6 +177,9 @@ void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)
 // Position (parent client coordinates, screen for a dialog) and size; flags are SWP_* values.
 bool SetWindowPosition(WindowHandle window, int x, int y, int width, int height, unsigned flags);
 bool MoveWindowTo(WindowHandle window, int x, int y, int width, int height, bool repaint);
+// Turns a window's drawing off and on (WM_SETREDRAW), around a batch of changes; after turning it
+// on, invalidate the window to show the changes.
+void SetRedraw(WindowHandle window, bool on);
 // Invalidates the whole client area (erase = erase the background first).
 void InvalidateWindow(WindowHandle window, bool erase);
 
@@ -232,6 +235,12 @@ int ListRowCount(WindowHandle list);
 bool ListSetItemState(WindowHandle list, int row, unsigned state, unsigned mask);
 unsigned ListGetItemState(WindowHandle list, int row, unsigned mask);
 bool ListEnsureVisible(WindowHandle list, int row, bool partialOk);
+// The first row shown (LVM_GETTOPINDEX), the rows that fit in the view (LVM_GETCOUNTPERPAGE), and a
+// scroll by whole rows, down for a positive count (LVM_SCROLL). Inserting a row keeps the top
+// index: the rows shown then move down by one unless the list is scrolled to follow.
+int ListTopIndex(WindowHandle list);
+int ListRowsPerPage(WindowHandle list);
+void ListScrollRows(WindowHandle list, int rows);
 
 // ---------------------------------------------------------------------------------------------
 // Progress bar of style PBS_MARQUEE: the marquee animation on or off (PBM_SETMARQUEE).

@@ -24,7 +24,8 @@ struct ConnectionServices {
     int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
                         std::vector<SkippedAdapter>* skipped);
 
-    // The transport of the scanner address dialog's live search (DiscoverySearch): the system's
+    // The transport of the scanner address dialog's live search (DiscoverySearch) and of its stepped
+    // check of a typed address (AddressCheck): the system's
     // sockets, adapters and clock (SystemDiscoveryTransport). Tests put a scripted network here.
     DiscoveryTransport& (*SearchTransport)();
 

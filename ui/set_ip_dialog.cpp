@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <vector>
 #include <string>
 
 #include "product/string_table.h"
 #include "product/product.h"
-#include "platform/wait_cursor.h"
 #include "discovery/address_text.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
@@ -35,6 +35,10 @@ constexpr ControlText kTexts[] = {
 };
 
 constexpr int kNoProtocol = -1;
+
+// Rows inserted in one timer step at most: a burst of answers is shown over several steps, and the
+// window answers between them.
+constexpr int kRowsPerStep = 40;
 
 // Passes of the opening discovery and of every later one.
 constexpr int kOpeningPasses = 1;
@@ -76,35 +80,20 @@ void SelectAddressText(WindowHandle edit)
     SetFocusTo(edit);
 }
 
-// The unicast check of a typed address. When a scanner of this product answers, its MAC address
-// (and over IPv6 the adapter that reached it) go with the address; otherwise the user is asked
-// (STR_M_NOT_VERIFIED, the address in its "%s") whether to store it all the same. False for No.
-bool CheckTypedAddress(WindowHandle dialog, const char* address, int protocol, char* macAddress, char* adapterName)
+// The key of a row: the same scanner is the same address on the same adapter.
+std::string RowKey(const DeviceRecord& record)
 {
-    AddressCheckResult check;
-    {
-        WaitCursor wait;
-        Services().CheckAddress(address, protocol, adapterName, check);
-    }
-    if (check.outcome == kCheckProductAnswered) {
-        CopyField(macAddress, kMacCapacity, check.macAddress);
-        if (protocol == kProtocolIPv6 && check.adapterName[0] != '\0')
-            CopyField(adapterName, kAdapterCapacity, check.adapterName);
-        return true;
-    }
-    char format[kDialogTextCapacity] = {};
-    StringTable::Get(Key::STR_M_NOT_VERIFIED, format, sizeof format);
-    const std::string text = StringTable::FormatWithName(format, address);
-    return ShowMessageBox(dialog, text.c_str(), Titles::App().c_str(),
-                          kMbYesNo | Platform::kMbIconQuestion | kMbTopmost) == kIdYes;
+    return std::string(record.address) + '|' + record.adapterName;
 }
 
 }  // namespace
 
-CSetIPDlg::CSetIPDlg() : CDialog(kTemplate), search_(Services().SearchTransport())
+CSetIPDlg::CSetIPDlg()
+    : CDialog(kTemplate), search_(Services().SearchTransport()), check_(Services().SearchTransport())
 {
     OnMessage(kWmTimer, [this](uintptr_t id, intptr_t) {
         if (id == kSearchTimerId) OnSearchTimer();
+        if (id == kCheckTimerId) OnCheckTimer();
         return intptr_t{0};
     });
     OnNotification(kRadioInput, kBnClicked, [this](const Notification&) { Refresh(); });
@@ -251,17 +240,16 @@ bool CSetIPDlg::OnInitDialog()
 
 void CSetIPDlg::StartSearch(int passes)
 {
+    fillingList_ = true;
+    ListDeleteAllRows(Item(kDeviceList));
+    fillingList_ = false;
     deviceList.Clear();
+    shownRows_.clear();
     selectedIndex = -1;
     userPicked_ = false;
-    picked_ = EmptyDeviceRecord();
     search_.Start(SelectedProtocol(), passes);
-    if (search_.Running()) {
-        SetWindowTimer(Handle(), kSearchTimerId, kSearchStepMs);
-    } else {
-        KillWindowTimer(Handle(), kSearchTimerId);
-    }
-    TakeSearchRows();
+    AddSearchRows();
+    SetWindowTimer(Handle(), kSearchTimerId, kSearchStepMs);
     ShowSearchState();
     Refresh();
 }
@@ -272,44 +260,79 @@ void CSetIPDlg::StopSearch()
     KillWindowTimer(Handle(), kSearchTimerId);
 }
 
+// The timer runs while the search runs and while rows it found wait to be shown; the final state
+// is shown once every row is in.
 void CSetIPDlg::OnSearchTimer()
 {
-    const int flags = search_.Step();
-    if (flags & kSearchRowsChanged) {
-        TakeSearchRows();
-    }
-    if (!search_.Running()) {
+    const bool running = search_.Running();
+    if (running) search_.Step();
+    const size_t before = deviceList.Count();
+    const bool more = AddSearchRows();
+    if (!search_.Running() && !more) {
         KillWindowTimer(Handle(), kSearchTimerId);
         ShowSearchState();
-    }
-    if (flags != 0) {
+        Refresh();
+    } else if (deviceList.Count() != before) {
         Refresh();
     }
 }
 
-// The search's rows become the dialog's; the selection stays on the scanner the user picked, or
-// is the first row while the user has picked none.
-void CSetIPDlg::TakeSearchRows()
+// Inserts up to kRowsPerStep rows that the search found and the list does not show yet, each at
+// its place in the search's order, without touching the rows shown. Rows inserted above the first
+// row in view scroll the list with them, so that the rows the user sees stay where they are; the
+// selected row keeps its selection (and selectedIndex follows it), and stays in view when it was.
+// Until the user picks a row, the stored scanner's row (else the first) is selected. True while
+// rows still wait.
+bool CSetIPDlg::AddSearchRows()
 {
-    deviceList = search_.Devices();
-    if (!userPicked_) {
-        selectedIndex = deviceList.Empty() ? -1 : 0;
-        SelectStoredScanner(deviceList, SelectedProtocol(), selectedIndex);
-        return;
+    const std::vector<DeviceRecord>& found = search_.Devices().Records();
+    if (found.size() <= deviceList.Count()) return false;
+    WindowHandle list = Item(kDeviceList);
+    const std::string deviceName = DeviceDisplayName(Products::Current());
+    std::vector<DeviceRecord>& rows = deviceList.Records();
+    int top = ListTopIndex(list);
+    const bool selectedInView = selectedIndex >= top && selectedIndex < top + ListRowsPerPage(list);
+    int above = 0;
+    int added = 0;
+    fillingList_ = true;
+    // One redraw for the batch: the list view would otherwise update its scroll bar and repaint for
+    // every row.
+    SetRedraw(list, false);
+    for (const DeviceRecord& record : found) {
+        if (added == kRowsPerStep) break;
+        if (!shownRows_.insert(RowKey(record)).second) continue;
+        const auto at = std::upper_bound(rows.begin(), rows.end(), record, [](const DeviceRecord& a, const DeviceRecord& b) {
+            return std::strcmp(a.address, b.address) < 0;
+        });
+        const int row = static_cast<int>(at - rows.begin());
+        rows.insert(at, record);
+        ListInsertRow(list, row, deviceName.c_str());
+        ListSetSubItem(list, row, 1, record.address);
+        if (row <= selectedIndex) ++selectedIndex;
+        if (row < top || (row == top && top > 0)) ++top, ++above;
+        ++added;
     }
-    selectedIndex = -1;
-    for (size_t i = 0; i < deviceList.Count() && picked_.address[0] != '\0'; ++i) {
-        const DeviceRecord& r = deviceList.At(i);
-        if (std::strcmp(r.address, picked_.address) == 0 && std::strcmp(r.adapterName, picked_.adapterName) == 0) {
-            selectedIndex = static_cast<int>(i);
-            break;
+    SetRedraw(list, true);
+    InvalidateWindow(list, true);
+    if (above > 0) ListScrollRows(list, above);
+    if (!userPicked_ && !deviceList.Empty()) {
+        int wanted = 0;
+        SelectStoredScanner(deviceList, SelectedProtocol(), wanted);
+        if (wanted != selectedIndex) {
+            selectedIndex = wanted;
+            ListSetItemState(list, selectedIndex, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
         }
     }
+    if (selectedIndex >= 0 && (!userPicked_ || selectedInView)) ListEnsureVisible(list, selectedIndex, false);
+    fillingList_ = false;
+    return found.size() > deviceList.Count();
 }
 
 // When the selected row is the stored scanner (its MAC, for the stored protocol) at another address
 // than the stored one: STR_S_MOVED, its "%1" replaced by the stored address and "%2" by the new one
-// (replaced here, never a format). False, and text unchanged, otherwise.
+// (replaced here, never a format), each address in its shortest spelling: two IPv6 addresses of
+// eight full groups do not fit the status line, their compressed forms do. False, and text
+// unchanged, otherwise.
 bool CSetIPDlg::MovedScannerText(char* text, size_t capacity) const
 {
     StoredConnection stored;
@@ -321,9 +344,9 @@ bool CSetIPDlg::MovedScannerText(char* text, size_t capacity) const
     StringTable::Get(Key::STR_S_MOVED, format, sizeof format);
     std::string moved = format;
     const size_t old = moved.find("%1");
-    if (old != std::string::npos) moved.replace(old, 2, stored.address);
+    if (old != std::string::npos) moved.replace(old, 2, CompressedAddressText(stored.address.c_str(), stored.protocol));
     const size_t fresh = moved.find("%2");
-    if (fresh != std::string::npos) moved.replace(fresh, 2, now);
+    if (fresh != std::string::npos) moved.replace(fresh, 2, CompressedAddressText(now, stored.protocol));
     CopyField(text, capacity, moved.c_str());
     return true;
 }
@@ -360,22 +383,6 @@ void CSetIPDlg::Refresh()
     EnableWindowTo(Item(kAddressEdit), input);
     EnableWindowTo(Item(kDeviceList), !input);
     EnableWindowTo(Item(kSearchAgain), !input && !Searching());
-
-    // Every row shows the variant's device name; the rows differ in their addresses.
-    WindowHandle list = Item(kDeviceList);
-    const std::string deviceName = DeviceDisplayName(Products::Current());
-    fillingList_ = true;
-    ListDeleteAllRows(list);
-    for (size_t i = 0; i < deviceList.Count(); ++i) {
-        const int row = static_cast<int>(i);
-        ListInsertRow(list, row, deviceName.c_str());
-        ListSetSubItem(list, row, 1, deviceList.At(i).address);
-    }
-    if (!input && selectedIndex != -1) {
-        ListSetItemState(list, selectedIndex, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
-        ListEnsureVisible(list, selectedIndex, true);
-    }
-    fillingList_ = false;
 
     if (input) {
         EnableOk(TextLength(Item(kAddressEdit)) > 0);
@@ -424,7 +431,6 @@ void CSetIPDlg::OnListItemChanged(const Notification&)
     }
     // The user's choice: rows arriving later keep it selected.
     userPicked_ = true;
-    picked_ = selectedIndex >= 0 ? deviceList.At(static_cast<size_t>(selectedIndex)) : EmptyDeviceRecord();
     EnableOk(selectedIndex != -1);
     // The status line says "moved" only while the moved scanner is the row chosen.
     if (!search_.Running()) ShowSearchState();
@@ -437,6 +443,8 @@ void CSetIPDlg::OnAddressEdited()
 
 void CSetIPDlg::OnOK()
 {
+    // The Enter key reaches OK while it is disabled: a running check is not started again.
+    if (check_.Running()) return;
     const bool input = InInputMode();
     const int protocol = SelectedProtocol();
     char address[kAddressCapacity] = {};
@@ -471,14 +479,18 @@ void CSetIPDlg::OnOK()
         return;
     }
     StopSearch();
-    if (input && !CheckTypedAddress(Handle(), address, protocol, macAddress, adapterName)) {
-        ShowSearchStopped();
-        SelectAddressText(Item(kAddressEdit));
+    if (input) {
+        StartCheck(address, protocol, adapterName);
         return;
     }
-    // A choice that could not be stored keeps the dialog open: the user may close what holds the
-    // settings and confirm again, or cancel.
-    if (Services().Save(address, macAddress, adapterName, protocol, input ? 1 : 0) != kSaveOk) {
+    Store(address, macAddress, adapterName, protocol, false);
+}
+
+// A choice that could not be stored keeps the dialog open: the user may close what holds the
+// settings and confirm again, or cancel.
+void CSetIPDlg::Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed)
+{
+    if (Services().Save(address, macAddress, adapterName, protocol, typed ? 1 : 0) != kSaveOk) {
         ShowSaveFailed();
         ShowSearchStopped();
         return;
@@ -492,6 +504,63 @@ void CSetIPDlg::ShowSearchStopped()
 {
     ShowSearchState();
     EnableWindowTo(Item(kSearchAgain), !InInputMode() && !Searching());
+}
+
+// The unicast check of a typed address runs stepped from the dialog's timer, the window answering
+// all along: the status line reads STR_S_CHECKING, the marquee runs, the controls that would change
+// the choice are disabled, and Cancel ends the check with the dialog.
+void CSetIPDlg::StartCheck(const char* address, int protocol, const char* adapterName)
+{
+    checkAddress_ = address;
+    checkAdapter_ = adapterName;
+    checkProtocol_ = protocol;
+    check_.Start(address, protocol, adapterName);
+    ShowChecking(true);
+    SetWindowTimer(Handle(), kCheckTimerId, kCheckStepMs);
+}
+
+void CSetIPDlg::ShowChecking(bool checking)
+{
+    for (int id : {kIdOk, kAddressEdit, kRadioInput, kRadioList, kProtocolBox, kSearchAgain})
+        EnableWindowTo(Item(id), !checking);
+    if (!checking) {
+        ShowSearchState();
+        Refresh();
+        return;
+    }
+    WindowHandle bar = Item(kSearchProgress);
+    ShowWindowTo(bar, true);
+    ProgressSetMarquee(bar, true);
+    char text[kDialogTextCapacity] = {};
+    StringTable::Get(Key::STR_S_CHECKING, text, sizeof text);
+    SetItemText(Handle(), kSearchStatus, text);
+}
+
+// When a scanner of this product answered, its MAC address (and over IPv6 the adapter that reached
+// it) go with the address; otherwise the user is asked (STR_M_NOT_VERIFIED, the address in its
+// "%s") whether to store it all the same, and No goes back to the field.
+void CSetIPDlg::OnCheckTimer()
+{
+    if (check_.Step()) return;
+    KillWindowTimer(Handle(), kCheckTimerId);
+    ShowChecking(false);
+    const AddressCheckResult& check = check_.Result();
+    const char* address = checkAddress_.c_str();
+    std::string adapterName = checkAdapter_;
+    if (check.outcome == kCheckProductAnswered) {
+        if (checkProtocol_ == kProtocolIPv6 && check.adapterName[0] != '\0') adapterName = check.adapterName;
+        Store(address, check.macAddress, adapterName.c_str(), checkProtocol_, true);
+        return;
+    }
+    char format[kDialogTextCapacity] = {};
+    StringTable::Get(Key::STR_M_NOT_VERIFIED, format, sizeof format);
+    const std::string text = StringTable::FormatWithName(format, address);
+    if (ShowMessageBox(Handle(), text.c_str(), Titles::App().c_str(),
+                       kMbYesNo | Platform::kMbIconQuestion | kMbTopmost) != kIdYes) {
+        SelectAddressText(Item(kAddressEdit));
+        return;
+    }
+    Store(address, "", adapterName.c_str(), checkProtocol_, true);
 }
 
 void CSetIPDlg::ShowSaveFailed()
@@ -514,6 +583,8 @@ void CSetIPDlg::OnCancel()
     // The key is created (class "option") when it is missing; when that fails nothing is written
     // and the dialog still closes. A running search ends first.
     StopSearch();
+    check_.Cancel();
+    KillWindowTimer(Handle(), kCheckTimerId);
     Services().WriteRegDword(CurrentSettingsKey().c_str(), ConnectionSchema::kDialogResult.name, 2);
     CDialog::OnCancel();
 }

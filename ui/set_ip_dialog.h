@@ -3,7 +3,10 @@
 #pragma once
 
 #include <memory>
+#include <set>
+#include <string>
 
+#include "discovery/address_check.h"
 #include "discovery/device_list.h"
 #include "discovery/discovery_search.h"
 #include "platform/windowing.h"
@@ -25,6 +28,7 @@ constexpr int kSearchAgain = IDC_BTN_UPDATE_IP;
 constexpr int kSearchStatus = IDC_STATIC_SEARCH_STATUS;  // the search's state, under the list
 constexpr int kSearchProgress = IDC_PROGRESS_SEARCH;     // marquee bar, shown while searching
 constexpr unsigned kSearchTimerId = 1;                   // the dialog's timer that steps the search
+constexpr unsigned kCheckTimerId = 2;                    // the timer that steps a typed address's check
 constexpr int kIconFamily0 = IDI_FAMILY_0;               // ProductFamily 0
 constexpr int kIconFamily1 = IDI_FAMILY_1;               // ProductFamily 1
 }  // namespace SetIpIds
@@ -34,8 +38,10 @@ constexpr int kIconFamily1 = IDI_FAMILY_1;               // ProductFamily 1
 //
 // Discovery runs while the dialog is up: OnInitDialog starts the opening search and returns, and a
 // window timer steps the search (DiscoverySearch over Services().SearchTransport()) every
-// kSearchStepMs on the one thread. Rows appear as answers arrive, sorted; the first row is
-// selected until the user picks one, and from then on the picked scanner stays selected. While a
+// kSearchStepMs on the one thread. Rows are inserted in place as answers arrive, in sorted order and
+// at most a few dozen per step, never rebuilt; the first row (or the stored scanner's) is selected
+// until the user picks one, and from then on the picked scanner stays selected. A typed address is
+// checked (AddressCheck) stepped from a second timer, with STR_S_CHECKING on the status line. While a
 // search runs the status line reads STR_S_SEARCHING, the marquee bar runs and "Search again" is
 // disabled; afterwards the status reads STR_S_FOUND (its "%d" replaced by the number of rows) or
 // STR_S_NONE_FOUND. Cancel and OK end the search at once (sockets closed, timer killed); a protocol
@@ -65,6 +71,7 @@ public:
     // and icon follow the new DPI.
     void OnDpiChanged(int dpi, const Windowing::Rect& suggested);
     void OnSearchTimer();
+    void OnCheckTimer();
     bool Searching() const { return search_.Running(); }
 
     CMyComboBox& ProtocolBox() { return protocolBox_; }
@@ -86,8 +93,10 @@ private:
     void StopSearch();
     void ShowSearchState();
     bool MovedScannerText(char* text, size_t capacity) const;
-    void TakeSearchRows();
-    void FillList();
+    bool AddSearchRows();
+    void StartCheck(const char* address, int protocol, const char* adapterName);
+    void ShowChecking(bool checking);
+    void Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed);
 
     CMyComboBox protocolBox_;
     int dpi_ = Windowing::kDefaultDpi;
@@ -96,8 +105,13 @@ private:
     // the dialog's own and must not move selectedIndex.
     bool fillingList_ = false;
     DiscoverySearch search_;
-    // The user picked a row of the current search; picked_ is that scanner, kept selected as rows
-    // arrive.
+    // The user picked a row of the current search; it stays selected as rows arrive.
     bool userPicked_ = false;
-    DeviceRecord picked_ = EmptyDeviceRecord();
+    // The keys (address and adapter) of the rows shown.
+    std::set<std::string> shownRows_;
+    // The typed address being checked, with the protocol and the adapter it goes out through.
+    AddressCheck check_;
+    std::string checkAddress_;
+    std::string checkAdapter_;
+    int checkProtocol_ = 0;
 };

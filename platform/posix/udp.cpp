@@ -98,7 +98,8 @@ UdpStatus UdpWaitReadable(UdpHandle socket, int timeoutMs)
     int ready = ::poll(&entry, 1, timeoutMs);
     if (ready < 0) return Failed();
     if (ready == 0) return kUdpTimeout;
-    return (entry.revents & POLLIN) ? kUdpOk : Failed();
+    // A pending error (a refused datagram on a connected socket) is read by the next receive.
+    return (entry.revents & (POLLIN | POLLERR)) ? kUdpOk : Failed();
 }
 
 UdpStatus UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t* length, UdpAddress* sender)
@@ -113,11 +114,26 @@ UdpStatus UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t
             ::recvfrom(Fd(socket), buffer, capacity, MSG_TRUNC, reinterpret_cast<sockaddr*>(&storage), &addressLength);
     } while (received < 0 && errno == EINTR);
     *length = 0;
-    if (received < 0) return Failed();
+    if (received < 0) return errno == ECONNREFUSED ? kUdpRefused : Failed();
     FromSockaddr(storage, sender);
     if (static_cast<size_t>(received) > capacity) return kUdpTooLong;
     *length = static_cast<size_t>(received);
     return kUdpOk;
+}
+
+UdpStatus UdpConnect(UdpHandle socket, const UdpAddress& peer)
+{
+    sockaddr_storage storage;
+    socklen_t length = ToSockaddr(peer, &storage);
+    return ::connect(Fd(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk : Failed();
+}
+
+UdpStatus UdpPendingError(UdpHandle socket)
+{
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (getsockopt(Fd(socket), SOL_SOCKET, SO_ERROR, &error, &length) != 0) return kUdpOk;
+    return error == ECONNREFUSED ? kUdpRefused : kUdpOk;
 }
 
 void UdpClose(UdpHandle socket)

@@ -115,7 +115,10 @@ UdpStatus UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t
                               reinterpret_cast<sockaddr*>(&storage), &addressLength);
     *length = 0;
     if (received == SOCKET_ERROR) {
-        if (WSAGetLastError() != WSAEMSGSIZE) return Failed();
+        const int error = WSAGetLastError();
+        // An ICMP port-unreachable for an earlier datagram (SIO_UDP_CONNRESET is on by default).
+        if (error == WSAECONNRESET || error == WSAECONNREFUSED) return kUdpRefused;
+        if (error != WSAEMSGSIZE) return Failed();
         // The datagram did not fit; Windows has discarded the rest of it.
         FromSockaddr(storage, sender);
         return kUdpTooLong;
@@ -123,6 +126,21 @@ UdpStatus UdpReceiveFrom(UdpHandle socket, void* buffer, size_t capacity, size_t
     FromSockaddr(storage, sender);
     *length = static_cast<size_t>(received);
     return kUdpOk;
+}
+
+UdpStatus UdpConnect(UdpHandle socket, const UdpAddress& peer)
+{
+    sockaddr_storage storage;
+    int length = ToSockaddr(peer, &storage);
+    return ::connect(Sock(socket), reinterpret_cast<sockaddr*>(&storage), length) == 0 ? kUdpOk : Failed();
+}
+
+UdpStatus UdpPendingError(UdpHandle socket)
+{
+    int error = 0;
+    int length = sizeof error;
+    if (getsockopt(Sock(socket), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) return kUdpOk;
+    return error == WSAECONNREFUSED || error == WSAECONNRESET ? kUdpRefused : kUdpOk;
 }
 
 void UdpClose(UdpHandle socket)

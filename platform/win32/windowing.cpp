@@ -461,6 +461,30 @@ bool ListEnsureVisible(WindowHandle list, int row, bool partialOk)
     return list && SendMessageA(H(list), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), partialOk ? TRUE : FALSE);
 }
 
+void SetRedraw(WindowHandle window, bool on)
+{
+    if (window) SendMessageA(H(window), WM_SETREDRAW, on ? TRUE : FALSE, 0);
+}
+
+int ListTopIndex(WindowHandle list)
+{
+    return list ? static_cast<int>(SendMessageA(H(list), LVM_GETTOPINDEX, 0, 0)) : 0;
+}
+
+int ListRowsPerPage(WindowHandle list)
+{
+    return list ? static_cast<int>(SendMessageA(H(list), LVM_GETCOUNTPERPAGE, 0, 0)) : 0;
+}
+
+void ListScrollRows(WindowHandle list, int rows)
+{
+    // In report view LVM_SCROLL takes pixels; a row is as high as the first row's bounds.
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    if (!list || rows == 0 || !SendMessageA(H(list), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&bounds))) return;
+    SendMessageA(H(list), LVM_SCROLL, 0, rows * (bounds.bottom - bounds.top));
+}
+
 void EditSetSelection(WindowHandle edit, int start, int end)
 {
     if (edit) SendMessageA(H(edit), EM_SETSEL, static_cast<WPARAM>(start), end);

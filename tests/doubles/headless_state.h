@@ -52,6 +52,8 @@ struct Window {
     std::vector<Column> columns;
     std::vector<Row> rows;
     int ensured = -1;
+    int top = 0;           // the first row shown; ListEnsureVisible and ListScrollRows move it
+    int rowsPerPage = 8;   // rows that fit in the view
     // Edit control.
     int selStart = 0, selEnd = 0;
     int caretScrolls = 0;

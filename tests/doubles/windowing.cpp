@@ -594,6 +594,7 @@ void ListDeleteAllRows(WindowHandle list)
         for (int i = 0; i < static_cast<int>(w->rows.size()); ++i) SetRowState(w, i, 0, kLvisSelected);
         w->rows.clear();
         w->ensured = -1;
+        w->top = 0;
     }
 }
 
@@ -657,7 +658,33 @@ bool ListEnsureVisible(WindowHandle list, int row, bool)
     Window* w = ListOf(list);
     if (!ValidRow(w, row)) return false;
     w->ensured = row;
+    // The least scroll that shows the row whole.
+    if (row < w->top) w->top = row;
+    if (row >= w->top + w->rowsPerPage) w->top = row - w->rowsPerPage + 1;
     return true;
+}
+
+void SetRedraw(WindowHandle, bool)
+{
+    // Drawing is not modelled.
+}
+
+int ListTopIndex(WindowHandle list)
+{
+    Window* w = ListOf(list);
+    return w ? w->top : 0;
+}
+
+int ListRowsPerPage(WindowHandle list)
+{
+    Window* w = ListOf(list);
+    return w ? w->rowsPerPage : 0;
+}
+
+void ListScrollRows(WindowHandle list, int rows)
+{
+    if (Window* w = ListOf(list))
+        w->top = std::clamp(w->top + rows, 0, std::max(0, static_cast<int>(w->rows.size()) - w->rowsPerPage));
 }
 
 void EditSetSelection(WindowHandle edit, int start, int end)

@@ -15,6 +15,8 @@ e2e_init "$TAG" C.UTF-8 198.51.100.1/24 \
   o1 198.51.100.50 02:00:00:00:00:50 "another product" "$SL_LAN_OID_OTHER" \
   l1 198.51.100.40 02:00:00:00:00:40 "Lumeo 8350MFP" "$SL_LAN_OID_V8" \
   b1 198.51.100.41 02:00:00:00:00:41 "VEL MORA chromaline 7245MF" "$SL_LAN_OID_V1"
+# A host that is up without an SNMP agent.
+sl_lan_node p1 198.51.100.45 02:00:00:00:00:45 || sl_fail_now "the LAN's plain host did not come up"
 sl_on_exit "e2e_stop"
 e2e_place 7240MF en system
 cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7240SLK.exe"
@@ -55,6 +57,13 @@ sl_expect_eq "/refresh without a stored MAC: exit 3" "$(cli /refresh)" 3
 start=$SECONDS
 sl_expect_eq "nothing answers: stored, exit 1" "$(cli /set ip:198.51.100.77)" 1
 sl_log "a check where nothing answers took $((SECONDS - start)) s (1 s, one retry, start-up)"
+start=$SECONDS
+sl_expect_eq "a host that is up without an SNMP agent: stored unverified, exit 1" \
+  "$(cli /set ip:198.51.100.45 '/trace:C:\check.txt')" 1
+sl_log "a check answered by port-unreachable took $((SECONDS - start)) s"
+sl_expect_eq "the trace names the check's outcome" \
+  "$(grep -o 'address-check address=198.51.100.45 .*' "$E2E_C/check.txt")" \
+  "address-check address=198.51.100.45 adapter=\"\" outcome=port-unreachable"
 before="$(stored)"
 sl_expect_eq "not an address: exit 3" "$(cli /set ip:198.51.100.300)" 3
 sl_expect_eq "not an address: nothing stored" "$(stored)" "$before"

@@ -124,6 +124,39 @@ TEST_F(SetIpDialogTest, RowsArriveSortedWhileTheDialogIsUpAndThePickedRowStays)
     EXPECT_EQ(kIdCancel, dialog.DoModal());
 }
 
+// A burst of 120 answers is shown in place a bounded number of rows per step (the window answers
+// between steps); rows inserted above the rows in view scroll with them, so the scanner under the
+// user's pointer stays there and is the one a click picks; the picked row stays selected and in view.
+TEST_F(SetIpDialogTest, ABurstIsInsertedInPlaceAFewRowsPerStepWithoutMovingTheRowsInView)
+{
+    std::vector<Datagram> burst;
+    for (int last = 130; last < 250; ++last) burst.push_back(ScannerAt(static_cast<std::uint8_t>(last), 100));
+    burst.push_back(ScannerAt(100, 400));  // sorts before every other row
+    net.bursts = {burst, {}};
+    SetDriver([&](WindowHandle d) {
+        WindowHandle list = ItemOf(d, kDeviceList);
+        RunSearch(100);
+        const int first = ListRowCount(list);
+        EXPECT_TRUE(first > 0 && first < 120) << first << " rows: the burst is shown over several steps";
+        RunSearch(200);
+        ASSERT_EQ(120, ListRowCount(list));
+        ListEnsureVisible(list, 60, false);  // the user scrolls down and clicks the row at the top
+        const int top = ListTopIndex(list);
+        const std::string under = ListCellText(list, top, 1);
+        ASSERT_TRUE(ClickListRow(d, kDeviceList, top));
+        RunSearch();
+        EXPECT_EQ(121, ListRowCount(list));
+        EXPECT_EQ("198.51.100.100", ListCellText(list, 0, 1));
+        EXPECT_EQ(under, ListCellText(list, ListTopIndex(list), 1)) << "the row in view stays in place";
+        EXPECT_EQ(under + "*", Rows(d)[static_cast<size_t>(dialog_->selectedIndex)]);
+        EXPECT_EQ(under, dialog_->deviceList.At(static_cast<size_t>(dialog_->selectedIndex)).address);
+        Click(d, kIdOk);
+    });
+    CSetIPDlg dialog;
+    dialog_ = &dialog;
+    EXPECT_EQ(kIdOk, dialog.DoModal());
+}
+
 // OK and Cancel during a search end it at once (sockets closed, no timer left); OK stores the row
 // selected then. A protocol change during a search drops it and searches the new protocol.
 TEST_F(SetIpDialogTest, OkCancelAndProtocolChangeDuringASearch)
@@ -196,7 +229,7 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
     const Case cases[] = {
         {0, nullptr, kIdOk, kIdOk, "198.51.100.20|02:00:00:00:00:14||0|0;", "\1"},
         {1, nullptr, kIdOk, kIdOk, kLink + "00a1|02:00:00:00:00:A1|eth1|1|0;", "\1"},
-        {1, "fe80::1", kIdOk, kIdOk, "fe80::1||old0|1|1;", "\1"},
+        {1, "fe80::1", kIdOk, kIdOk, "fe80::1|02:00:00:00:00:01|eth0|1|1;", "\1"},  // checked: it answers
         {0, "300.1.1.1", kIdOk, kLeftOpen, "", "<missing>"},
         {0, "192.168.001.010", kIdOk, kLeftOpen, "", "<missing>"},  // zero-padded octets: read as octal elsewhere
         {0, nullptr, kIdCancel, kIdCancel, "", "\2"},
@@ -213,6 +246,7 @@ TEST_F(SetIpDialogTest, ConfirmAndCancelStoreWhatEachPathKnows)
                       else
                           ClickListRow(d, kDeviceList, 1);
                       ASSERT_TRUE(Click(d, c.button));
+                      RunSearch();
                   }));
         EXPECT_EQ(c.saved, rec.saves);
         EXPECT_EQ(c.ipDlgRet, RegValue("IPDlgRet"));

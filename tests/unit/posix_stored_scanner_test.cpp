@@ -96,6 +96,7 @@ TEST_F(DialogTest, TheStoredScannerCountsOnlyForItsProtocol)
         HeadlessDetail::Window* list = HeadlessDetail::W(ItemOf(d, kDeviceList));
         RunSearch();
         selected.push_back(list->ensured);
+        EXPECT_EQ("Moved from fe80::5 to fe80::2 (%s %d)", Text(d, kSearchStatus)) << "compressed to fit the line";
         ASSERT_TRUE(ChooseComboItem(d, kProtocolBox, 0));
         RunSearch();
         selected.push_back(list->ensured);

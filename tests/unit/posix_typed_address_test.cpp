@@ -1,6 +1,7 @@
 // A typed address is checked by unicast before it is stored: in the address dialog (the question
 // when no scanner of this product answers, and both answers) and in the given-address installer
-// start, which never asks. The check itself is the fixture's stand-in here; the LAN test runs it.
+// start, which never asks. The dialog runs the real check over the scripted network; the
+// given-address start goes through the fixture's stand-in; the LAN test runs both for real.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,94 +17,79 @@ namespace {
 using namespace Windowing;
 using namespace SetIpIds;
 
+// The dialog checks over its own network, stepped from its timer: the window answers during the
+// check, the status line says so, and Cancel ends it with the dialog.
 TEST_F(DialogTest, TypedAddressStoresTheAnsweringMacOrAsksFirst)
 {
     const std::string asked = "Nothing at 198.51.100.7. Store it?";
+    const Datagram other{ScannerAnswer("another", "1.3.6.1.4.1.9.9"), ScannerAt(7).sender, 300};
     struct Case {
         const char* what;
         int protocol;
         const char* typed;
-        int outcome;
-        int answer;  // the user's answer to the question
+        std::vector<std::vector<Datagram>> replies;  // to the check's requests
+        int answer;                                  // the user's answer to the question
         int result;
-        const char* checks;
+        const char* checks;  // the check's requests
         const char* saves;
         std::vector<std::string> boxes;
     };
     const Case cases[] = {
-        {"this product answers",
-         0,
-         "198.51.100.7",
-         kCheckProductAnswered,
-         kIdNo,
-         kIdOk,
-         "198.51.100.7|0|;",
-         "198.51.100.7|02:00:00:00:00:AA||0|1;",
-         {}},
-        {"over IPv6 through another adapter",
-         1,
-         "fe80::7",
-         kCheckProductAnswered,
-         kIdNo,
-         kIdOk,
-         "fe80::7|1|old0;",
-         "fe80::7|02:00:00:00:00:AA|eth1|1|1;",
-         {}},
-        {"nothing answers, Yes",
-         0,
-         "198.51.100.7",
-         kCheckNoAnswer,
-         kIdYes,
-         kIdOk,
-         "198.51.100.7|0|;",
-         "198.51.100.7|||0|1;",
-         {asked}},
-        {"another product, Yes",
-         0,
-         "198.51.100.7",
-         kCheckOtherAnswered,
-         kIdYes,
-         kIdOk,
-         "198.51.100.7|0|;",
-         "198.51.100.7|||0|1;",
-         {asked}},
-        {"nothing answers, No", 0, "198.51.100.7", kCheckNoAnswer, kIdNo, kLeftOpen, "198.51.100.7|0|;", "", {asked}},
-        {"not valid: no check",
-         0,
-         "198.51.100.300",
-         kCheckProductAnswered,
-         kIdNo,
-         kLeftOpen,
-         "",
-         "",
+        {"this product answers", 0, "198.51.100.7", {{ScannerAt(7, 300)}}, kIdNo, kIdOk,
+         "0.0.0.0>198.51.100.7@+0 ", "198.51.100.7|02:00:00:00:00:07||0|1;", {}},
+        {"over IPv6 through every adapter at once: the one that answers is stored", 1, "fe80::7",
+         {{}, {ScannerAt(7, 300, kUdpIPv6)}}, kIdNo, kIdOk, "::>fe80::7%2@+0 ::>fe80::7%3@+0 ",
+         "fe80::7|02:00:00:00:00:07|eth1|1|1;", {}},
+        {"nothing answers, Yes", 0, "198.51.100.7", {}, kIdYes, kIdOk,
+         "0.0.0.0>198.51.100.7@+0 0.0.0.0>198.51.100.7@+1000 ", "198.51.100.7|||0|1;", {asked}},
+        {"another product, Yes", 0, "198.51.100.7", {{other}}, kIdYes, kIdOk, "0.0.0.0>198.51.100.7@+0 ",
+         "198.51.100.7|||0|1;", {asked}},
+        {"nothing answers, No", 0, "198.51.100.7", {}, kIdNo, kLeftOpen,
+         "0.0.0.0>198.51.100.7@+0 0.0.0.0>198.51.100.7@+1000 ", "", {asked}},
+        {"Cancel during the check", 0, "198.51.100.7", {}, kIdNo, kIdCancel, "0.0.0.0>198.51.100.7@+0 ", "", {}},
+        {"not valid: no check", 0, "198.51.100.300", {}, kIdNo, kLeftOpen, "", "",
          {"The address is not valid. (warning)"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
         SettingsStore::WriteRegString(Key().c_str(), "AdapName", "old0");
-        rec.checkOutcome = c.outcome;
-        rec.checkMac = c.outcome == kCheckProductAnswered ? "02:00:00:00:00:AA" : "";
-        rec.checkAdapter = c.protocol == 1 ? "eth1" : "";
         Platform::SetMessageBoxCapture(true, c.answer);
+        std::string checks;
         SetDriver([&](WindowHandle d) {
             if (c.protocol == 1) ChooseComboItem(d, kProtocolBox, 1);
             Click(d, kRadioInput);
             TypeText(d, kAddressEdit, c.typed);
+            const size_t searched = net.sends.size();
+            const std::int64_t start = net.now;
+            net.bursts.assign(c.replies.begin(), c.replies.end());
             ASSERT_TRUE(Click(d, kIdOk));
+            if (c.result == kIdCancel || c.boxes == std::vector<std::string>{asked}) {
+                EXPECT_EQ("Checking", Text(d, kSearchStatus));
+                EXPECT_FALSE(Enabled(d, kIdOk) || Enabled(d, kAddressEdit));
+            }
+            if (c.result == kIdCancel) RunSearch(500), Click(d, kIdCancel);
+            RunSearch();
+            for (size_t i = searched; i < net.sends.size(); ++i) {
+                const std::string& send = net.sends[i];
+                const size_t at = send.find('@');
+                checks += send.substr(0, at) + "@+" + std::to_string(std::stoll(send.substr(at + 1)) - start) + " ";
+            }
             if (c.result == kLeftOpen) {
                 // Back in the field with the whole text selected, ready to be corrected.
                 HeadlessDetail::Window* edit = HeadlessDetail::W(ItemOf(d, kAddressEdit));
                 EXPECT_EQ(edit, HeadlessDetail::S().focus);
                 EXPECT_EQ(0, edit->selStart);
                 EXPECT_EQ(static_cast<int>(std::strlen(c.typed)), edit->selEnd);
+                EXPECT_TRUE(Enabled(d, kIdOk) && Enabled(d, kAddressEdit));
             }
         });
         CSetIPDlg dialog;
         EXPECT_EQ(c.result, dialog.DoModal());
-        EXPECT_EQ(c.checks, rec.checks);
+        EXPECT_EQ(c.checks, checks);
         EXPECT_EQ(c.saves, rec.saves);
         EXPECT_EQ(c.boxes, Boxes());
+        EXPECT_EQ(0u, net.OpenNow());
         for (const auto& box : Platform::RecordedMessageBoxes()) {
             if (box.text != asked) continue;
             EXPECT_EQ(0x40024u, box.style);  // Yes / No, question, topmost

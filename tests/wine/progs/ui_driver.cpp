@@ -11,8 +11,9 @@
 //                       the button is enabled. Prints "probe samples=N max_ms=M slow=K" (K: answers
 //                       over 100 ms), "probe rows=A,B,..." (each change of the row count and the
 //                       button's state, in order: the count followed by "s" while the button is
-//                       disabled, "i" while enabled) and "probe disabled=D" (samples with the
-//                       button disabled)
+//                       disabled, "i" while enabled), "probe disabled=D" (samples with the
+//                       button disabled) and "probe last_row_ms=T" (when the row count last
+//                       changed, in milliseconds from the probe's start)
 //   close-msgbox        waits for a message box, prints "msgbox CAPTION<TAB>TEXT", presses OK
 //   answer-msgbox A     the same, pressing Yes (A = yes) or No (A = no)
 //   none-msgbox MS      no message box appears within MS milliseconds: "no-msgbox"
@@ -188,6 +189,7 @@ int main()
             int samples = 0, slow = 0, disabled = 0;
             std::string last;
             double worst = 0;
+            double lastRowMs = 0;  // when the row count last changed, from the probe's start
             std::string rowsSeen;
             for (;;) {
                 QueryPerformanceCounter(&a);
@@ -203,6 +205,8 @@ int main()
                 std::string now = std::to_string((int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
                 now += searching ? "s" : "i";
                 if (now != last) {
+                    if (now.substr(0, now.size() - 1) != last.substr(0, last.size() ? last.size() - 1 : 0))
+                        lastRowMs = (b.QuadPart - begin.QuadPart) * 1000.0 / frequency.QuadPart;
                     if (!rowsSeen.empty()) rowsSeen += ",";
                     rowsSeen += now;
                     last = now;
@@ -214,6 +218,7 @@ int main()
                 " slow=" + std::to_string(slow));
             Out("probe rows=" + rowsSeen);
             Out("probe disabled=" + std::to_string(disabled));
+            Out("probe last_row_ms=" + std::to_string((int)(lastRowMs + 0.5)));
         } else if (cmd == L"close-msgbox" || cmd == L"answer-msgbox") {
             int button = IDOK;
             if (cmd == L"answer-msgbox") {

@@ -150,15 +150,15 @@ int RunListMode(const StartupRequest& request)
     StoredConnection stored;
     const bool haveStored = ReadStoredConnection(stored) != kStoredNone;
     const std::string text =
-        ListJson(ProductDisplayName(product).c_str(), product.code, protocol, list,
-                 haveStored ? &stored : nullptr, haveStored ? StoredIndexIn(list, protocol, stored) : -1, skipped);
+        ListJson(ProductDisplayName(product).c_str(), product.code, protocol, list, haveStored ? &stored : nullptr,
+                 haveStored ? StoredIndexIn(list, protocol, stored) : -1, skipped);
     bool written = false;
     if (toStandardOutput) {
         written = Platform::WriteStandardOutput(text.data(), text.size());
     } else {
         const std::string temporary = request.outPath + ".tmp";
-        written = Files::ReplaceFileContents(request.outPath.c_str(), temporary.c_str(), text.data(), text.size()) ==
-                  kFileOk;
+        written =
+            Files::ReplaceFileContents(request.outPath.c_str(), temporary.c_str(), text.data(), text.size()) == kFileOk;
     }
     if (!written) return kExitCannotStart;
     if (searched == kRunDiscoveryFailed) return kExitCannotSearch;

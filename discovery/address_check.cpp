@@ -35,11 +35,16 @@ bool IsLinkLocal(const UdpAddress& address)
 const char* OutcomeName(int outcome)
 {
     switch (outcome) {
-    case kCheckProductAnswered: return "answered";
-    case kCheckOtherAnswered: return "other-product";
-    case kCheckRefused: return "port-unreachable";
-    case kCheckFailed: return "failed";
-    default: return "no-answer";
+    case kCheckProductAnswered:
+        return "answered";
+    case kCheckOtherAnswered:
+        return "other-product";
+    case kCheckRefused:
+        return "port-unreachable";
+    case kCheckFailed:
+        return "failed";
+    default:
+        return "no-answer";
     }
 }
 
@@ -47,16 +52,22 @@ const char* OutcomeName(int outcome)
 int Rank(int outcome)
 {
     switch (outcome) {
-    case kCheckOtherAnswered: return 3;
-    case kCheckRefused: return 2;
-    case kCheckNoAnswer: return 1;
-    default: return 0;
+    case kCheckOtherAnswered:
+        return 3;
+    case kCheckRefused:
+        return 2;
+    case kCheckNoAnswer:
+        return 1;
+    default:
+        return 0;
     }
 }
 
 }  // namespace
 
-AddressCheck::AddressCheck(DiscoveryTransport& transport) : transport_(transport) {}
+AddressCheck::AddressCheck(DiscoveryTransport& transport) : transport_(transport)
+{
+}
 
 AddressCheck::~AddressCheck()
 {
@@ -142,8 +153,10 @@ void AddressCheck::SendRequest(Probe& probe)
     if (length < 0 || transport_.SendTo(probe.socket, request, static_cast<size_t>(length), peer) != kUdpOk) {
         // A request that could not be sent is tried again at once while attempts remain; a scope
         // that never sent one failed.
-        if (probe.attempt >= kCheckAttempts) EndProbe(probe, probe.sent ? kCheckNoAnswer : kCheckFailed);
-        else SendRequest(probe);
+        if (probe.attempt >= kCheckAttempts)
+            EndProbe(probe, probe.sent ? kCheckNoAnswer : kCheckFailed);
+        else
+            SendRequest(probe);
         return;
     }
     probe.sent = true;
@@ -197,8 +210,10 @@ bool AddressCheck::Step()
             return false;
         }
         if (!probe.done && transport_.NowMs() >= probe.deadline) {
-            if (probe.attempt < kCheckAttempts) SendRequest(probe);
-            else EndProbe(probe, kCheckNoAnswer);
+            if (probe.attempt < kCheckAttempts)
+                SendRequest(probe);
+            else
+                EndProbe(probe, kCheckNoAnswer);
         }
     }
     Finish();

@@ -51,9 +51,8 @@ bool SendOnce(DiscoveryTransport& transport, const PassSocket& pass, int attempt
 {
     std::uint8_t request[kSnmpRequestCapacity];
     const int requestLength = EncodeDiscoveryRequest(request, sizeof request);
-    const bool sent =
-        requestLength >= 0 &&
-        transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength), pass.destination) == kUdpOk;
+    const bool sent = requestLength >= 0 && transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength),
+                                                             pass.destination) == kUdpOk;
     if (Diagnostics::Tracing()) {
         Diagnostics::Event("request", {{"protocol", pass.destination.family == kUdpIPv6 ? "ipv6" : "ipv4"},
                                        {"destination", DestinationText(pass.destination)},
@@ -193,7 +192,9 @@ std::vector<IPv4Source> EnumerateIPv4Sources(DiscoveryTransport& transport)
         Diagnostics::Event("adapters-failed", {{"family", "ipv4"}, {"error", ErrorText()}});
     }
     if (sources.empty()) {
-        Diagnostics::Event("adapter", {{"family", "ipv4"}, {"address", "0.0.0.0"}, {"used", "yes"},
+        Diagnostics::Event("adapter", {{"family", "ipv4"},
+                                       {"address", "0.0.0.0"},
+                                       {"used", "yes"},
                                        {"reason", "no usable address: the system's route decides"}});
         sources.push_back(IPv4Source{{0, 0, 0, 0}});
     }
@@ -203,11 +204,16 @@ std::vector<IPv4Source> EnumerateIPv4Sources(DiscoveryTransport& transport)
 const char* PassStepName(PassOpenStatus status)
 {
     switch (status) {
-    case kPassOpenFailed: return "open";
-    case kPassSetupFailed: return "set-up";
-    case kPassBindFailed: return "bind";
-    case kPassSendFailed: return "send";
-    default: return "none";
+    case kPassOpenFailed:
+        return "open";
+    case kPassSetupFailed:
+        return "set-up";
+    case kPassBindFailed:
+        return "bind";
+    case kPassSendFailed:
+        return "send";
+    default:
+        return "none";
     }
 }
 
@@ -248,10 +254,8 @@ void ResendRequest(DiscoveryTransport& transport, PassSocket& pass)
 
 void TraceDatagram(const PassSocket& pass, const char* source, const std::string& size, const char* verdict)
 {
-    Diagnostics::Event("datagram", {{"source", source},
-                                    {"size", size},
-                                    {"adapter", pass.source},
-                                    {"verdict", verdict}});
+    Diagnostics::Event("datagram",
+                       {{"source", source}, {"size", size}, {"adapter", pass.source}, {"verdict", verdict}});
 }
 
 bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion, const char* matchText,
@@ -289,7 +293,8 @@ bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipV
         const AnswerKind kind = DecodeDiscoveryReply(buffer, length, candidate);
         if (kind != AnswerKind::Reply) {
             if (Diagnostics::Tracing())
-                TraceDatagram(pass, from, std::to_string(length), kind == AnswerKind::NotAReply ? "wrong-request" : "undecodable");
+                TraceDatagram(pass, from, std::to_string(length),
+                              kind == AnswerKind::NotAReply ? "wrong-request" : "undecodable");
             continue;
         }
         if (!MatchesModel(candidate, matchText)) {

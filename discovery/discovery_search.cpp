@@ -100,8 +100,8 @@ void DiscoverySearch::Start(int protocol, int passes)
         sources_ = EnumerateIPv4Sources(transport_);
     } else if (protocol == kProtocolIPv6) {
         if (EnumerateIPv6Adapters(adapters_, transport_) != kDiscoveryOk) {
-            Skip("all", "the adapters could not be listed (system error " +
-                            std::to_string(Platform::LastSystemError()) + ")");
+            Skip("all",
+                 "the adapters could not be listed (system error " + std::to_string(Platform::LastSystemError()) + ")");
             return Finish(kRunDiscoveryFailed);
         }
         if (passes > 0 && adapters_.empty()) return Finish(kRunDiscoveryFailed);

@@ -93,7 +93,7 @@ private:
     DeviceList devices_;
     std::vector<SkippedAdapter> skipped_;
     bool sentAny_ = false;  // some request of this search went out
-    int round_ = 0;  // index of the round in progress
+    int round_ = 0;         // index of the round in progress
     int result_ = kRunDiscoveryOk;
     bool running_ = false;
     bool endPending_ = false;

@@ -205,9 +205,12 @@ TargetSet ExpandTargets(const std::vector<std::string>& entries, int family, con
             }
             set.counted += addresses;
             const bool found = status == kResolveOk && addresses != 0;
-            if (!found) set.unresolved.push_back({entry.text, status == kResolveFailed ? "the resolver failed" : "not found"});
+            if (!found)
+                set.unresolved.push_back({entry.text, status == kResolveFailed ? "the resolver failed" : "not found"});
             Diagnostics::Event("target.name", {{"name", entry.text},
-                                               {"result", found ? "ok" : status == kResolveFailed ? "failed" : "not-found"},
+                                               {"result", found                      ? "ok"
+                                                          : status == kResolveFailed ? "failed"
+                                                                                     : "not-found"},
                                                {"addresses", std::to_string(addresses)}});
             break;
         }

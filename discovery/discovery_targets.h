@@ -52,11 +52,11 @@ enum TargetParseStatus : int {
 // One parsed entry.
 struct TargetEntry {
     TargetKind kind = TargetKind::Address;
-    std::string text;     // the entry without the spaces around it
-    UdpAddress first{};   // the address, the block's network address, or the range's start (port 161)
-    uint32_t last = 0;    // Block and Range: the last IPv4 address as a number (host order)
-    int prefix = 32;      // Block: the prefix length
-    uint64_t count = 0;   // addresses counted against the limit (0 for a host name until resolved)
+    std::string text;    // the entry without the spaces around it
+    UdpAddress first{};  // the address, the block's network address, or the range's start (port 161)
+    uint32_t last = 0;   // Block and Range: the last IPv4 address as a number (host order)
+    int prefix = 32;     // Block: the prefix length
+    uint64_t count = 0;  // addresses counted against the limit (0 for a host name until resolved)
 };
 
 TargetParseStatus ParseTargetEntry(const std::string& text, TargetEntry* entry);
@@ -78,10 +78,10 @@ struct TargetProblem {
 // What a search sends to.
 struct TargetSet {
     TargetSetStatus status = kTargetSetOk;
-    std::vector<UdpAddress> addresses;    // in the entries' order, each once, port 161; empty unless Ok
-    uint64_t counted = 0;                 // addresses counted against the limit
-    std::string reason;                   // kTargetSetTooLarge: why, in plain English
-    std::vector<TargetProblem> rejected;  // entries that do not parse (left out, the rest is used)
+    std::vector<UdpAddress> addresses;      // in the entries' order, each once, port 161; empty unless Ok
+    uint64_t counted = 0;                   // addresses counted against the limit
+    std::string reason;                     // kTargetSetTooLarge: why, in plain English
+    std::vector<TargetProblem> rejected;    // entries that do not parse (left out, the rest is used)
     std::vector<TargetProblem> unresolved;  // host names without an address of the family (left out)
 };
 

@@ -125,8 +125,8 @@ bool DecodeReportBindings(Cursor list, UsmReport* report)
 
 }  // namespace
 
-int EncodeV3Message(const UsmUser* user, const SnmpEngine& engine, const SnmpV3Outgoing& message,
-                    std::uint8_t* buffer, size_t capacity)
+int EncodeV3Message(const UsmUser* user, const SnmpEngine& engine, const SnmpV3Outgoing& message, std::uint8_t* buffer,
+                    size_t capacity)
 {
     bool privacy = user != nullptr && user->priv == UsmPriv::Aes128;
     if (buffer == nullptr || engine.idLength > kUsmMaxEngineId || (privacy && message.salt == nullptr) ||
@@ -140,7 +140,7 @@ int EncodeV3Message(const UsmUser* user, const SnmpEngine& engine, const SnmpV3O
     PutSmallInteger(w, 0);  // error-status
     PutInteger(w, message.requestId);
     PutHeader(w, message.pduType, Written(w) - scopedMark);
-    PutOctetString(w, nullptr, 0);  // contextName
+    PutOctetString(w, nullptr, 0);                  // contextName
     PutOctetString(w, engine.id, engine.idLength);  // contextEngineID
     PutHeader(w, kTagSequence, Written(w) - scopedMark);
     if (privacy && w.ok) {
@@ -197,14 +197,22 @@ int EncodeV3DiscoveryRequest(const UsmUser& user, const SnmpEngine& engine, std:
 const char* UsmReportName(UsmReport report)
 {
     switch (report) {
-    case UsmReport::None: return "";
-    case UsmReport::UnknownUser: return "unknown-user";
-    case UsmReport::WrongDigest: return "wrong-digest";
-    case UsmReport::DecryptionError: return "decryption-error";
-    case UsmReport::UnsupportedLevel: return "unsupported-level";
-    case UsmReport::NotInTimeWindow: return "not-in-time-window";
-    case UsmReport::UnknownEngine: return "unknown-engine";
-    case UsmReport::Other: break;
+    case UsmReport::None:
+        return "";
+    case UsmReport::UnknownUser:
+        return "unknown-user";
+    case UsmReport::WrongDigest:
+        return "wrong-digest";
+    case UsmReport::DecryptionError:
+        return "decryption-error";
+    case UsmReport::UnsupportedLevel:
+        return "unsupported-level";
+    case UsmReport::NotInTimeWindow:
+        return "not-in-time-window";
+    case UsmReport::UnknownEngine:
+        return "unknown-engine";
+    case UsmReport::Other:
+        break;
     }
     return "other-report";
 }
@@ -258,8 +266,8 @@ SnmpV3Result DecodeV3Message(const std::uint8_t* data, size_t length, const UsmU
     bool encrypted = (flags & kFlagPriv) != 0;
     if (encrypted && !authenticated) return SnmpV3Result::Malformed;
 
-    if (!ReadExpected(message, kTagOctetString, &securityField) || !ReadExpected(securityField, kTagSequence, &security) ||
-        securityField.Left() != 0)
+    if (!ReadExpected(message, kTagOctetString, &securityField) ||
+        !ReadExpected(securityField, kTagSequence, &security) || securityField.Left() != 0)
         return SnmpV3Result::Malformed;
     if (!ReadOctets(security, kUsmMaxEngineId, &engineId) || !ReadNonNegative(security, &boots) ||
         !ReadNonNegative(security, &time) || !ReadOctets(security, kUsmMaxUserName, &userName) ||

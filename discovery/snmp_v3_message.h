@@ -33,11 +33,11 @@ constexpr int kSnmpV3CryptoFailed = -2;
 struct SnmpV3Outgoing {
     std::int32_t messageId;
     bool reportable;
-    std::uint8_t pduType;             // 0xA0 GetRequest, 0xA2 Response, 0xA8 Report
+    std::uint8_t pduType;  // 0xA0 GetRequest, 0xA2 Response, 0xA8 Report
     std::int32_t requestId;
-    const std::uint8_t* bindings;     // the contents of the binding list (may be null when empty)
+    const std::uint8_t* bindings;  // the contents of the binding list (may be null when empty)
     size_t bindingsLength;
-    const std::uint8_t* salt;         // 8 octets, for privacy; the caller never repeats one with a key
+    const std::uint8_t* salt;  // 8 octets, for privacy; the caller never repeats one with a key
 };
 
 // Encodes a message for the engine: noAuthNoPriv without a user; with one authNoPriv, or authPriv
@@ -90,15 +90,15 @@ enum class SnmpV3Result : int {
 
 struct SnmpV3Answer {
     std::int32_t messageId;
-    SnmpEngine engine;      // from the security parameters
+    SnmpEngine engine;  // from the security parameters
     char userName[kUsmMaxUserName + 1];
-    bool authenticated;     // the MAC verified with the user's key
+    bool authenticated;  // the MAC verified with the user's key
     bool encrypted;
-    std::uint8_t pduType;   // 0xA2 Response or 0xA8 Report
+    std::uint8_t pduType;  // 0xA2 Response or 0xA8 Report
     std::int32_t requestId;
     std::int32_t errorStatus;
-    UsmReport report;       // None for a Response
-    DeviceRecord device;    // a Response's bindings, decoded by DecodeDiscoveryBindings' rules
+    UsmReport report;     // None for a Response
+    DeviceRecord device;  // a Response's bindings, decoded by DecodeDiscoveryBindings' rules
 };
 
 // Decodes one datagram. user, when given, holds the keys localised for the engine the request went

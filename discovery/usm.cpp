@@ -56,18 +56,24 @@ const char* UsmPrivName(UsmPriv priv)
 bool ParseUsmAuth(const char* text, UsmAuth* out)
 {
     if (text == nullptr) return false;
-    if (std::strcmp(text, "SHA") == 0) *out = UsmAuth::Sha1;
-    else if (std::strcmp(text, "SHA-256") == 0) *out = UsmAuth::Sha256;
-    else return false;
+    if (std::strcmp(text, "SHA") == 0)
+        *out = UsmAuth::Sha1;
+    else if (std::strcmp(text, "SHA-256") == 0)
+        *out = UsmAuth::Sha256;
+    else
+        return false;
     return true;
 }
 
 bool ParseUsmPriv(const char* text, UsmPriv* out)
 {
     if (text == nullptr) return false;
-    if (std::strcmp(text, "none") == 0) *out = UsmPriv::None;
-    else if (std::strcmp(text, "AES") == 0) *out = UsmPriv::Aes128;
-    else return false;
+    if (std::strcmp(text, "none") == 0)
+        *out = UsmPriv::None;
+    else if (std::strcmp(text, "AES") == 0)
+        *out = UsmPriv::Aes128;
+    else
+        return false;
     return true;
 }
 
@@ -111,7 +117,8 @@ UsmStatus UsmDeriveCredentials(const char* userName, UsmAuth auth, UsmPriv priv,
     std::memcpy(out.userName, userName, nameLength);
     out.auth = auth;
     out.priv = priv;
-    UsmStatus status = UsmPasswordToKey(auth, authPassphrase, authPassphrase ? std::strlen(authPassphrase) : 0, out.authKey);
+    UsmStatus status =
+        UsmPasswordToKey(auth, authPassphrase, authPassphrase ? std::strlen(authPassphrase) : 0, out.authKey);
     if (status == UsmStatus::Ok && priv != UsmPriv::None)
         status = UsmPasswordToKey(auth, privPassphrase, privPassphrase ? std::strlen(privPassphrase) : 0, out.privKey);
     if (status != UsmStatus::Ok) Wipe(&out, sizeof out);

@@ -15,8 +15,8 @@ enum class CryptoHash : int {
 // Results of the operations below.
 enum CryptoStatus : int {
     kCryptoOk = 0,
-    kCryptoFailed = -1,       // the system refused the operation (its reason: Platform::LastSystemError)
-    kCryptoBadArgument = 1,   // a key or IV of the wrong length, or a null pointer with a length
+    kCryptoFailed = -1,      // the system refused the operation (its reason: Platform::LastSystemError)
+    kCryptoBadArgument = 1,  // a key or IV of the wrong length, or a null pointer with a length
 };
 
 // Digest lengths in octets; the largest is kCryptoMaxDigest.
@@ -35,8 +35,8 @@ CryptoStatus CryptoDigest(CryptoHash hash, const void* data, size_t length, std:
 
 // Writes HMAC(key, data) with the hash function into mac (CryptoDigestLength(hash) octets, not
 // truncated; truncating is the caller's rule). keyLength may be anything from 1 to 64 octets.
-CryptoStatus CryptoHmac(CryptoHash hash, const std::uint8_t* key, size_t keyLength, const void* data,
-                        size_t length, std::uint8_t* mac);
+CryptoStatus CryptoHmac(CryptoHash hash, const std::uint8_t* key, size_t keyLength, const void* data, size_t length,
+                        std::uint8_t* mac);
 
 // AES-128 in CFB mode with 128-bit feedback (the whole block is fed back), no padding: the output
 // is as long as the input, the last block may be partial. key and iv are 16 octets each. in and

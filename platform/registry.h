@@ -19,12 +19,12 @@
 // last one is kept as Platform::LastSystemError, platform/system_error.h).
 enum RegStatus : int {
     kRegOk = 0,
-    kRegMissing = 1,   // the key or the value does not exist
-    kRegDenied = 2,    // the key exists but this access is not allowed
-    kRegMoreData = 3,  // the value's data does not fit the caller's buffer
-    kRegFailed = 4,    // any other failure (bad name, store unreadable, ...)
-    kRegWrongType = 5, // the typed reads below: the value exists with another type, or a number's
-                       // data is not 4 bytes, or a text's data is not terminated text
+    kRegMissing = 1,    // the key or the value does not exist
+    kRegDenied = 2,     // the key exists but this access is not allowed
+    kRegMoreData = 3,   // the value's data does not fit the caller's buffer
+    kRegFailed = 4,     // any other failure (bad name, store unreadable, ...)
+    kRegWrongType = 5,  // the typed reads below: the value exists with another type, or a number's
+                        // data is not 4 bytes, or a text's data is not terminated text
 };
 
 // The hives a key may be opened in for reading.

@@ -88,8 +88,7 @@ std::string RowKey(const DeviceRecord& record)
 
 }  // namespace
 
-CSetIPDlg::CSetIPDlg()
-    : CDialog(kTemplate), search_(Services().SearchTransport()), check_(Services().SearchTransport())
+CSetIPDlg::CSetIPDlg() : CDialog(kTemplate), search_(Services().SearchTransport()), check_(Services().SearchTransport())
 {
     OnMessage(kWmTimer, [this](uintptr_t id, intptr_t) {
         if (id == kSearchTimerId) OnSearchTimer();
@@ -301,9 +300,9 @@ bool CSetIPDlg::AddSearchRows()
     for (const DeviceRecord& record : found) {
         if (added == kRowsPerStep) break;
         if (!shownRows_.insert(RowKey(record)).second) continue;
-        const auto at = std::upper_bound(rows.begin(), rows.end(), record, [](const DeviceRecord& a, const DeviceRecord& b) {
-            return std::strcmp(a.address, b.address) < 0;
-        });
+        const auto at = std::upper_bound(
+            rows.begin(), rows.end(), record,
+            [](const DeviceRecord& a, const DeviceRecord& b) { return std::strcmp(a.address, b.address) < 0; });
         const int row = static_cast<int>(at - rows.begin());
         rows.insert(at, record);
         ListInsertRow(list, row, deviceName.c_str());

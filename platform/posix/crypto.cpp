@@ -40,15 +40,15 @@ CryptoStatus CryptoDigest(CryptoHash hash, const void* data, size_t length, std:
     return kCryptoOk;
 }
 
-CryptoStatus CryptoHmac(CryptoHash hash, const std::uint8_t* key, size_t keyLength, const void* data,
-                        size_t length, std::uint8_t* mac)
+CryptoStatus CryptoHmac(CryptoHash hash, const std::uint8_t* key, size_t keyLength, const void* data, size_t length,
+                        std::uint8_t* mac)
 {
     if (key == nullptr || keyLength == 0 || keyLength > 64 || (data == nullptr && length != 0) || mac == nullptr)
         return kCryptoBadArgument;
     unsigned int written = 0;
     static const std::uint8_t kNothing = 0;
-    if (HMAC(Digest(hash), key, static_cast<int>(keyLength), data != nullptr ? static_cast<const unsigned char*>(data) : &kNothing,
-             length, mac, &written) == nullptr)
+    if (HMAC(Digest(hash), key, static_cast<int>(keyLength),
+             data != nullptr ? static_cast<const unsigned char*>(data) : &kNothing, length, mac, &written) == nullptr)
         return Failed();
     return kCryptoOk;
 }

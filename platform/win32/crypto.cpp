@@ -29,7 +29,10 @@ CryptoStatus Failed(NTSTATUS status)
 struct Provider {
     BCRYPT_ALG_HANDLE handle = nullptr;
     NTSTATUS status = 0;
-    Provider(LPCWSTR algorithm, ULONG flags) { status = BCryptOpenAlgorithmProvider(&handle, algorithm, nullptr, flags); }
+    Provider(LPCWSTR algorithm, ULONG flags)
+    {
+        status = BCryptOpenAlgorithmProvider(&handle, algorithm, nullptr, flags);
+    }
     ~Provider()
     {
         if (handle != nullptr) BCryptCloseAlgorithmProvider(handle, 0);
@@ -41,7 +44,8 @@ struct Provider {
     {
         DWORD value = 0;
         ULONG got = 0;
-        status = BCryptGetProperty(handle, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&value), sizeof value, &got, 0);
+        status =
+            BCryptGetProperty(handle, BCRYPT_OBJECT_LENGTH, reinterpret_cast<PUCHAR>(&value), sizeof value, &got, 0);
         return Succeeded(status) ? value : 0;
     }
 };
@@ -61,8 +65,8 @@ CryptoStatus Hash(CryptoHash hash, const std::uint8_t* key, size_t keyLength, co
     if (objectLength == 0) return Failed(provider.status);
     std::vector<UCHAR> object(objectLength);
     BCRYPT_HASH_HANDLE handle = nullptr;
-    NTSTATUS status = BCryptCreateHash(provider.handle, &handle, object.data(), objectLength,
-                                       const_cast<PUCHAR>(key), static_cast<ULONG>(keyLength), 0);
+    NTSTATUS status = BCryptCreateHash(provider.handle, &handle, object.data(), objectLength, const_cast<PUCHAR>(key),
+                                       static_cast<ULONG>(keyLength), 0);
     if (!Succeeded(status)) return Failed(status);
     const UCHAR* pos = static_cast<const UCHAR*>(data);
     // BCryptHashData takes a ULONG length: long inputs go in pieces.
@@ -72,8 +76,7 @@ CryptoStatus Hash(CryptoHash hash, const std::uint8_t* key, size_t keyLength, co
         pos += piece;
         left -= piece;
     }
-    if (Succeeded(status))
-        status = BCryptFinishHash(handle, out, static_cast<ULONG>(CryptoDigestLength(hash)), 0);
+    if (Succeeded(status)) status = BCryptFinishHash(handle, out, static_cast<ULONG>(CryptoDigestLength(hash)), 0);
     BCryptDestroyHash(handle);
     return Succeeded(status) ? kCryptoOk : Failed(status);
 }
@@ -91,8 +94,8 @@ CryptoStatus CryptoDigest(CryptoHash hash, const void* data, size_t length, std:
     return Hash(hash, nullptr, 0, data, length, digest);
 }
 
-CryptoStatus CryptoHmac(CryptoHash hash, const std::uint8_t* key, size_t keyLength, const void* data,
-                        size_t length, std::uint8_t* mac)
+CryptoStatus CryptoHmac(CryptoHash hash, const std::uint8_t* key, size_t keyLength, const void* data, size_t length,
+                        std::uint8_t* mac)
 {
     if (key == nullptr || keyLength == 0 || keyLength > 64 || (data == nullptr && length != 0) || mac == nullptr)
         return kCryptoBadArgument;
@@ -102,7 +105,8 @@ CryptoStatus CryptoHmac(CryptoHash hash, const std::uint8_t* key, size_t keyLeng
 CryptoStatus CryptoAes128Cfb(CryptoDirection direction, const std::uint8_t* key, const std::uint8_t* iv,
                              const std::uint8_t* in, size_t length, std::uint8_t* out)
 {
-    if (key == nullptr || iv == nullptr || ((in == nullptr || out == nullptr) && length != 0)) return kCryptoBadArgument;
+    if (key == nullptr || iv == nullptr || ((in == nullptr || out == nullptr) && length != 0))
+        return kCryptoBadArgument;
     if (length == 0) return kCryptoOk;
     Provider provider(BCRYPT_AES_ALGORITHM, 0);
     if (!Succeeded(provider.status)) return Failed(provider.status);

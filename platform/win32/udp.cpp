@@ -45,8 +45,8 @@ UdpStatus UdpIgnorePortUnreachable(UdpHandle socket)
 {
     BOOL report = FALSE;
     DWORD returned = 0;
-    return WSAIoctl(Sock(socket), SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr,
-                    nullptr) == 0
+    return WSAIoctl(Sock(socket), SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr, nullptr) ==
+                   0
                ? kUdpOk
                : Failed();
 }

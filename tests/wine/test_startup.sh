@@ -68,16 +68,17 @@ sl_expect_eq "nothing in the system directory: the missing-file message" "$(read
 sl_check "the program ends without a hand-off" eval 'wait_app && test ! -e "$TRACE"'
 cp "$SL_INSTALL/R7240RS6.dll" "$SL_INSTALL/strings/en/R7240STR.tbl" "$SL_INSTALL/DX52FRS6.dll" \
   "$SL_INSTALL/strings/en/DX52FSTR.tbl" "$SYS32/"
-# The shipped program has no test switch: with the stop switch set, /list still searches (nothing
-# answers in this namespace) and exits 2, and writes its start and exit to the trace it was given.
+# The shipped program has no test switch: with the stop switch set, /list still tries to search
+# (this namespace has no adapter to search from) and exits 6, and writes its start and exit to the
+# trace it was given.
 cp "$SL_INSTALL/ScanLink.exe" "$WORK/Shipped_R7240SLK.exe"
 rm -f "$TRACE"
 SCANLINK_HANDOFF_STOP=1 SCANLINK_TRACE_HANDOFF=1 SCANLINK_TRACE_FILE='C:\scanlink-test\trace.txt' \
   sl_wine "$SL_NS" "$PREFIX" "$WORK/Shipped_R7240SLK.exe" /list '/out:C:\scanlink-test\list.json' \
   '/trace:C:\scanlink-test\shipped.log' </dev/null >/dev/null 2>&1
-sl_expect_eq "the shipped program ignores SCANLINK_HANDOFF_STOP: /list runs and finds nothing" "$?" "2"
+sl_expect_eq "the shipped program ignores SCANLINK_HANDOFF_STOP: /list runs and no adapter could be searched" "$?" "6"
 sl_expect_eq "... its trace names the hand-off and the exit code" \
-  "$(tr -d '\r' <"$WORK/shipped.log" | awk '{print $2, $3}' | grep -E '^(handoff|exit) ')" $'handoff to=list\nexit code=2'
+  "$(tr -d '\r' <"$WORK/shipped.log" | awk '{print $2, $3}' | grep -E '^(handoff|exit) ')" $'handoff to=list\nexit code=6'
 sl_check "... and it wrote nothing to the test switches' trace file" test ! -e "$TRACE"
 touch "$WORK/hold"
 start_app "$WORK/R7240SLK.exe"

@@ -4,11 +4,11 @@
 //
 // The trace is a UTF-8 text file, one event per line: the milliseconds since the program started,
 // a space, the event's name, then its fields as " key=value". A value that is empty or holds a
-// space, a quote, a backslash, "=" or a control character is written in double quotes, with \" \\
-// \n \r \t and \xHH for the others. Each line is flushed when written, so a trace that ends early
-// still holds every event before. A trace that cannot be opened or written changes nothing else
-// the program does. Secrets (community strings, passphrases, keys) are never written: callers pass
-// none.
+// space, a quote, a backslash, "=" or a control character is written in double quotes, escaped as
+// \" \\ \n \r \t, and \xHH for the other control characters. Each line is flushed when written,
+// so a trace that ends early still holds every event before. A trace that cannot be opened or
+// written changes nothing else the program does. Secrets (community strings, passphrases, keys) are
+// never written: callers pass none.
 #pragma once
 #include <initializer_list>
 #include <string>

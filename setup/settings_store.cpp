@@ -206,6 +206,15 @@ std::string TracedValue(RegKeyHandle key, const char* valueName)
     return std::string(buffer, strnlen(buffer, size < kRegReadBuffer ? size : kRegReadBuffer));
 }
 
+// A value read for the trace: its name, whether it was there and what it held (the settings hold
+// no secret); a missing value is read as its default by the caller.
+void TraceRead(const char* keyPath, const char* valueName, bool found, const std::string& data)
+{
+    if (!Diagnostics::Tracing()) return;
+    Diagnostics::Event("setting-read",
+                       {{"key", keyPath}, {"value", valueName}, {"found", found ? "yes" : "no"}, {"data", data}});
+}
+
 // True when the value was set. The trace gets the value's name, its old and its new content (the
 // settings hold no secret).
 bool WriteValue(const char* keyPath, const char* valueName, uint32_t type, const void* data, uint32_t size)
@@ -379,14 +388,18 @@ std::string ReadRegString(const char* keyPath, const char* valueName, const char
     std::string result = defaultText != nullptr ? defaultText : "";
     if (keyPath == nullptr || valueName == nullptr) return result;
     RegKeyHandle key = nullptr;
-    if (Registry::OpenUserKey(keyPath, &key) != kRegOk) return result;
-    char buffer[kRegReadBuffer + 1] = {};
-    uint32_t size = kRegReadBuffer;
-    if (Registry::QueryValue(key, valueName, nullptr, buffer, &size) == kRegOk) {
-        if (size > kRegReadBuffer) size = kRegReadBuffer;
-        result.assign(buffer, strnlen(buffer, size));
+    RegStatus status = Registry::OpenUserKey(keyPath, &key);
+    if (status == kRegOk) {
+        char buffer[kRegReadBuffer + 1] = {};
+        uint32_t size = kRegReadBuffer;
+        status = Registry::QueryValue(key, valueName, nullptr, buffer, &size);
+        if (status == kRegOk) {
+            if (size > kRegReadBuffer) size = kRegReadBuffer;
+            result.assign(buffer, strnlen(buffer, size));
+        }
+        Registry::CloseUserKey(key);
     }
-    Registry::CloseUserKey(key);
+    TraceRead(keyPath, valueName, status == kRegOk, result);
     return result;
 }
 
@@ -401,12 +414,9 @@ int ReadRegDword(const char* keyPath, const char* valueName, int* value)
     uint32_t size = sizeof data;
     result = Registry::QueryValue(key, valueName, nullptr, &data, &size);
     Registry::CloseUserKey(key);
-    if (result != kRegOk) {
-        return result;
-    }
-    if (size != sizeof data) {
-        return kRegFailed;
-    }
+    if (result == kRegOk && size != sizeof data) result = kRegFailed;
+    TraceRead(keyPath, valueName, result == kRegOk, std::to_string(result == kRegOk ? data : 0));
+    if (result != kRegOk) return result;
     *value = static_cast<int>(data);
     return kRegOk;
 }

@@ -168,4 +168,5 @@ fi
 sl_expect_eq "/set with /trace: exit 0" "$(cli /set ip:198.51.100.30 '/trace:C:\set.log')" 0
 sl_check "the setting written with its old and new value" \
   grep -q ' setting-written key=.* value=IPAddress old=198.51.100.77 new=198.51.100.30 written=yes' "$E2E_C/set.log"
+sl_check "... and the stored values it read" grep -q ' setting-read key=.* value=AdapName found=yes' "$E2E_C/set.log"
 sl_finish

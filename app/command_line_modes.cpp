@@ -34,15 +34,13 @@ int RunRefreshMode()
     if (ReadStoredConnection(stored) == kStoredNone || stored.macAddress.empty()) return kExitNothingToFollow;
     const ConnectionServices& services = Services();
 
-    AddressCheckResult check;
-    services.CheckAddress(stored.address.c_str(), stored.protocol, stored.adapterName.c_str(), check);
+    FollowResult seen;
+    services.FollowStored(stored, seen);
+    const AddressCheckResult& check = seen.check;
     if (check.outcome == kCheckProductAnswered && SameMacAddress(check.macAddress, stored.macAddress.c_str()))
         return kExitUnchanged;
-
-    DeviceList list;
-    int selected = -1;
-    const int searched = services.RunDiscovery(list, selected, kCommandLinePasses, stored.protocol, nullptr);
-    if (searched == kRunDiscoveryFailed && check.outcome == kCheckFailed) return kExitCannotSearch;
+    if (seen.searchResult == kRunDiscoveryFailed && check.outcome == kCheckFailed) return kExitCannotSearch;
+    const DeviceList& list = seen.found;
     const int index = StoredIndexIn(list, stored.protocol, stored);
     if (index < 0) return kExitNotFound;
     const DeviceRecord& found = list.At(static_cast<size_t>(index));
@@ -146,7 +144,7 @@ int RunListMode(const StartupRequest& request)
     DeviceList list;
     int selected = -1;
     std::vector<SkippedAdapter> skipped;
-    const int searched = Services().RunDiscovery(list, selected, kCommandLinePasses, protocol, &skipped);
+    const int searched = Services().RunDiscovery(list, selected, kCommandLinePasses, kCommandLinePassTiming, protocol, &skipped);
     StoredConnection stored;
     const bool haveStored = ReadStoredConnection(stored) != kStoredNone;
     const std::string text =

@@ -26,12 +26,9 @@ constexpr int kExitCannotSearch = 6;      // /list: no adapter could be searched
                                           // written). /refresh: neither the unicast check nor the
                                           // search could send anything; nothing changed.
 
-// Passes of the searches of /refresh and /list.
-constexpr int kCommandLinePasses = 2;
-
-// /refresh: reads the stored connection (registry, else data file); asks its address by unicast;
-// when the stored MAC address did not answer there, searches (kCommandLinePasses passes, the stored
-// protocol; IPv6 on every adapter) for a scanner with that MAC address (letter case ignored; over
+// /refresh: reads the stored connection (registry, else data file); asks its address by unicast
+// and, side by side, searches (kCommandLinePasses passes of kCommandLinePassTiming, the stored
+// protocol; IPv6 on every adapter) for a scanner with that MAC address (setup/stored_follow.h) (letter case ignored; over
 // IPv6 the stored adapter's record first). A scanner found at another address (or, over IPv6,
 // through another adapter) is stored as the dialog's OK stores a listed scanner: address, MAC,
 // adapter (IPv6 only), protocol, direct input 0; then read back. Uses Services().
@@ -43,7 +40,7 @@ int RunRefreshMode();
 // an empty MAC and the stored adapter); then reads it back.
 int RunSetMode(const StartupRequest& request);
 
-// /list: one search (kCommandLinePasses passes; IPv6 when "/ipv6" was given and the product offers
+// /list: one search (kCommandLinePasses passes of kCommandLinePassTiming; IPv6 when "/ipv6" was given and the product offers
 // it, else IPv4) written as ListJson to the standard output when that is a file or a pipe, else to
 // the file "/out:" names (written to "PATH.tmp" beside it and moved over it, so that PATH holds
 // either its old content or the whole new JSON, and nothing is left behind on failure).

@@ -5,12 +5,12 @@
 #include "discovery/discovery_search.h"
 #include "platform/wait_cursor.h"
 
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
                  std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport)
 {
     WaitCursor waitCursor;
     DiscoverySearch search(transport);
-    search.Start(protocol, passes);
+    search.Start(protocol, passes, timing);
     while (search.Running()) {
         transport.Pause(kSearchStepMs);
         search.Step();
@@ -21,8 +21,8 @@ int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int pro
     return search.Result();
 }
 
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
                  std::vector<SkippedAdapter>* skipped)
 {
-    return RunDiscovery(deviceList, selectedIndex, passes, protocol, skipped, SystemDiscoveryTransport());
+    return RunDiscovery(deviceList, selectedIndex, passes, timing, protocol, skipped, SystemDiscoveryTransport());
 }

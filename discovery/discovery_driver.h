@@ -15,14 +15,15 @@ constexpr int kRunDiscoveryBadProtocol = 2;  // protocol is neither 0 nor 1; the
 
 // Replaces the dialog's list with the scanners found. The scanner address dialog passes its own
 // members: deviceList (cleared, then filled) and selectedIndex (set to 0 when the list ends
-// non-empty, else -1, on every path). passes is the number of passes (0 or less runs none);
+// non-empty, else -1, on every path). passes is the number of passes (0 or less runs none), timing
+// their early request and quiet wait (kCommandLinePassTiming for the command-line modes);
 // protocol is kProtocolIPv4 or kProtocolIPv6 (anything else gives kRunDiscoveryBadProtocol).
 //
 // The wait cursor is shown for the whole call, which steps a DiscoverySearch every kSearchStepMs
 // (sleeping through transport.Pause) until it ends; what the search does (rounds, sockets per
 // adapter, the quiet second and the five-second cap, the adapters skipped) is described in
 // discovery_search.h. skipped (may be null) receives the search's Skipped().
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
                  std::vector<SkippedAdapter>* skipped);
-int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
                  std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport);

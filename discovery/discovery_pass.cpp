@@ -248,8 +248,7 @@ PassOpenStatus OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& 
 
 void ResendRequest(DiscoveryTransport& transport, PassSocket& pass)
 {
-    pass.resent = true;
-    SendOnce(transport, pass, 2);
+    SendOnce(transport, pass, ++pass.requests);
 }
 
 void TraceDatagram(const PassSocket& pass, const char* source, const std::string& size, const char* verdict)

@@ -31,6 +31,21 @@ constexpr int kPassCapMs = 5000;    // and never later than five seconds after i
 // unicast answers to a broadcast or multicast in for three seconds after the send (Windows
 // Firewall) then admits answers up to the cap.
 constexpr int kResendAfterMs = 2000;
+
+// When a pass sends its request again early and when it ends. The scanner address dialog runs
+// passes that end after a quiet second. The command-line modes run a single pass whose request goes
+// out once more kCommandLineResendMs after the first, the second chance that a lost request or
+// answer had from a second pass; its quiet wait then counts from that second request, so the first
+// request still has its full second, and a LAN whose scanners answer at once is searched in about
+// one second instead of two.
+struct PassTiming {
+    int earlyResendMs;  // 0: no early request; else the request goes out again this long after the first
+    int quietWaitMs;    // the pass ends this long after its last datagram or its early request
+};
+constexpr int kCommandLineResendMs = 300;
+constexpr int kCommandLinePasses = 1;
+constexpr PassTiming kDialogPassTiming{0, kQuietWaitMs};
+constexpr PassTiming kCommandLinePassTiming{kCommandLineResendMs, kQuietWaitMs - kCommandLineResendMs};
 constexpr size_t kAnswerBufferSize = 1024;
 // At most this many datagrams are taken from one socket in one step, so that a burst cannot hold
 // the thread (under Wine every wait and receive is a round trip to the wine server); whatever is
@@ -75,7 +90,9 @@ struct PassSocket {
     UdpHandle socket = kUdpInvalidHandle;
     std::int64_t sentAtMs = 0;     // when the request first went out
     std::int64_t lastHeardMs = 0;  // the last datagram of any kind (the request's time at first)
-    bool resent = false;           // the request has gone out a second time (kResendAfterMs)
+    bool resent = false;           // the request has gone out again for the firewall (kResendAfterMs)
+    bool resentEarly = false;      // the request has gone out again early (PassTiming)
+    int requests = 1;              // how often the request has gone out (the trace's "attempt")
     UdpAddress destination = {};   // where the request goes
     char adapterName[260] = {};    // IPv6: the adapter's friendly name, given to every record
     char source[260] = {};         // the adapter as the trace and "skipped" name it: the IPv4
@@ -91,8 +108,8 @@ PassOpenStatus OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& sou
 // As OpenIPv4Pass for IPv6: bound to [::]:0, IPV6_MULTICAST_IF 0, the request sent to
 // [ff02::1%adapter.interfaceIndex]:161; the adapter's name is kept in pass.adapterName.
 PassOpenStatus OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass);
-// Sends the pass's request once more to its destination (pass.resent set either way); a failed
-// send is traced and the pass goes on with what its first request brings.
+// Sends the pass's request once more to its destination; a failed send is traced and the pass goes
+// on with what its first request brings. The caller marks which resend it was.
 void ResendRequest(DiscoveryTransport& transport, PassSocket& pass);
 
 // One datagram that decoded as a reply and matched: the record and the datagram's size.

@@ -74,9 +74,10 @@ void DiscoverySearch::Finish(int result)
     endPending_ = true;
 }
 
-void DiscoverySearch::Start(int protocol, int passes)
+void DiscoverySearch::Start(int protocol, int passes, const PassTiming& timing)
 {
     Cancel();
+    timing_ = timing;
     devices_.Clear();
     skipped_.clear();
     sentAny_ = false;
@@ -168,13 +169,21 @@ int DiscoverySearch::Step()
                     TraceDatagram(pass, answer.record.address, std::to_string(answer.size),
                                   devices_.Count() != had ? "listed" : "duplicate");
             }
-            if (!reading || now - pass.lastHeardMs >= kQuietWaitMs || now - pass.sentAtMs >= kPassCapMs) {
+            if (!reading || now - pass.lastHeardMs >= timing_.quietWaitMs || now - pass.sentAtMs >= kPassCapMs) {
                 transport_.Close(pass.socket);
                 pass.socket = kUdpInvalidHandle;
-            } else {
-                if (!pass.resent && now - pass.sentAtMs >= kResendAfterMs) ResendRequest(transport_, pass);
-                open = true;
+                continue;
             }
+            if (timing_.earlyResendMs > 0 && !pass.resentEarly && now - pass.sentAtMs >= timing_.earlyResendMs) {
+                pass.resentEarly = true;
+                pass.lastHeardMs = now;  // the quiet wait starts again from the second request
+                ResendRequest(transport_, pass);
+            }
+            if (!pass.resent && now - pass.sentAtMs >= kResendAfterMs) {
+                pass.resent = true;
+                ResendRequest(transport_, pass);
+            }
+            open = true;
         }
         if (devices_.Count() != before) {
             SortByAddress(devices_);

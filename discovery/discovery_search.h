@@ -27,8 +27,9 @@ constexpr int kSearchStepMs = 25;
 // from 0.0.0.0 when the adapters cannot be listed) and sends the broadcast from each. IPv6: the
 // adapters are enumerated once at Start; each of `passes` rounds opens one socket per adapter and
 // multicasts from all of them at once, every record labelled with its adapter's name. Within a
-// round every socket is its own pass: it ends after one second without any datagram on it
-// (kQuietWaitMs) or five seconds after its request (kPassCapMs), whichever comes first, and is
+// round every socket is its own pass: it ends after its quiet wait without any datagram on it
+// (PassTiming; one second in the dialog) or five seconds after its request (kPassCapMs), whichever
+// comes first, and is
 // closed then; the next round starts when every socket of this one has ended. A pass still running
 // kResendAfterMs after its request sends the request once more (a host firewall's window for the
 // answers to a broadcast is shorter than the cap); answers to both requests merge as below.
@@ -57,7 +58,8 @@ public:
     // and sends the first round's requests. A search with nothing to do
     // (passes 0 or less, a bad protocol, a failure at once) is over when Start returns: Running()
     // is false and the next Step reports kSearchEnded.
-    void Start(int protocol, int passes);
+    // timing: when each pass sends its request early once more and how long its quiet wait is.
+    void Start(int protocol, int passes, const PassTiming& timing = kDialogPassTiming);
     // Takes every datagram waiting on every open socket, merges the matches, ends the passes that
     // are over and starts the next round when the current one is done. Returns the flags above;
     // 0 when nothing changed or no search runs.
@@ -85,6 +87,7 @@ private:
     void Skip(const char* adapter, const std::string& reason);
 
     DiscoveryTransport& transport_;
+    PassTiming timing_ = kDialogPassTiming;
     std::vector<Round> rounds_;
     size_t nextRound_ = 0;
     std::vector<IPv4Source> sources_;

@@ -7,15 +7,20 @@
 
 namespace {
 
-int RealRunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
+int RealRunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
                      std::vector<SkippedAdapter>* skipped)
 {
-    return RunDiscovery(deviceList, selectedIndex, passes, protocol, skipped);
+    return RunDiscovery(deviceList, selectedIndex, passes, timing, protocol, skipped);
 }
 
 void RealCheckAddress(const char* address, int protocol, const char* adapterName, AddressCheckResult& result)
 {
     CheckAddress(address, protocol, adapterName, result);
+}
+
+void RealFollowStored(const StoredConnection& stored, FollowResult& result)
+{
+    FollowStored(stored, kCommandLinePasses, kCommandLinePassTiming, result, SystemDiscoveryTransport());
 }
 
 const ConnectionServices kReal = {
@@ -28,6 +33,7 @@ const ConnectionServices kReal = {
     FindScannerDevice,
     RegisterScannerDevice,
     RealCheckAddress,
+    RealFollowStored,
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "discovery/device_list.h"
 #include "discovery/discovery_pass.h"
 #include "discovery/discovery_transport.h"
+#include "setup/stored_follow.h"
 
 // Each entry defaults to the real operation (RealConnectionServices). Native tests replace
 // entries with stand-ins where the real operation cannot run there or must be watched: discovery
@@ -18,11 +19,11 @@
 // entry puts the old one back (ScopedConnectionServices does that).
 struct ConnectionServices {
     // RunDiscovery: replaces deviceList with the scanners found for protocol (0 IPv4, 1 IPv6) in
-    // passes passes and sets selectedIndex (0 when the list is not empty, else -1); skipped (may
+    // passes passes of the given timing and sets selectedIndex (0 when the list is not empty, else -1); skipped (may
     // be null) receives the adapters that could not be searched. Result 0, -1 (no adapter could be
     // searched) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
-    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, int protocol,
-                        std::vector<SkippedAdapter>* skipped);
+    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing,
+                        int protocol, std::vector<SkippedAdapter>* skipped);
 
     // The transport of the scanner address dialog's live search (DiscoverySearch) and of its stepped
     // check of a typed address (AddressCheck): the system's
@@ -54,6 +55,10 @@ struct ConnectionServices {
     // CheckAddress (discovery/address_check.h): the unicast check of one address (1 s, one retry)
     // of protocol; adapterName is the stored connection's adapter for IPv6 (may be empty).
     void (*CheckAddress)(const char* address, int protocol, const char* adapterName, AddressCheckResult& result);
+
+    // FollowStored (setup/stored_follow.h) with the command line's search: the check of the stored
+    // address and the search for the stored scanner side by side (/refresh).
+    void (*FollowStored)(const StoredConnection& stored, FollowResult& result);
 };
 
 // The current table.

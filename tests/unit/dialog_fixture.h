@@ -25,6 +25,7 @@
 #include "platform/wait_cursor.h"
 #include "setup/connection_services.h"
 #include "setup/settings_store.h"
+#include "setup/stored_connection.h"
 
 namespace dialog_test {
 
@@ -95,7 +96,7 @@ inline ConnectionServices TestServices()
 {
     ConnectionServices s = RealConnectionServices();
     s.SearchTransport = []() -> DiscoveryTransport& { return net; };
-    s.RunDiscovery = [](DeviceList& list, int& selectedIndex, int passes, int protocol,
+    s.RunDiscovery = [](DeviceList& list, int& selectedIndex, int passes, const PassTiming&, int protocol,
                         std::vector<SkippedAdapter>* skipped) {
         rec.discoveries.push_back(std::to_string(passes) + " " + std::to_string(protocol) + " " +
                                   std::to_string(WaitCursor::Depth()));
@@ -116,6 +117,18 @@ inline ConnectionServices TestServices()
         result = AddressCheckResult{rec.checkOutcome, {}, {}};
         CopyField(result.macAddress, sizeof result.macAddress, rec.checkMac.c_str());
         CopyField(result.adapterName, sizeof result.adapterName, rec.checkAdapter.c_str());
+    };
+    // The check and then, unless it brought the stored MAC address, the search: the order of events
+    // the real side-by-side run gives on a network (stored_follow_test.cpp runs it on a scripted one).
+    s.FollowStored = [](const StoredConnection& stored, FollowResult& r) {
+        Services().CheckAddress(stored.address.c_str(), stored.protocol, stored.adapterName.c_str(), r.check);
+        r.found.Clear();
+        r.searchResult = kRunDiscoveryOk;
+        if (r.check.outcome == kCheckProductAnswered && SameMacAddress(r.check.macAddress, stored.macAddress.c_str()))
+            return;
+        int selected = -1;
+        r.searchResult = Services().RunDiscovery(r.found, selected, kCommandLinePasses, kCommandLinePassTiming,
+                                                 stored.protocol, &r.skipped);
     };
     s.RegisterScannerDevice = [](auto, auto) {
         return rec.registrations.push_back(WaitCursor::Depth()), rec.registerResult;

@@ -38,7 +38,7 @@ int Discover(FakeNetwork& net, const char* product, int passes, int protocol, in
     DeviceList list;
     list.Append(EmptyDeviceRecord());
     selected = 5;
-    int result = RunDiscovery(list, selected, passes, protocol, nullptr, net);
+    int result = RunDiscovery(list, selected, passes, kDialogPassTiming, protocol, nullptr, net);
     for (size_t i = 0; i < list.Count(); ++i)
         listed.push_back(std::string(list.At(i).address) + "|" + list.At(i).sysDescr + "|" + list.At(i).adapterName);
     return result;

@@ -85,19 +85,25 @@ TEST_F(DiscoverySearchTest, RowsAppearSortedAsAnswersArriveAndThePassEndsAfterAQ
 // A burst of 500 answers is taken over several steps of at most kMaxDatagramsPerStep each, every
 // answer kept; a host that never goes quiet (junk every 0.5 s, or every 0.9 s) cannot hold a pass
 // past five seconds. A pass still running two seconds after its request sends it again, and the
-// answers to both merge.
+// answers to both merge. The command line's single pass sends its second request at 0.3 s and ends
+// a quiet 0.7 s after it, so that its first request keeps a whole second.
 TEST_F(DiscoverySearchTest, EveryWaitingDatagramIsTakenAndNoPassOutlivesItsCap)
 {
     struct Case {
         const char* what;
+        PassTiming timing;
         int junkEveryMs, answers;
         std::int64_t endAfter;
         size_t sends;
+        const char* secondSend;
     };
     const Case cases[] = {
-        {"500 answers at once", 0, 500, kQuietWaitMs, 1},
-        {"junk every 0.5 s", 500, 3, kPassCapMs, 2},
-        {"junk every 0.9 s", 900, 3, kPassCapMs, 2},
+        {"500 answers at once", kDialogPassTiming, 0, 500, kQuietWaitMs, 1, ""},
+        {"junk every 0.5 s", kDialogPassTiming, 500, 3, kPassCapMs, 2, "0.0.0.0>255.255.255.255@3000"},
+        {"junk every 0.9 s", kDialogPassTiming, 900, 3, kPassCapMs, 2, "0.0.0.0>255.255.255.255@3000"},
+        {"the command line's pass", kCommandLinePassTiming, 0, 3, kQuietWaitMs, 2, "0.0.0.0>255.255.255.255@1300"},
+        {"the command line's pass, junk every 0.5 s", kCommandLinePassTiming, 500, 3, kPassCapMs, 3,
+         "0.0.0.0>255.255.255.255@1300"},
     };
     for (const Case& c : cases) {
         FakeNetwork net;
@@ -107,13 +113,15 @@ TEST_F(DiscoverySearchTest, EveryWaitingDatagramIsTakenAndNoPassOutlivesItsCap)
         for (int t = c.junkEveryMs; c.junkEveryMs > 0 && t < 60000; t += c.junkEveryMs) burst.push_back(Junk(t));
         net.bursts = {burst, std::vector<Datagram>(burst.begin(), burst.begin() + c.answers)};
         DiscoverySearch search(net);
-        search.Start(kProtocolIPv4, 1);
+        search.Start(kProtocolIPv4, 1, c.timing);
         std::int64_t elapsed = 0;
         auto seen = StepToEnd(search, net, elapsed);
         const int steps = (c.answers + kMaxDatagramsPerStep - 1) / kMaxDatagramsPerStep;
         ASSERT_EQ(static_cast<size_t>(steps), seen.size()) << c.what << ": a bounded number of answers per step";
         ASSERT_EQ(c.sends, net.sends.size()) << c.what;
-        if (c.sends == 2) EXPECT_EQ("0.0.0.0>255.255.255.255@3000", net.sends[1]) << c.what << ": at 2 s";
+        if (c.sends >= 2) {
+            EXPECT_EQ(c.secondSend, net.sends[1]) << c.what;
+        }
         EXPECT_EQ(static_cast<size_t>(c.answers), search.Devices().Count()) << c.what;
         EXPECT_GE(elapsed, c.endAfter) << c.what;
         EXPECT_LE(elapsed, c.endAfter + steps * kSearchStepMs) << c.what;  // the last are heard steps later

@@ -235,7 +235,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         EXPECT_EQ(c.checks, rec.checks);
         EXPECT_EQ(c.searches, rec.discoveries.size());
         if (!rec.discoveries.empty()) {
-            EXPECT_EQ(c.stored == kV6 || c.stored == kV6Typed || c.stored == kV6LongAdapter ? "2 1 0" : "2 0 0",
+            EXPECT_EQ(c.stored == kV6 || c.stored == kV6Typed || c.stored == kV6LongAdapter ? "1 1 0" : "1 0 0",
                       rec.discoveries[0]);
         }
         EXPECT_EQ(c.saves, rec.saves);
@@ -333,7 +333,7 @@ TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOut
     EXPECT_EQ("fe80::20", v["stored"]["address"].text);
     EXPECT_EQ("ipv6", v["stored"]["protocol"].text);
     EXPECT_EQ(2, v["stored_index"].number);     // the stored adapter's record of that MAC
-    EXPECT_EQ("2 1 0", rec.discoveries.at(0));  // two passes, IPv6
+    EXPECT_EQ("1 1 0", rec.discoveries.at(0));  // one pass, IPv6
 
     // Over IPv4 the IPv6 connection matches no row; /dev/null is no file: the /out file is used.
     rec.answers = {{}};
@@ -342,7 +342,7 @@ TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOut
     EXPECT_EQ("ipv4", none["protocol"].text);
     EXPECT_TRUE(none["scanners"].items.empty());
     EXPECT_EQ(Value::Null, none["stored_index"].type);
-    EXPECT_EQ("2 0 0", rec.discoveries.at(1));  // two passes, IPv4
+    EXPECT_EQ("1 0 0", rec.discoveries.at(1));  // one pass, IPv4
 
     // No adapter could be searched: exit 6, the JSON still written over the previous file, every
     // adapter skipped and the list not complete.

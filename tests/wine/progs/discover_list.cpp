@@ -40,7 +40,7 @@ int main(int argc, char** argv)
     DeviceList devices;
     int selected = 99;
     auto start = std::chrono::steady_clock::now();
-    int result = RunDiscovery(devices, selected, std::atoi(argv[2]), std::atoi(argv[3]), nullptr);
+    int result = RunDiscovery(devices, selected, std::atoi(argv[2]), kDialogPassTiming, std::atoi(argv[3]), nullptr);
     auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     std::printf("result %d\nselected %d\ncount %u\nelapsed_ms %lld\n", result, selected,
                 static_cast<unsigned>(devices.Count()), static_cast<long long>(elapsed.count()));

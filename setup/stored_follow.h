@@ -1,0 +1,31 @@
+// What /refresh learns about the stored scanner: the unicast check of its stored address and a
+// search of its protocol, run side by side so that a scanner that moved is found in about the time
+// the check alone takes.
+#pragma once
+#include <vector>
+
+#include "discovery/address_check.h"
+#include "discovery/device_list.h"
+#include "discovery/discovery_pass.h"
+#include "discovery/discovery_transport.h"
+#include "setup/connection_schema.h"
+
+struct FollowResult {
+    AddressCheckResult check;  // the check of the stored address; kCheckNoAnswer when it was ended
+                               // because the search had found the scanner elsewhere
+    DeviceList found;          // the search's rows (empty when the check answered first)
+    int searchResult;          // RunDiscovery's result codes; kRunDiscoveryOk when it was not needed
+    std::vector<SkippedAdapter> skipped;
+};
+
+// Starts the check of stored.address (stored.adapterName for IPv6) and a search of stored.protocol
+// (passes passes of timing) at the same time, and
+// steps both every kSearchStepMs until one of these ends it:
+// - the check got the answer of the product with the stored MAC address: the search is cancelled
+//   (what a scanner that did not move costs: one round trip);
+// - the search ended holding the stored scanner (StoredIndexIn) and the stored address has had its
+//   first full wait (kCheckWaitMs) without that answer: the check is cancelled (traced as event
+//   "follow", decision=found-elsewhere);
+// - both ended.
+void FollowStored(const StoredConnection& stored, int passes, const PassTiming& timing, FollowResult& result,
+                  DiscoveryTransport& transport);

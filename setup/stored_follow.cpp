@@ -12,11 +12,18 @@ void FollowStored(const StoredConnection& stored, int passes, const PassTiming& 
     DiscoverySearch search(transport);
     const std::int64_t startMs = transport.NowMs();
     check.Start(stored.address.c_str(), stored.protocol, stored.adapterName.c_str());
-    search.Start(stored.protocol, passes, timing);
+    for (int waited = 0; waited < kFollowHeadStartMs && check.Running(); waited += kFollowHeadStepMs) {
+        transport.Pause(kFollowHeadStepMs);
+        check.Step();
+    }
+    const auto answeredHere = [&] {
+        return !check.Running() && check.Result().outcome == kCheckProductAnswered &&
+               SameMacAddress(check.Result().macAddress, stored.macAddress.c_str());
+    };
+    if (!answeredHere()) search.Start(stored.protocol, passes, timing);
     for (;;) {
         const bool checking = check.Running();
-        if (!checking && check.Result().outcome == kCheckProductAnswered &&
-            SameMacAddress(check.Result().macAddress, stored.macAddress.c_str())) {
+        if (answeredHere()) {
             search.Cancel();
             break;
         }

@@ -18,9 +18,15 @@ struct FollowResult {
     std::vector<SkippedAdapter> skipped;
 };
 
-// Starts the check of stored.address (stored.adapterName for IPv6) and a search of stored.protocol
-// (passes passes of timing) at the same time, and
-// steps both every kSearchStepMs until one of these ends it:
+// The check runs alone for its first kFollowHeadStartMs, stepped every kFollowHeadStepMs: a scanner
+// that did not move answers within a few milliseconds, and then no search is started at all (its
+// adapters listed, its sockets opened). Then the search starts beside the check.
+constexpr int kFollowHeadStartMs = 50;
+constexpr int kFollowHeadStepMs = 5;
+
+// Starts the check of stored.address (stored.adapterName for IPv6), after the head start a search of
+// stored.protocol (passes passes of timing), and steps both every kSearchStepMs until one of these
+// ends it:
 // - the check got the answer of the product with the stored MAC address: the search is cancelled
 //   (what a scanner that did not move costs: one round trip);
 // - the search ended holding the stored scanner (StoredIndexIn) and the stored address has had its

@@ -1,16 +1,18 @@
 #!/bin/bash
 # Benchmark (not a test): the wall time of each command-line mode under warm Wine on a small LAN
-# (198.51.100.0/24, two 7240MF scanners), from the program's start to its end, median of RUNS runs.
+# (198.51.100.0/24, three 7240MF scanners), from the program's start to its end, median of RUNS runs.
 #   bash tests/lan/bench_cli.sh [RUNS]     (as root, after the Windows build; default 5 runs)
-# The floors: a unicast check waits 1 s per unanswered request (two requests), a search pass ends
-# after 1 s without an answer (two passes), and start-up under warm Wine takes some 0.1-0.3 s.
+# The floors: a unicast check waits 1 s per unanswered request (two requests), the command line's
+# search pass ends 0.7 s after its second request (sent at 0.3 s), /refresh runs both side by side,
+# and start-up under warm Wine takes some 0.2-0.3 s.
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
 RUNS="${1:-5}"
 TAG="bc$$"
 e2e_init "$TAG" C.UTF-8 198.51.100.1/24 \
   s1 198.51.100.20 02:00:00:00:00:20 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" \
-  s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF annex" "$SL_LAN_OID_V0"
+  s2 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF annex" "$SL_LAN_OID_V0" \
+  s3 198.51.100.35 02:00:00:00:00:35 "VEL MORA chromaline 7240MF floor 2" "$SL_LAN_OID_V0"
 e2e_place 7240MF en system
 cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7240SLK.exe"
 
@@ -40,7 +42,7 @@ move_to() {  # move_to LAST-OCTET: the scanner s1 gets 198.51.100.LAST
 # Before each /refresh run: the scanner back at .20 and up, and stored with its MAC by /set.
 STORE20="ip -n sl-$TAG-s1 link set eth0 up; move_to 20; e2e_wine 'C:\\ScanLink\\R7240SLK.exe' /set ip:198.51.100.20 >/dev/null 2>&1 </dev/null"
 
-measure "/list (2 passes, 2 scanners)" 0 : /list
+measure "/list (one pass, 3 scanners)" 0 : /list
 measure "/set ip: of a live scanner" 0 : /set ip:198.51.100.30
 measure "/set ip: where nothing answers" 1 : /set ip:198.51.100.77
 measure "/refresh, at its stored address" 0 "$STORE20" /refresh

@@ -24,8 +24,8 @@ TEST(FollowStored, EndsAsSoonAsTheAnswersDecide)
     stored.address = "198.51.100.10";
     stored.macAddress = "02:00:00:00:00:11";
     stored.protocol = 0;
-    // The requests in the order they go out: the check, the broadcast, the broadcast's early second
-    // request (0.3 s), the check's second request (1 s).
+    // The requests in the order they go out: the check, the broadcast (after the check's head start),
+    // the broadcast's early second request, the check's second request (1 s).
     struct Case {
         const char* what;
         std::deque<std::vector<Datagram>> bursts;
@@ -33,14 +33,14 @@ TEST(FollowStored, EndsAsSoonAsTheAnswersDecide)
         int checkOutcome;
         size_t found;
     };
+    const std::int64_t searchEnd = kFollowHeadStartMs + kQuietWaitMs + 2 * kSearchStepMs;
     const Case cases[] = {
-        {"where it was", {{From(10)}}, 0, kSearchStepMs, kCheckProductAnswered, 0},
-        {"moved", {{}, {From(40)}, {From(40)}}, kCheckWaitMs, kCheckWaitMs + kSearchStepMs, kCheckNoAnswer, 1},
+        {"where it was", {{From(10)}}, 0, kFollowHeadStepMs, kCheckProductAnswered, 0},
+        {"moved", {{}, {From(40)}, {From(40)}}, kCheckWaitMs, searchEnd, kCheckNoAnswer, 1},
         {"switched off", {}, 2 * kCheckWaitMs, 2 * kCheckWaitMs + kSearchStepMs, kCheckNoAnswer, 0},
         {"another scanner took its address", {{From(10, "0200000000bb")}, {From(40), From(10, "0200000000bb")}},
-         kQuietWaitMs, kQuietWaitMs + kSearchStepMs, kCheckProductAnswered, 2},
-        {"it answers the broadcast only", {{}, {From(10)}}, kCheckWaitMs, kCheckWaitMs + kSearchStepMs,
-         kCheckNoAnswer, 1},
+         kQuietWaitMs, searchEnd, kCheckProductAnswered, 2},
+        {"it answers the broadcast only", {{}, {From(10)}}, kCheckWaitMs, searchEnd, kCheckNoAnswer, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -54,6 +54,9 @@ TEST(FollowStored, EndsAsSoonAsTheAnswersDecide)
         EXPECT_EQ(c.checkOutcome, result.check.outcome);
         EXPECT_EQ(c.found, result.found.Count());
         EXPECT_EQ(0u, net.OpenNow()) << "every socket closed";
+        if (c.checkOutcome == kCheckProductAnswered && c.found == 0) {
+            EXPECT_EQ(1u, net.sends.size()) << "no search when it answered at once";
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/command_line_modes.h"
 #include "app/commit_flow.h"
 #include "app/handoff.h"
+#include "discovery/request_communities.h"
 #include "platform/diagnostics.h"
 #include "platform/framework_init.h"
 #include "platform/message_box.h"
@@ -12,6 +13,7 @@
 #include "platform/system.h"
 #include "product/string_table.h"
 #include "product/version.h"
+#include "setup/settings_model.h"
 
 namespace {
 
@@ -109,6 +111,7 @@ int CQuilScanLinkApp::StartUp()
     }
     Products::SetCurrent(*product);
     Diagnostics::Event("product", {{"code", product->code}, {"model", product->model}});
+    SetRequestCommunities(SettingsModel::ReadForCurrentProduct().Texts(SettingId::Communities));
 
     // The resource module and the string file are looked for in the system folder for a standalone
     // start, else in the product's install folder.

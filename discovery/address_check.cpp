@@ -7,6 +7,7 @@
 
 #include "discovery/address_text.h"
 #include "discovery/discovery_pass.h"
+#include "discovery/request_communities.h"
 #include "discovery/snmp_message.h"
 #include "platform/diagnostics.h"
 #include "product/protocol.h"
@@ -144,13 +145,19 @@ void AddressCheck::Start(const char* text, int protocol, const char* adapterName
 
 void AddressCheck::SendRequest(Probe& probe)
 {
-    std::uint8_t request[kSnmpRequestCapacity];
-    const int length = EncodeDiscoveryRequest(request, sizeof request);
     UdpAddress peer = destination_;
     peer.scopeId = probe.scopeId;
     ++probe.attempt;
     probe.deadline = transport_.NowMs() + kCheckWaitMs;
-    if (length < 0 || transport_.SendTo(probe.socket, request, static_cast<size_t>(length), peer) != kUdpOk) {
+    // Once per community (request_communities.h), in order; a failed send ends this attempt.
+    bool sent = true;
+    for (const std::string& community : RequestCommunities()) {
+        std::uint8_t request[kSnmpRequestCapacity];
+        const int length = EncodeDiscoveryRequest(request, sizeof request, community.c_str());
+        sent = length >= 0 && transport_.SendTo(probe.socket, request, static_cast<size_t>(length), peer) == kUdpOk;
+        if (!sent) break;
+    }
+    if (!sent) {
         // A request that could not be sent is tried again at once while attempts remain; a scope
         // that never sent one failed.
         if (probe.attempt >= kCheckAttempts)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "discovery/request_communities.h"
 #include "discovery/snmp_message.h"
 #include "platform/diagnostics.h"
 #include "platform/system_error.h"
@@ -46,23 +47,29 @@ std::string DestinationText(const UdpAddress& destination)
     return text;
 }
 
-// Sends the request from the pass's socket and traces it; false when the send failed.
+// Sends the request from the pass's socket once per community (request_communities.h) and traces
+// each (the community by its position only); false when a send failed (the rest are not tried).
 bool SendOnce(DiscoveryTransport& transport, const PassSocket& pass, int attempt)
 {
-    std::uint8_t request[kSnmpRequestCapacity];
-    const int requestLength = EncodeDiscoveryRequest(request, sizeof request);
-    const bool sent = requestLength >= 0 && transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength),
-                                                             pass.destination) == kUdpOk;
-    if (Diagnostics::Tracing()) {
-        Diagnostics::Event("request", {{"protocol", pass.destination.family == kUdpIPv6 ? "ipv6" : "ipv4"},
-                                       {"destination", DestinationText(pass.destination)},
-                                       {"adapter", pass.source},
-                                       {"size", std::to_string(requestLength)},
-                                       {"attempt", std::to_string(attempt)},
-                                       {"sent", sent ? "yes" : "no"}});
-        if (!sent) Diagnostics::Event("send-failed", {{"adapter", pass.source}, {"error", ErrorText()}});
+    const std::vector<std::string>& communities = RequestCommunities();
+    for (size_t i = 0; i < communities.size(); ++i) {
+        std::uint8_t request[kSnmpRequestCapacity];
+        const int requestLength = EncodeDiscoveryRequest(request, sizeof request, communities[i].c_str());
+        const bool sent = requestLength >= 0 && transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength),
+                                                                 pass.destination) == kUdpOk;
+        if (Diagnostics::Tracing()) {
+            Diagnostics::Event("request", {{"protocol", pass.destination.family == kUdpIPv6 ? "ipv6" : "ipv4"},
+                                           {"destination", DestinationText(pass.destination)},
+                                           {"adapter", pass.source},
+                                           {"size", std::to_string(requestLength)},
+                                           {"attempt", std::to_string(attempt)},
+                                           {"community", std::to_string(i + 1)},
+                                           {"sent", sent ? "yes" : "no"}});
+            if (!sent) Diagnostics::Event("send-failed", {{"adapter", pass.source}, {"error", ErrorText()}});
+        }
+        if (!sent) return false;
     }
-    return sent;
+    return true;
 }
 
 // Sends the request on a socket that is bound; closes it when the send fails.

@@ -63,7 +63,7 @@ bool DecodeBinding(Cursor binding, DeviceRecord& candidate)
 
 }  // namespace
 
-int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity)
+int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity, const char* community)
 {
     BerWriter w = {buffer, buffer + capacity, buffer + capacity, true};
     const char* names[] = {kOidSysDescr, kOidSysObjectId, kOidIfPhysAddress1};
@@ -81,8 +81,8 @@ int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity)
     PutSmallInteger(w, 1);  // request-id
     PutHeader(w, kTagGetRequest, Written(w) - listMark);
 
-    size_t communityLength = std::strlen(kDiscoveryCommunity);
-    for (size_t i = communityLength; i-- > 0;) PutOctet(w, static_cast<std::uint8_t>(kDiscoveryCommunity[i]));
+    size_t communityLength = std::strlen(community);
+    for (size_t i = communityLength; i-- > 0;) PutOctet(w, static_cast<std::uint8_t>(community[i]));
     PutHeader(w, kTagOctetString, communityLength);
     PutSmallInteger(w, 0);  // version: SNMPv1
     PutHeader(w, kTagSequence, Written(w));

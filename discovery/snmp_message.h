@@ -11,19 +11,19 @@
 inline constexpr const char* kOidSysDescr = "1.3.6.1.2.1.1.1.0";
 inline constexpr const char* kOidSysObjectId = "1.3.6.1.2.1.1.2.0";
 inline constexpr const char* kOidIfPhysAddress1 = "1.3.6.1.2.1.2.2.1.6.1";
-// The community of the request.
+// The built-in community of the request (the settings may give others: request_communities.h).
 inline constexpr const char* kDiscoveryCommunity = "harbor";
 
-// A buffer of this size holds the encoded request.
-constexpr size_t kSnmpRequestCapacity = 128;
+// A buffer of this size holds the encoded request with a community of up to 64 octets.
+constexpr size_t kSnmpRequestCapacity = 192;
 // Result of EncodeDiscoveryRequest when the buffer is too small.
 constexpr int kSnmpEncodeFailed = -1;
 
-// Encodes the discovery request into buffer: an SNMPv1 message (version 0), community "harbor",
+// Encodes the discovery request into buffer: an SNMPv1 message (version 0), the community given,
 // a GetRequest with request-id 1, error-status 0, error-index 0 and the three bindings above, each
 // with a NULL value. Returns the number of octets written, or kSnmpEncodeFailed when capacity is
 // too small (nothing usable is then in buffer).
-int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity);
+int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity, const char* community = kDiscoveryCommunity);
 
 // Decodes one received datagram (SNMPv1 or SNMPv2c message) into candidate. Returns true when it
 // is a well-formed message whose PDU carries a list of bindings; candidate then starts empty and

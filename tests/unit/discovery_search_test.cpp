@@ -3,10 +3,17 @@
 // cancel and restart, adapters side by side, and the single broadcast when adapters cannot be listed.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "discovery/address_check.h"
 #include "discovery/discovery_search.h"
+#include "discovery/request_communities.h"
+#include "discovery/snmp_message.h"
+#include "platform/diagnostics.h"
 #include "fake_network.h"
 #include "test_support.h"
 
@@ -265,3 +272,32 @@ TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
 }
 
 }  // namespace
+
+// The settings' communities: empty, too long and fifth entries are left out; every search request and
+// every check request goes out once per community left, and the trace never holds a community's text.
+TEST_F(DiscoverySearchTest, EveryRequestGoesOutOncePerCommunityAndNoCommunityIsTraced)
+{
+    const std::string trace = (std::filesystem::temp_directory_path() / "sl-community-trace.txt").string();
+    ASSERT_TRUE(Diagnostics::OpenTrace(trace.c_str()));
+    SetRequestCommunities({"c0mm-one", "", "c0mm-two", std::string(65, 'x'), "c0mm-three", "c0mm-four", "c0mm-five"});
+    EXPECT_EQ((std::vector<std::string>{"c0mm-one", "c0mm-two", "c0mm-three", "c0mm-four"}), RequestCommunities());
+    FakeNetwork net;
+    net.bursts = {{At(5, 198, 51, 100, 9)}, {At(5, 198, 51, 100, 9)}};
+    DiscoverySearch search(net);
+    search.Start(kProtocolIPv4, 1);
+    std::int64_t elapsed = 0;
+    StepToEnd(search, net, elapsed);
+    EXPECT_EQ(4u, net.sends.size());
+    EXPECT_EQ(1u, search.Devices().Count()) << "answers to each community merge";
+    AddressCheckResult result;
+    CheckAddress("198.51.100.7", kProtocolIPv4, nullptr, result, net);
+    EXPECT_EQ(4u + 2 * 4, net.sends.size()) << "two attempts of four";
+    SetRequestCommunities({});
+    EXPECT_EQ((std::vector<std::string>{kDiscoveryCommunity}), RequestCommunities());
+    Diagnostics::CloseTrace();
+    std::stringstream text;
+    text << std::ifstream(trace).rdbuf();
+    std::filesystem::remove(trace);
+    EXPECT_EQ(std::string::npos, text.str().find("c0mm")) << text.str();
+    EXPECT_NE(std::string::npos, text.str().find("community-ignored")) << text.str();
+}

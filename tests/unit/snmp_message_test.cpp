@@ -38,6 +38,9 @@ TEST(SnmpRequest, EncodesTheExactOctetsAndRefusesAShortBuffer)
     ASSERT_EQ(EncodeDiscoveryRequest(buffer, sizeof buffer), static_cast<int>(expected.size()));
     EXPECT_EQ(Bytes(buffer, buffer + expected.size()), expected);
     EXPECT_EQ(EncodeDiscoveryRequest(buffer, expected.size() - 1), kSnmpEncodeFailed);
+    const std::string longest(64, 'c');  // the longest community the settings may give still fits
+    ASSERT_EQ(EncodeDiscoveryRequest(buffer, sizeof buffer, longest.c_str()), static_cast<int>(expected.size()) + 58);
+    EXPECT_EQ(longest, std::string(reinterpret_cast<const char*>(buffer) + 7, 64));
 }
 
 TEST(SnmpAnswer, DecodesARealAgentsAnswerAsSnmpV1AndV2cAndMatchesItExactly)

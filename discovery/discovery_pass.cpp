@@ -55,8 +55,9 @@ bool SendOnce(DiscoveryTransport& transport, const PassSocket& pass, int attempt
     for (size_t i = 0; i < communities.size(); ++i) {
         std::uint8_t request[kSnmpRequestCapacity];
         const int requestLength = EncodeDiscoveryRequest(request, sizeof request, communities[i].c_str());
-        const bool sent = requestLength >= 0 && transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength),
-                                                                 pass.destination) == kUdpOk;
+        const bool sent =
+            requestLength >= 0 &&
+            transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength), pass.destination) == kUdpOk;
         if (Diagnostics::Tracing()) {
             Diagnostics::Event("request", {{"protocol", pass.destination.family == kUdpIPv6 ? "ipv6" : "ipv4"},
                                            {"destination", DestinationText(pass.destination)},
@@ -292,7 +293,8 @@ bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipV
         char from[64];
         FormatRecordAddress(sender, from);
         if (received == kUdpTooLong) {  // an oversized datagram is lost, not the pass
-            if (Diagnostics::Tracing()) TraceDatagram(pass, from, ">" + std::to_string(sizeof buffer), "oversized");
+            if (Diagnostics::Tracing())
+                TraceDatagram(pass, from, std::string(">").append(std::to_string(sizeof buffer)), "oversized");
             continue;
         }
         DeviceRecord candidate;

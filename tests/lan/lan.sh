@@ -88,32 +88,33 @@ sl_lan_node() {
   ip -n "$ns" route add default dev eth0
 }
 
-# sl_lan_agent NAME IPV4 MAC SYSDESCR SYSOBJECTID: a node running snmpd with community "harbor",
-# the given sysDescr and sysObjectID, and ifPhysAddress.1 = MAC.
+# sl_lan_agent NAME IPV4 MAC SYSDESCR SYSOBJECTID: a node running snmpd with community "harbor"
+# (or $SL_LAN_COMMUNITY), the given sysDescr and sysObjectID, and ifPhysAddress.1 = MAC.
 sl_lan_agent() {
-  local name="$1" ip="$2" mac="$3" descr="$4" oid="$5"
+  local name="$1" ip="$2" mac="$3" descr="$4" oid="$5" community="${SL_LAN_COMMUNITY:-harbor}"
   sl_lan_node "$name" "$ip" "$mac" || return 1
   local dir="$SL_LAN_DIR/$name"
   mkdir -p "$dir"
   cat >"$dir/snmpd.conf" <<CONF
 agentAddress udp:161,udp6:161
-rocommunity harbor
-rocommunity6 harbor
+rocommunity $community
+rocommunity6 $community
 sysObjectID .$oid
 sysDescr $descr
 override .1.3.6.1.2.1.2.2.1.6.1 octet_str 0x${mac//:/}
 CONF
   SNMP_PERSISTENT_DIR="$dir" MIBS="" ip netns exec "sl-$SL_LAN_TAG-$name" \
     snmpd -C -c "$dir/snmpd.conf" -p "$dir/snmpd.pid" -Lf "$dir/snmpd.log" || return 1
-  SL_LAN_AGENTS+=("$ip")
+  SL_LAN_AGENTS+=("$ip/$community")
 }
 
 # sl_lan_wait_agents: waits until every agent answers a unicast GetRequest from the test host.
 sl_lan_wait_agents() {
-  local ip
-  for ip in "${SL_LAN_AGENTS[@]}"; do
+  local agent ip
+  for agent in "${SL_LAN_AGENTS[@]}"; do
+    ip="${agent%%/*}"
     SNMP_PERSISTENT_DIR="$SL_LAN_DIR" ip netns exec "$SL_LAN_HOST" \
-      snmpget -v1 -c harbor -m "" -t 0.3 -r 30 -Oqv "$ip" 1.3.6.1.2.1.1.2.0 >/dev/null 2>&1 \
+      snmpget -v1 -c "${agent#*/}" -m "" -t 0.3 -r 30 -Oqv "$ip" 1.3.6.1.2.1.1.2.0 >/dev/null 2>&1 \
       || { echo "lan: agent $ip does not answer" >&2; return 1; }
   done
 }

@@ -169,4 +169,16 @@ sl_expect_eq "/set with /trace: exit 0" "$(cli /set ip:198.51.100.30 '/trace:C:\
 sl_check "the setting written with its old and new value" \
   grep -q ' setting-written key=.* value=IPAddress old=198.51.100.77 new=198.51.100.30 written=yes' "$E2E_C/set.log"
 sl_check "... and the stored values it read" grep -q ' setting-read key=.* value=AdapName found=yes' "$E2E_C/set.log"
+
+sl_log "Communities: a scanner whose community was changed is found once the setting names it"
+SL_LAN_AGENTS=()
+SL_LAN_COMMUNITY="h4rdened-ro" sl_lan_agent h1 198.51.100.80 02:00:00:00:00:80 "VEL MORA chromaline 7240MF" \
+  "$SL_LAN_OID_V0" && sl_lan_wait_agents || sl_fail_now "the hardened agent did not come up"
+listed() { json '[s["address"] for s in j["scanners"]]'; }
+sl_expect_eq "without the setting it stays unlisted" "$(cli /list) $(listed)" "0 ['198.51.100.30', '198.51.100.60']"
+e2e_wine reg add 'HKCU\Software\ScanLink' /v Communities /t REG_MULTI_SZ /d 'harbor\0h4rdened-ro' /f >/dev/null 2>&1
+sl_expect_eq "with it, listed beside the others" "$(cli /list '/trace:C:\comm.log') $(listed)" \
+  "0 ['198.51.100.30', '198.51.100.60', '198.51.100.80']"
+sl_check "the trace names communities by position only" grep -q ' community=2 ' "$E2E_C/comm.log"
+sl_expect_eq "... never by their text" "$(grep -c h4rdened "$E2E_C/comm.log")" 0
 sl_finish

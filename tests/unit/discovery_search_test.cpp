@@ -237,8 +237,8 @@ TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
     const Case cases[] = {
         {"second round's socket", kProtocolIPv4, 3, 0, "", "", kAdaptersOk, kRunDiscoveryOk,
          "198.51.100.10 198.51.100.9 203.0.113.9 ", "198.51.100.1:open "},
-        {"second round's bind", kProtocolIPv4, 0, 3, "", "", kAdaptersOk, kRunDiscoveryOk,
-         "198.51.100.9 203.0.113.9 ", "198.51.100.1:bind 203.0.113.1:bind "},
+        {"second round's bind", kProtocolIPv4, 0, 3, "", "", kAdaptersOk, kRunDiscoveryOk, "198.51.100.9 203.0.113.9 ",
+         "198.51.100.1:bind 203.0.113.1:bind "},
         {"one adapter cannot bind", kProtocolIPv4, 0, 0, "198.51.100.1", "", kAdaptersOk, kRunDiscoveryOk,
          "198.51.100.9 203.0.113.9 ", "198.51.100.1:bind "},
         {"one adapter cannot send", kProtocolIPv4, 0, 0, "", "203.0.113.1", kAdaptersOk, kRunDiscoveryOk,
@@ -266,7 +266,8 @@ TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
         EXPECT_EQ(c.result, search.Result()) << c.what;
         EXPECT_EQ(c.rows, Rows(search.Devices())) << c.what;
         std::string skipped;
-        for (const SkippedAdapter& a : search.Skipped()) skipped += a.adapter + ":" + a.reason.substr(0, a.reason.find(' ')) + " ";
+        for (const SkippedAdapter& a : search.Skipped())
+            skipped += a.adapter + ":" + a.reason.substr(0, a.reason.find(' ')) + " ";
         EXPECT_EQ(c.skipped, skipped) << c.what;
     }
 }

@@ -69,9 +69,12 @@ TEST(SnmpAnswer, TellsARepliesFromOtherMessagesAndJunk)
         return b;
     };
     const std::pair<Bytes, AnswerKind> cases[] = {
-        {good, AnswerKind::Reply},          {patched(17, 9), AnswerKind::Reply},  // another request-id
-        {patched(13, 0xA0), AnswerKind::NotAReply}, {patched(13, 0xA7), AnswerKind::NotAReply},
-        {patched(20, 2), AnswerKind::NotAReply},    {Hex("30 03 02 01"), AnswerKind::Undecodable},
+        {good, AnswerKind::Reply},
+        {patched(17, 9), AnswerKind::Reply},  // another request-id
+        {patched(13, 0xA0), AnswerKind::NotAReply},
+        {patched(13, 0xA7), AnswerKind::NotAReply},
+        {patched(20, 2), AnswerKind::NotAReply},
+        {Hex("30 03 02 01"), AnswerKind::Undecodable},
     };
     for (const auto& [bytes, kind] : cases) {
         DeviceRecord r;

@@ -38,8 +38,12 @@ TEST(FollowStored, EndsAsSoonAsTheAnswersDecide)
         {"where it was", {{From(10)}}, 0, kFollowHeadStepMs, kCheckProductAnswered, 0},
         {"moved", {{}, {From(40)}, {From(40)}}, kCheckWaitMs, searchEnd, kCheckNoAnswer, 1},
         {"switched off", {}, 2 * kCheckWaitMs, 2 * kCheckWaitMs + kSearchStepMs, kCheckNoAnswer, 0},
-        {"another scanner took its address", {{From(10, "0200000000bb")}, {From(40), From(10, "0200000000bb")}},
-         kQuietWaitMs, searchEnd, kCheckProductAnswered, 2},
+        {"another scanner took its address",
+         {{From(10, "0200000000bb")}, {From(40), From(10, "0200000000bb")}},
+         kQuietWaitMs,
+         searchEnd,
+         kCheckProductAnswered,
+         2},
         {"it answers the broadcast only", {{}, {From(10)}}, kCheckWaitMs, searchEnd, kCheckNoAnswer, 1},
     };
     for (const Case& c : cases) {

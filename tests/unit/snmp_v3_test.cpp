@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "discovery/ber.h"
+#include "discovery/snmp_v3_exchange.h"
 #include "discovery/snmp_v3_message.h"
 #include "discovery_test_support.h"
 #include "platform/crypto.h"
@@ -71,16 +73,21 @@ TEST(PlatformCrypto, PublishedVectors)
     std::uint8_t out[64];
     const std::string what = "what do ya want for nothing?";
     // key null: the digest of "abc" (FIPS 180); else the HMAC of RFC 2202's and RFC 4231's case 2.
-    const struct { CryptoHash hash; const char* key; const char* expected; } cases[] = {
+    const struct {
+        CryptoHash hash;
+        const char* key;
+        const char* expected;
+    } cases[] = {
         {CryptoHash::Sha1, nullptr, "a9993e364706816aba3e25717850c26c9cd0d89d"},
         {CryptoHash::Sha256, nullptr, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
         {CryptoHash::Sha1, "Jefe", "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79"},
         {CryptoHash::Sha256, "Jefe", "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843"},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(c.key ? CryptoHmac(c.hash, reinterpret_cast<const std::uint8_t*>(c.key), 4, what.data(), what.size(), out)
-                        : CryptoDigest(c.hash, "abc", 3, out),
-                  kCryptoOk);
+        ASSERT_EQ(
+            c.key ? CryptoHmac(c.hash, reinterpret_cast<const std::uint8_t*>(c.key), 4, what.data(), what.size(), out)
+                  : CryptoDigest(c.hash, "abc", 3, out),
+            kCryptoOk);
         EXPECT_EQ(HexOf(out, CryptoDigestLength(c.hash)), c.expected);
     }
     // SP 800-38A F.3.13 (CFB128-AES128), whole blocks, a partial last block, and in place.
@@ -92,7 +99,8 @@ TEST(PlatformCrypto, PublishedVectors)
         ASSERT_EQ(CryptoAes128Cfb(CryptoDirection::Encrypt, aesKey.data(), iv.data(), data.data(), length, data.data()),
                   kCryptoOk);
         EXPECT_EQ(HexOf(data.data(), length), cipher.substr(0, length * 2));
-        ASSERT_EQ(CryptoAes128Cfb(CryptoDirection::Decrypt, aesKey.data(), iv.data(), data.data(), length, out), kCryptoOk);
+        ASSERT_EQ(CryptoAes128Cfb(CryptoDirection::Decrypt, aesKey.data(), iv.data(), data.data(), length, out),
+                  kCryptoOk);
         EXPECT_EQ(Bytes(out, out + length), Bytes(plain.begin(), plain.begin() + length));
     }
     std::uint8_t a[32] = {}, b[32] = {};
@@ -105,7 +113,11 @@ TEST(PlatformCrypto, PublishedVectors)
 // independently with Python's hashlib (net-snmp's tools here offer no SHA-256 key output).
 TEST(UsmKeys, PasswordToKeyAndLocalisationVectors)
 {
-    const struct { UsmAuth auth; const char* ku; const char* kul; } cases[] = {
+    const struct {
+        UsmAuth auth;
+        const char* ku;
+        const char* kul;
+    } cases[] = {
         {UsmAuth::Sha1, "9fb5cc0381497b3793528939ff788d5d79145211", "6695febc9288e36282235fc7151f128497b38f3f"},
         {UsmAuth::Sha256, "ab51014d1e077f6017df2b12bee5f5aa72993177e9bb569c4dff5a4ca0b4afac",
          "8982e0e549e866db361a6b625d84cccc11162d453ee8ce3a6445c2d6776f0f8b"},
@@ -187,7 +199,8 @@ TEST(SnmpV3Codec, RoundTripsAndRefusesEveryAlteredOrTruncatedMessage)
                 ASSERT_NE(Decode(altered, &user), SnmpV3Result::Response) << "octet " << i;
             }
             for (size_t n = 0; n < response.size(); ++n)
-                ASSERT_EQ(Decode(Bytes(response.begin(), response.begin() + n), &user, &answer), SnmpV3Result::Malformed)
+                ASSERT_EQ(Decode(Bytes(response.begin(), response.begin() + n), &user, &answer),
+                          SnmpV3Result::Malformed)
                     << "prefix " << n;
             EXPECT_EQ(answer.device.sysDescr[0], '\0');
         }
@@ -202,7 +215,11 @@ TEST(SnmpV3Codec, RoundTripsAndRefusesEveryAlteredOrTruncatedMessage)
 
 TEST(SnmpV3Codec, ReportsNameTheirReason)
 {
-    const struct { const char* oid; UsmReport report; const char* name; } cases[] = {
+    const struct {
+        const char* oid;
+        UsmReport report;
+        const char* name;
+    } cases[] = {
         {"1.3.6.1.6.3.15.1.1.1.0", UsmReport::UnsupportedLevel, "unsupported-level"},
         {"1.3.6.1.6.3.15.1.1.2.0", UsmReport::NotInTimeWindow, "not-in-time-window"},
         {"1.3.6.1.6.3.15.1.1.3.0", UsmReport::UnknownUser, "unknown-user"},
@@ -222,5 +239,79 @@ TEST(SnmpV3Codec, ReportsNameTheirReason)
         ASSERT_EQ(Decode(AgentMessage(&user, 0xA8, c.oid), &user, &answer), SnmpV3Result::Report) << c.oid;
         EXPECT_EQ(answer.report, c.report);
         EXPECT_TRUE(answer.authenticated);
+    }
+}
+
+// The manager's exchange against a scripted agent of engine kEngineId: each reply answers the
+// request just sent (its message ID read back), as the agent's script says. Replies signed with
+// another user's keys or not at all never count, and the time window is resynchronised once only.
+TEST(SnmpV3Exchange, EngineDiscoveryThenTheSignedRequestAndEveryWayItEnds)
+{
+    enum Reply { kEngine, kResponse, kForged, kPlain, kUnknownUser, kLate, kSilent };
+    const char *kUnknownUserOid = "1.3.6.1.6.3.15.1.1.3.0", *kLateOid = "1.3.6.1.6.3.15.1.1.2.0";
+    const struct {
+        UsmPriv priv;
+        std::vector<Reply> script;
+        V3Step end;
+        size_t sent;
+        bool engineKnown;
+    } cases[] = {
+        {UsmPriv::None, {kEngine, kResponse}, V3Step::Answered, 2, true},
+        {UsmPriv::Aes128, {kEngine, kResponse}, V3Step::Answered, 2, true},
+        {UsmPriv::Aes128, {kEngine, kForged, kPlain, kSilent}, V3Step::Ignored, 2, true},
+        {UsmPriv::None, {kEngine, kUnknownUser}, V3Step::Rejected, 2, true},
+        {UsmPriv::None, {kEngine, kLate, kResponse}, V3Step::Answered, 3, true},
+        {UsmPriv::None, {kEngine, kLate, kLate}, V3Step::Rejected, 3, true},
+        {UsmPriv::None, {kSilent}, V3Step::Ignored, 1, false},
+    };
+    for (const auto& c : cases) {
+        UsmCredentials credentials;
+        ASSERT_EQ(UsmDeriveCredentials("scan", UsmAuth::Sha256, c.priv, "maplesyrup", "privpass12", credentials),
+                  UsmStatus::Ok);
+        const UsmUser agentUser = User(UsmAuth::Sha256, c.priv), stranger = User(UsmAuth::Sha256, c.priv, "otherpass1");
+        SnmpV3Exchange exchange(credentials);
+        std::uint8_t request[kSnmpV3RequestCapacity];
+        int length = exchange.Start(request, sizeof request);
+        size_t sent = 1;
+        V3Step step = V3Step::Ignored;
+        for (Reply reply : c.script) {
+            if (reply == kSilent) break;
+            // The message ID of the request, as an agent reads it: the first INTEGER of msgGlobalData.
+            Ber::Cursor message{request, request + length}, whole, global;
+            std::int32_t version = 0, messageId = 0;
+            ASSERT_TRUE(Ber::ReadExpected(message, 0x30, &whole) && Ber::ReadInteger(whole, &version) &&
+                        Ber::ReadExpected(whole, 0x30, &global) && Ber::ReadInteger(global, &messageId));
+            const Bytes bindings = reply == kResponse || reply == kForged || reply == kPlain
+                                       ? Cat({Binding("1.3.6.1.2.1.1.1.0", Str("VEL MORA 7240MF"))})
+                                       : Binding(reply == kUnknownUser ? kUnknownUserOid
+                                                 : reply == kLate      ? kLateOid
+                                                                       : "1.3.6.1.6.3.15.1.1.4.0",
+                                                 Tlv(0x41, Hex("05")));
+            const UsmUser* signer = reply == kResponse || reply == kLate ? &agentUser
+                                    : reply == kForged                   ? &stranger
+                                                                         : nullptr;
+            const Bytes salt = Hex("0102030405060708");
+            SnmpV3Outgoing out = {
+                messageId,
+                false,
+                static_cast<std::uint8_t>(reply == kResponse || reply == kForged || reply == kPlain ? 0xA2 : 0xA8),
+                0,
+                bindings.data(),
+                bindings.size(),
+                salt.data()};
+            SnmpEngine engine = Engine();
+            if (reply == kLate) engine.time += 1000;
+            std::uint8_t datagram[kSnmpV3RequestCapacity];
+            const int size = EncodeV3Message(signer, engine, out, datagram, sizeof datagram);
+            ASSERT_GT(size, 0);
+            int next = 0;
+            step = exchange.Take(datagram, static_cast<size_t>(size), request, sizeof request, &next);
+            if (step == V3Step::Send) length = next, ++sent;
+        }
+        EXPECT_EQ(c.end, step);
+        EXPECT_EQ(c.sent, sent);
+        EXPECT_EQ(c.engineKnown, exchange.EngineKnown());
+        EXPECT_STREQ(c.end == V3Step::Answered ? "VEL MORA 7240MF" : "", exchange.Device().sysDescr);
+        EXPECT_EQ(c.end == V3Step::Rejected, exchange.Report() != UsmReport::None);
     }
 }

@@ -4,7 +4,7 @@
 #include "app/command_line_modes.h"
 #include "app/commit_flow.h"
 #include "app/handoff.h"
-#include "discovery/request_communities.h"
+#include "discovery/request_security.h"
 #include "platform/diagnostics.h"
 #include "platform/framework_init.h"
 #include "platform/message_box.h"

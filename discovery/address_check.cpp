@@ -7,7 +7,7 @@
 
 #include "discovery/address_text.h"
 #include "discovery/discovery_pass.h"
-#include "discovery/request_communities.h"
+#include "discovery/request_security.h"
 #include "discovery/snmp_message.h"
 #include "platform/diagnostics.h"
 #include "product/protocol.h"
@@ -44,6 +44,8 @@ const char* OutcomeName(int outcome)
         return "port-unreachable";
     case kCheckFailed:
         return "failed";
+    case kCheckRejected:
+        return "rejected";
     default:
         return "no-answer";
     }
@@ -54,6 +56,8 @@ int Rank(int outcome)
 {
     switch (outcome) {
     case kCheckOtherAnswered:
+        return 4;
+    case kCheckRejected:
         return 3;
     case kCheckRefused:
         return 2;
@@ -121,6 +125,8 @@ void AddressCheck::Start(const char* text, int protocol, const char* adapterName
         probe.scopeId = scope.interfaceIndex;
         CopyField(probe.adapterName, sizeof probe.adapterName, scope.adapterName);
         probe.outcome = kCheckNoAnswer;
+        probe.v1Outcome = kCheckNoAnswer;
+        if (const UsmCredentials* credentials = RequestSnmpV3Credentials()) probe.v3.emplace(*credentials);
         probe.socket = transport_.Open(destination_.family);
         probes_.push_back(probe);
     }
@@ -149,13 +155,22 @@ void AddressCheck::SendRequest(Probe& probe)
     peer.scopeId = probe.scopeId;
     ++probe.attempt;
     probe.deadline = transport_.NowMs() + kCheckWaitMs;
-    // Once per community (request_communities.h), in order; a failed send ends this attempt.
+    // SNMPv1 once per community (request_security.h), in order, until it answered; SNMPv3 the
+    // exchange's current request. A failed send ends this attempt.
     bool sent = true;
-    for (const std::string& community : RequestCommunities()) {
-        std::uint8_t request[kSnmpRequestCapacity];
-        const int length = EncodeDiscoveryRequest(request, sizeof request, community.c_str());
+    if (RequestsSnmpV1() && probe.v1Outcome == kCheckNoAnswer) {
+        for (const std::string& community : RequestCommunities()) {
+            std::uint8_t request[kSnmpRequestCapacity];
+            const int length = EncodeDiscoveryRequest(request, sizeof request, community.c_str());
+            sent = length >= 0 && transport_.SendTo(probe.socket, request, static_cast<size_t>(length), peer) == kUdpOk;
+            if (!sent) break;
+        }
+    }
+    if (sent && probe.v3 && !probe.v3->Over()) {
+        std::uint8_t request[kSnmpV3RequestCapacity];
+        const int length =
+            probe.attempt == 1 ? probe.v3->Start(request, sizeof request) : probe.v3->Again(request, sizeof request);
         sent = length >= 0 && transport_.SendTo(probe.socket, request, static_cast<size_t>(length), peer) == kUdpOk;
-        if (!sent) break;
     }
     if (!sent) {
         // A request that could not be sent is tried again at once while attempts remain; a scope
@@ -175,8 +190,87 @@ void AddressCheck::EndProbe(Probe& probe, int outcome)
     probe.outcome = outcome;
     transport_.Close(probe.socket);
     probe.socket = kUdpInvalidHandle;
-    Diagnostics::Event("address-check",
-                       {{"address", text_}, {"adapter", probe.adapterName}, {"outcome", OutcomeName(outcome)}});
+    const char* security = result_.authenticated ? "v3" : "v1";
+    if (result_.reason[0] == '\0')
+        Diagnostics::Event("address-check", {{"address", text_},
+                                             {"adapter", probe.adapterName},
+                                             {"outcome", OutcomeName(outcome)},
+                                             {"security", security}});
+    else
+        Diagnostics::Event("address-check", {{"address", text_},
+                                             {"adapter", probe.adapterName},
+                                             {"outcome", OutcomeName(outcome)},
+                                             {"security", security},
+                                             {"reason", result_.reason}});
+}
+
+void AddressCheck::Answered(Probe& probe, const char* macAddress, bool authenticated)
+{
+    CopyField(result_.macAddress, sizeof result_.macAddress, macAddress);
+    if (destination_.family == kUdpIPv6) CopyField(result_.adapterName, sizeof result_.adapterName, probe.adapterName);
+    result_.authenticated = authenticated;
+    result_.reason[0] = '\0';
+    EndProbe(probe, kCheckProductAnswered);
+    result_.outcome = kCheckProductAnswered;
+    Cancel();
+}
+
+void AddressCheck::EndAfterWaiting(Probe& probe)
+{
+    if (probe.v1Outcome == kCheckProductAnswered) return Answered(probe, probe.v1Mac, false);
+    if (probe.v1Outcome != kCheckNoAnswer) return EndProbe(probe, probe.v1Outcome);
+    if (probe.v3 && probe.v3->Over()) {
+        if (probe.v3->Report() != UsmReport::None)
+            CopyField(result_.reason, sizeof result_.reason, UsmReportName(probe.v3->Report()));
+        return EndProbe(probe, probe.v3->Report() != UsmReport::None ? kCheckRejected : kCheckFailed);
+    }
+    if (probe.v3 && probe.v3->EngineKnown()) CopyField(result_.reason, sizeof result_.reason, kV3NoAnswerReason);
+    EndProbe(probe, kCheckNoAnswer);
+}
+
+bool AddressCheck::TakeV3(Probe& probe, const std::uint8_t* data, size_t length)
+{
+    std::uint8_t next[kSnmpV3RequestCapacity];
+    int written = 0;
+    const bool engineKnown = probe.v3->EngineKnown();
+    const V3Step step = probe.v3->Take(data, length, next, sizeof next, &written);
+    if (step == V3Step::Ignored) {
+        Diagnostics::Event("snmp-v3", {{"address", text_}, {"step", "ignored"}});
+        return false;
+    }
+    if (!engineKnown && probe.v3->EngineKnown()) {
+        static const char kHex[] = "0123456789abcdef";
+        std::string id;
+        for (size_t i = 0; i < probe.v3->Engine().idLength; ++i)
+            id += kHex[probe.v3->Engine().id[i] >> 4], id += kHex[probe.v3->Engine().id[i] & 15];
+        Diagnostics::Event("snmp-v3", {{"address", text_},
+                                       {"step", "engine"},
+                                       {"engine", id},
+                                       {"boots", std::to_string(probe.v3->Engine().boots)}});
+    }
+    if (step == V3Step::Send) {
+        UdpAddress peer = destination_;
+        peer.scopeId = probe.scopeId;
+        probe.deadline = transport_.NowMs() + kCheckWaitMs;
+        if (transport_.SendTo(probe.socket, next, static_cast<size_t>(written), peer) != kUdpOk)
+            Diagnostics::Event("snmp-v3", {{"address", text_}, {"step", "send-failed"}});
+        return false;
+    }
+    if (step != V3Step::Answered) {
+        Diagnostics::Event("snmp-v3", {{"address", text_},
+                                       {"step", step == V3Step::Rejected ? "rejected" : "failed"},
+                                       {"reason", UsmReportName(probe.v3->Report())}});
+        // An SNMPv1 answer already there decides now; without SNMPv1 nothing more can come.
+        if (probe.v1Outcome != kCheckNoAnswer || !RequestsSnmpV1()) EndAfterWaiting(probe);
+        return false;
+    }
+    Diagnostics::Event("snmp-v3", {{"address", text_}, {"step", "answered"}});
+    if (!MatchesProduct(probe.v3->Device())) {
+        EndProbe(probe, kCheckOtherAnswered);
+        return false;
+    }
+    Answered(probe, probe.v3->Device().macAddress, true);
+    return true;
 }
 
 bool AddressCheck::Step()
@@ -203,24 +297,25 @@ bool AddressCheck::Step()
             }
             if (received != kUdpOk || !SameSender(sender, destination_)) continue;
             DeviceRecord candidate;
-            if (!DecodeDiscoveryAnswer(buffer, length, candidate)) continue;
-            if (!MatchesProduct(candidate)) {
-                EndProbe(probe, kCheckOtherAnswered);
-                break;
+            if (!DecodeDiscoveryAnswer(buffer, length, candidate)) {
+                if (probe.v3 && TakeV3(probe, buffer, length)) return false;
+                continue;
             }
-            CopyField(result_.macAddress, sizeof result_.macAddress, candidate.macAddress);
-            if (destination_.family == kUdpIPv6)
-                CopyField(result_.adapterName, sizeof result_.adapterName, probe.adapterName);
-            EndProbe(probe, kCheckProductAnswered);
-            result_.outcome = kCheckProductAnswered;
-            Cancel();
-            return false;
+            if (!RequestsSnmpV1() || probe.v1Outcome != kCheckNoAnswer) continue;
+            probe.v1Outcome = MatchesProduct(candidate) ? kCheckProductAnswered : kCheckOtherAnswered;
+            CopyField(probe.v1Mac, sizeof probe.v1Mac, candidate.macAddress);
+            // Under "v1+v3" the SNMPv1 answer waits while the exchange may still verify the scanner.
+            if (probe.v3 && !probe.v3->Over()) continue;
+            EndAfterWaiting(probe);
+            if (!running_) return false;
         }
         if (!probe.done && transport_.NowMs() >= probe.deadline) {
-            if (probe.attempt < kCheckAttempts)
+            const bool v1Waits = probe.v1Outcome != kCheckNoAnswer && probe.v3 && !probe.v3->EngineKnown();
+            if (probe.attempt < kCheckAttempts && !v1Waits)
                 SendRequest(probe);
             else
-                EndProbe(probe, kCheckNoAnswer);
+                EndAfterWaiting(probe);
+            if (!running_) return false;
         }
     }
     Finish();

@@ -3,9 +3,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "discovery/discovery_transport.h"
+#include "discovery/snmp_v3_exchange.h"
 
 // Outcomes of CheckAddress.
 constexpr int kCheckProductAnswered = 0;  // a scanner of the current product answered
@@ -15,6 +17,8 @@ constexpr int kCheckBadAddress = 3;       // the text is not an address of the p
 constexpr int kCheckRefused = 4;          // the host is up but answered with ICMP port-unreachable:
                                           // no SNMP agent listens there
 constexpr int kCheckFailed = 5;           // no request could be sent (no socket, bind or send)
+constexpr int kCheckRejected = 6;         // an SNMPv3 agent answered but refused the credentials
+                                          // (result.reason names why)
 
 // The wait for an answer, and how often the request is sent in all.
 constexpr int kCheckWaitMs = 1000;
@@ -31,6 +35,10 @@ struct AddressCheckResult {
     int outcome;
     char macAddress[32];
     char adapterName[260];
+    bool authenticated;  // the product's answer was an SNMPv3 Response whose MAC verified
+    char reason[24];     // kCheckRejected: the Report's reason (UsmReportName); kCheckNoAnswer after
+                         // the agent named its engine: "no-answer" (the credentials are the likely
+                         // cause); else empty
 };
 
 // The check as a state machine on one thread, stepped by its owner (a window's timer, or the
@@ -47,10 +55,20 @@ struct AddressCheckResult {
 // when it comes from the address asked and decodes; it is this product's when it matches one of
 // the current product's model identifiers, and then the check ends at once. Another product's
 // answer or a port-unreachable ends that socket's asking. When every socket is done the outcome is
-// the best one seen: kCheckOtherAnswered, then kCheckRefused, then kCheckNoAnswer, then kCheckFailed.
+// the best one seen: kCheckOtherAnswered, then kCheckRejected, then kCheckRefused, then
+// kCheckNoAnswer, then kCheckFailed.
+//
+// The requests go out as request_security.h says: the SNMPv1 request once per community, and with
+// SNMPv3 credentials an SnmpV3Exchange beside it on the same socket (engine discovery, then the
+// signed request at once; a resend at the deadline repeats the exchange's current request). A
+// verified SNMPv3 answer ends the check at once. Under "v1+v3" an SNMPv1 answer waits for the
+// exchange: it decides when the exchange was rejected, or when the first wait ran out without the
+// agent naming its engine (an agent without SNMPv3), or at the last deadline.
+//
 // Each socket's end is written to the trace (event "address-check": address, adapter, outcome=
-// answered, other-product, no-answer, port-unreachable or failed). Every socket is closed on every
-// path, Cancel and the destructor included.
+// answered, other-product, rejected, no-answer, port-unreachable or failed, security=v1 or v3, and
+// reason= for rejected or an engine that went silent); each step of an exchange as event "snmp-v3".
+// Every socket is closed on every path, Cancel and the destructor included.
 class AddressCheck {
 public:
     explicit AddressCheck(DiscoveryTransport& transport);
@@ -82,9 +100,19 @@ private:
         int outcome;  // kCheckNoAnswer while asking
         bool sent;    // a request went out
         bool done;
+        // SNMPv3 (request_security.h): the exchange, and an SNMPv1 answer that waits for its end.
+        std::optional<SnmpV3Exchange> v3;
+        int v1Outcome;  // kCheckNoAnswer until an SNMPv1 answer came
+        char v1Mac[32];
     };
     void SendRequest(Probe& probe);
     void EndProbe(Probe& probe, int outcome);
+    // Takes one SNMPv3 datagram into the probe's exchange; true when it ended the whole check.
+    bool TakeV3(Probe& probe, const std::uint8_t* data, size_t length);
+    // Ends the probe when its SNMPv3 exchange and its attempts leave nothing to wait for.
+    void EndAfterWaiting(Probe& probe);
+    // The product answered through the probe: the check ends at once.
+    void Answered(Probe& probe, const char* macAddress, bool authenticated);
     void Finish();
 
     DiscoveryTransport& transport_;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "discovery/request_communities.h"
+#include "discovery/request_security.h"
 #include "discovery/snmp_message.h"
 #include "platform/diagnostics.h"
 #include "platform/system_error.h"
@@ -47,7 +47,7 @@ std::string DestinationText(const UdpAddress& destination)
     return text;
 }
 
-// Sends the request from the pass's socket once per community (request_communities.h) and traces
+// Sends the request from the pass's socket once per community (request_security.h) and traces
 // each (the community by its position only); false when a send failed (the rest are not tried).
 bool SendOnce(DiscoveryTransport& transport, const PassSocket& pass, int attempt)
 {

@@ -11,7 +11,7 @@
 inline constexpr const char* kOidSysDescr = "1.3.6.1.2.1.1.1.0";
 inline constexpr const char* kOidSysObjectId = "1.3.6.1.2.1.1.2.0";
 inline constexpr const char* kOidIfPhysAddress1 = "1.3.6.1.2.1.2.2.1.6.1";
-// The built-in community of the request (the settings may give others: request_communities.h).
+// The built-in community of the request (the settings may give others: request_security.h).
 inline constexpr const char* kDiscoveryCommunity = "harbor";
 
 // A buffer of this size holds the encoded request with a community of up to 64 octets.

@@ -114,7 +114,8 @@ inline ConnectionServices TestServices()
     s.FindScannerDevice = [](const char*) { return ++rec.finds, rec.findResult; };
     s.CheckAddress = [](const char* address, int protocol, const char* adapter, AddressCheckResult& result) {
         rec.checks += std::string(address) + "|" + std::to_string(protocol) + "|" + adapter + ";";
-        result = AddressCheckResult{rec.checkOutcome, {}, {}};
+        result = AddressCheckResult{};
+        result.outcome = rec.checkOutcome;
         CopyField(result.macAddress, sizeof result.macAddress, rec.checkMac.c_str());
         CopyField(result.adapterName, sizeof result.adapterName, rec.checkAdapter.c_str());
     };

@@ -11,7 +11,7 @@
 
 #include "discovery/address_check.h"
 #include "discovery/discovery_search.h"
-#include "discovery/request_communities.h"
+#include "discovery/request_security.h"
 #include "discovery/snmp_message.h"
 #include "platform/diagnostics.h"
 #include "fake_network.h"

@@ -89,7 +89,8 @@ sl_lan_node() {
 }
 
 # sl_lan_agent NAME IPV4 MAC SYSDESCR SYSOBJECTID: a node running snmpd with community "harbor"
-# (or $SL_LAN_COMMUNITY), the given sysDescr and sysObjectID, and ifPhysAddress.1 = MAC.
+# (or $SL_LAN_COMMUNITY), the given sysDescr and sysObjectID, and ifPhysAddress.1 = MAC; the lines
+# of $SL_LAN_AGENT_CONF are added to its configuration (SNMPv3 users).
 sl_lan_agent() {
   local name="$1" ip="$2" mac="$3" descr="$4" oid="$5" community="${SL_LAN_COMMUNITY:-harbor}"
   sl_lan_node "$name" "$ip" "$mac" || return 1
@@ -102,6 +103,7 @@ rocommunity6 $community
 sysObjectID .$oid
 sysDescr $descr
 override .1.3.6.1.2.1.2.2.1.6.1 octet_str 0x${mac//:/}
+${SL_LAN_AGENT_CONF:-}
 CONF
   SNMP_PERSISTENT_DIR="$dir" MIBS="" ip netns exec "sl-$SL_LAN_TAG-$name" \
     snmpd -C -c "$dir/snmpd.conf" -p "$dir/snmpd.pid" -Lf "$dir/snmpd.log" || return 1

@@ -536,8 +536,11 @@ void CSetIPDlg::ShowChecking(bool checking)
 }
 
 // When a scanner of this product answered, its MAC address (and over IPv6 the adapter that reached
-// it) go with the address; otherwise the user is asked (STR_M_NOT_VERIFIED, the address in its
-// "%s") whether to store it all the same, and No goes back to the field.
+// it) go with the address; otherwise the user is asked whether to store it all the same, and No
+// goes back to the field. The question says what happened: nothing of this product answered
+// (STR_M_NOT_VERIFIED), an SNMPv3 agent rejected the credentials (STR_M_V3_REJECTED, with the
+// reason it reported), or it named its engine and then stayed silent (STR_M_V3_SILENT); the address
+// goes in the text's "%s".
 void CSetIPDlg::OnCheckTimer()
 {
     if (check_.Step()) return;
@@ -551,9 +554,18 @@ void CSetIPDlg::OnCheckTimer()
         Store(address, check.macAddress, adapterName.c_str(), checkProtocol_, true);
         return;
     }
+    const bool rejected = check.outcome == kCheckRejected;
+    const bool silent = check.outcome == kCheckNoAnswer && check.reason[0] != '\0';
     char format[kDialogTextCapacity] = {};
-    StringTable::Get(Key::STR_M_NOT_VERIFIED, format, sizeof format);
-    const std::string text = StringTable::FormatWithName(format, address);
+    StringTable::Get(rejected ? Key::STR_M_V3_REJECTED
+                     : silent ? Key::STR_M_V3_SILENT
+                              : Key::STR_M_NOT_VERIFIED,
+                     format, sizeof format);
+    std::string text = StringTable::FormatWithName(format, address);
+    if (rejected) {
+        StringTable::Get(Key::STR_M_V3_REASON, format, sizeof format);
+        text += "\n\n" + StringTable::FormatWithName(format, check.reason);
+    }
     if (ShowMessageBox(Handle(), text.c_str(), Titles::App().c_str(),
                        kMbYesNo | Platform::kMbIconQuestion | kMbTopmost) != kIdYes) {
         SelectAddressText(Item(kAddressEdit));

@@ -8,6 +8,7 @@
 #include "app/json_writer.h"
 #include "discovery/discovery_driver.h"
 #include "platform/bounded_text.h"
+#include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "platform/standard_output.h"
 #include "product/protocol.h"
@@ -15,15 +16,20 @@
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
 #include "setup/settings_store.h"
+#include "setup/stored_connection.h"
 
 namespace {
 
 constexpr size_t kAddressCapacity = 128;
 
-int Store(const char* address, const char* mac, const char* adapter, int protocol, int direct)
+// Saves the connection and marks whether it came from a verified SNMPv3 answer; kExitStoreFailed
+// unless all of it reads back.
+int Store(const char* address, const char* mac, const char* adapter, int protocol, int direct, bool authenticated)
 {
     const bool saved = Services().Save(address, mac, adapter, protocol, direct) == kSaveOk;
-    return saved && StoredConnectionHolds(address, mac, adapter, protocol, direct) ? kExitUnchanged : kExitStoreFailed;
+    return saved && StoredConnectionHolds(address, mac, adapter, protocol, direct) && MarkAuthenticated(authenticated)
+               ? kExitUnchanged
+               : kExitStoreFailed;
 }
 
 }  // namespace
@@ -37,8 +43,9 @@ int RunRefreshMode()
     FollowResult seen;
     services.FollowStored(stored, seen);
     const AddressCheckResult& check = seen.check;
+    if (AnsweredAsStored(stored, check)) return kExitUnchanged;
     if (check.outcome == kCheckProductAnswered && SameMacAddress(check.macAddress, stored.macAddress.c_str()))
-        return kExitUnchanged;
+        Diagnostics::Event("stored-scanner", {{"address", stored.address}, {"verdict", "unauthenticated"}});
     if (seen.searchResult == kRunDiscoveryFailed && check.outcome == kCheckFailed) return kExitCannotSearch;
     const DeviceList& list = seen.found;
     const int index = StoredIndexIn(list, stored.protocol, stored);
@@ -46,7 +53,7 @@ int RunRefreshMode()
     const DeviceRecord& found = list.At(static_cast<size_t>(index));
     if (StoredAt(stored, found.address, found.adapterName)) return kExitUnchanged;
     const std::string adapter = stored.protocol == kProtocolIPv6 ? found.adapterName : "";
-    const int result = Store(found.address, found.macAddress, adapter.c_str(), stored.protocol, 0);
+    const int result = Store(found.address, found.macAddress, adapter.c_str(), stored.protocol, 0, found.authenticated);
     return result == kExitUnchanged ? kExitFollowed : result;
 }
 
@@ -67,7 +74,8 @@ int RunSetMode(const StartupRequest& request)
     std::string adapter;
     if (protocol == kProtocolIPv6)
         adapter = answered && check.adapterName[0] != '\0' ? check.adapterName : stored.adapterName;
-    const int result = Store(address, answered ? check.macAddress : "", adapter.c_str(), protocol, 1);
+    const int result =
+        Store(address, answered ? check.macAddress : "", adapter.c_str(), protocol, 1, answered && check.authenticated);
     if (result != kExitUnchanged) return result;
     return answered ? kExitUnchanged : kExitStoredUnverified;
 }
@@ -144,7 +152,8 @@ int RunListMode(const StartupRequest& request)
     DeviceList list;
     int selected = -1;
     std::vector<SkippedAdapter> skipped;
-    const int searched = Services().RunDiscovery(list, selected, kCommandLinePasses, kCommandLinePassTiming, protocol, &skipped);
+    const int searched =
+        Services().RunDiscovery(list, selected, kCommandLinePasses, kCommandLinePassTiming, protocol, &skipped);
     StoredConnection stored;
     const bool haveStored = ReadStoredConnection(stored) != kStoredNone;
     const std::string text =

@@ -13,6 +13,7 @@
 #include "setup/connection_services.h"
 #include "setup/device_registration.h"
 #include "setup/settings_store.h"
+#include "setup/stored_connection.h"
 #include "ui/sel_connect_dialog.h"
 #include "ui/set_ip_dialog.h"
 
@@ -123,8 +124,11 @@ int CommitConnection(const StartupRequest& request)
         const char* address = request.givenAddress.c_str();
         AddressCheckResult check;
         services.CheckAddress(address, kProtocolIPv4, "", check);
-        const char* mac = check.outcome == kCheckProductAnswered ? check.macAddress : "";
-        if (services.Save(address, mac, "", 0, 1) != kSaveOk && !request.quiet) {
+        const bool answered = check.outcome == kCheckProductAnswered;
+        const char* mac = answered ? check.macAddress : "";
+        const bool saved =
+            services.Save(address, mac, "", 0, 1) == kSaveOk && MarkAuthenticated(answered && check.authenticated);
+        if (!saved && !request.quiet) {
             char text[kMessageCapacity] = {};
             StringTable::Get(Key::STR_M_SAVE_FAILED, text, sizeof text);
             Windowing::ShowMessageBox(nullptr, text, Titles::Device().c_str(),

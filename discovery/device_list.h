@@ -16,6 +16,7 @@ struct DeviceRecord {
     char address[64];       // the sender: "%i.%i.%i.%i", or eight groups of four lower-case hex digits
     char macAddress[32];    // ifPhysAddress.1 as "XX:XX:...", at most 10 octets; empty when absent
     char adapterName[260];  // IPv6 only: friendly name of the local adapter whose pass found it
+    bool authenticated;     // the answer was an SNMPv3 Response whose MAC verified
 };
 
 // Returns a record whose every field is zero (empty texts, ipVersion 0).

@@ -107,6 +107,7 @@ V3Step SnmpV3Exchange::Take(const std::uint8_t* data, size_t length, std::uint8_
         // The message ID ties the Response to the request (RFC 3412 7.2); only a verified one counts.
         if (!answer.authenticated) return V3Step::Ignored;
         device_ = answer.device;
+        device_.authenticated = true;
         over_ = true;
         return V3Step::Answered;
     } else if (answer.report == UsmReport::NotInTimeWindow && answer.authenticated && !resynchronised_) {

@@ -17,6 +17,7 @@ struct StoredConnection {
     std::string adapterName;
     int protocol = 0;  // kProtocolIPv4 or kProtocolIPv6
     int ipDirectInput = 0;
+    int authenticated = 0;  // 1: stored from a verified SNMPv3 answer (registry only)
 };
 
 // One stored value.
@@ -40,6 +41,11 @@ inline constexpr StoredValue kProtocol{"ProtocolType", kRegTypeDword, 0, 2, null
 inline constexpr StoredValue kAdapterName{"AdapName", kRegTypeSz, 259, 3, &StoredConnection::adapterName, nullptr};
 inline constexpr StoredValue kDirectInput{
     "IPDirectInput", kRegTypeDword, 0, 4, nullptr, &StoredConnection::ipDirectInput};
+// 1 when the connection was stored from a verified SNMPv3 answer: it is then followed only to
+// verified answers. Beside the connection in the registry; the data file has no line for it, and
+// a missing value reads as 0.
+inline constexpr StoredValue kAuthenticated{
+    "Authenticated", kRegTypeDword, 0, -1, nullptr, &StoredConnection::authenticated};
 // The address dialog's outcome: 1 after a connection was stored, 2 after the dialog was cancelled.
 inline constexpr StoredValue kDialogResult{"IPDlgRet", kRegTypeDword, 0, -1, nullptr, nullptr};
 

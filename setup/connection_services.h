@@ -22,8 +22,8 @@ struct ConnectionServices {
     // passes passes of the given timing and sets selectedIndex (0 when the list is not empty, else -1); skipped (may
     // be null) receives the adapters that could not be searched. Result 0, -1 (no adapter could be
     // searched) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
-    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing,
-                        int protocol, std::vector<SkippedAdapter>* skipped);
+    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
+                        std::vector<SkippedAdapter>* skipped);
 
     // The transport of the scanner address dialog's live search (DiscoverySearch) and of its stepped
     // check of a typed address (AddressCheck): the system's

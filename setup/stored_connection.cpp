@@ -6,6 +6,7 @@
 #include "discovery/address_text.h"
 #include "platform/adapters.h"
 #include "platform/bounded_text.h"
+#include "platform/diagnostics.h"
 #include "platform/files.h"
 #include "product/product.h"
 #include "product/protocol.h"
@@ -29,6 +30,8 @@ bool ReadRegistry(StoredConnection& connection)
         }
         if (value == &ConnectionSchema::kAddress && read.address.empty()) return false;
     }
+    if (s.ReadRegDword(key.c_str(), ConnectionSchema::kAuthenticated.name, &read.authenticated) != 0)
+        read.authenticated = 0;
     connection = read;
     return true;
 }
@@ -119,11 +122,35 @@ int StoredIndexIn(const DeviceList& list, int protocol, const StoredConnection& 
     for (size_t i = 0; i < list.Count(); ++i) {
         const DeviceRecord& r = list.At(i);
         if (!SameMacAddress(r.macAddress, stored.macAddress.c_str())) continue;
+        if (stored.authenticated != 0 && !r.authenticated) {
+            Diagnostics::Event("stored-scanner", {{"address", r.address}, {"verdict", "unauthenticated"}});
+            continue;
+        }
         if (protocol != kProtocolIPv6 || AdapterNamesEqual(stored.adapterName.c_str(), r.adapterName))
             return static_cast<int>(i);
         if (index < 0) index = static_cast<int>(i);
     }
     return index;
+}
+
+bool AnsweredAsStored(const StoredConnection& stored, const AddressCheckResult& check)
+{
+    return check.outcome == kCheckProductAnswered && SameMacAddress(check.macAddress, stored.macAddress.c_str()) &&
+           (stored.authenticated == 0 || check.authenticated);
+}
+
+bool MarkAuthenticated(bool authenticated)
+{
+    const std::string key = SettingsKey(Products::Current());
+    const ConnectionServices& s = Services();
+    int read = 0;
+    // A connection that never was authenticated keeps the value absent, as before it existed.
+    const bool present = s.ReadRegDword(key.c_str(), ConnectionSchema::kAuthenticated.name, &read) == 0;
+    if (!authenticated && (!present || read == 0)) return true;
+    s.WriteRegDword(key.c_str(), ConnectionSchema::kAuthenticated.name, authenticated ? 1 : 0);
+    read = -1;
+    return s.ReadRegDword(key.c_str(), ConnectionSchema::kAuthenticated.name, &read) == 0 &&
+           read == (authenticated ? 1 : 0);
 }
 
 bool StoredAt(const StoredConnection& stored, const char* address, const char* adapterName)

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "discovery/address_check.h"
 #include "discovery/device_list.h"
 #include "setup/connection_schema.h"
 
@@ -35,9 +36,21 @@ bool SameMacAddress(const char* a, const char* b);
 // The same scanner: the index in list of the stored scanner, or -1. The first record with the
 // stored MAC address (letter case ignored); over IPv6 a record found through the stored adapter
 // (adapter names compared without regard to letter case) comes first. Only a connection stored for
-// protocol matches, and never one without MAC address. The rule by which /list names the stored
+// protocol matches, and never one without MAC address. A connection stored from a verified SNMPv3
+// answer (authenticated) matches only verified records: any other record with its MAC address is
+// passed over (traced "stored-scanner", verdict=unauthenticated), since any host can claim a MAC. The rule by which /list names the stored
 // scanner, /refresh finds it again and the address dialog selects it.
 int StoredIndexIn(const DeviceList& list, int protocol, const StoredConnection& stored);
+
+// Whether the unicast check found the stored scanner at its address: this product answered with the
+// stored MAC address, and verified over SNMPv3 when the connection was stored so.
+bool AnsweredAsStored(const StoredConnection& stored, const AddressCheckResult& check);
+
+// Writes "Authenticated" beside the stored connection: 1 when it was stored from a verified SNMPv3
+// answer, else 0 (left absent when it is absent: the registry of a connection never stored from
+// SNMPv3 stays as it was). True when the value reads back so (absent reads as 0). Every save of a
+// connection is followed by it.
+bool MarkAuthenticated(bool authenticated);
 
 // Whether a scanner found at address through adapter (IPv6) is where the connection points: the
 // same address as parsed addresses (discovery/address_text.h), and over IPv6 the same adapter,

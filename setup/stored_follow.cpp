@@ -16,10 +16,7 @@ void FollowStored(const StoredConnection& stored, int passes, const PassTiming& 
         transport.Pause(kFollowHeadStepMs);
         check.Step();
     }
-    const auto answeredHere = [&] {
-        return !check.Running() && check.Result().outcome == kCheckProductAnswered &&
-               SameMacAddress(check.Result().macAddress, stored.macAddress.c_str());
-    };
+    const auto answeredHere = [&] { return !check.Running() && AnsweredAsStored(stored, check.Result()); };
     if (!answeredHere()) search.Start(stored.protocol, passes, timing);
     for (;;) {
         const bool checking = check.Running();

@@ -27,7 +27,7 @@ constexpr int kFollowHeadStepMs = 5;
 // Starts the check of stored.address (stored.adapterName for IPv6), after the head start a search of
 // stored.protocol (passes passes of timing), and steps both every kSearchStepMs until one of these
 // ends it:
-// - the check got the answer of the product with the stored MAC address: the search is cancelled
+// - the check found the scanner at its address (AnsweredAsStored): the search is cancelled
 //   (what a scanner that did not move costs: one round trip);
 // - the search ended holding the stored scanner (StoredIndexIn) and the stored address has had its
 //   first full wait (kCheckWaitMs) without that answer: the check is cancelled (traced as event

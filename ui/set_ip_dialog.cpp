@@ -449,6 +449,7 @@ void CSetIPDlg::OnOK()
     char address[kAddressCapacity] = {};
     char macAddress[kMacCapacity] = {};
     char adapterName[kAdapterCapacity] = {};
+    bool authenticated = false;
 
     bool valid = false;
     if (input) {
@@ -467,6 +468,7 @@ void CSetIPDlg::OnOK()
         const DeviceRecord& record = deviceList.At(static_cast<size_t>(selectedIndex));
         CopyField(address, sizeof address, record.address);
         CopyField(macAddress, sizeof macAddress, record.macAddress);
+        authenticated = record.authenticated;
         if (protocol == kProtocolIPv6) {
             CopyField(adapterName, sizeof adapterName, record.adapterName);
         }
@@ -482,14 +484,16 @@ void CSetIPDlg::OnOK()
         StartCheck(address, protocol, adapterName);
         return;
     }
-    Store(address, macAddress, adapterName, protocol, false);
+    Store(address, macAddress, adapterName, protocol, false, authenticated);
 }
 
 // A choice that could not be stored keeps the dialog open: the user may close what holds the
 // settings and confirm again, or cancel.
-void CSetIPDlg::Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed)
+void CSetIPDlg::Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed,
+                      bool authenticated)
 {
-    if (Services().Save(address, macAddress, adapterName, protocol, typed ? 1 : 0) != kSaveOk) {
+    if (Services().Save(address, macAddress, adapterName, protocol, typed ? 1 : 0) != kSaveOk ||
+        !MarkAuthenticated(authenticated)) {
         ShowSaveFailed();
         ShowSearchStopped();
         return;
@@ -551,7 +555,7 @@ void CSetIPDlg::OnCheckTimer()
     std::string adapterName = checkAdapter_;
     if (check.outcome == kCheckProductAnswered) {
         if (checkProtocol_ == kProtocolIPv6 && check.adapterName[0] != '\0') adapterName = check.adapterName;
-        Store(address, check.macAddress, adapterName.c_str(), checkProtocol_, true);
+        Store(address, check.macAddress, adapterName.c_str(), checkProtocol_, true, check.authenticated);
         return;
     }
     const bool rejected = check.outcome == kCheckRejected;
@@ -571,7 +575,7 @@ void CSetIPDlg::OnCheckTimer()
         SelectAddressText(Item(kAddressEdit));
         return;
     }
-    Store(address, "", adapterName.c_str(), checkProtocol_, true);
+    Store(address, "", adapterName.c_str(), checkProtocol_, true, false);
 }
 
 void CSetIPDlg::ShowSaveFailed()

@@ -96,7 +96,9 @@ private:
     bool AddSearchRows();
     void StartCheck(const char* address, int protocol, const char* adapterName);
     void ShowChecking(bool checking);
-    void Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed);
+    // Saves the connection and marks whether it came from a verified SNMPv3 answer (MarkAuthenticated).
+    void Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed,
+               bool authenticated);
 
     CMyComboBox protocolBox_;
     int dpi_ = Windowing::kDefaultDpi;

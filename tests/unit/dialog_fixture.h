@@ -58,6 +58,7 @@ struct Recorder {
     // The unicast check: what it answers, and "address|protocol|adapter;" for each call.
     int checkOutcome = kCheckProductAnswered;
     std::string checkMac, checkAdapter, checks;
+    bool checkVerified = false;  // the check's answer was a verified SNMPv3 one
 };
 inline Recorder rec;
 
@@ -116,6 +117,7 @@ inline ConnectionServices TestServices()
         rec.checks += std::string(address) + "|" + std::to_string(protocol) + "|" + adapter + ";";
         result = AddressCheckResult{};
         result.outcome = rec.checkOutcome;
+        result.authenticated = rec.checkVerified;
         CopyField(result.macAddress, sizeof result.macAddress, rec.checkMac.c_str());
         CopyField(result.adapterName, sizeof result.adapterName, rec.checkAdapter.c_str());
     };
@@ -125,8 +127,7 @@ inline ConnectionServices TestServices()
         Services().CheckAddress(stored.address.c_str(), stored.protocol, stored.adapterName.c_str(), r.check);
         r.found.Clear();
         r.searchResult = kRunDiscoveryOk;
-        if (r.check.outcome == kCheckProductAnswered && SameMacAddress(r.check.macAddress, stored.macAddress.c_str()))
-            return;
+        if (AnsweredAsStored(stored, r.check)) return;
         int selected = -1;
         r.searchResult = Services().RunDiscovery(r.found, selected, kCommandLinePasses, kCommandLinePassTiming,
                                                  stored.protocol, &r.skipped);

@@ -25,11 +25,15 @@ using json_check::Value;
 
 class CommandLineModeTest : public DialogTest {
 protected:
-    enum Stored { kNone, kNoMac, kV4, kV6, kFileOnly, kV6Typed, kV6LongAdapter, kFolderBlocked };
+    enum Stored { kNone, kNoMac, kV4, kV6, kFileOnly, kV6Typed, kV6LongAdapter, kFolderBlocked, kV4Verified };
     void Store(Stored stored)
     {
         if (stored == kNoMac) SettingsStore::Save("198.51.100.10", "", "", 0, 1);
-        if (stored == kV4 || stored == kFileOnly) SettingsStore::Save("198.51.100.10", "02:00:00:00:00:AA", "", 0, 0);
+        if (stored == kV4 || stored == kFileOnly || stored == kV4Verified)
+            SettingsStore::Save("198.51.100.10", "02:00:00:00:00:AA", "", 0, 0);
+        if (stored == kV4Verified) {
+            ASSERT_TRUE(MarkAuthenticated(true));
+        }
         if (stored == kV6) SettingsStore::Save("fe80::10", "02:00:00:00:00:AA", "eth0", 1, 0);
         if (stored == kFileOnly) PosixRegistry::SetStoreFile((root_ / "registry-empty").string());
         if (stored == kV6Typed) SettingsStore::Save("2001:db8::30", "02:00:00:00:00:AA", "Ethernet", 1, 1);
@@ -51,7 +55,8 @@ protected:
         const int where = ReadStoredConnection(c);
         if (where == kStoredNone) return "none";
         return c.address + "|" + c.macAddress + "|" + c.adapterName + "|" + std::to_string(c.protocol) + "|" +
-               std::to_string(c.ipDirectInput) + (where == kStoredRegistry ? " (registry)" : " (file)");
+               std::to_string(c.ipDirectInput) + (c.authenticated != 0 ? " verified" : "") +
+               (where == kStoredRegistry ? " (registry)" : " (file)");
     }
     // Saving that fails: the call is recorded, nothing is stored.
     static ConnectionServices FailingSave()
@@ -84,7 +89,10 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         size_t searches;
         const char* saves;
         const char* after;
+        bool checkVerified = false;  // the check's answer verified over SNMPv3
     };
+    DeviceRecord verifiedV4 = movedV4;
+    verifiedV4.authenticated = true;
     const Case cases[] = {
         {"nothing stored", kNone, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "none"},
         {"no MAC stored", kNoMac, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "198.51.100.10|||0|1 (registry)"},
@@ -219,6 +227,18 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         {"the check could not send, the search found it", kV4, kCheckFailed, "", {movedV4}, true, 1,
          "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
          "198.51.100.40|02:00:00:00:00:aa||0|0 (registry)"},
+        // Stored from a verified SNMPv3 answer: followed only to verified answers.
+        {"verified: unverified answers with its MAC, here and elsewhere, are no answer", kV4Verified,
+         kCheckProductAnswered, "02:00:00:00:00:AA", {movedV4}, true, 2, "198.51.100.10|0|;", 1, "",
+         "198.51.100.10|02:00:00:00:00:AA||0|0 verified (registry)"},
+        {"verified: the verified answer at its address", kV4Verified, kCheckProductAnswered, "02:00:00:00:00:AA", {},
+         true, 0, "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 verified (registry)", true},
+        {"verified: followed to a verified answer elsewhere", kV4Verified, kCheckNoAnswer, "", {verifiedV4}, true, 1,
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 verified (registry)"},
+        {"a verified answer elsewhere marks a connection stored from SNMPv1", kV4, kCheckNoAnswer, "", {verifiedV4},
+         true, 1, "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 verified (registry)"},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -227,6 +247,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         Store(c.stored);
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = c.checkMac;
+        rec.checkVerified = c.checkVerified;
         rec.answers = {c.found};
         rec.discoveryResult = c.checkOutcome == kCheckFailed && c.found.empty() ? kRunDiscoveryFailed : kRunDiscoveryOk;
         std::optional<ScopedConnectionServices> failing;
@@ -347,7 +368,8 @@ TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOut
     // No adapter could be searched: exit 6, the JSON still written over the previous file, every
     // adapter skipped and the list not complete.
     rec.discoveryResult = kRunDiscoveryFailed;
-    rec.skipped = {{"198.51.100.1", "bind failed (system error 99)"}, {"203.0.113.1", "send failed (system error 101)"}};
+    rec.skipped = {{"198.51.100.1", "bind failed (system error 99)"},
+                   {"203.0.113.1", "send failed (system error 101)"}};
     EXPECT_EQ(6, ListWithOutput(("/list /out:" + other).c_str(), "/dev/null"));
     const Value failed = json_check::Parse(ReadAll(other));
     EXPECT_TRUE(failed["scanners"].items.empty() && !failed["complete"].boolean);
@@ -386,8 +408,8 @@ TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
     stored.macAddress = "02:00:00:00:00:01";
     stored.adapterName = names[0];
     stored.protocol = 1;
-    const std::string text = ListJson("MR \"DX\" 52\\NF", "DX52F", 1, list, &stored, 0,
-                                     {{"lan \"0\"", "bind failed (system error 10049)"}});
+    const std::string text =
+        ListJson("MR \"DX\" 52\\NF", "DX52F", 1, list, &stored, 0, {{"lan \"0\"", "bind failed (system error 10049)"}});
     const Value v = json_check::Parse(text);
     EXPECT_EQ("MR \"DX\" 52\\NF", v["product"].text);
     ASSERT_EQ(names.size(), v["scanners"].items.size());

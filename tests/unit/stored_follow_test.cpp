@@ -32,6 +32,7 @@ TEST(FollowStored, EndsAsSoonAsTheAnswersDecide)
         std::int64_t endsFrom, endsBy;
         int checkOutcome;
         size_t found;
+        int storedVerified = 0;  // stored from a verified SNMPv3 answer
     };
     const std::int64_t searchEnd = kFollowHeadStartMs + kQuietWaitMs + 2 * kSearchStepMs;
     const Case cases[] = {
@@ -45,11 +46,14 @@ TEST(FollowStored, EndsAsSoonAsTheAnswersDecide)
          kCheckProductAnswered,
          2},
         {"it answers the broadcast only", {{}, {From(10)}}, kCheckWaitMs, searchEnd, kCheckNoAnswer, 1},
+        {"an SNMPv1 answer where a verified one is stored: the search goes on", {{From(10)}}, kQuietWaitMs, searchEnd,
+         kCheckProductAnswered, 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         FakeNetwork net;
         net.bursts = c.bursts;
+        stored.authenticated = c.storedVerified;
         const std::int64_t start = net.now;
         FollowResult result;
         FollowStored(stored, kCommandLinePasses, kCommandLinePassTiming, result, net);
@@ -58,7 +62,7 @@ TEST(FollowStored, EndsAsSoonAsTheAnswersDecide)
         EXPECT_EQ(c.checkOutcome, result.check.outcome);
         EXPECT_EQ(c.found, result.found.Count());
         EXPECT_EQ(0u, net.OpenNow()) << "every socket closed";
-        if (c.checkOutcome == kCheckProductAnswered && c.found == 0) {
+        if (c.checkOutcome == kCheckProductAnswered && c.found == 0 && c.storedVerified == 0) {
             EXPECT_EQ(1u, net.sends.size()) << "no search when it answered at once";
         }
     }

@@ -16,7 +16,14 @@ struct DeviceRecord {
     char address[64];       // the sender: "%i.%i.%i.%i", or eight groups of four lower-case hex digits
     char macAddress[32];    // ifPhysAddress.1 as "XX:XX:...", at most 10 octets; empty when absent
     char adapterName[260];  // IPv6 only: friendly name of the local adapter whose pass found it
+    int foundBy;            // how its first answer came: kFoundByBroadcast, kFoundByMulticast, kFoundByTarget
 };
+
+// How a record's first answer came (DeviceRecord::foundBy): the IPv4 broadcast, the IPv6 multicast,
+// or a unicast request to a discovery target (discovery/discovery_targets.h).
+enum FoundBy : int { kFoundByBroadcast = 0, kFoundByMulticast = 1, kFoundByTarget = 2 };
+// "broadcast", "multicast" or "target", as /list writes it.
+const char* FoundByName(int foundBy);
 
 // Returns a record whose every field is zero (empty texts, ipVersion 0).
 DeviceRecord EmptyDeviceRecord();

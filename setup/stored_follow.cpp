@@ -6,7 +6,7 @@
 #include "setup/stored_connection.h"
 
 void FollowStored(const StoredConnection& stored, int passes, const PassTiming& timing, FollowResult& result,
-                  DiscoveryTransport& transport)
+                  DiscoveryTransport& transport, const SearchTargets& targets)
 {
     AddressCheck check(transport);
     DiscoverySearch search(transport);
@@ -20,7 +20,7 @@ void FollowStored(const StoredConnection& stored, int passes, const PassTiming& 
         return !check.Running() && check.Result().outcome == kCheckProductAnswered &&
                SameMacAddress(check.Result().macAddress, stored.macAddress.c_str());
     };
-    if (!answeredHere()) search.Start(stored.protocol, passes, timing);
+    if (!answeredHere()) search.Start(stored.protocol, passes, timing, targets);
     for (;;) {
         const bool checking = check.Running();
         if (answeredHere()) {

@@ -23,6 +23,7 @@ struct Datagram {
 // request draws no answer.
 struct FakeNetwork final : DiscoveryTransport {
     std::deque<std::vector<Datagram>> bursts;
+    std::map<std::string, std::vector<Datagram>> answersTo;  // by destination (Text): drawn instead of a burst
     std::vector<PlatformAdapter> adapters;
     std::vector<PlatformIPv4Address> ipv4;
     int listResult = kAdaptersOk, ipv4Result = kAdaptersFailed, failOpen = 0, failBindFrom = 0, opens = 0;
@@ -55,7 +56,10 @@ struct FakeNetwork final : DiscoveryTransport {
         if (bound[s] == failSendAt) return kUdpFailed;
         sends.push_back(bound[s] + ">" + Text(to) + "@" + std::to_string(now));
         std::vector<Datagram> burst;
-        if (!bursts.empty()) burst = bursts.front(), bursts.pop_front();
+        if (const auto to_ = answersTo.find(Text(to)); to_ != answersTo.end())
+            burst = to_->second;
+        else if (!bursts.empty())
+            burst = bursts.front(), bursts.pop_front();
         for (Datagram d : burst) {
             d.delayMs += static_cast<int>(now);  // from here on the arrival time
             queues[s].push_back(d);
@@ -98,6 +102,7 @@ struct FakeNetwork final : DiscoveryTransport {
     {
         if (a.family == kUdpIPv6 && a.octets[0] == 0xfe)
             return "fe80::" + std::to_string(a.octets[15]) + "%" + std::to_string(a.scopeId);
+        if (a.family == kUdpIPv6 && a.octets[0] == 0x20) return "2001:db8::" + std::to_string(a.octets[15]);
         if (a.family == kUdpIPv6) return a.octets[0] == 0xff ? "ff02::1%" + std::to_string(a.scopeId) : "::";
         char text[32];
         std::snprintf(text, sizeof text, "%d.%d.%d.%d", a.octets[0], a.octets[1], a.octets[2], a.octets[3]);

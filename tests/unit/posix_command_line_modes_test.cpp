@@ -231,7 +231,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         rec.discoveryResult = c.checkOutcome == kCheckFailed && c.found.empty() ? kRunDiscoveryFailed : kRunDiscoveryOk;
         std::optional<ScopedConnectionServices> failing;
         if (!c.saveWorks) failing.emplace(FailingSave());
-        EXPECT_EQ(c.exit, RunRefreshMode());
+        EXPECT_EQ(c.exit, RunRefreshMode(ParseStartupRequest("/refresh")));
         EXPECT_EQ(c.checks, rec.checks);
         EXPECT_EQ(c.searches, rec.discoveries.size());
         if (!rec.discoveries.empty()) {

@@ -102,7 +102,6 @@ struct FakeNetwork final : DiscoveryTransport {
     {
         if (a.family == kUdpIPv6 && a.octets[0] == 0xfe)
             return "fe80::" + std::to_string(a.octets[15]) + "%" + std::to_string(a.scopeId);
-        if (a.family == kUdpIPv6 && a.octets[0] == 0x20) return "2001:db8::" + std::to_string(a.octets[15]);
         if (a.family == kUdpIPv6) return a.octets[0] == 0xff ? "ff02::1%" + std::to_string(a.scopeId) : "::";
         char text[32];
         std::snprintf(text, sizeof text, "%d.%d.%d.%d", a.octets[0], a.octets[1], a.octets[2], a.octets[3]);

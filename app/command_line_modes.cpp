@@ -15,6 +15,7 @@
 #include "product/product.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
+#include "setup/search_settings.h"
 #include "setup/settings_store.h"
 #include "setup/stored_connection.h"
 
@@ -34,14 +35,26 @@ int Store(const char* address, const char* mac, const char* adapter, int protoco
 
 }  // namespace
 
-int RunRefreshMode()
+bool SearchTargetsForRun(const StartupRequest& request, int protocol, SearchTargets* targets)
+{
+    *targets = CurrentSearchTargets(request.targetsGiven ? &request.targets : nullptr);
+    if (targets->entries.empty()) return true;
+    TargetSet set = ExpandTargets(targets->entries, FamilyOfProtocol(protocol));
+    if (set.status == kTargetSetTooLarge) return false;  // ExpandTargets traced the reason
+    targets->expanded = std::move(set);
+    return true;
+}
+
+int RunRefreshMode(const StartupRequest& request)
 {
     StoredConnection stored;
     if (ReadStoredConnection(stored) == kStoredNone || stored.macAddress.empty()) return kExitNothingToFollow;
     const ConnectionServices& services = Services();
+    SearchTargets targets;
+    if (!SearchTargetsForRun(request, stored.protocol, &targets)) return kExitTargetsRefused;
 
     FollowResult seen;
-    services.FollowStored(stored, seen);
+    services.FollowStored(stored, targets, seen);
     const AddressCheckResult& check = seen.check;
     if (AnsweredAsStored(stored, check)) return kExitUnchanged;
     if (check.outcome == kCheckProductAnswered && SameMacAddress(check.macAddress, stored.macAddress.c_str()))
@@ -102,6 +115,8 @@ std::string ListJson(const char* product, const char* code, int protocol, const 
         json.String(r.macAddress);
         json.Key("adapter");
         json.String(r.adapterName);
+        json.Key("found_by");
+        json.String(FoundByName(r.foundBy));
         json.EndObject();
     }
     json.EndArray();
@@ -152,8 +167,10 @@ int RunListMode(const StartupRequest& request)
     DeviceList list;
     int selected = -1;
     std::vector<SkippedAdapter> skipped;
-    const int searched =
-        Services().RunDiscovery(list, selected, kCommandLinePasses, kCommandLinePassTiming, protocol, &skipped);
+    SearchTargets targets;
+    if (!SearchTargetsForRun(request, protocol, &targets)) return kExitTargetsRefused;
+    const int searched = Services().RunDiscovery(list, selected, kCommandLinePasses, kCommandLinePassTiming, protocol,
+                                                 &skipped, targets);
     StoredConnection stored;
     const bool haveStored = ReadStoredConnection(stored) != kStoredNone;
     const std::string text =

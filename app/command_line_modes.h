@@ -9,6 +9,7 @@
 #include "app/startup_request.h"
 #include "discovery/device_list.h"
 #include "discovery/discovery_pass.h"
+#include "discovery/discovery_search.h"
 #include "setup/stored_connection.h"
 
 // Exit codes of the modes.
@@ -19,6 +20,9 @@ constexpr int kExitStoredUnverified = 1;  // /set: stored; nothing of this produ
 constexpr int kExitNotFound = 2;          // /refresh: no answer; nothing changed. /list: none listed.
 constexpr int kExitNothingToFollow = 3;   // /refresh: no stored connection or no stored MAC address.
 constexpr int kExitBadAddress = 3;        // /set: the address is not valid; nothing stored.
+constexpr int kExitTargetsRefused = 3;    // /list, /refresh: the targets count more than 4096
+                                          // addresses (the reason is traced); nothing searched,
+                                          // written or stored.
 constexpr int kExitStoreFailed = 4;       // /refresh, /set: the new connection could not be stored.
 constexpr int kExitCannotStart = 5;       // any mode: files missing or damaged, already running, no
                                           // socket library; /list: no output to write to.
@@ -31,8 +35,10 @@ constexpr int kExitCannotSearch = 6;      // /list: no adapter could be searched
 // protocol; IPv6 on every adapter) for a scanner with that MAC address (setup/stored_follow.h) (letter case ignored; over
 // IPv6 the stored adapter's record first). A scanner found at another address (or, over IPv6,
 // through another adapter) is stored as the dialog's OK stores a listed scanner: address, MAC,
-// adapter (IPv6 only), protocol, direct input 0; then read back. Uses Services().
-int RunRefreshMode();
+// adapter (IPv6 only), protocol, direct input 0; then read back. Uses Services(). The search also
+// asks the targets (SearchTargetsForRun), expanded before the check: a refused set exits
+// kExitTargetsRefused before anything is sent.
+int RunRefreshMode(const StartupRequest& request);
 
 // /set: validates the address (IPv6 when it holds a ':', else IPv4) as the dialog does; checks it
 // by unicast (IPv6 through the stored connection's adapter) and stores it as a typed address
@@ -45,11 +51,17 @@ int RunSetMode(const StartupRequest& request);
 // the file "/out:" names (written to "PATH.tmp" beside it and moved over it, so that PATH holds
 // either its old content or the whole new JSON, and nothing is left behind on failure).
 // kExitCannotStart, before any search, when there is neither, and when the output cannot be
-// written; kExitCannotSearch when no adapter could be searched.
+// written; kExitCannotSearch when no adapter could be searched. The search also asks the targets
+// (SearchTargetsForRun); a refused set exits kExitTargetsRefused before the search, nothing written.
 int RunListMode(const StartupRequest& request);
 
-// The JSON object of /list: "product", "code", "protocol", "scanners" (address, mac, adapter, in
-// the list's order), "stored" (address, mac, protocol, adapter; null when nothing is stored),
+// The targets of one command-line search for protocol: LocalBroadcast from the settings, the
+// entries of "/targets:" when given, else DiscoveryTargets (setup/search_settings.h), expanded here
+// for the protocol's family (host names resolved now). False when ExpandTargets refuses the set.
+bool SearchTargetsForRun(const StartupRequest& request, int protocol, SearchTargets* targets);
+
+// The JSON object of /list: "product", "code", "protocol", "scanners" (address, mac, adapter,
+// found_by: "broadcast", "multicast" or "target", in the list's order), "stored" (address, mac, protocol, adapter; null when nothing is stored),
 // "stored_index" (null when none matches), "complete" (false when an adapter was skipped) and
 // "skipped" (always present: {"adapter", "reason"} of each adapter that could not be searched).
 // stored may be null.

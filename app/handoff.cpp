@@ -18,7 +18,7 @@ int RunCommandLineMode(const StartupRequest& request)
 {
     switch (request.mode) {
     case CommandLineMode::Refresh:
-        return HandoffProceeds("refresh") ? RunRefreshMode() : kExitUnchanged;
+        return HandoffProceeds("refresh") ? RunRefreshMode(request) : kExitUnchanged;
     case CommandLineMode::Set:
         return HandoffProceeds("set") ? RunSetMode(request) : kExitUnchanged;
     case CommandLineMode::List:

@@ -1,6 +1,7 @@
 // Reading the command line into the start-up request: values cut out first, then the options.
 #include "app/startup_request.h"
 
+#include <algorithm>
 #include <string>
 
 #include "setup/address_validation.h"
@@ -57,8 +58,9 @@ void Blank(std::string& text, size_t from, size_t to)
     for (size_t i = from; i < to && i < text.size(); ++i) text[i] = ' ';
 }
 
-// Cuts every value of a word option out of text; the first value goes to *first.
-void CutWordOption(std::string& text, const std::string& option, std::string* first)
+// Cuts every value of a word option out of text; the first value goes to *first. True when the
+// option was given.
+bool CutWordOption(std::string& text, const std::string& option, std::string* first)
 {
     bool seen = false;
     for (size_t at = FindWord(text, option); at != std::string::npos; at = FindWord(text, option, at + 1)) {
@@ -68,6 +70,7 @@ void CutWordOption(std::string& text, const std::string& option, std::string* fi
         seen = true;
         Blank(text, at, end);
     }
+    return seen;
 }
 
 // The installer's "ip:" value: from the first "ip:" in the first kGivenAddressRead characters to the
@@ -99,6 +102,13 @@ StartupRequest ParseStartupRequest(const char* commandLine)
     std::string rest = text;
     CutWordOption(rest, "/out:", &request.outPath);
     CutWordOption(rest, "/trace:", &request.tracePath);
+    std::string targets;
+    request.targetsGiven = CutWordOption(rest, "/targets:", &targets);
+    for (size_t start = 0; request.targetsGiven && !targets.empty() && start <= targets.size();) {
+        const size_t comma = std::min(targets.find(',', start), targets.size());
+        request.targets.push_back(targets.substr(start, comma - start));
+        start = comma + 1;
+    }
     if (request.outPath.size() >= kPathField) request.outPath.clear();
     if (request.tracePath.size() >= kPathField) request.tracePath.clear();
 

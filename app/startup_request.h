@@ -4,12 +4,13 @@
 // How the text is read, in this order:
 // 1. The options that take a value have their values cut out before anything else is searched, so
 //    that no option and no product token is ever found inside a value (a path, an address):
-//    "/out:VALUE" and "/trace:VALUE" (option words, see 2), whose value runs to the next white space
+//    "/out:VALUE", "/trace:VALUE" and "/targets:VALUE" (option words, see 2), whose value runs to the next white space
 //    or, when it starts with a quote, to the closing quote; and "ip:VALUE". In a command-line mode
 //    an "ip:" value is a word too; otherwise it is the installer's given address, which runs from
 //    the first "ip:" to the next "/" or ":" or the end (spaces included; only the first 255
 //    characters of the command line are read for it).
-// 2. The command-line modes' options ("/refresh", "/set", "/list", "/ipv6", "/out:", "/trace:") are
+// 2. The command-line modes' options ("/refresh", "/set", "/list", "/ipv6", "/out:", "/trace:",
+//    "/targets:") are
 //    whole words, case-sensitive: they start the command line or follow a space, tab or quote, and
 //    end at a space, tab, quote or the end. When more than one mode is given, the first one runs.
 // 3. The installer's options ("/NoPortSelect", "/usb", "/network", "/quiet", "/mentenance") and the
@@ -18,6 +19,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "product/product.h"
 
@@ -49,6 +51,10 @@ struct StartupRequest {
     std::string address;          // /set: the "ip:" value, unless too long
     std::string outPath;          // "/out:" value; empty when absent or 260 characters or more
     std::string tracePath;        // "/trace:" value; empty when absent or 260 characters or more
+    // "/targets:LIST" (/list, /refresh): the comma-separated entries that replace DiscoveryTargets
+    // at every level for this run; given with an empty list, no target is asked.
+    bool targetsGiven = false;
+    std::vector<std::string> targets;  // the entries as written between the commas
 
     // The command line with every value cut out (blanked): where the product tokens are searched.
     std::string productText;

@@ -13,6 +13,11 @@ DeviceRecord EmptyDeviceRecord()
     return record;
 }
 
+const char* FoundByName(int foundBy)
+{
+    return foundBy == kFoundByTarget ? "target" : foundBy == kFoundByMulticast ? "multicast" : "broadcast";
+}
+
 void CopyField(char* field, size_t capacity, const char* text)
 {
     if (capacity == 0) return;

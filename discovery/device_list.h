@@ -17,7 +17,14 @@ struct DeviceRecord {
     char macAddress[32];    // ifPhysAddress.1 as "XX:XX:...", at most 10 octets; empty when absent
     char adapterName[260];  // IPv6 only: friendly name of the local adapter whose pass found it
     bool authenticated;     // the answer was an SNMPv3 Response whose MAC verified
+    int foundBy;            // how its first answer came: kFoundByBroadcast, kFoundByMulticast, kFoundByTarget
 };
+
+// How a record's first answer came (DeviceRecord::foundBy): the IPv4 broadcast, the IPv6 multicast,
+// or a unicast request to a discovery target (discovery/discovery_targets.h).
+enum FoundBy : int { kFoundByBroadcast = 0, kFoundByMulticast = 1, kFoundByTarget = 2 };
+// "broadcast", "multicast" or "target", as /list writes it.
+const char* FoundByName(int foundBy);
 
 // Returns a record whose every field is zero (empty texts, ipVersion 0).
 DeviceRecord EmptyDeviceRecord();

@@ -6,11 +6,11 @@
 #include "platform/wait_cursor.h"
 
 int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
-                 std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport)
+                 std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport, const SearchTargets& targets)
 {
     WaitCursor waitCursor;
     DiscoverySearch search(transport);
-    search.Start(protocol, passes, timing);
+    search.Start(protocol, passes, timing, targets);
     while (search.Running()) {
         transport.Pause(kSearchStepMs);
         search.Step();
@@ -22,7 +22,20 @@ int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const P
 }
 
 int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
+                 std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport)
+{
+    return RunDiscovery(deviceList, selectedIndex, passes, timing, protocol, skipped, transport, SearchTargets{});
+}
+
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
+                 std::vector<SkippedAdapter>* skipped, const SearchTargets& targets)
+{
+    return RunDiscovery(deviceList, selectedIndex, passes, timing, protocol, skipped, SystemDiscoveryTransport(),
+                        targets);
+}
+
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
                  std::vector<SkippedAdapter>* skipped)
 {
-    return RunDiscovery(deviceList, selectedIndex, passes, timing, protocol, skipped, SystemDiscoveryTransport());
+    return RunDiscovery(deviceList, selectedIndex, passes, timing, protocol, skipped, SearchTargets{});
 }

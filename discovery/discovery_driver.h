@@ -22,8 +22,14 @@ constexpr int kRunDiscoveryBadProtocol = 2;  // protocol is neither 0 nor 1; the
 // The wait cursor is shown for the whole call, which steps a DiscoverySearch every kSearchStepMs
 // (sleeping through transport.Pause) until it ends; what the search does (rounds, sockets per
 // adapter, the quiet second and the five-second cap, the adapters skipped) is described in
-// discovery_search.h. skipped (may be null) receives the search's Skipped().
+// discovery_search.h. skipped (may be null) receives the search's Skipped(). targets: what the search
+// asks besides (or, LocalBroadcast off, instead of) the local networks (SearchTargets).
+struct SearchTargets;
 int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
                  std::vector<SkippedAdapter>* skipped);
 int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
+                 std::vector<SkippedAdapter>* skipped, const SearchTargets& targets);
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
                  std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport);
+int RunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
+                 std::vector<SkippedAdapter>* skipped, DiscoveryTransport& transport, const SearchTargets& targets);

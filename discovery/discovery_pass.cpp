@@ -88,15 +88,16 @@ PassOpenStatus SendRequest(DiscoveryTransport& transport, const UdpAddress& dest
 }
 
 // Opens, sets up and binds a pass's socket; kPassSent when it is ready to send.
+// A target sweep's socket (setUp false) neither broadcasts nor chooses a multicast interface.
 PassOpenStatus OpenBound(DiscoveryTransport& transport, int family, const UdpAddress& local, std::uint32_t multicastIf,
-                         PassSocket& pass)
+                         PassSocket& pass, bool setUp = true)
 {
     UdpHandle socket = transport.Open(family);
     if (socket == kUdpInvalidHandle) return kPassOpenFailed;
     transport.IgnorePortUnreachable(socket);  // a socket that still reports it works as well
     PassOpenStatus status = kPassSent;
-    if ((family == kUdpIPv4 ? transport.SetBroadcast(socket) : transport.SetMulticastInterface(socket, multicastIf)) !=
-        kUdpOk)
+    if (setUp && (family == kUdpIPv4 ? transport.SetBroadcast(socket)
+                                     : transport.SetMulticastInterface(socket, multicastIf)) != kUdpOk)
         status = kPassSetupFailed;
     else if (transport.Bind(socket, local) != kUdpOk)
         status = kPassBindFailed;
@@ -247,11 +248,32 @@ PassOpenStatus OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& 
     const PassOpenStatus opened = OpenBound(transport, kUdpIPv6, MakeAddress(kUdpIPv6, 0, 0), 0, pass);
     if (opened != kPassSent) return opened;
     CopyField(pass.adapterName, sizeof pass.adapterName, adapter.adapterName);
+    pass.foundBy = kFoundByMulticast;
     UdpAddress allNodes = MakeAddress(kUdpIPv6, kSnmpAgentPort, adapter.interfaceIndex);
     allNodes.octets[0] = 0xFF;
     allNodes.octets[1] = 0x02;
     allNodes.octets[15] = 0x01;
     return SendRequest(transport, allNodes, pass);
+}
+
+PassOpenStatus OpenTargetPass(DiscoveryTransport& transport, int family, PassSocket& pass)
+{
+    pass = PassSocket{};
+    CopyField(pass.source, sizeof pass.source, "targets");
+    pass.foundBy = kFoundByTarget;
+    const PassOpenStatus opened = OpenBound(transport, family, MakeAddress(family, 0, 0), 0, pass, false);
+    if (opened != kPassSent) return opened;
+    transport.SetReceiveBuffer(pass.socket, kAnswerBurstBufferBytes);  // a smaller buffer still works
+    pass.sentAtMs = pass.lastHeardMs = transport.NowMs();
+    return kPassSent;
+}
+
+bool SendTargetRequest(DiscoveryTransport& transport, PassSocket& pass, const UdpAddress& target)
+{
+    pass.destination = target;
+    if (!SendOnce(transport, pass, 1)) return false;
+    pass.sentAtMs = pass.lastHeardMs = transport.NowMs();
+    return true;
 }
 
 void ResendRequest(DiscoveryTransport& transport, PassSocket& pass)
@@ -310,6 +332,7 @@ bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipV
             continue;
         }
         candidate.ipVersion = ipVersion;
+        candidate.foundBy = pass.foundBy;
         std::memcpy(candidate.address, from, sizeof from);
         if (ipVersion == kUdpIPv6) CopyField(candidate.adapterName, sizeof candidate.adapterName, pass.adapterName);
         found.push_back(PassAnswer{candidate, length});

@@ -88,15 +88,16 @@ struct SkippedAdapter {
 // A socket of a running pass.
 struct PassSocket {
     UdpHandle socket = kUdpInvalidHandle;
-    std::int64_t sentAtMs = 0;     // when the request first went out
-    std::int64_t lastHeardMs = 0;  // the last datagram of any kind (the request's time at first)
-    bool resent = false;           // the request has gone out again for the firewall (kResendAfterMs)
-    bool resentEarly = false;      // the request has gone out again early (PassTiming)
-    int requests = 1;              // how often the request has gone out (the trace's "attempt")
-    UdpAddress destination = {};   // where the request goes
-    char adapterName[260] = {};    // IPv6: the adapter's friendly name, given to every record
-    char source[260] = {};         // the adapter as the trace and "skipped" name it: the IPv4
-                                   // source address, or the IPv6 adapter's name
+    std::int64_t sentAtMs = 0;        // when the request first went out
+    std::int64_t lastHeardMs = 0;     // the last datagram of any kind (the request's time at first)
+    bool resent = false;              // the request has gone out again for the firewall (kResendAfterMs)
+    bool resentEarly = false;         // the request has gone out again early (PassTiming)
+    int requests = 1;                 // how often the request has gone out (the trace's "attempt")
+    UdpAddress destination = {};      // where the request goes
+    char adapterName[260] = {};       // IPv6: the adapter's friendly name, given to every record
+    char source[260] = {};            // the adapter as the trace and "skipped" name it: the IPv4
+                                      // source address, the IPv6 adapter's name, or "targets"
+    int foundBy = kFoundByBroadcast;  // given to every record it finds (FoundBy)
 };
 
 // Opens a socket bound to source:0 with broadcasting enabled and the large receive buffer (a
@@ -108,6 +109,15 @@ PassOpenStatus OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& sou
 // As OpenIPv4Pass for IPv6: bound to [::]:0, IPV6_MULTICAST_IF 0, the request sent to
 // [ff02::1%adapter.interfaceIndex]:161; the adapter's name is kept in pass.adapterName.
 PassOpenStatus OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass);
+// Opens the socket of a target sweep: bound to the family's any-address, port 0, with the large
+// receive buffer, neither broadcasting nor a multicast interface set; nothing is sent. kPassSent
+// with the socket open (pass.source "targets", records found by kFoundByTarget); otherwise the step
+// that failed, with nothing left open.
+PassOpenStatus OpenTargetPass(DiscoveryTransport& transport, int family, PassSocket& pass);
+// Sends the request by unicast to one target from the sweep's socket (traced as every request);
+// sets pass.destination and, on success, pass.sentAtMs and pass.lastHeardMs to now. False when the
+// send failed (traced; the sweep goes on).
+bool SendTargetRequest(DiscoveryTransport& transport, PassSocket& pass, const UdpAddress& target);
 // Sends the pass's request once more to its destination; a failed send is traced and the pass goes
 // on with what its first request brings. The caller marks which resend it was.
 void ResendRequest(DiscoveryTransport& transport, PassSocket& pass);

@@ -6,6 +6,7 @@
 #include "platform/diagnostics.h"
 #include "platform/system_error.h"
 #include "product/product.h"
+#include "product/protocol.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ size_t DiscoverySearch::OpenSockets() const
 {
     size_t open = 0;
     for (const PassSocket& s : sockets_) open += s.socket != kUdpInvalidHandle ? 1 : 0;
-    return open;
+    return open + (targetPass_.socket != kUdpInvalidHandle ? 1 : 0);
 }
 
 void DiscoverySearch::CloseAll()
@@ -49,6 +50,8 @@ void DiscoverySearch::CloseAll()
         s.socket = kUdpInvalidHandle;
     }
     sockets_.clear();
+    if (targetPass_.socket != kUdpInvalidHandle) transport_.Close(targetPass_.socket);
+    targetPass_.socket = kUdpInvalidHandle;
 }
 
 void DiscoverySearch::Cancel()
@@ -74,7 +77,7 @@ void DiscoverySearch::Finish(int result)
     endPending_ = true;
 }
 
-void DiscoverySearch::Start(int protocol, int passes, const PassTiming& timing)
+void DiscoverySearch::Start(int protocol, int passes, const PassTiming& timing, const SearchTargets& targets)
 {
     Cancel();
     timing_ = timing;
@@ -87,6 +90,25 @@ void DiscoverySearch::Start(int protocol, int passes, const PassTiming& timing)
     nextRound_ = 0;
     result_ = kRunDiscoveryOk;
     running_ = true;
+    targets_ = TargetSet{};
+    const bool local = targets.localBroadcast;
+    if (protocol == kProtocolIPv4 || protocol == kProtocolIPv6) {
+        const int family = FamilyOfProtocol(protocol);
+        if (targets.expanded.has_value())
+            targets_ = *targets.expanded;
+        else if (!targets.entries.empty())
+            targets_ = targets.resolve ? ExpandTargets(targets.entries, family, targets.resolve)
+                                       : ExpandTargets(targets.entries, family);
+        // Only the search's own family is asked (an expanded set given for the other one asks nothing).
+        std::vector<UdpAddress> own;
+        for (const UdpAddress& address : targets_.addresses)
+            if (address.family == family) own.push_back(address);
+        targets_.addresses = std::move(own);
+        if (!local)
+            Diagnostics::Event("local-broadcast",
+                               {{"enabled", "no"}, {"targets", std::to_string(targets_.addresses.size())}});
+    }
+    const bool anyTarget = !targets_.addresses.empty();
 
     const Product& product = Products::Current();
     if (OffersIpv6(product)) PreBindAgentPort(transport_);
@@ -98,18 +120,19 @@ void DiscoverySearch::Start(int protocol, int passes, const PassTiming& timing)
             CopyField(round.matchText, sizeof round.matchText, identifier);
             for (int pass = 0; pass < passes; ++pass) rounds_.push_back(round);
         }
-        sources_ = EnumerateIPv4Sources(transport_);
+        if (local) sources_ = EnumerateIPv4Sources(transport_);
     } else if (protocol == kProtocolIPv6) {
-        if (EnumerateIPv6Adapters(adapters_, transport_) != kDiscoveryOk) {
+        if (local && EnumerateIPv6Adapters(adapters_, transport_) != kDiscoveryOk) {
             Skip("all",
                  "the adapters could not be listed (system error " + std::to_string(Platform::LastSystemError()) + ")");
-            return Finish(kRunDiscoveryFailed);
+            if (!anyTarget) return Finish(kRunDiscoveryFailed);
         }
-        if (passes > 0 && adapters_.empty()) return Finish(kRunDiscoveryFailed);
+        if (passes > 0 && local && adapters_.empty() && !anyTarget) return Finish(kRunDiscoveryFailed);
         for (int pass = 0; pass < passes; ++pass) rounds_.push_back(round);
     } else {
         return Finish(kRunDiscoveryBadProtocol);
     }
+    if (!local && !anyTarget) rounds_.clear();  // nothing may be asked: over at once, nothing found
     StartRound();
 }
 
@@ -137,7 +160,64 @@ bool DiscoverySearch::StartRound()
         sentAny_ = true;
         sockets_.push_back(pass);
     }
+    if (!targets_.addresses.empty()) OpenTargets(round.family);
     return true;
+}
+
+void DiscoverySearch::OpenTargets(int family)
+{
+    const PassOpenStatus opened = OpenTargetPass(transport_, family, targetPass_);
+    if (opened != kPassSent) {
+        Skip(targetPass_.source, std::string(PassStepName(opened)) + " failed (system error " +
+                                     std::to_string(Platform::LastSystemError()) + ")");
+        return;
+    }
+    nextTarget_ = 0;
+    pacing_ = TargetPacing{};
+    SendTargets();
+}
+
+// Sends as many of the sweep's waiting requests as the pacing allows now.
+void DiscoverySearch::SendTargets()
+{
+    const size_t waiting = targets_.addresses.size() - nextTarget_;
+    if (waiting == 0) return;
+    const std::int64_t now = transport_.NowMs();
+    const size_t sends = TakeTargetSends(pacing_, static_cast<uint64_t>(now < 0 ? 0 : now), waiting);
+    for (size_t i = 0; i < sends; ++i)
+        if (SendTargetRequest(transport_, targetPass_, targets_.addresses[nextTarget_++])) sentAny_ = true;
+}
+
+void DiscoverySearch::Merge(const PassSocket& pass, const std::vector<PassAnswer>& found, int ipVersion)
+{
+    for (const PassAnswer& answer : found) {
+        DeviceList one;
+        one.Append(answer.record);
+        const size_t had = devices_.Count();
+        MergePass(devices_, one, ProtocolOfFamily(ipVersion), answer.record.adapterName);
+        if (Diagnostics::Tracing())
+            TraceDatagram(pass, answer.record.address, std::to_string(answer.size),
+                          devices_.Count() != had ? "listed" : "duplicate");
+    }
+}
+
+// Takes the target socket's answers, sends the next paced requests and ends the sweep when it is
+// over; true while the target socket stays open.
+bool DiscoverySearch::StepTargets(const Round& round, std::int64_t now)
+{
+    if (targetPass_.socket == kUdpInvalidHandle) return false;
+    std::vector<PassAnswer> found;
+    const bool reading = TakeWaitingAnswers(transport_, targetPass_, round.family, round.matchText, now, found);
+    Merge(targetPass_, found, round.family);
+    SendTargets();
+    const bool sweeping = nextTarget_ < targets_.addresses.size();
+    const int quietWaitMs = timing_.earlyResendMs + timing_.quietWaitMs;
+    if (reading &&
+        (sweeping || (now - targetPass_.lastHeardMs < quietWaitMs && now - targetPass_.sentAtMs < kPassCapMs)))
+        return true;
+    transport_.Close(targetPass_.socket);
+    targetPass_.socket = kUdpInvalidHandle;
+    return false;
 }
 
 int DiscoverySearch::Step()
@@ -160,15 +240,7 @@ int DiscoverySearch::Step()
             if (pass.socket == kUdpInvalidHandle) continue;
             std::vector<PassAnswer> found;
             bool reading = TakeWaitingAnswers(transport_, pass, ipVersion, round.matchText, now, found);
-            for (const PassAnswer& answer : found) {
-                DeviceList one;
-                one.Append(answer.record);
-                const size_t had = devices_.Count();
-                MergePass(devices_, one, ProtocolOfFamily(ipVersion), answer.record.adapterName);
-                if (Diagnostics::Tracing())
-                    TraceDatagram(pass, answer.record.address, std::to_string(answer.size),
-                                  devices_.Count() != had ? "listed" : "duplicate");
-            }
+            Merge(pass, found, ipVersion);
             if (!reading || now - pass.lastHeardMs >= timing_.quietWaitMs || now - pass.sentAtMs >= kPassCapMs) {
                 transport_.Close(pass.socket);
                 pass.socket = kUdpInvalidHandle;
@@ -185,6 +257,7 @@ int DiscoverySearch::Step()
             }
             open = true;
         }
+        if (StepTargets(round, now)) open = true;
         if (devices_.Count() != before) {
             SortByAddress(devices_);
             flags |= kSearchRowsChanged;

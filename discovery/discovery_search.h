@@ -3,12 +3,14 @@
 // sleeps between steps), cancelled at any time. Rows are merged and sorted as answers arrive.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "discovery/device_list.h"
 #include "discovery/discovery_driver.h"
 #include "discovery/discovery_pass.h"
+#include "discovery/discovery_targets.h"
 #include "discovery/discovery_transport.h"
 
 // What Step reports (bit flags).
@@ -18,6 +20,17 @@ constexpr int kSearchEnded = 2;        // the search is over (Result() is final)
 // How often the owner should call Step while the search runs. Answers wait in the sockets'
 // buffers between steps; a pass ends at most one step after its quiet second or its cap.
 constexpr int kSearchStepMs = 25;
+
+// What a search asks besides, or instead of, the PC's own networks. Discovery reads no setting: the
+// layer that reads them (setup/search_settings.h) fills this from LocalBroadcast and
+// DiscoveryTargets, or from "/targets:".
+struct SearchTargets {
+    bool localBroadcast = true;         // false: no broadcast and no multicast at all, only the targets
+    std::vector<std::string> entries;   // DiscoveryTargets entries, expanded at each Start for its family
+    std::optional<TargetSet> expanded;  // set: used instead of entries (the caller expanded them for
+                                        // this search's family, for example to refuse a set before it)
+    TargetResolver resolve;             // empty: the system's resolver (Platform::ResolveHostName)
+};
 
 // The search over a transport (the transport must outlive the search).
 //
@@ -33,6 +46,19 @@ constexpr int kSearchStepMs = 25;
 // closed then; the next round starts when every socket of this one has ended. A pass still running
 // kResendAfterMs after its request sends the request once more (a host firewall's window for the
 // answers to a broadcast is shorter than the cap); answers to both requests merge as below.
+//
+// Targets (SearchTargets): at Start the entries are expanded for the search's family
+// (ExpandTargets: IPv4 addresses, blocks, ranges and names resolved to IPv4 for an IPv4 search;
+// IPv6 addresses and names resolved to IPv6 for an IPv6 search; host names resolved at each Start).
+// A set that ExpandTargets refuses is not used at all (Targets() says why) and the search runs
+// without it. Every round with targets also opens one target socket (OpenTargetPass) that sends the
+// unchanged request by unicast to every target address in order, paced by TakeTargetSends at Start
+// and at each Step (bursts of at most kTargetBurst, kTargetsPerSecond on average). Its answers are
+// matched and merged exactly as the broadcast's. The target socket stays open until its last send
+// plus the pass's whole quiet wait (earlyResendMs + quietWaitMs: the time a single request's answers
+// get) without any datagram, or kPassCapMs after its last send; it sends no request again. With
+// localBroadcast false no broadcast and no multicast go out (the adapters are not even listed) and
+// only the target sockets run; without targets such a search has nothing to do and ends at once.
 //
 // An adapter whose socket cannot be opened, set up, bound or sent from is skipped for that round
 // (traced with the step and the system's reason, and named once in Skipped()); the others go on.
@@ -59,7 +85,10 @@ public:
     // (passes 0 or less, a bad protocol, a failure at once) is over when Start returns: Running()
     // is false and the next Step reports kSearchEnded.
     // timing: when each pass sends its request early once more and how long its quiet wait is.
-    void Start(int protocol, int passes, const PassTiming& timing = kDialogPassTiming);
+    // targets: what is asked besides the local networks (see above); the default asks the local
+    // networks only.
+    void Start(int protocol, int passes, const PassTiming& timing = kDialogPassTiming,
+               const SearchTargets& targets = SearchTargets{});
     // Takes every datagram waiting on every open socket, merges the matches, ends the passes that
     // are over and starts the next round when the current one is done. Returns the flags above;
     // 0 when nothing changed or no search runs.
@@ -73,8 +102,11 @@ public:
     const DeviceList& Devices() const { return devices_; }
     // The adapters skipped so far, each once, in the order they were first skipped.
     const std::vector<SkippedAdapter>& Skipped() const { return skipped_; }
-    // The sockets open now (those of the round in progress).
+    // The sockets open now (those of the round in progress, the target socket included).
     size_t OpenSockets() const;
+    // The targets of this search as Start expanded them: status kTargetSetTooLarge with its reason
+    // when the set was refused (then no target is asked).
+    const TargetSet& Targets() const { return targets_; }
 
 private:
     struct Round {
@@ -85,6 +117,10 @@ private:
     void Finish(int result);
     void CloseAll();
     void Skip(const char* adapter, const std::string& reason);
+    void OpenTargets(int family);
+    void SendTargets();
+    bool StepTargets(const Round& round, std::int64_t now);
+    void Merge(const PassSocket& pass, const std::vector<PassAnswer>& found, int ipVersion);
 
     DiscoveryTransport& transport_;
     PassTiming timing_ = kDialogPassTiming;
@@ -93,6 +129,10 @@ private:
     std::vector<IPv4Source> sources_;
     std::vector<AdapterRecord> adapters_;
     std::vector<PassSocket> sockets_;
+    TargetSet targets_;
+    PassSocket targetPass_;  // the round's target socket (socket invalid when none is open)
+    size_t nextTarget_ = 0;  // the next target address the round's sweep sends to
+    TargetPacing pacing_;
     DeviceList devices_;
     std::vector<SkippedAdapter> skipped_;
     bool sentAny_ = false;  // some request of this search went out

@@ -8,9 +8,9 @@
 namespace {
 
 int RealRunDiscovery(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
-                     std::vector<SkippedAdapter>* skipped)
+                     std::vector<SkippedAdapter>* skipped, const SearchTargets& targets)
 {
-    return RunDiscovery(deviceList, selectedIndex, passes, timing, protocol, skipped);
+    return RunDiscovery(deviceList, selectedIndex, passes, timing, protocol, skipped, targets);
 }
 
 void RealCheckAddress(const char* address, int protocol, const char* adapterName, AddressCheckResult& result)
@@ -18,9 +18,9 @@ void RealCheckAddress(const char* address, int protocol, const char* adapterName
     CheckAddress(address, protocol, adapterName, result);
 }
 
-void RealFollowStored(const StoredConnection& stored, FollowResult& result)
+void RealFollowStored(const StoredConnection& stored, const SearchTargets& targets, FollowResult& result)
 {
-    FollowStored(stored, kCommandLinePasses, kCommandLinePassTiming, result, SystemDiscoveryTransport());
+    FollowStored(stored, kCommandLinePasses, kCommandLinePassTiming, result, SystemDiscoveryTransport(), targets);
 }
 
 const ConnectionServices kReal = {

@@ -7,6 +7,7 @@
 #include "discovery/address_check.h"
 #include "discovery/device_list.h"
 #include "discovery/discovery_pass.h"
+#include "discovery/discovery_search.h"
 #include "discovery/discovery_transport.h"
 #include "setup/stored_follow.h"
 
@@ -20,10 +21,11 @@
 struct ConnectionServices {
     // RunDiscovery: replaces deviceList with the scanners found for protocol (0 IPv4, 1 IPv6) in
     // passes passes of the given timing and sets selectedIndex (0 when the list is not empty, else -1); skipped (may
-    // be null) receives the adapters that could not be searched. Result 0, -1 (no adapter could be
+    // be null) receives the adapters that could not be searched; targets are asked besides (or,
+    // LocalBroadcast off, instead of) the local networks. Result 0, -1 (no adapter could be
     // searched) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
-    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
-                        std::vector<SkippedAdapter>* skipped);
+    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing,
+                        int protocol, std::vector<SkippedAdapter>* skipped, const SearchTargets& targets);
 
     // The transport of the scanner address dialog's live search (DiscoverySearch) and of its stepped
     // check of a typed address (AddressCheck): the system's
@@ -57,8 +59,8 @@ struct ConnectionServices {
     void (*CheckAddress)(const char* address, int protocol, const char* adapterName, AddressCheckResult& result);
 
     // FollowStored (setup/stored_follow.h) with the command line's search: the check of the stored
-    // address and the search for the stored scanner side by side (/refresh).
-    void (*FollowStored)(const StoredConnection& stored, FollowResult& result);
+    // address and the search for the stored scanner side by side (/refresh); the search asks targets too.
+    void (*FollowStored)(const StoredConnection& stored, const SearchTargets& targets, FollowResult& result);
 };
 
 // The current table.

@@ -6,7 +6,7 @@
 #include "setup/stored_connection.h"
 
 void FollowStored(const StoredConnection& stored, int passes, const PassTiming& timing, FollowResult& result,
-                  DiscoveryTransport& transport)
+                  DiscoveryTransport& transport, const SearchTargets& targets)
 {
     AddressCheck check(transport);
     DiscoverySearch search(transport);
@@ -17,7 +17,7 @@ void FollowStored(const StoredConnection& stored, int passes, const PassTiming& 
         check.Step();
     }
     const auto answeredHere = [&] { return !check.Running() && AnsweredAsStored(stored, check.Result()); };
-    if (!answeredHere()) search.Start(stored.protocol, passes, timing);
+    if (!answeredHere()) search.Start(stored.protocol, passes, timing, targets);
     for (;;) {
         const bool checking = check.Running();
         if (answeredHere()) {

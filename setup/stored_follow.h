@@ -7,6 +7,7 @@
 #include "discovery/address_check.h"
 #include "discovery/device_list.h"
 #include "discovery/discovery_pass.h"
+#include "discovery/discovery_search.h"
 #include "discovery/discovery_transport.h"
 #include "setup/connection_schema.h"
 
@@ -33,5 +34,6 @@ constexpr int kFollowHeadStepMs = 5;
 //   first full wait (kCheckWaitMs) without that answer: the check is cancelled (traced as event
 //   "follow", decision=found-elsewhere);
 // - both ended.
+// targets: what the search asks besides the local networks (SearchTargets).
 void FollowStored(const StoredConnection& stored, int passes, const PassTiming& timing, FollowResult& result,
-                  DiscoveryTransport& transport);
+                  DiscoveryTransport& transport, const SearchTargets& targets = SearchTargets{});

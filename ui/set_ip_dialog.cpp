@@ -12,6 +12,7 @@
 #include "discovery/address_text.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
+#include "setup/search_settings.h"
 #include "setup/settings_store.h"
 #include "setup/stored_connection.h"
 #include "ui/dialog_texts.h"
@@ -246,7 +247,8 @@ void CSetIPDlg::StartSearch(int passes)
     shownRows_.clear();
     selectedIndex = -1;
     userPicked_ = false;
-    search_.Start(SelectedProtocol(), passes);
+    // The settings are read again for every search: targets and LocalBroadcast as they are now.
+    search_.Start(SelectedProtocol(), passes, kDialogPassTiming, CurrentSearchTargets());
     AddSearchRows();
     SetWindowTimer(Handle(), kSearchTimerId, kSearchStepMs);
     ShowSearchState();
@@ -362,6 +364,9 @@ void CSetIPDlg::ShowSearchState()
     } else if (deviceList.Empty() && search_.Result() == kRunDiscoveryFailed) {
         // No adapter could be searched: an empty list says nothing about the network.
         StringTable::Get(Key::STR_S_SEARCH_FAILED, text, sizeof text);
+    } else if (search_.Targets().status == kTargetSetTooLarge) {
+        // The other networks were left out: the rows are those of the local networks only.
+        StringTable::Get(Key::STR_S_TARGETS_REFUSED, text, sizeof text);
     } else if (deviceList.Empty()) {
         StringTable::Get(Key::STR_S_NONE_FOUND, text, sizeof text);
     } else if (!MovedScannerText(text, sizeof text)) {

@@ -39,6 +39,7 @@ inline const char kStrings[] =
     "STR_M_REGISTER_FAILED=Not registered.\nSTR_M_SAVE_FAILED=Not saved.\n"
     "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n"
     "STR_S_SEARCHING=Searching\nSTR_S_FOUND=Found %d, 100% %s\nSTR_S_NONE_FOUND=None\nSTR_S_SEARCH_FAILED=Failed\n"
+    "STR_S_TARGETS_REFUSED=Refused\n"
     "STR_S_MOVED=Moved from %1 to %2 (%s %d)\nSTR_S_CHECKING=Checking\n";
 
 // The network under the dialog's live search (Services().SearchTransport); fresh for each test.
@@ -50,6 +51,7 @@ struct Recorder {
     // "passes protocol waitCursors" of each call.
     std::vector<std::vector<DeviceRecord>> answers{{}};
     std::vector<std::string> discoveries;
+    std::string targets;                  // the last discovery's "localBroadcast:address address ..."
     std::vector<SkippedAdapter> skipped;  // what every discovery reports skipped
     int discoveryResult = 0;
     std::vector<int> registrations;  // the wait cursors shown during each call
@@ -98,9 +100,12 @@ inline ConnectionServices TestServices()
     ConnectionServices s = RealConnectionServices();
     s.SearchTransport = []() -> DiscoveryTransport& { return net; };
     s.RunDiscovery = [](DeviceList& list, int& selectedIndex, int passes, const PassTiming&, int protocol,
-                        std::vector<SkippedAdapter>* skipped) {
+                        std::vector<SkippedAdapter>* skipped, const SearchTargets& targets) {
         rec.discoveries.push_back(std::to_string(passes) + " " + std::to_string(protocol) + " " +
                                   std::to_string(WaitCursor::Depth()));
+        rec.targets = std::to_string(targets.localBroadcast) + ":";
+        for (const UdpAddress& a : targets.expanded ? targets.expanded->addresses : std::vector<UdpAddress>{})
+            rec.targets += FakeNetwork::Text(a) + " ";
         list.Clear();
         for (const auto& r : rec.answers[std::min(rec.discoveries.size(), rec.answers.size()) - 1]) list.Append(r);
         selectedIndex = list.Empty() ? -1 : 0;
@@ -123,14 +128,14 @@ inline ConnectionServices TestServices()
     };
     // The check and then, unless it brought the stored MAC address, the search: the order of events
     // the real side-by-side run gives on a network (stored_follow_test.cpp runs it on a scripted one).
-    s.FollowStored = [](const StoredConnection& stored, FollowResult& r) {
+    s.FollowStored = [](const StoredConnection& stored, const SearchTargets& targets, FollowResult& r) {
         Services().CheckAddress(stored.address.c_str(), stored.protocol, stored.adapterName.c_str(), r.check);
         r.found.Clear();
         r.searchResult = kRunDiscoveryOk;
         if (AnsweredAsStored(stored, r.check)) return;
         int selected = -1;
         r.searchResult = Services().RunDiscovery(r.found, selected, kCommandLinePasses, kCommandLinePassTiming,
-                                                 stored.protocol, &r.skipped);
+                                                 stored.protocol, &r.skipped, targets);
     };
     s.RegisterScannerDevice = [](auto, auto) {
         return rec.registrations.push_back(WaitCursor::Depth()), rec.registerResult;

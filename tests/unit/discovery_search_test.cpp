@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -269,6 +270,59 @@ TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
         for (const SkippedAdapter& a : search.Skipped())
             skipped += a.adapter + ":" + a.reason.substr(0, a.reason.find(' ')) + " ";
         EXPECT_EQ(c.skipped, skipped) << c.what;
+    }
+}
+
+// Targets: the request goes by unicast to every target of the search's family (names resolved at
+// Start), at most kTargetBurst at once and kTargetsPerSecond, from a socket open a quiet second past
+// its last send; answers merge with the broadcast's, a row keeping how its first answer came.
+// LocalBroadcast 0 asks the targets only; a refused set none.
+TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnlyThem)
+{
+    // clang-format off
+    struct Case {
+        int protocol; bool local; std::vector<std::string> entries;
+        std::string sends, rows;  // "broadcasts targets lastTargetSendAt refused", "address/found-by ..."
+        std::int64_t endAfter;
+    } const cases[] = {  // 62 + 1022 targets: 32 at once, then 12.8 a step
+        {kProtocolIPv4, true, {"203.0.113.0/26", " 198.18.0.0/22"}, "1 1084 3075 0",
+         "198.51.100.9/broadcast 203.0.113.20/target 203.0.113.30/broadcast ", 3075},
+        {kProtocolIPv4, false, {"203.0.113.20-203.0.113.40", "2001:db8::7"}, "0 21 1000 0",
+         "203.0.113.20/target 203.0.113.30/target ", 1050},
+        {kProtocolIPv4, true, {"198.18.0.0/20", "203.0.113.20"}, "1 0 0 1",
+         "198.51.100.9/broadcast 203.0.113.20/broadcast 203.0.113.30/broadcast ", 1900},
+        {kProtocolIPv6, true, {"2001:db8::7", "203.0.113.20", "scan.example"}, "1 2 1000 0",
+         "fe80:0000:0000:0000:0000:0000:0000:0011%eth0/multicast ", 1100},
+        {kProtocolIPv4, false, {}, "0 0 0 0", "", kSearchStepMs},
+    };
+    for (const Case& c : cases) {
+        FakeNetwork net;
+        net.ipv4Result = kAdaptersOk;
+        net.ipv4 = {{kIfTypeEthernet, kOperUp, {198, 51, 100, 1}}};
+        net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"}};
+        net.answersTo = {{"255.255.255.255", {At(10, 203, 0, 113, 30), At(100, 198, 51, 100, 9), At(900, 203, 0, 113, 20)}},
+            {"203.0.113.20", {At(50, 203, 0, 113, 20)}}, {"203.0.113.30", {At(50, 203, 0, 113, 30)}}, {"ff02::1%2", {V6(100, 0x11)}}};
+        // clang-format on
+        DiscoverySearch search(net);
+        search.Start(c.protocol, 1, kDialogPassTiming,
+                     {c.local, c.entries, {}, [](const char*, int family, std::vector<UdpAddress>* found) {
+                          return found->push_back({family, {0x20, 1, 0x0d, 0xb8}, 0, 0}), kResolveOk;
+                      }});
+        std::int64_t elapsed = 0, broadcasts = 0, targetSends = 0, at = 0;
+        StepToEnd(search, net, elapsed);
+        std::map<std::int64_t, size_t> burst;
+        for (const std::string& send : net.sends) {
+            const bool local = send.find(">255.") != std::string::npos || send.find(">ff02") != std::string::npos;
+            (local ? broadcasts : targetSends)++;
+            EXPECT_LE(local ? 0 : ++burst[at = std::stoll(send.substr(send.find('@') + 1))], kTargetBurst) << send;
+        }
+        std::string rows;
+        for (const DeviceRecord& r : search.Devices().Records())
+            rows += std::string(r.address) + (r.adapterName[0] ? "%eth0/" : "/") + FoundByName(r.foundBy) + " ";
+        EXPECT_EQ(c.sends + " " + c.rows,
+                  std::to_string(broadcasts) + " " + std::to_string(targetSends) + " " + std::to_string(at) + " " +
+                      std::to_string(search.Targets().status == kTargetSetTooLarge) + " " + rows);
+        EXPECT_TRUE(elapsed >= c.endAfter && elapsed < c.endAfter + kSearchStepMs) << elapsed;
     }
 }
 

@@ -23,6 +23,7 @@ struct Datagram {
 // request draws no answer.
 struct FakeNetwork final : DiscoveryTransport {
     std::deque<std::vector<Datagram>> bursts;
+    std::map<std::string, std::vector<Datagram>> answersTo;  // by destination (Text): drawn instead of a burst
     std::vector<PlatformAdapter> adapters;
     std::vector<PlatformIPv4Address> ipv4;
     int listResult = kAdaptersOk, ipv4Result = kAdaptersFailed, failOpen = 0, failBindFrom = 0, opens = 0;
@@ -55,7 +56,10 @@ struct FakeNetwork final : DiscoveryTransport {
         if (bound[s] == failSendAt) return kUdpFailed;
         sends.push_back(bound[s] + ">" + Text(to) + "@" + std::to_string(now));
         std::vector<Datagram> burst;
-        if (!bursts.empty()) burst = bursts.front(), bursts.pop_front();
+        if (const auto to_ = answersTo.find(Text(to)); to_ != answersTo.end())
+            burst = to_->second;
+        else if (!bursts.empty())
+            burst = bursts.front(), bursts.pop_front();
         for (Datagram d : burst) {
             d.delayMs += static_cast<int>(now);  // from here on the arrival time
             queues[s].push_back(d);

@@ -15,6 +15,7 @@
 #include "app/command_line_modes.h"
 #include "app/json_writer.h"
 #include "json_check.h"
+#include "setup/settings_model.h"
 #include "setup/stored_connection.h"
 #include "tests/unit/dialog_fixture.h"
 
@@ -252,7 +253,7 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         rec.discoveryResult = c.checkOutcome == kCheckFailed && c.found.empty() ? kRunDiscoveryFailed : kRunDiscoveryOk;
         std::optional<ScopedConnectionServices> failing;
         if (!c.saveWorks) failing.emplace(FailingSave());
-        EXPECT_EQ(c.exit, RunRefreshMode());
+        EXPECT_EQ(c.exit, RunRefreshMode(ParseStartupRequest("/refresh")));
         EXPECT_EQ(c.checks, rec.checks);
         EXPECT_EQ(c.searches, rec.discoveries.size());
         if (!rec.discoveries.empty()) {
@@ -392,6 +393,37 @@ TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOut
     EXPECT_TRUE(Boxes().empty());
 }
 
+// The targets of a run: the settings' DiscoveryTargets and LocalBroadcast, "/targets:" in place of
+// DiscoveryTargets, expanded for the run's family; over 4096 addresses /list and /refresh exit 3
+// before anything is checked, searched or written. Each case: "exit localBroadcast:targets searched".
+TEST_F(CommandLineModeTest, TargetsComeFromTheSettingsOrTheCommandLineAndALargeSetIsRefused)
+{
+    SettingValue entries, off;
+    entries.texts = {"203.0.113.0/30"};
+    Settings::WriteUserSetting("R7245", SettingScope::AllProducts, SettingId::DiscoveryTargets, entries);
+    const std::string out = (root_ / "out.json").string(), refused = " /targets:198.18.0.0/20,203.0.113.9";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/list", "2 1:203.0.113.1 203.0.113.2 "},
+        {"/list /targets:198.51.100.7,,198.18.0.0/31", "2 1:198.51.100.7 198.18.0.0 198.18.0.1 "},
+        {"/list" + refused, "3 "},
+        {"/refresh /targets:203.0.113.9", "2 1:203.0.113.9 "},
+        {"/refresh" + refused, "3 "},
+        {"/list /targets:", "2 0:"}};  // LocalBroadcast 0 from here on
+    for (const auto& [line, expected] : cases) {
+        if (expected == "2 0:")
+            Settings::WriteUserSetting("R7245", SettingScope::ThisProduct, SettingId::LocalBroadcast, off);
+        Store(kV4);
+        std::filesystem::remove(out);
+        rec.checks = rec.targets = "";
+        rec.checkOutcome = kCheckNoAnswer;
+        const bool list = line[1] == 'l';
+        const int exit = list ? ListWithOutput((line + " /out:" + out).c_str(), "/dev/null")
+                              : RunRefreshMode(ParseStartupRequest(line.c_str()));
+        EXPECT_EQ(expected, std::to_string(exit) + " " + rec.targets) << line;
+        EXPECT_EQ(exit == 3, rec.checks.empty() && !(list && std::filesystem::exists(out))) << line;
+    }
+}
+
 TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
 {
     const std::vector<std::string> names = {"LAN \"Büro\" 2",
@@ -403,6 +435,7 @@ TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
                                             "/slash"};
     DeviceList list;
     for (const std::string& name : names) list.Append(Scanner("fe80::1", "02:00:00:00:00:01", name.c_str(), 6));
+    list.At(1).foundBy = kFoundByTarget;
     StoredConnection stored;
     stored.address = "fe80::1";
     stored.macAddress = "02:00:00:00:00:01";
@@ -433,6 +466,8 @@ TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)
     std::string keys;
     for (const auto& m : v.members) keys += m.first + " ";
     EXPECT_EQ("product code protocol scanners stored stored_index complete skipped ", keys);
+    EXPECT_EQ("broadcast target",
+              v["scanners"].items[0]["found_by"].text + " " + v["scanners"].items[1]["found_by"].text);
 }
 
 TEST(StoredConnection, DataFileLinesAndMacComparison)

@@ -53,6 +53,8 @@ TEST(StartupRequest, OptionsValuesAndTheProductOfOneCommandLine)
         {"/list /out:D:\\ipv6\\x.json /trace:C:\\usb\\T30.txt", Standalone, 0, 0, Mode::List, 0, "", "D:\\ipv6\\x.json",
          "R7240"},
         {"/set ip:/list", Standalone, 0, 0, Mode::Set, 0, "/list", "", "R7240"},
+        {"/refresh /targets:/ipv6,T30.example,/list 7245MF", Standalone, 0, 0, Mode::Refresh, 0, "", "", "R7245"},
+        {"/targets:\"/set x\" /list /out:a.json", Standalone, 0, 0, Mode::List, 0, "", "a.json", "R7240"},
         {"/list/ipv6 /settings", Standalone, 0, 0, Mode::None, 0, "", "", "R7240"},  // not whole words
     };
     for (const Case& c : cases) {

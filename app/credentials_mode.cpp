@@ -54,8 +54,7 @@ int Refused(const char* action, const char* reason)
 
 int RunCredentialsMode(const StartupRequest& request)
 {
-    const CredentialsScope scope =
-        Platform::RunsAsAdministrator() ? CredentialsScope::Machine : CredentialsScope::User;
+    const CredentialsScope scope = Platform::RunsAsAdministrator() ? CredentialsScope::Machine : CredentialsScope::User;
     if (request.credentialsClear) {
         if (request.credentialsUserGiven || request.credentialsAuthGiven || request.credentialsPrivGiven)
             return Refused("clear", "arguments");

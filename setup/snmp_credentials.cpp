@@ -136,9 +136,9 @@ const char* CredentialsScopeName(CredentialsScope scope)
 CredentialsStatus StoreCredentials(CredentialsScope scope, const UsmCredentials& credentials, const SettingsKeys& keys)
 {
     const size_t length = UsmKeyLength(credentials.auth);
-    std::vector<std::uint8_t> data = {kLayoutVersion, static_cast<std::uint8_t>(credentials.auth == UsmAuth::Sha1 ? 0 : 1),
-                                      static_cast<std::uint8_t>(credentials.priv == UsmPriv::None ? 0 : 1),
-                                      static_cast<std::uint8_t>(length)};
+    std::vector<std::uint8_t> data = {
+        kLayoutVersion, static_cast<std::uint8_t>(credentials.auth == UsmAuth::Sha1 ? 0 : 1),
+        static_cast<std::uint8_t>(credentials.priv == UsmPriv::None ? 0 : 1), static_cast<std::uint8_t>(length)};
     data.insert(data.end(), credentials.authKey, credentials.authKey + length);
     if (credentials.priv != UsmPriv::None) data.insert(data.end(), credentials.privKey, credentials.privKey + length);
     std::vector<std::uint8_t> blob;
@@ -167,16 +167,15 @@ CredentialsStatus StoreCredentials(CredentialsScope scope, const UsmCredentials&
         }
     }
     const bool stored = protectedStatus == kProtectionOk && status == kRegOk;
-    Diagnostics::Event("credentials.store",
-                       {{"scope", CredentialsScopeName(scope)},
-                        {"user", credentials.userName},
-                        {"auth", UsmAuthName(credentials.auth)},
-                        {"priv", UsmPrivName(credentials.priv)},
-                        {"result", stored                           ? "ok"
-                                   : protectedStatus != kProtectionOk ? "protection-failed"
-                                   : status == kRegDenied             ? "denied"
-                                                                      : "failed"},
-                        {"error", stored ? "0" : std::to_string(Platform::LastSystemError())}});
+    Diagnostics::Event("credentials.store", {{"scope", CredentialsScopeName(scope)},
+                                             {"user", credentials.userName},
+                                             {"auth", UsmAuthName(credentials.auth)},
+                                             {"priv", UsmPrivName(credentials.priv)},
+                                             {"result", stored                             ? "ok"
+                                                        : protectedStatus != kProtectionOk ? "protection-failed"
+                                                        : status == kRegDenied             ? "denied"
+                                                                                           : "failed"},
+                                             {"error", stored ? "0" : std::to_string(Platform::LastSystemError())}});
     return stored ? kCredentialsOk : kCredentialsFailed;
 }
 
@@ -191,8 +190,8 @@ CredentialsStatus ClearCredentials(CredentialsScope scope, const char* productCo
         RegKeyHandle key = nullptr;
         RegStatus status = OpenForWriting(scope, path, &key);
         if (status == kRegOk) {
-            for (const char* name : {kKeysValue, Name(SettingId::SnmpV3User), Name(SettingId::SnmpV3Auth),
-                                     Name(SettingId::SnmpV3Priv)}) {
+            for (const char* name :
+                 {kKeysValue, Name(SettingId::SnmpV3User), Name(SettingId::SnmpV3Auth), Name(SettingId::SnmpV3Priv)}) {
                 const RegStatus removed = Registry::DeleteValue(key, name);
                 if (removed != kRegOk && removed != kRegMissing) status = removed;
             }
@@ -201,7 +200,9 @@ CredentialsStatus ClearCredentials(CredentialsScope scope, const char* productCo
         failed = failed || status != kRegOk;
     }
     Diagnostics::Event("credentials.clear", {{"scope", CredentialsScopeName(scope)},
-                                             {"result", failed ? "failed" : found ? "ok" : "none"}});
+                                             {"result", failed  ? "failed"
+                                                        : found ? "ok"
+                                                                : "none"}});
     return failed ? kCredentialsFailed : found ? kCredentialsOk : kCredentialsNone;
 }
 
@@ -252,9 +253,9 @@ CredentialsStatus ReadCredentials(const char* productCode, UsmCredentials& out, 
     if (scope != nullptr && result == kCredentialsOk) *scope = from;
     Diagnostics::Event("credentials.read", {{"scope", found ? CredentialsScopeName(from) : "none"},
                                             {"key", fromProduct ? "product" : "common"},
-                                            {"result", result == kCredentialsOk         ? "ok"
-                                                       : result == kCredentialsNone     ? "none"
-                                                       : result == kCredentialsDamaged  ? "damaged"
-                                                                                        : "mismatch"}});
+                                            {"result", result == kCredentialsOk        ? "ok"
+                                                       : result == kCredentialsNone    ? "none"
+                                                       : result == kCredentialsDamaged ? "damaged"
+                                                                                       : "mismatch"}});
     return result;
 }

@@ -73,6 +73,13 @@ int RunCredentialsMode(const StartupRequest& request)
         !ParseUsmPriv(request.credentialsPriv.c_str(), &priv))
         return Refused("store", "arguments");
 
+    // Values that policy sets win over the stored ones: keys made for others would never be used.
+    const SettingsModel model = SettingsModel::ReadForCurrentProduct();
+    for (const auto& [id, given] : {std::pair{SettingId::SnmpV3User, user.c_str()},
+                                    {SettingId::SnmpV3Auth, UsmAuthName(auth)},
+                                    {SettingId::SnmpV3Priv, UsmPrivName(priv)}})
+        if (model.SetByPolicy(id) && model.Text(id) != given) return Refused("store", "policy");
+
     SecretLine authLine, privLine;
     if (const char* reason = ReadPassphrase(authLine); *reason != '\0') return Refused("store", reason);
     if (priv != UsmPriv::None)

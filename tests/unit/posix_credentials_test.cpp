@@ -81,8 +81,6 @@ protected:
     TempFolder folder_;
 };
 
-const std::string kLongest(kMaxPassphraseLine, 'p');
-
 TEST_F(CredentialsTest, ArgumentsAndPassphraseLines)
 {
     const struct {
@@ -118,9 +116,9 @@ TEST_F(CredentialsTest, ArgumentsAndPassphraseLines)
         EXPECT_EQ(Run("/credentials clear", "", false), 0);
     }
     // A line of the longest length (its CR LF beyond it) is taken; one byte more is refused unread.
-    EXPECT_EQ(Run("/credentials user:u auth:SHA priv:none", kLongest + "\r\n", false), 0);
-    std::string rest;
-    EXPECT_EQ(Run("/credentials user:u auth:SHA priv:none", kLongest + "pq\nnext\n", false, &rest), 3);
+    std::string rest, longest(kMaxPassphraseLine, 'p');
+    EXPECT_EQ(Run("/credentials user:u auth:SHA priv:none", longest + "\r\n", false), 0);
+    EXPECT_EQ(Run("/credentials user:u auth:SHA priv:none", longest + "pq\nnext\n", false, &rest), 3);
     EXPECT_EQ(rest, "\nnext\n");
     EXPECT_EQ(Run("/credentials user:u auth:SHA priv:none", std::string("auth\0pass1\n", 11), false), 3);
     // A store that cannot be written: exit 4.
@@ -174,9 +172,13 @@ TEST_F(CredentialsTest, KeysThatDoNotFitTheSettingsOrWereChangedAreRefused)
     ASSERT_EQ(Registry::SetValue(key, "SnmpV3Priv", kRegTypeSz, "AES", 4), kRegOk);  // privacy without a key
     EXPECT_EQ(ReadCredentials("R7240", read), kCredentialsMismatch);
     ASSERT_EQ(Registry::SetValue(key, "SnmpV3Priv", kRegTypeSz, "none", 5), kRegOk);
-    ASSERT_EQ(Registry::SetValue(key, "SnmpV3Auth", kRegTypeSz, "SHA-256", 8), kRegOk);  // another hash
+    RegKeyHandle policy = nullptr;  // policy sets another hash: the keys do not fit, /credentials refuses it
+    ASSERT_EQ(Platform::CreateTestMachineKey("SOFTWARE\\Policies\\ScanLink", &policy), kRegOk);
+    ASSERT_EQ(Registry::SetValue(policy, "SnmpV3Auth", kRegTypeSz, "SHA-256", 8), kRegOk);
     EXPECT_EQ(ReadCredentials("R7240", read), kCredentialsMismatch);
-    ASSERT_EQ(Registry::SetValue(key, "SnmpV3Auth", kRegTypeSz, "SHA", 4), kRegOk);
+    EXPECT_EQ(Run("/credentials user:me auth:SHA priv:none", "user-auth-pass\n", false), 3);
+    ASSERT_EQ(Registry::SetValue(policy, "SnmpV3Auth", kRegTypeSz, "SHA", 4), kRegOk);
+    Registry::CloseUserKey(policy);
     EXPECT_EQ(ReadCredentials("R7240", read), kCredentialsOk);
     blob[size / 2] ^= 1;
     ASSERT_EQ(Registry::SetValue(key, "SnmpV3Keys", kRegTypeBinary, blob, size), kRegOk);

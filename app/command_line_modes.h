@@ -1,6 +1,7 @@
 // The command-line modes for administrators: /refresh (follow the stored scanner to its new
-// address), /set ip:ADDRESS (store an address, checked like a typed one) and /list (one search,
-// printed as JSON). They run without any window or message box and report by exit code only.
+// address), /set ip:ADDRESS (store an address, checked like a typed one), /list (one search,
+// printed as JSON) and /credentials (store the SNMPv3 keys made from passphrases read from the
+// standard input). They run without any window or message box and report by exit code only.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -19,11 +20,14 @@ constexpr int kExitFollowed = 1;          // /refresh: found at a new address, n
 constexpr int kExitStoredUnverified = 1;  // /set: stored; nothing of this product answered.
 constexpr int kExitNotFound = 2;          // /refresh: no answer; nothing changed. /list: none listed.
 constexpr int kExitNothingToFollow = 3;   // /refresh: no stored connection or no stored MAC address.
+constexpr int kExitBadCredentials = 3;    // /credentials: invalid arguments or passphrase; nothing
+                                          // stored or removed.
 constexpr int kExitBadAddress = 3;        // /set: the address is not valid; nothing stored.
 constexpr int kExitTargetsRefused = 3;    // /list, /refresh: the targets count more than 4096
                                           // addresses (the reason is traced); nothing searched,
                                           // written or stored.
 constexpr int kExitStoreFailed = 4;       // /refresh, /set: the new connection could not be stored.
+                                          // /credentials: the keys could not be stored or removed.
 constexpr int kExitCannotStart = 5;       // any mode: files missing or damaged, already running, no
                                           // socket library; /list: no output to write to.
 constexpr int kExitCannotSearch = 6;      // /list: no adapter could be searched (the JSON is still
@@ -59,6 +63,18 @@ int RunListMode(const StartupRequest& request);
 // entries of "/targets:" when given, else DiscoveryTargets (setup/search_settings.h), expanded here
 // for the protocol's family (host names resolved now). False when ExpandTargets refuses the set.
 bool SearchTargetsForRun(const StartupRequest& request, int protocol, SearchTargets* targets);
+
+// /credentials user:NAME auth:SHA|SHA-256 priv:AES|none: reads the authentication passphrase and,
+// for priv:AES, the privacy passphrase from the standard input, one line each (ended by LF or CR LF,
+// or by the input's end; at most kMaxPassphraseLine bytes, at least kUsmMinPassphrase), derives the
+// keys (discovery/usm.h) and stores them protected (setup/snmp_credentials.h): in the machine scope
+// when the program runs as an administrator, else in the user's. "/credentials clear" removes the
+// scope's keys (0 also when there were none). The passphrases are wiped from memory once the keys are
+// made; neither they nor the keys reach the trace, which gets "credentials" with the action, the
+// scope and the result (and the reason of a refusal). Exit codes: 0, kExitBadCredentials,
+// kExitStoreFailed.
+constexpr size_t kMaxPassphraseLine = 1024;
+int RunCredentialsMode(const StartupRequest& request);
 
 // The JSON object of /list: "product", "code", "protocol", "scanners" (address, mac, adapter,
 // found_by: "broadcast", "multicast" or "target", in the list's order), "stored" (address, mac, protocol, adapter; null when nothing is stored),

@@ -23,6 +23,8 @@ int RunCommandLineMode(const StartupRequest& request)
         return HandoffProceeds("set") ? RunSetMode(request) : kExitUnchanged;
     case CommandLineMode::List:
         return HandoffProceeds("list") ? RunListMode(request) : kExitUnchanged;
+    case CommandLineMode::Credentials:
+        return HandoffProceeds("credentials") ? RunCredentialsMode(request) : kExitUnchanged;
     default:
         return kExitCannotStart;
     }

@@ -12,7 +12,7 @@ int RunStandaloneAddressDialog();
 // and returns its exit code.
 int RunCommandLineMode(const StartupRequest& request);
 
-// Writes the "handoff" event (field "to": standalone, commit, refresh, set or list; "launch_mode"
+// Writes the "handoff" event (field "to": standalone, commit, refresh, set, list or credentials; "launch_mode"
 // for the commit flow) and tells whether the flow runs. The shipped program always runs it
 // (app/handoff_shipped.cpp); a test build may hold the program there or stop it before the flow
 // (tests/control/), so that a test of start-up alone sees the program end by itself.

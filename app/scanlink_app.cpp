@@ -46,6 +46,8 @@ const char* ModeName(CommandLineMode mode)
         return "set";
     case CommandLineMode::List:
         return "list";
+    case CommandLineMode::Credentials:
+        return "credentials";
     default:
         return "none";
     }

@@ -59,7 +59,7 @@ void Blank(std::string& text, size_t from, size_t to)
 }
 
 // Cuts every value of a word option out of text; the first value goes to *first. True when the
-// option was given.
+// option was found.
 bool CutWordOption(std::string& text, const std::string& option, std::string* first)
 {
     bool seen = false;
@@ -84,6 +84,16 @@ size_t GivenAddressSpan(const std::string& text, size_t* start)
     size_t end = *start;
     while (end < scanned.size() && scanned[end] != '/' && scanned[end] != ':') ++end;
     return end;
+}
+
+// The text with every "ip:" word value blanked.
+std::string WithoutIpValues(std::string text)
+{
+    for (size_t ip = text.find("ip:"); ip != std::string::npos; ip = text.find("ip:", ip + 1)) {
+        std::string value;
+        Blank(text, ip + 3, WordValueEnd(text, ip + 3, &value));
+    }
+    return text;
 }
 
 bool Contains(const std::string& text, const char* option)
@@ -112,18 +122,24 @@ StartupRequest ParseStartupRequest(const char* commandLine)
     if (request.outPath.size() >= kPathField) request.outPath.clear();
     if (request.tracePath.size() >= kPathField) request.tracePath.clear();
 
+    // /credentials' values, cut from a copy: they count only in that mode, and no mode or product
+    // token is found inside them.
+    std::string credentialsText = rest;
+    const bool userGiven = CutWordOption(credentialsText, "user:", &request.credentialsUser);
+    const bool authGiven = CutWordOption(credentialsText, "auth:", &request.credentialsAuth);
+    const bool privGiven = CutWordOption(credentialsText, "priv:", &request.credentialsPriv);
+
     // 2. The command-line mode: the first of its options, found where no "ip:" word value is.
-    std::string modeText = rest;
-    for (size_t ip = modeText.find("ip:"); ip != std::string::npos; ip = modeText.find("ip:", ip + 1)) {
-        std::string value;
-        Blank(modeText, ip + 3, WordValueEnd(modeText, ip + 3, &value));
-    }
+    std::string modeText = WithoutIpValues(credentialsText);
     size_t first = std::string::npos;
     const struct {
         const char* option;
         CommandLineMode mode;
     } kModes[] = {
-        {"/refresh", CommandLineMode::Refresh}, {"/set", CommandLineMode::Set}, {"/list", CommandLineMode::List}};
+        {"/refresh", CommandLineMode::Refresh},
+        {"/set", CommandLineMode::Set},
+        {"/list", CommandLineMode::List},
+        {"/credentials", CommandLineMode::Credentials}};
     for (const auto& m : kModes) {
         const size_t at = FindWord(modeText, m.option);
         if (at != std::string::npos && (first == std::string::npos || at < first)) {
@@ -132,6 +148,17 @@ StartupRequest ParseStartupRequest(const char* commandLine)
         }
     }
     request.ipv6 = FindWord(modeText, "/ipv6") != std::string::npos;
+    if (request.mode == CommandLineMode::Credentials) {
+        request.credentialsUserGiven = userGiven;
+        request.credentialsAuthGiven = authGiven;
+        request.credentialsPrivGiven = privGiven;
+        request.credentialsClear = FindWord(modeText, "clear", first) != std::string::npos;
+    } else {
+        request.credentialsUser.clear();
+        request.credentialsAuth.clear();
+        request.credentialsPriv.clear();
+        modeText = WithoutIpValues(rest);  // the other modes and the installer's start: as before
+    }
 
     if (request.mode != CommandLineMode::None) {
         // A command-line mode: "ip:" values are words; the one after "/set" is the address.

@@ -8,9 +8,11 @@
 //    or, when it starts with a quote, to the closing quote; and "ip:VALUE". In a command-line mode
 //    an "ip:" value is a word too; otherwise it is the installer's given address, which runs from
 //    the first "ip:" to the next "/" or ":" or the end (spaces included; only the first 255
-//    characters of the command line are read for it).
-// 2. The command-line modes' options ("/refresh", "/set", "/list", "/ipv6", "/out:", "/trace:",
-//    "/targets:") are
+//    characters of the command line are read for it). The values of /credentials' "user:", "auth:"
+//    and "priv:" (word values) are cut out before the mode is searched, and count only for
+//    /credentials.
+// 2. The command-line modes' options ("/refresh", "/set", "/list", "/credentials", "clear" after
+//    "/credentials", "/ipv6", "/out:", "/trace:", "/targets:") are
 //    whole words, case-sensitive: they start the command line or follow a space, tab or quote, and
 //    end at a space, tab, quote or the end. When more than one mode is given, the first one runs.
 // 3. The installer's options ("/NoPortSelect", "/usb", "/network", "/quiet", "/mentenance") and the
@@ -34,7 +36,7 @@ enum LaunchMode : int {
 };
 
 // The administrators' command-line modes (app/command_line_modes.h).
-enum class CommandLineMode { None, Refresh, Set, List };
+enum class CommandLineMode { None, Refresh, Set, List, Credentials };
 
 struct StartupRequest {
     LaunchMode launchMode = Standalone;
@@ -55,6 +57,11 @@ struct StartupRequest {
     // at every level for this run; given with an empty list, no target is asked.
     bool targetsGiven = false;
     std::vector<std::string> targets;  // the entries as written between the commas
+    // /credentials: the "user:", "auth:" and "priv:" values as given (the first of each), whether
+    // each was given, and the word "clear".
+    std::string credentialsUser, credentialsAuth, credentialsPriv;
+    bool credentialsUserGiven = false, credentialsAuthGiven = false, credentialsPrivGiven = false;
+    bool credentialsClear = false;
 
     // The command line with every value cut out (blanked): where the product tokens are searched.
     std::string productText;

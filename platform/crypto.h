@@ -47,3 +47,7 @@ CryptoStatus CryptoAes128Cfb(CryptoDirection direction, const std::uint8_t* key,
 
 // Fills buffer with length octets from the system's cryptographic random generator.
 CryptoStatus CryptoRandom(std::uint8_t* buffer, size_t length);
+
+// Overwrites length octets with zeros in a way the compiler does not leave out: for passphrases,
+// keys and their copies once they are no longer needed.
+void CryptoWipe(void* buffer, size_t length);

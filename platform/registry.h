@@ -1,5 +1,6 @@
-// The registry: the current user's hive to open, create, read and write one key's values, and the
-// user's and the machine's hives to read (the settings model, setup/settings_model.h).
+// The registry: the current user's hive to open, create, read and write one key's values, the
+// user's and the machine's hives to read (the settings model, setup/settings_model.h), and the
+// machine's hive to write where an administrator stores machine-wide SNMPv3 credentials.
 //
 // Keys are named by their path below their hive's root ("Software\Maker\Product\ScanLink" below
 // HKEY_CURRENT_USER, "SOFTWARE\Policies\ScanLink" below HKEY_LOCAL_MACHINE), narrow text in the ANSI code page, separated by backslashes and compared without regard to
@@ -41,6 +42,7 @@ enum RegHive : int {
 // Value types, with the numbers the Windows registry uses.
 constexpr uint32_t kRegTypeNone = 0;
 constexpr uint32_t kRegTypeSz = 1;
+constexpr uint32_t kRegTypeBinary = 3;
 constexpr uint32_t kRegTypeDword = 4;
 constexpr uint32_t kRegTypeMultiSz = 7;  // texts, each ended by its NUL, and one more NUL at the end
 
@@ -72,7 +74,16 @@ RegStatus QueryValue(RegKeyHandle key, const char* name, uint32_t* type, void* b
 // any other result *key is left unchanged.
 RegStatus OpenKeyForReading(RegHive hive, const char* path, RegKeyHandle* key);
 
-// Releases a handle from OpenUserKey, CreateUserKey or OpenKeyForReading; a null handle is ignored.
+// Creates the key of HKEY_LOCAL_MACHINE in the program's own view (kRegMachineHive, where the
+// settings model reads machine defaults), or opens it when it exists, for reading and writing, as
+// CreateUserKey does in the user's hive. kRegDenied unless the program runs as an administrator.
+RegStatus CreateMachineKey(const char* path, const char* keyClass, RegKeyHandle* key);
+
+// Removes one value of a key opened for writing. kRegMissing when it does not exist.
+RegStatus DeleteValue(RegKeyHandle key, const char* name);
+
+// Releases a handle from OpenUserKey, CreateUserKey, CreateMachineKey or OpenKeyForReading; a null
+// handle is ignored.
 void CloseUserKey(RegKeyHandle key);
 
 // Typed reads over QueryValue (the same on every platform). Each gives kRegOk with the value set,

@@ -57,6 +57,11 @@ constexpr int kFolderCommonAppData = 0x23;
 // Fills buffer with the folder (no trailing backslash). kSysFailed when the shell cannot supply it.
 SysStatus GetShellFolder(int folderId, char* buffer, size_t size);
 
+// True when the program runs with an administrator's rights: on Windows a member of the
+// Administrators group whose token is elevated (an administrator's filtered token under UAC is not);
+// natively the superuser. Wine's user counts as an administrator.
+bool RunsAsAdministrator();
+
 // True when a file (or folder) exists at the full path.
 bool FileExists(const char* path);
 

@@ -12,4 +12,5 @@ Platform::SysStatus GetOwnModulePath(char* buffer, size_t size);
 int GetProcessorArchitecture();
 Platform::OsVersionInfo GetOsVersion();
 Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size);
+bool RunsAsAdministrator();
 }  // namespace PlatformOs

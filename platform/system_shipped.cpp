@@ -29,4 +29,9 @@ Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size)
     return PlatformOs::GetShellFolder(folderId, buffer, size);
 }
 
+bool RunsAsAdministrator()
+{
+    return PlatformOs::RunsAsAdministrator();
+}
+
 }  // namespace Platform

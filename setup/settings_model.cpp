@@ -4,7 +4,9 @@
 #include "platform/diagnostics.h"
 #include "platform/registry.h"
 #include "platform/system_error.h"
+#include "discovery/usm.h"
 #include "product/product.h"
+#include "setup/snmp_credentials.h"
 #include "setup/settings_store.h"
 
 namespace {
@@ -14,9 +16,14 @@ constexpr SettingType Text = SettingType::Text;
 constexpr SettingType Texts = SettingType::Texts;
 constexpr bool Yes = true;
 constexpr bool No = false;
+constexpr SettingCheck Any = SettingCheck::Any;
+constexpr SettingCheck UsmUserName = SettingCheck::UsmUserName;
+constexpr SettingCheck UsmAuthName = SettingCheck::UsmAuthName;
+constexpr SettingCheck UsmPrivName = SettingCheck::UsmPrivName;
+constexpr SettingCheck SnmpVersionName = SettingCheck::SnmpVersionName;
 
 const SettingDefinition kDefinitions[kSettingCount] = {
-#define SETTING(id, name, type, number, text, secret) {SettingId::id, name, type, number, text, secret},
+#define SETTING(id, name, type, number, text, secret, check) {SettingId::id, name, type, number, text, secret, check},
 #include "setup/settings.def"
 #undef SETTING
 };
@@ -50,8 +57,12 @@ std::string Shown(const SettingDefinition& definition, const SettingValue& value
     return "";
 }
 
+// A text that fails its row's check: passed over like a value of the wrong type.
+constexpr RegStatus kRegInvalidText = static_cast<RegStatus>(-100);
+
 const char* RegResultName(RegStatus status)
 {
+    if (status == kRegInvalidText) return "invalid";
     switch (status) {
     case kRegOk:
         return "ok";
@@ -74,8 +85,14 @@ RegStatus ReadValue(RegKeyHandle key, const SettingDefinition& definition, Setti
     switch (definition.type) {
     case SettingType::Number:
         return Registry::QueryDword(key, definition.name, &value.number);
-    case SettingType::Text:
-        return Registry::QueryString(key, definition.name, &value.text);
+    case SettingType::Text: {
+        std::string text;
+        const RegStatus status = Registry::QueryString(key, definition.name, &text);
+        if (status != kRegOk) return status;
+        if (!Settings::TextPasses(definition.check, text)) return kRegInvalidText;
+        value.text = std::move(text);
+        return kRegOk;
+    }
     case SettingType::Texts:
         return Registry::QueryMultiString(key, definition.name, &value.texts);
     }
@@ -128,6 +145,26 @@ const char* LevelName(SettingLevel level)
         return "policy";
     }
     return "";
+}
+
+bool TextPasses(SettingCheck check, const std::string& text)
+{
+    UsmAuth auth;
+    UsmPriv priv;
+    SnmpVersions versions;
+    switch (check) {
+    case SettingCheck::Any:
+        return true;
+    case SettingCheck::UsmUserName:
+        return !text.empty() && text.size() <= kUsmMaxUserName && text.find('\0') == std::string::npos;
+    case SettingCheck::UsmAuthName:
+        return ParseUsmAuth(text.c_str(), &auth);
+    case SettingCheck::UsmPrivName:
+        return ParseUsmPriv(text.c_str(), &priv);
+    case SettingCheck::SnmpVersionName:
+        return ParseSnmpVersions(text.c_str(), &versions);
+    }
+    return false;
 }
 
 }  // namespace Settings
@@ -204,6 +241,10 @@ SettingWriteStatus WriteUserSetting(const char* productCode, SettingScope scope,
     const bool productKey = scope == SettingScope::ThisProduct && productCode != nullptr && *productCode != '\0';
     const std::string path = productKey ? SubkeyPath(keys.user, productCode) : keys.user;
     const char* scopeName = productKey ? "product" : "common";
+    if (definition.type == SettingType::Text && !TextPasses(definition.check, value.text)) {
+        Diagnostics::Event("setting.write", {{"name", definition.name}, {"scope", scopeName}, {"result", "invalid"}});
+        return kSettingInvalid;
+    }
     // Policy is read at the moment of writing: the interface may have been open for a while.
     if (PolicySets(productCode, keys.policy, definition)) {
         Diagnostics::Event("setting.write", {{"name", definition.name}, {"scope", scopeName}, {"result", "policy"}});

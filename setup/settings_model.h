@@ -10,7 +10,8 @@
 //   3. machine defaults  HKLM\SOFTWARE\ScanLink            (the program's own view; the installer's)
 //   4. built-in defaults (settings.def)
 // A value is taken from a level when it exists there with its table type (a Number of 4 bytes);
-// a value of another type, longer than 64 KiB, or in a key that cannot be read is passed over, and
+// a value of another type, longer than 64 KiB, a text that fails its row's check (SettingCheck), or
+// in a key that cannot be read is passed over, and
 // the trace says why. A key or value that does not exist is simply not set at that level. Every
 // value read goes to the trace ("setting": name, level, whether from the product's subkey, and the
 // value unless the table marks it secret).
@@ -22,7 +23,7 @@
 #include <vector>
 
 enum class SettingId : int {
-#define SETTING(id, name, type, number, text, secret) id,
+#define SETTING(id, name, type, number, text, secret, check) id,
 #include "setup/settings.def"
 #undef SETTING
     Count
@@ -30,6 +31,15 @@ enum class SettingId : int {
 constexpr int kSettingCount = static_cast<int>(SettingId::Count);
 
 enum class SettingType : int { Number, Text, Texts };
+
+// The rule a Text value must meet to count at a level (settings.def's Check column).
+enum class SettingCheck : int {
+    Any,
+    UsmUserName,      // 1 to 32 octets (an SNMPv3 user name)
+    UsmAuthName,      // "SHA" or "SHA-256" (discovery/usm.h)
+    UsmPrivName,      // "AES" or "none"
+    SnmpVersionName,  // "v1", "v1+v3" or "v3" (setup/snmp_credentials.h)
+};
 
 // Where a value came from, lowest first.
 enum class SettingLevel : int { BuiltIn, MachineDefault, User, Policy };
@@ -42,6 +52,7 @@ struct SettingDefinition {
     uint32_t numberDefault;
     const char* textDefault;
     bool secret;
+    SettingCheck check;
 };
 
 // A value and its origin. Only the member of the definition's type is meaningful.
@@ -66,6 +77,7 @@ enum SettingWriteStatus : int {
     kSettingWritten = 0,
     kSettingSetByPolicy = 1,  // policy sets the value for this product: nothing written
     kSettingWriteFailed = 2,  // the user's key could not be created or the value not written
+    kSettingInvalid = 3,      // a text that fails its row's check: nothing written
 };
 
 // Where WriteUserSetting writes: the user's key itself (every product) or the product's subkey.
@@ -76,6 +88,8 @@ namespace Settings {
 const SettingDefinition& Definition(SettingId id);
 // The level's name as the trace and the documentation write it: "builtin", "machine", "user", "policy".
 const char* LevelName(SettingLevel level);
+// True when the text meets the rule (exact, case-sensitive, as the protocols' names are written).
+bool TextPasses(SettingCheck check, const std::string& text);
 }  // namespace Settings
 
 // Every value of settings.def for one product, read once (the values do not follow later changes of

@@ -1,4 +1,4 @@
-// The current user's registry hive over the Win32 registry functions.
+// The registry over the Win32 registry functions: the current user's hive, and the machine's.
 #include <windows.h>
 
 #include "platform/registry.h"
@@ -37,15 +37,31 @@ RegStatus OpenUserKey(const char* path, RegKeyHandle* key)
     return Translate(status);
 }
 
-RegStatus CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
+RegStatus CreateKeyIn(HKEY root, const char* path, const char* keyClass, RegKeyHandle* key)
 {
     if (path == nullptr || key == nullptr) return kRegFailed;
     HKEY created = nullptr;
     DWORD disposition = 0;
-    const LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, const_cast<char*>(keyClass),
-                                        REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &created, &disposition);
+    const LONG status = RegCreateKeyExA(root, path, 0, const_cast<char*>(keyClass), REG_OPTION_NON_VOLATILE,
+                                        KEY_READ | KEY_WRITE, nullptr, &created, &disposition);
     if (status == ERROR_SUCCESS) *key = created;
     return Translate(status);
+}
+
+RegStatus CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
+{
+    return CreateKeyIn(HKEY_CURRENT_USER, path, keyClass, key);
+}
+
+RegStatus CreateMachineKey(const char* path, const char* keyClass, RegKeyHandle* key)
+{
+    return CreateKeyIn(HKEY_LOCAL_MACHINE, path, keyClass, key);
+}
+
+RegStatus DeleteValue(RegKeyHandle key, const char* name)
+{
+    if (key == nullptr) return kRegFailed;
+    return Translate(RegDeleteValueA(static_cast<HKEY>(key), name));
 }
 
 RegStatus SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size)

@@ -92,6 +92,21 @@ Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size)
     return CopyOut(path, buffer, size);
 }
 
+// Membership of Administrators as the token counts it: under UAC an administrator's filtered token
+// holds the group for denying only, and CheckTokenMembership then answers no.
+bool RunsAsAdministrator()
+{
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators))
+        return false;
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+    FreeSid(administrators);
+    return member != FALSE;
+}
+
 }  // namespace PlatformOs
 
 namespace Platform {

@@ -1,6 +1,7 @@
 // The test builds' answers of platform/system.h: overrides in front of the operating system's.
 #include "control/test_control.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -21,6 +22,7 @@ struct Overrides {
     std::optional<std::string> modulePath;
     std::optional<std::string> systemDirectory;
     std::map<int, FolderOverride> folders;
+    int administrator = -1;
 };
 
 Overrides& State()
@@ -79,6 +81,20 @@ Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size)
         return CopyOut(it->second.path, buffer, size);
     }
     return PlatformOs::GetShellFolder(folderId, buffer, size);
+}
+
+bool RunsAsAdministrator()
+{
+    if (State().administrator >= 0) return State().administrator != 0;
+    // The test build of the program (ScanLinkTest.exe) takes the answer from its environment.
+    if (const char* env = std::getenv("SCANLINK_TEST_ADMINISTRATOR"); env != nullptr && *env != '\0')
+        return std::strcmp(env, "0") != 0;
+    return PlatformOs::RunsAsAdministrator();
+}
+
+void SetTestAdministrator(int administrator)
+{
+    State().administrator = administrator;
 }
 
 void SetTestProcessorArchitecture(int architecture)

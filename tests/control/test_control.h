@@ -20,6 +20,9 @@ void SetTestProcessorArchitecture(int architecture);
 void SetTestOsVersion(const OsVersionInfo* version);
 void SetTestOwnModulePath(const char* path);
 void SetTestShellFolder(int folderId, const char* path, bool failNow = false);
+// 1: the program runs as an administrator, 0: it does not, -1: the environment variable
+// SCANLINK_TEST_ADMINISTRATOR ("0": not one, anything else: one) when set, else what the system says.
+void SetTestAdministrator(int administrator);
 void ClearTestOverrides();
 
 // Every box shown is recorded (up to kMaxRecordedBoxes, the oldest dropped first) so that tests

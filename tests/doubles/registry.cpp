@@ -11,6 +11,7 @@
 
 #include "doubles/registry_store.h"
 #include "platform/bounded_text.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -219,6 +220,30 @@ RegStatus OpenUserKey(const char* path, RegKeyHandle* key)
 RegStatus CreateUserKey(const char* path, const char* keyClass, RegKeyHandle* key)
 {
     return CreateKeyIn("", path, keyClass, key);
+}
+
+RegStatus CreateMachineKey(const char* path, const char* keyClass, RegKeyHandle* key)
+{
+    if (!Platform::RunsAsAdministrator()) return Record(kRegDenied, "create " + kMachinePrefix + (path ? path : ""));
+    return CreateKeyIn(kMachinePrefix, path, keyClass, key);
+}
+
+RegStatus DeleteValue(RegKeyHandle key, const char* name)
+{
+    const std::string valueName = name != nullptr ? name : "";
+    const std::string line = "delete " + valueName;
+    Handle* handle = static_cast<Handle*>(key);
+    if (handle == nullptr) return Record(kRegFailed, line);
+    if (g_refused || handle->readOnly) return Record(kRegDenied, line);
+    Store store;
+    if (!Load(store)) return Record(kRegFailed, line);
+    auto found = store.find(handle->folded);
+    if (found == store.end()) return Record(kRegMissing, line);
+    std::vector<Value>& values = found->second.values;
+    const auto before = values.size();
+    std::erase_if(values, [&](const Value& value) { return Fold(value.name) == Fold(valueName); });
+    if (values.size() == before) return Record(kRegMissing, line);
+    return Record(SaveStore(store) ? kRegOk : kRegFailed, line);
 }
 
 RegStatus SetValue(RegKeyHandle key, const char* name, uint32_t type, const void* data, uint32_t size)

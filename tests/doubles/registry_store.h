@@ -16,7 +16,8 @@ void SetStoreFile(const std::string& path);
 
 // Every registry operation of this process since the last ClearJournal, one line each:
 // "open PATH ok|missing|denied", "create PATH CLASS ok|...", "read PATH ok|...", "set NAME TYPE
-// ok|...", "query NAME ok|...", "close". Paths in the machine hive start with a backslash.
+// ok|...", "query NAME ok|...", "delete NAME ok|...", "close". Paths in the machine hive start with
+// a backslash. Registry::CreateMachineKey is refused (kRegDenied) unless Platform::RunsAsAdministrator.
 const std::vector<std::string>& Journal();
 void ClearJournal();
 

@@ -99,6 +99,11 @@ Platform::SysStatus GetShellFolder(int folderId, char* buffer, size_t size)
     }
 }
 
+bool RunsAsAdministrator()
+{
+    return geteuid() == 0;
+}
+
 }  // namespace PlatformOs
 
 namespace Platform {

@@ -10,6 +10,7 @@
 #include "platform/diagnostics.h"
 #include "platform/registry.h"
 #include "setup/settings_model.h"
+#include "setup/snmp_credentials.h"
 #include "test_support.h"
 
 namespace {
@@ -145,4 +146,45 @@ TEST(SettingsModel, AUserWriteIsRefusedWhereThePolicySetsTheValueAndTracedWithOl
     EXPECT_NE(lines.find("setting.write name=DefaultScanner scope=common result=policy"), std::string::npos);
     EXPECT_NE(lines.find("setting name=DefaultScanner level=policy key=product value=scan-9.example"),
               std::string::npos);
+}
+
+TEST(SettingsModel, ATextThatFailsItsCheckFallsToTheNextPlaceAndIsNotWritten)
+{
+    const std::string tooLong(33, 'u'), longest(32, 'u');
+    const struct {
+        SettingId id;
+        const char* policy;  // set in the policy key: taken only when it passes the check
+        const char* machine;
+        bool policyTaken;
+    } kCases[] = {
+        {SettingId::SnmpV3Auth, "SHA", "SHA-256", true},      {SettingId::SnmpV3Auth, "sha", "SHA", false},
+        {SettingId::SnmpV3Auth, "MD5", "SHA", false},         {SettingId::SnmpV3Priv, "none", "AES", true},
+        {SettingId::SnmpV3Priv, "DES", "none", false},        {SettingId::SnmpVersion, "v1+v3", "v3", true},
+        {SettingId::SnmpVersion, "v2c", "v3", false},         {SettingId::SnmpVersion, "V3", "v1", false},
+        {SettingId::SnmpV3User, "scanuser", "other", true},   {SettingId::SnmpV3User, "", "other", false},
+        {SettingId::SnmpV3User, tooLong.c_str(), "other", false},
+        {SettingId::SnmpV3User, longest.c_str(), "other", true},
+    };
+    for (const auto& c : kCases) {
+        const char* name = Settings::Definition(c.id).name;
+        SCOPED_TRACE(std::string(name) + "=" + c.policy);
+        TestKeys keys;
+        SetText(keys, kPlaces[1], name, c.policy);
+        SetText(keys, kPlaces[5], name, c.machine);
+        const SettingValue value = SettingsModel::Read("R7240", keys.Keys()).Get(c.id);
+        EXPECT_EQ(value.text, c.policyTaken ? c.policy : c.machine);
+        SettingValue written;
+        written.text = c.policy;
+        EXPECT_EQ(Settings::WriteUserSetting("R6020", SettingScope::ThisProduct, c.id, written,
+                                             {"", keys.user.c_str(), keys.machine.c_str()}),
+                  c.policyTaken ? kSettingWritten : kSettingInvalid);
+    }
+    // The built-in defaults, and SnmpVersion's reading with and without stored credentials.
+    TestKeys keys;
+    const SettingsModel model = SettingsModel::Read("R7240", keys.Keys());
+    EXPECT_EQ(model.Text(SettingId::SnmpV3Auth) + model.Text(SettingId::SnmpV3Priv), "SHA-256AES");
+    EXPECT_EQ(EffectiveSnmpVersions(model, false), SnmpVersions::V1);
+    EXPECT_EQ(EffectiveSnmpVersions(model, true), SnmpVersions::V1AndV3);
+    SetText(keys, kPlaces[3], "SnmpVersion", "v1");
+    EXPECT_EQ(EffectiveSnmpVersions(SettingsModel::Read("R7240", keys.Keys()), true), SnmpVersions::V1);
 }

@@ -56,6 +56,8 @@ TEST(StartupRequest, OptionsValuesAndTheProductOfOneCommandLine)
         {"/refresh /targets:/ipv6,T30.example,/list 7245MF", Standalone, 0, 0, Mode::Refresh, 0, "", "", "R7245"},
         {"/targets:\"/set x\" /list /out:a.json", Standalone, 0, 0, Mode::List, 0, "", "a.json", "R7240"},
         {"/list/ipv6 /settings", Standalone, 0, 0, Mode::None, 0, "", "", "R7240"},  // not whole words
+        {"7245MF /credentials user:u auth:SHA priv:none", Standalone, 0, 0, Mode::Credentials, 0, "", "", "R7245"},
+        {"/credentials user:\"a /list T30\" auth:SHA", Standalone, 0, 0, Mode::Credentials, 0, "", "", "R7240"},
     };
     for (const Case& c : cases) {
         const StartupRequest r = ParseStartupRequest(c.line);
@@ -70,6 +72,10 @@ TEST(StartupRequest, OptionsValuesAndTheProductOfOneCommandLine)
         EXPECT_EQ(c.product, std::string(product != nullptr ? product->code : "")) << c.line;
     }
     EXPECT_EQ("C:\\usb\\T30.txt", ParseStartupRequest("/usb 7245MF /trace:C:\\usb\\T30.txt").tracePath);
+    const StartupRequest credentials = ParseStartupRequest("/credentials user:\"a /list T30\" auth:SHA-256 clear");
+    EXPECT_EQ(credentials.credentialsUser + "|" + credentials.credentialsAuth, "a /list T30|SHA-256");
+    EXPECT_TRUE(credentials.credentialsUserGiven && credentials.credentialsAuthGiven && credentials.credentialsClear);
+    EXPECT_FALSE(credentials.credentialsPrivGiven || ParseStartupRequest("/list user:u clear").credentialsClear);
     const StartupRequest tooLong = ParseStartupRequest(("/set ip:" + std::string(128, '1')).c_str());
     EXPECT_TRUE(tooLong.addressGiven && tooLong.addressTooLong);
     // The installer's "ip:" is read in the first 255 characters, its address cut to 127.

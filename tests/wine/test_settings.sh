@@ -1,7 +1,8 @@
 #!/bin/bash
 # The settings store under Wine, on the real registry and file system: the data file's bytes and
 # access list, the six values with their types and the key's class, a second save replacing all,
-# a data file held open by another holder, and EnsureFolder on a read-only drive. (Unit tests under Wine cover the rest of the store.)
+# a data file held open by another holder, /credentials' protected keys, and EnsureFolder on a
+# read-only drive. (Unit tests under Wine cover the rest of the store.)
 source "$(dirname "$0")/../lib/common.sh"
 sl_need_root
 sl_need_wine
@@ -67,6 +68,30 @@ sl_expect_eq "the data file held open (read sharing only): the save fails" \
 sl_expect_eq "... the data file keeps the previous connection whole" "$(bytes "$DATA/ScanLink.dat")" \
   "$(hex $'203.0.113.7\r\n\r\n0\r\n\r\n1\r\n')"
 sl_expect_contains "... the values were written" "$(values)" "IPAddress:REG_SZ:198.51.100.9"
+
+# /credentials with the shipped program (Wine's user is an administrator: the machine scope): the
+# keys stored as a DPAPI blob that reads back as the passphrases' keys, no passphrase anywhere in the
+# prefix's registry files or the trace, and clear.
+mkdir -p "$PREFIX/drive_c/scanlink-test"
+cp "$SL_INSTALL/R7240RS6.dll" "$SL_INSTALL/strings/en/R7240STR.tbl" "$PREFIX/drive_c/windows/$SL_WINE_SYSDIR/"
+cp "$SL_INSTALL/ScanLink.exe" "$PREFIX/drive_c/scanlink-test/R7240SLK.exe"
+app() { sl_wine "$SL_NS" "$PREFIX" 'C:\scanlink-test\R7240SLK.exe' "$@" '/trace:C:\scanlink-test\trace.txt' >/dev/null 2>&1; }
+AUTH='wine-auth-passphrase-1'; PRIV='wine-priv-passphrase-2'
+printf '%s\r\n%s\r\n' "$AUTH" "$PRIV" | app /credentials user:winescan auth:SHA-256 priv:AES
+sl_expect_eq "/credentials stores the keys (exit 0)" "$?" "0"
+sl_expect_eq "... which read back as the passphrases' keys, from the machine's key" "$(chk credentials R7240)" \
+  "$(chk derive winescan SHA-256 AES "$AUTH" "$PRIV" | sed 's/^derived/credentials 0 machine/')"
+WINEPREFIX="$PREFIX" ip netns exec "$SL_NS" wineserver -k; WINEPREFIX="$PREFIX" ip netns exec "$SL_NS" wineserver -w
+commas() { printf '%s' "$1" | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//; s/,$//'; }
+sl_expect_eq "... as a binary value in HKLM\\SOFTWARE\\ScanLink" \
+  "$(tr -d '\r' <"$PREFIX/system.reg" | grep -A12 -i '^\[Software\\\\ScanLink\]' | grep -c '^"SnmpV3Keys"=hex:')" "1"
+for secret in "$AUTH" "$PRIV"; do
+  sl_expect_eq "... no passphrase in the registry files, as text or bytes, nor in the trace" \
+    "$(cat "$PREFIX"/*.reg | tr -d ' \\\r\n' | grep -icF -e "$secret" -e "$(commas "$secret")"; grep -c "$secret" "$PREFIX/drive_c/scanlink-test/trace.txt")" "0
+0"
+done
+app /credentials clear
+sl_expect_eq "/credentials clear (exit 0) removes them" "$?:$(chk credentials R7240 | cut -d' ' -f2)" "0:1"
 
 if [[ -L "$PREFIX/dosdevices/r:" ]]; then
   out="$(chk ensure 'R:\Maker\Model\Scanner')"

@@ -4,6 +4,9 @@
 //   settings_check save-held CODE rw|r ADDRESS DIRECT    saves while holding the data file open
 //   settings_check value KEY VALUE               prints "type N size N hex ... class ..."
 //   settings_check ensure PATH                   prints "result N usable [path] ms N"
+//   settings_check credentials CODE              prints "credentials STATUS SCOPE USER AUTH PRIV KEYS"
+//   settings_check derive USER AUTH PRIV AUTHPASS [PRIVPASS]   prints "derived USER AUTH PRIV KEYS"
+// (KEYS: the authentication key and, for AES, the privacy key, in hex: a test program may show them)
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +15,17 @@
 
 #include "product/product.h"
 #include "setup/settings_store.h"
+#include "setup/snmp_credentials.h"
+
+namespace {
+void PrintCredentials(const char* what, const UsmCredentials& c)
+{
+    std::printf("%s %s %s %s ", what, c.userName, UsmAuthName(c.auth), UsmPrivName(c.priv));
+    for (size_t i = 0; i < UsmKeyLength(c.auth); ++i) std::printf("%02x", c.authKey[i]);
+    for (size_t i = 0; c.priv != UsmPriv::None && i < UsmKeyLength(c.auth); ++i) std::printf("%02x", c.privKey[i]);
+    std::printf("\n");
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -58,6 +72,18 @@ int main(int argc, char** argv)
         std::printf("result %d usable [%s] ms %lu\n", result, usable, GetTickCount() - start);
         return 0;
     }
+    UsmAuth auth;
+    UsmPriv priv;
+    UsmCredentials c = {};
+    CredentialsScope scope = CredentialsScope::User;
+    if (command == "credentials" && argc == 3 && product != nullptr) {
+        const CredentialsStatus status = ReadCredentials(product->code, c, &scope);
+        const std::string what = "credentials " + std::to_string(status) + " " + CredentialsScopeName(scope);
+        return PrintCredentials(what.c_str(), c), 0;
+    }
+    if (command == "derive" && argc >= 6 && ParseUsmAuth(argv[3], &auth) && ParseUsmPriv(argv[4], &priv) &&
+        UsmDeriveCredentials(argv[2], auth, priv, argv[5], argc > 6 ? argv[6] : nullptr, c) == UsmStatus::Ok)
+        return PrintCredentials("derived", c), 0;
     std::fprintf(stderr, "settings_check: unknown command or wrong arguments\n");
     return 2;
 }

@@ -1,6 +1,8 @@
 // The application object: start-up from the request to the hand-off.
 #include "app/scanlink_app.h"
 
+#include <cstring>
+
 #include "app/command_line_modes.h"
 #include "app/commit_flow.h"
 #include "app/handoff.h"
@@ -14,6 +16,7 @@
 #include "product/string_table.h"
 #include "product/version.h"
 #include "setup/settings_model.h"
+#include "setup/snmp_credentials.h"
 
 namespace {
 
@@ -98,6 +101,19 @@ int CQuilScanLinkApp::TakeMutex(const std::string& name, void** handle)
     return kStartContinue;
 }
 
+// What every request of this run goes out with (discovery/request_security.h): the communities, and
+// the SNMP versions with the stored SNMPv3 credentials. Credentials that cannot be read (damaged,
+// or not fitting the settings) leave SNMPv3 off; the trace says why.
+void CQuilScanLinkApp::ApplyRequestSecurity(const Product& product)
+{
+    const SettingsModel settings = SettingsModel::ReadForCurrentProduct();
+    SetRequestCommunities(settings.Texts(SettingId::Communities));
+    UsmCredentials credentials;
+    const bool stored = ReadCredentials(product.code, credentials) == kCredentialsOk;
+    SetRequestSnmp(EffectiveSnmpVersions(settings, stored), stored ? &credentials : nullptr);
+    std::memset(&credentials, 0, sizeof credentials);
+}
+
 int CQuilScanLinkApp::StartUp()
 {
     char programPath[260] = {};
@@ -113,7 +129,7 @@ int CQuilScanLinkApp::StartUp()
     }
     Products::SetCurrent(*product);
     Diagnostics::Event("product", {{"code", product->code}, {"model", product->model}});
-    SetRequestCommunities(SettingsModel::ReadForCurrentProduct().Texts(SettingId::Communities));
+    ApplyRequestSecurity(*product);
 
     // The resource module and the string file are looked for in the system folder for a standalone
     // start, else in the product's install folder.

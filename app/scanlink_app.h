@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/startup_request.h"
+#include "product/product.h"
 
 // Start-up status inside InitInstance: every value but kStartContinue ends start-up.
 constexpr int kStartContinue = 0;
@@ -32,6 +33,7 @@ public:
 
 private:
     int StartUp();
+    void ApplyRequestSecurity(const Product& product);
     static int TakeMutex(const std::string& name, void** handle);
 
     StartupRequest request_;

@@ -63,7 +63,7 @@ sl_expect_eq "a host that is up without an SNMP agent: stored unverified, exit 1
 sl_log "a check answered by port-unreachable took $((SECONDS - start)) s"
 sl_expect_eq "the trace names the check's outcome" \
   "$(grep -o 'address-check address=198.51.100.45 .*' "$E2E_C/check.txt")" \
-  "address-check address=198.51.100.45 adapter=\"\" outcome=port-unreachable"
+  "address-check address=198.51.100.45 adapter=\"\" outcome=port-unreachable security=v1"
 before="$(stored)"
 sl_expect_eq "not an address: exit 3" "$(cli /set ip:198.51.100.300)" 3
 sl_expect_eq "not an address: nothing stored" "$(stored)" "$before"
@@ -181,4 +181,34 @@ sl_expect_eq "with it, listed beside the others" "$(cli /list '/trace:C:\comm.lo
   "0 ['198.51.100.30', '198.51.100.60', '198.51.100.80']"
 sl_check "the trace names communities by position only" grep -q ' community=2 ' "$E2E_C/comm.log"
 sl_expect_eq "... never by their text" "$(grep -c h4rdened "$E2E_C/comm.log")" 0
+
+sl_log "SNMPv3: /credentials, a typed address verified and marked, a /refresh no other host can redirect"
+SL_LAN_AGENTS=()
+SL_LAN_AGENT_CONF='createUser scan256 SHA-256 "maple-syrup-256" AES "privacy-pass-12"
+rouser scan256 priv' SL_LAN_COMMUNITY="n0t-known" sl_lan_agent v3 198.51.100.90 02:00:00:00:00:90 \
+  "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" && sl_lan_wait_agents || sl_fail_now "the SNMPv3 agent did not come up"
+e2e_wine reg delete 'HKCU\Software\ScanLink' /v Communities /f >/dev/null 2>&1
+sl_expect_eq "without credentials the SNMPv3-only scanner is not verified: /set exits 1" "$(cli /set ip:198.51.100.90)" 1
+printf 'maple-syrup-256\r\nprivacy-pass-12\r\n' | e2e_wine 'C:\ScanLink\R7240SLK.exe' /credentials user:scan256 \
+  auth:SHA-256 priv:AES >/dev/null 2>&1
+sl_expect_eq "/credentials stored the keys: exit 0" "$?" 0
+sl_expect_eq "with them /set verifies it: exit 0" "$(cli /set ip:198.51.100.90 '/trace:C:\v3.log')" 0
+sl_check "... over SNMPv3" grep -q ' address-check address=198.51.100.90 .*outcome=answered security=v3' "$E2E_C/v3.log"
+sl_expect_contains "stored with its MAC and marked Authenticated" "$(stored)" "Authenticated=1 IPAddress=198.51.100.90"
+sl_expect_contains "... with the MAC address of the verified answer" "$(stored)" "MACAddr=02:00:00:00:00:90"
+sl_expect_eq "/refresh: the verified answer at its address, exit 0" "$(cli /refresh)" 0
+ip -n "sl-$TAG-v3" link set eth0 down
+if sl_lan_node r9 198.51.100.91 02:00:00:00:00:91; then
+  ip netns exec "sl-$TAG-r9" "$RESPONDER" junk "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" 020000000090 \
+    >"$SL_LAN_DIR/rogue.log" 2>&1 &
+  sl_on_exit "kill $! 2>/dev/null"
+  for i in $(seq 50); do grep -q ready "$SL_LAN_DIR/rogue.log" && break; sleep 0.1; done
+  sl_expect_eq "a host answering SNMPv1 with its MAC while it is off: /refresh exits 2" \
+    "$(cli /refresh '/trace:C:\rogue.log')" 2
+  sl_check "... the claim traced as unauthenticated" grep -q ' stored-scanner address=198.51.100.91 verdict=unauthenticated' \
+    "$E2E_C/rogue.log"
+  sl_expect_contains "... and nothing changed" "$(stored)" "Authenticated=1 IPAddress=198.51.100.90"
+else
+  sl_fail "the rogue host did not come up"
+fi
 sl_finish

@@ -24,8 +24,8 @@ struct ConnectionServices {
     // be null) receives the adapters that could not be searched; targets are asked besides (or,
     // LocalBroadcast off, instead of) the local networks. Result 0, -1 (no adapter could be
     // searched) or 2 (protocol neither 0 nor 1); the dialogs never examine it.
-    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing,
-                        int protocol, std::vector<SkippedAdapter>* skipped, const SearchTargets& targets);
+    int (*RunDiscovery)(DeviceList& deviceList, int& selectedIndex, int passes, const PassTiming& timing, int protocol,
+                        std::vector<SkippedAdapter>* skipped, const SearchTargets& targets);
 
     // The transport of the scanner address dialog's live search (DiscoverySearch) and of its stepped
     // check of a typed address (AddressCheck): the system's

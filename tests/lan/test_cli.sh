@@ -2,7 +2,8 @@
 # End to end under Wine on a virtual LAN of its own (198.51.100.0/24): the command-line modes
 # /list, /set and /refresh (exit codes, what they store, the JSON read by python3's json module),
 # a scanner moving to a new address with the same MAC, the installer's given-address start, and
-# the address dialog checking a typed address (its MAC stored; the question when nothing answers).
+# the address dialog checking a typed address (its MAC stored; the question when nothing answers),
+# and discovery targets: a scanner behind a router reached by /targets:, DiscoveryTargets and /refresh.
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
 sl_need_cmd python3
@@ -201,14 +202,39 @@ ip -n "sl-$TAG-v3" link set eth0 down
 if sl_lan_node r9 198.51.100.91 02:00:00:00:00:91; then
   ip netns exec "sl-$TAG-r9" "$RESPONDER" junk "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" 020000000090 \
     >"$SL_LAN_DIR/rogue.log" 2>&1 &
-  sl_on_exit "kill $! 2>/dev/null"
+  ROGUE_PID=$!
+  sl_on_exit "kill $ROGUE_PID 2>/dev/null"
   for i in $(seq 50); do grep -q ready "$SL_LAN_DIR/rogue.log" && break; sleep 0.1; done
   sl_expect_eq "a host answering SNMPv1 with its MAC while it is off: /refresh exits 2" \
     "$(cli /refresh '/trace:C:\rogue.log')" 2
   sl_check "... the claim traced as unauthenticated" grep -q ' stored-scanner address=198.51.100.91 verdict=unauthenticated' \
     "$E2E_C/rogue.log"
   sl_expect_contains "... and nothing changed" "$(stored)" "Authenticated=1 IPAddress=198.51.100.90"
+  kill "$ROGUE_PID" 2>/dev/null
 else
   sl_fail "the rogue host did not come up"
 fi
+
+sl_log "discovery targets: a 7240MF on another subnet behind a router (r1), out of every broadcast's reach"
+sl_lan_node r1 198.51.100.254 02:00:00:00:00:fe && ip netns exec "sl-$TAG-r1" sysctl -qw net.ipv4.ip_forward=1 &&
+  SL_LAN_SW="sl-$TAG-sw2" && ip netns add "$SL_LAN_SW" && ip -n "$SL_LAN_SW" link add br0 type bridge &&
+  ip -n "$SL_LAN_SW" link set br0 up && _sl_lan_port "sl-$TAG-r1" eth1 02:00:00:00:01:fe &&
+  ip -n "sl-$TAG-r1" addr add 203.0.113.1/24 dev eth1 && SL_LAN_SUBNET_BITS=24 &&
+  SL_LAN_AGENTS=() && sl_lan_agent t1 203.0.113.20 02:00:00:00:00:21 "VEL MORA chromaline 7240MF routed" "$SL_LAN_OID_V0" &&
+  ip -n "sl-$TAG-t1" route replace default via 203.0.113.1 &&
+  ip -n "$SL_LAN_HOST" route add 203.0.113.0/24 via 198.51.100.254 && sl_lan_wait_agents || sl_fail_now "no routed network"
+rows='[(s["address"], s["found_by"]) for s in j["scanners"]]'
+sl_expect_eq "/list /targets: a block: listed beside the LAN's scanners, found by target" \
+  "$(cli /list /targets:203.0.113.0/24) $(json "$rows")" \
+  "0 [('198.51.100.30', 'broadcast'), ('198.51.100.60', 'broadcast'), ('203.0.113.20', 'target')]"
+sl_expect_eq "4,097 addresses: refused, exit 3, the reason traced" "$(cli /list /targets:198.18.0.0/20,203.0.113.20 \
+  '/trace:C:\r.log') $(grep -o 'targets.refused counted=4097' "$E2E_C/r.log")" "3 targets.refused counted=4097"
+e2e_wine reg add 'HKCU\Software\ScanLink' /v LocalBroadcast /t REG_DWORD /d 0 /f >/dev/null 2>&1
+e2e_wine reg add 'HKCU\Software\ScanLink' /v DiscoveryTargets /t REG_MULTI_SZ /d 203.0.113.10-203.0.113.40 /f >/dev/null 2>&1
+sl_expect_eq "LocalBroadcast 0, DiscoveryTargets a range: the target only" "$(cli /list) $(json "$rows")" "0 [('203.0.113.20', 'target')]"
+sl_expect_eq "/set ip: of the routed scanner: exit 0" "$(cli /set ip:203.0.113.20)" 0
+ip -n "sl-$TAG-t1" addr flush dev eth0 && ip -n "sl-$TAG-t1" addr add 203.0.113.21/24 dev eth0 &&
+  ip -n "sl-$TAG-t1" route replace default via 203.0.113.1
+sl_expect_eq "/refresh over a refused set: exit 3" "$(cli /refresh /targets:198.18.0.0/20,203.0.113.21)" 3
+sl_expect_eq "moved to .21: /refresh follows it through the targets, exit 1" "$(cli /refresh) $(stored | cut -d'|' -f1)" "1  203.0.113.21"
 sl_finish

@@ -51,7 +51,6 @@ struct Recorder {
     // "passes protocol waitCursors" of each call.
     std::vector<std::vector<DeviceRecord>> answers{{}};
     std::vector<std::string> discoveries;
-    std::string targets;                  // the last discovery's "localBroadcast:address address ..."
     std::vector<SkippedAdapter> skipped;  // what every discovery reports skipped
     int discoveryResult = 0;
     std::vector<int> registrations;  // the wait cursors shown during each call
@@ -100,12 +99,9 @@ inline ConnectionServices TestServices()
     ConnectionServices s = RealConnectionServices();
     s.SearchTransport = []() -> DiscoveryTransport& { return net; };
     s.RunDiscovery = [](DeviceList& list, int& selectedIndex, int passes, const PassTiming&, int protocol,
-                        std::vector<SkippedAdapter>* skipped, const SearchTargets& targets) {
+                        std::vector<SkippedAdapter>* skipped, const SearchTargets&) {
         rec.discoveries.push_back(std::to_string(passes) + " " + std::to_string(protocol) + " " +
                                   std::to_string(WaitCursor::Depth()));
-        rec.targets = std::to_string(targets.localBroadcast) + ":";
-        for (const UdpAddress& a : targets.expanded ? targets.expanded->addresses : std::vector<UdpAddress>{})
-            rec.targets += FakeNetwork::Text(a) + " ";
         list.Clear();
         for (const auto& r : rec.answers[std::min(rec.discoveries.size(), rec.answers.size()) - 1]) list.Append(r);
         selectedIndex = list.Empty() ? -1 : 0;

@@ -15,7 +15,6 @@
 #include "app/command_line_modes.h"
 #include "app/json_writer.h"
 #include "json_check.h"
-#include "setup/settings_model.h"
 #include "setup/stored_connection.h"
 #include "tests/unit/dialog_fixture.h"
 
@@ -391,37 +390,6 @@ TEST_F(CommandLineModeTest, ListWritesOneJsonObjectToTheRedirectedOutputOrTheOut
     EXPECT_EQ(5, ListWithOutput("/list", "/dev/null"));
     EXPECT_EQ(searches, rec.discoveries.size());
     EXPECT_TRUE(Boxes().empty());
-}
-
-// The targets of a run: the settings' DiscoveryTargets and LocalBroadcast, "/targets:" in place of
-// DiscoveryTargets, expanded for the run's family; over 4096 addresses /list and /refresh exit 3
-// before anything is checked, searched or written. Each case: "exit localBroadcast:targets searched".
-TEST_F(CommandLineModeTest, TargetsComeFromTheSettingsOrTheCommandLineAndALargeSetIsRefused)
-{
-    SettingValue entries, off;
-    entries.texts = {"203.0.113.0/30"};
-    Settings::WriteUserSetting("R7245", SettingScope::AllProducts, SettingId::DiscoveryTargets, entries);
-    const std::string out = (root_ / "out.json").string(), refused = " /targets:198.18.0.0/20,203.0.113.9";
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"/list", "2 1:203.0.113.1 203.0.113.2 "},
-        {"/list /targets:198.51.100.7,,198.18.0.0/31", "2 1:198.51.100.7 198.18.0.0 198.18.0.1 "},
-        {"/list" + refused, "3 "},
-        {"/refresh /targets:203.0.113.9", "2 1:203.0.113.9 "},
-        {"/refresh" + refused, "3 "},
-        {"/list /targets:", "2 0:"}};  // LocalBroadcast 0 from here on
-    for (const auto& [line, expected] : cases) {
-        if (expected == "2 0:")
-            Settings::WriteUserSetting("R7245", SettingScope::ThisProduct, SettingId::LocalBroadcast, off);
-        Store(kV4);
-        std::filesystem::remove(out);
-        rec.checks = rec.targets = "";
-        rec.checkOutcome = kCheckNoAnswer;
-        const bool list = line[1] == 'l';
-        const int exit = list ? ListWithOutput((line + " /out:" + out).c_str(), "/dev/null")
-                              : RunRefreshMode(ParseStartupRequest(line.c_str()));
-        EXPECT_EQ(expected, std::to_string(exit) + " " + rec.targets) << line;
-        EXPECT_EQ(exit == 3, rec.checks.empty() && !(list && std::filesystem::exists(out))) << line;
-    }
 }
 
 TEST(ListJson, AdapterNamesWithQuotesBackslashesControlsAndNonAsciiParseBack)

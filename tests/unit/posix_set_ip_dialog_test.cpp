@@ -3,6 +3,7 @@
 // store. Its texts and main paths run under Wine in tests/lan/test_e2e_*.sh.
 #include <gtest/gtest.h>
 
+#include "setup/settings_model.h"
 #include "tests/unit/dialog_fixture.h"
 #include "ui/set_ip_dialog.h"
 
@@ -117,6 +118,14 @@ TEST_F(SetIpDialogTest, RowsArriveSortedWhileTheDialogIsUpAndThePickedRowStays)
         ASSERT_TRUE(Click(d, kSearchAgain));
         RunSearch();
         EXPECT_EQ("Failed", Text(d, kSearchStatus));
+        net.failBindFrom = 0;  // targets of 4097 addresses: searched without them, and the status line says so
+        SettingValue refused;
+        refused.texts = {"198.18.0.0/20", "203.0.113.9"};
+        Settings::WriteUserSetting("R7245", SettingScope::ThisProduct, SettingId::DiscoveryTargets, refused);
+        ASSERT_TRUE(Click(d, kSearchAgain));
+        RunSearch();
+        EXPECT_EQ("Refused", Text(d, kSearchStatus));
+        EXPECT_EQ(5u, net.sends.size()) << "two broadcasts, no target";
         Click(d, kIdCancel);
     });
     CSetIPDlg dialog;

@@ -40,8 +40,16 @@ void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol,
         DeviceRecord candidate = passList.At(i);
         if (protocol == kProtocolIPv6) CopyField(candidate.adapterName, sizeof candidate.adapterName, adapterName);
         bool listed = false;
-        for (size_t j = 0; j < dialogList.Count() && !listed; ++j)
-            listed = SameDevice(dialogList.At(j), candidate, protocol);
+        for (DeviceRecord& record : dialogList.Records()) {
+            if (!SameDevice(record, candidate, protocol)) continue;
+            listed = true;
+            if (candidate.authenticated && !record.authenticated) {
+                const int foundBy = record.foundBy;
+                record = candidate;
+                record.foundBy = foundBy;
+            }
+            break;
+        }
         if (!listed) dialogList.Append(candidate);
     }
 }

@@ -53,7 +53,10 @@ private:
 // already listed when a record of dialogList (as it grows during this merge) has the same address
 // (the whole 64-octet field); for IPv6 the adapter names must also be equal ignoring case. With
 // kProtocolIPv6 each record's adapterName is first set to adapterName (cut to 259 octets); with
-// kProtocolIPv4 adapterName is not used and may be null. The earliest record of a device wins.
+// kProtocolIPv4 adapterName is not used and may be null. The earliest record of a device wins, but
+// for one thing: a verified SNMPv3 answer (authenticated) makes a listed unverified record verified,
+// with the identifiers and the MAC address of the verified answer (any host could have claimed
+// them over SNMPv1); its place and found-by stay.
 void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol, const char* adapterName);
 
 // Sorts the list ascending by address text, compared octet by octet as unsigned values (the order

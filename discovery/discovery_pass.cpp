@@ -47,12 +47,29 @@ std::string DestinationText(const UdpAddress& destination)
     return text;
 }
 
-// Sends the request from the pass's socket once per community (request_security.h) and traces
-// each (the community by its position only); false when a send failed (the rest are not tried).
+// Sends the request from the pass's socket as request_security.h says: SNMPv1 once per community
+// (traced with the community's position only), and with SNMPv3 credentials an engine discovery
+// request; false when a send failed (the rest are not tried).
 bool SendOnce(DiscoveryTransport& transport, const PassSocket& pass, int attempt)
 {
+    if (RequestSnmpV3Credentials() != nullptr) {
+        std::uint8_t request[kSnmpV3RequestCapacity];
+        const int requestLength = EncodeSearchEngineDiscovery(request, sizeof request);
+        const bool sent =
+            requestLength >= 0 &&
+            transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength), pass.destination) == kUdpOk;
+        if (Diagnostics::Tracing())
+            Diagnostics::Event("request", {{"protocol", pass.destination.family == kUdpIPv6 ? "ipv6" : "ipv4"},
+                                           {"destination", DestinationText(pass.destination)},
+                                           {"adapter", pass.source},
+                                           {"size", std::to_string(requestLength)},
+                                           {"attempt", std::to_string(attempt)},
+                                           {"security", "v3-engine-discovery"},
+                                           {"sent", sent ? "yes" : "no"}});
+        if (!sent) return false;
+    }
     const std::vector<std::string>& communities = RequestCommunities();
-    for (size_t i = 0; i < communities.size(); ++i) {
+    for (size_t i = 0; RequestsSnmpV1() && i < communities.size(); ++i) {
         std::uint8_t request[kSnmpRequestCapacity];
         const int requestLength = EncodeDiscoveryRequest(request, sizeof request, communities[i].c_str());
         const bool sent =
@@ -287,6 +304,61 @@ void TraceDatagram(const PassSocket& pass, const char* source, const std::string
                        {{"source", source}, {"size", size}, {"adapter", pass.source}, {"verdict", verdict}});
 }
 
+namespace {
+
+bool SameAgent(const UdpAddress& a, const UdpAddress& b)
+{
+    return a.family == b.family && std::memcmp(a.octets, b.octets, a.family == kUdpIPv6 ? 16 : 4) == 0;
+}
+
+// An SNMPv3 datagram of a pass: an agent's Report to the engine discovery starts an exchange with
+// it (the signed request goes to it at once); an exchange's datagram moves it on. Returns the
+// datagram's verdict when it was SNMPv3 and gave no record ("v3-engine", "v3-rejected",
+// "v3-failed"), or null: then candidate holds a verified answer (candidate.authenticated), or the
+// datagram was no SNMPv3 message of ours (candidate untouched).
+const char* TakeV3Datagram(DiscoveryTransport& transport, PassSocket& pass, const UdpAddress& sender,
+                           const std::uint8_t* data, size_t length, DeviceRecord& candidate)
+{
+    std::uint8_t next[kSnmpV3RequestCapacity];
+    int written = -1;
+    V3Peer* peer = nullptr;
+    for (V3Peer& p : pass.v3Peers)
+        if (SameAgent(p.agent, sender)) peer = &p;
+    SnmpV3Answer plain;
+    const bool engineReport = DecodeV3Message(data, length, nullptr, plain) == SnmpV3Result::Report &&
+                              plain.report == UsmReport::UnknownEngine && plain.engine.idLength > 0;
+    if (peer == nullptr) {
+        if (!engineReport) return nullptr;
+        if (pass.v3Peers.size() >= kMaxV3PeersPerPass) return "v3-too-many";
+        pass.v3Peers.push_back(V3Peer{sender, SnmpV3Exchange(*RequestSnmpV3Credentials())});
+        peer = &pass.v3Peers.back();
+        written = peer->exchange.StartKnown(plain.engine, next, sizeof next);
+    } else {
+        const V3Step step = peer->exchange.Take(data, length, next, sizeof next, &written);
+        if (step == V3Step::Answered) {
+            candidate = peer->exchange.Device();
+            return nullptr;
+        }
+        if (step == V3Step::Rejected || step == V3Step::Failed) {
+            char agent[64];
+            FormatRecordAddress(sender, agent);
+            Diagnostics::Event("snmp-v3", {{"agent", agent},
+                                           {"step", step == V3Step::Rejected ? "rejected" : "failed"},
+                                           {"reason", UsmReportName(peer->exchange.Report())}});
+            return step == V3Step::Rejected ? "v3-rejected" : "v3-failed";
+        }
+        // A later engine discovery (the pass's second request) reached it again: ask once more.
+        if (step == V3Step::Ignored && engineReport && !peer->exchange.Over())
+            written = peer->exchange.Again(next, sizeof next);
+        else if (step == V3Step::Ignored)
+            return nullptr;
+    }
+    if (written >= 0) transport.SendTo(pass.socket, next, static_cast<size_t>(written), sender);
+    return "v3-engine";
+}
+
+}  // namespace
+
 bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipVersion, const char* matchText,
                         std::int64_t nowMs, std::vector<PassAnswer>& found)
 {
@@ -320,7 +392,15 @@ bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipV
             continue;
         }
         DeviceRecord candidate;
-        const AnswerKind kind = DecodeDiscoveryReply(buffer, length, candidate);
+        AnswerKind kind = DecodeDiscoveryReply(buffer, length, candidate);
+        if (kind == AnswerKind::Undecodable && RequestSnmpV3Credentials() != nullptr) {
+            const char* verdict = TakeV3Datagram(transport, pass, sender, buffer, length, candidate);
+            if (verdict != nullptr) {
+                if (Diagnostics::Tracing()) TraceDatagram(pass, from, std::to_string(length), verdict);
+                continue;
+            }
+            if (candidate.authenticated) kind = AnswerKind::Reply;
+        }
         if (kind != AnswerKind::Reply) {
             if (Diagnostics::Tracing())
                 TraceDatagram(pass, from, std::to_string(length),

@@ -7,6 +7,7 @@
 
 #include "discovery/device_list.h"
 #include "discovery/discovery_transport.h"
+#include "discovery/snmp_v3_exchange.h"
 
 // Results of the adapter enumeration.
 constexpr int kDiscoveryOk = 0;
@@ -85,6 +86,13 @@ struct SkippedAdapter {
     std::string reason;
 };
 
+// An agent that named its engine to a pass, and the exchange that asks it with the credentials.
+struct V3Peer {
+    UdpAddress agent;
+    SnmpV3Exchange exchange;
+};
+constexpr size_t kMaxV3PeersPerPass = 1024;
+
 // A socket of a running pass.
 struct PassSocket {
     UdpHandle socket = kUdpInvalidHandle;
@@ -98,6 +106,9 @@ struct PassSocket {
     char source[260] = {};            // the adapter as the trace and "skipped" name it: the IPv4
                                       // source address, the IPv6 adapter's name, or "targets"
     int foundBy = kFoundByBroadcast;  // given to every record it finds (FoundBy)
+    // SNMPv3: one exchange per agent that answered the pass's engine discovery (at most
+    // kMaxV3PeersPerPass), asked by unicast from this socket.
+    std::vector<V3Peer> v3Peers;
 };
 
 // Opens a socket bound to source:0 with broadcasting enabled and the large receive buffer (a

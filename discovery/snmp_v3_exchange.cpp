@@ -77,6 +77,26 @@ int SnmpV3Exchange::Start(std::uint8_t* buffer, size_t capacity)
     return Again(buffer, capacity);
 }
 
+int SnmpV3Exchange::StartKnown(const SnmpEngine& engine, std::uint8_t* buffer, size_t capacity)
+{
+    resynchronised_ = over_ = false;
+    report_ = UsmReport::None;
+    device_ = EmptyDeviceRecord();
+    engine_ = engine;
+    engineKnown_ = true;
+    if (!LocalisedUser(credentials_, engine_, user_)) {
+        over_ = true;
+        return kSnmpV3CryptoFailed;
+    }
+    return Again(buffer, capacity);
+}
+
+int EncodeSearchEngineDiscovery(std::uint8_t* buffer, size_t capacity)
+{
+    const std::int32_t messageId = NextId();
+    return EncodeEngineDiscoveryRequest(messageId, NextId(), buffer, capacity);
+}
+
 int SnmpV3Exchange::Again(std::uint8_t* buffer, size_t capacity)
 {
     messageId_ = NextId();

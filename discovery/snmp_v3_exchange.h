@@ -31,6 +31,10 @@ public:
 
     // Writes the engine discovery request. Its length, or kSnmpV3BufferTooSmall.
     int Start(std::uint8_t* buffer, size_t capacity);
+    // Starts with an engine already known (the agent's Report to a broadcast engine discovery): the
+    // keys are localised for it and the signed request is written. Its length, or a negative
+    // kSnmpV3... result.
+    int StartKnown(const SnmpEngine& engine, std::uint8_t* buffer, size_t capacity);
     // Takes one datagram from the agent. For V3Step::Send, *written holds the next request's length
     // in buffer. Once the exchange is Answered, Rejected or Failed, everything is Ignored.
     V3Step Take(const std::uint8_t* data, size_t length, std::uint8_t* buffer, size_t capacity, int* written);
@@ -56,6 +60,10 @@ private:
     UsmReport report_ = UsmReport::None;
     DeviceRecord device_ = EmptyDeviceRecord();
 };
+
+// An engine discovery request of its own (a fresh message ID), for a search to broadcast: every
+// agent with SNMPv3 answers it with a Report naming its engine. Its length, or kSnmpV3BufferTooSmall.
+int EncodeSearchEngineDiscovery(std::uint8_t* buffer, size_t capacity);
 
 // The users localised so far, by engine ID and user name (at most 64; the oldest goes first), so
 // that a search asking many agents of one engine, or asking again, localises each key once. False

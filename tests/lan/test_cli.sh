@@ -211,6 +211,11 @@ if sl_lan_node r9 198.51.100.91 02:00:00:00:00:91; then
     "$E2E_C/rogue.log"
   sl_expect_contains "... and nothing changed" "$(stored)" "Authenticated=1 IPAddress=198.51.100.90"
   kill "$ROGUE_PID" 2>/dev/null
+  ip -n "sl-$TAG-v3" link set eth0 up && ip -n "sl-$TAG-v3" -4 addr flush dev eth0 &&
+    ip -n "sl-$TAG-v3" addr add 198.51.100.92/24 dev eth0 && ip -n "sl-$TAG-v3" route replace default dev eth0
+  sl_expect_eq "back at a new address: followed to its verified answer there, exit 1" \
+    "$(cli /refresh) $(stored | grep -o 'Authenticated=1 IPAddress=[0-9.]*')" "1 Authenticated=1 IPAddress=198.51.100.92"
+  ip -n "sl-$TAG-v3" link set eth0 down
 else
   sl_fail "the rogue host did not come up"
 fi

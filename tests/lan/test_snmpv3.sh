@@ -26,7 +26,7 @@ sl_lan_wait_agents || sl_fail_now "the agents do not answer"
 
 # native AUTH-PASS PRIV-PASS ADDRESS VERSIONS [USER AUTH PRIV]: the runner's line (the passphrases on
 # its standard input, as /credentials reads them).
-native() { printf '%s\n%s\n' "$1" "$2" | ip netns exec "$SL_LAN_HOST" "$NATIVE" R7240 "${@:3}" 2>&1 | head -1; }
+native() { printf '%s\n%s\n' "$1" "$2" | ip netns exec "$SL_LAN_HOST" "$NATIVE" R7240 "${@:3}" 2>&1 | paste -sd, | sed 's/$/,/; s/^outcome\(.*\),$/outcome\1/; s/^,$//'; }
 CASES=(
   # what | address versions [user auth priv] | auth pass | priv pass | expected
   "SHA-256 with AES, SNMPv3 only|198.51.100.23 v3 scan256 SHA-256 AES|maple-syrup-256|privacy-pass-12|outcome=0 authenticated=1 mac=02:00:00:00:00:23 reason="
@@ -38,6 +38,10 @@ CASES=(
   "v1+v3: the verified answer wins|198.51.100.21 v1+v3 scan256 SHA-256 AES|maple-syrup-256|privacy-pass-12|outcome=0 authenticated=1 mac=02:00:00:00:00:21 reason="
   "v1+v3 with a wrong passphrase: the SNMPv1 answer decides|198.51.100.21 v1+v3 scan256 SHA-256 AES|maple-syrup-XXX|privacy-pass-12|outcome=0 authenticated=0 mac=02:00:00:00:00:21 reason="
   "SNMPv1 alone where only SNMPv3 is known|198.51.100.23 v1|||outcome=2 authenticated=0 mac= reason="
+  # A search: "address mac verified" per scanner listed, joined by commas.
+  "search, SNMPv1 only: the SNMPv3-only scanner stays unlisted|search v1|||198.51.100.21 02:00:00:00:00:21 0,"
+  "search, v1+v3: both, each verified|search v1+v3 scan256 SHA-256 AES|maple-syrup-256|privacy-pass-12|198.51.100.21 02:00:00:00:00:21 1,198.51.100.23 02:00:00:00:00:23 1,"
+  "search, v3 with a wrong passphrase: nothing listed|search v3 scan256 SHA-256 AES|maple-syrup-XXX|privacy-pass-12|"
 )
 run_cases() {  # run_cases LABEL RUNNER-FUNCTION
   local c what args auth privpass expected
@@ -53,7 +57,7 @@ run_cases native native
 if [[ -f "$WINDOWS" ]] && command -v wine64 >/dev/null 2>&1; then
   PREFIX="$SL_RUN_DIR/prefix-snmpv3-$$"
   sl_prefix "$SL_LAN_HOST" "$PREFIX"
-  windows() { printf '%s\r\n%s\r\n' "$1" "$2" | sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINDOWS" R7240 "${@:3}" | tr -d '\r' | head -1; }
+  windows() { printf '%s\r\n%s\r\n' "$1" "$2" | sl_wine "$SL_LAN_HOST" "$PREFIX" "$WINDOWS" R7240 "${@:3}" | tr -d '\r' | paste -sd, | sed 's/$/,/; s/^outcome\(.*\),$/outcome\1/; s/^,$//'; }
   sl_log "Windows build under Wine (CNG)"
   run_cases wine windows
 else

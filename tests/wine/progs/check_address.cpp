@@ -1,7 +1,9 @@
 // Runs one unicast check of an address for the LAN tests, with the SNMP versions and SNMPv3
 // credentials given: check_address PRODUCT-CODE ADDRESS VERSIONS [USER AUTH PRIV], the passphrases
 // (authentication, then privacy unless PRIV is "none") read from standard input, one per line.
-// Prints "outcome=N authenticated=0|1 mac=... reason=...". Built for Windows (under Wine, CNG)
+// Prints "outcome=N authenticated=0|1 mac=... reason=...". With "search" for ADDRESS, one IPv4
+// search pass of the command line instead, one "address mac authenticated" line per scanner listed.
+// Built for Windows (under Wine, CNG)
 // and, from tests/tools, natively (libcrypto). It sends: run it only inside a namespace of the
 // test scripts.
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <string>
 
 #include "discovery/address_check.h"
+#include "discovery/discovery_driver.h"
 #include "discovery/request_security.h"
 #include "platform/framework_init.h"
 #include "product/product.h"
@@ -57,6 +60,15 @@ int main(int argc, char** argv)
             return 3;
     }
     SetRequestSnmp(versions, argc == 7 ? &credentials : nullptr);
+    if (std::strcmp(argv[2], "search") == 0) {
+        DeviceList list;
+        int selected = -1;
+        RunDiscovery(list, selected, kCommandLinePasses, kCommandLinePassTiming, kProtocolIPv4, nullptr);
+        for (const DeviceRecord& r : list.Records())
+            std::printf("%s %s %d\n", r.address, r.macAddress, r.authenticated ? 1 : 0);
+        Platform::StopSocketLibrary();
+        return 0;
+    }
     AddressCheckResult result;
     CheckAddress(argv[2], std::strchr(argv[2], ':') ? kProtocolIPv6 : kProtocolIPv4, nullptr, result);
     std::printf("outcome=%d authenticated=%d mac=%s reason=%s\n", result.outcome, result.authenticated ? 1 : 0,

@@ -198,6 +198,26 @@ sl_check "... over SNMPv3" grep -q ' address-check address=198.51.100.90 .*outco
 sl_expect_contains "stored with its MAC and marked Authenticated" "$(stored)" "Authenticated=1 IPAddress=198.51.100.90"
 sl_expect_contains "... with the MAC address of the verified answer" "$(stored)" "MACAddr=02:00:00:00:00:90"
 sl_expect_eq "/refresh: the verified answer at its address, exit 0" "$(cli /refresh)" 0
+e2e_wine reg add 'HKCU\Software\ScanLink' /v Communities /t REG_MULTI_SZ /d 'harbor\0h4rdened-ro' /f >/dev/null 2>&1
+macs='[(s["address"], s["mac"]) for s in j["scanners"]]'
+sl_expect_eq "credentials and communities: the default, the changed community and SNMPv3 only, all listed" \
+  "$(cli /list) $(json "$macs")" "0 [('198.51.100.30', '02:00:00:00:00:30'), ('198.51.100.60', '02:00:00:00:00:20'), ('198.51.100.80', '02:00:00:00:00:80'), ('198.51.100.90', '02:00:00:00:00:90')]"
+e2e_wine reg add 'HKCU\Software\ScanLink' /v SnmpVersion /t REG_SZ /d v3 /f >/dev/null 2>&1
+sl_expect_eq "SnmpVersion v3: the SNMPv3 agent alone" "$(cli /list) $(json "$macs")" "0 [('198.51.100.90', '02:00:00:00:00:90')]"
+e2e_wine reg delete 'HKCU\Software\ScanLink' /v SnmpVersion /f >/dev/null 2>&1
+e2e_wine reg delete 'HKCU\Software\ScanLink' /v Communities /f >/dev/null 2>&1
+credentials() {  # credentials AUTH-PASSPHRASE: stores scan256's keys with that passphrase
+  printf '%s\r\nprivacy-pass-12\r\n' "$1" | e2e_wine 'C:\ScanLink\R7240SLK.exe' /credentials user:scan256 \
+    auth:SHA-256 priv:AES >/dev/null 2>&1
+}
+credentials maple-syrup-XXX
+e2e_start R7240SLK.exe '/trace:C:\wrong.log'
+out="$(drv wait "$TITLE" + click 3006 + type 3008 198.51.100.90 + click 1 + answer-msgbox no + click 2 + wait-gone)"
+sl_check "the dialog closes" e2e_wait_exit 15
+sl_expect_eq "a wrong passphrase: the dialog says the scanner refused the credentials, and why" "$(pick msgbox "$out")" \
+  "msgbox $TITLE"$'\t'"The scanner at 198.51.100.90 answered, but it rejected the SNMPv3 credentials. Ask your administrator to check the SNMPv3 user name and passphrases.\\nDo you want to store this address anyway?\\n\\nReason reported by the scanner: wrong-digest"
+sl_check "... and the trace gives the reason" grep -q 'outcome=rejected security=v1 reason=wrong-digest' "$E2E_C/wrong.log"
+credentials maple-syrup-256
 ip -n "sl-$TAG-v3" link set eth0 down
 if sl_lan_node r9 198.51.100.91 02:00:00:00:00:91; then
   ip netns exec "sl-$TAG-r9" "$RESPONDER" junk "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" 020000000090 \

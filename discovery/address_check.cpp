@@ -350,17 +350,17 @@ void AddressCheck::Cancel()
 }
 
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result,
-                  DiscoveryTransport& transport)
+                  DiscoveryTransport& transport, int stepMs)
 {
     AddressCheck check(transport);
     check.Start(text, protocol, adapterName);
     while (check.Running()) {
-        transport.Pause(kCheckStepMs);
+        transport.Pause(stepMs);
         check.Step();
     }
     result = check.Result();
 }
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result)
 {
-    CheckAddress(text, protocol, adapterName, result, SystemDiscoveryTransport());
+    CheckAddress(text, protocol, adapterName, result, SystemDiscoveryTransport(), kBlockingCheckStepMs);
 }

@@ -123,8 +123,11 @@ private:
     bool running_ = false;
 };
 
-// The blocking check: an AddressCheck stepped every kCheckStepMs until it ends, for callers
-// without a window (the command-line modes and the installer's given-address start).
+// The blocking check: an AddressCheck stepped every stepMs until it ends, for callers without a
+// window (the command-line modes and the installer's given-address start). Over the system's
+// transport it steps every kBlockingCheckStepMs: nothing else waits on the thread, and an SNMPv3
+// check's two round trips then cost milliseconds, not two steps.
+constexpr int kBlockingCheckStepMs = 5;
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result,
-                  DiscoveryTransport& transport);
+                  DiscoveryTransport& transport, int stepMs = kCheckStepMs);
 void CheckAddress(const char* text, int protocol, const char* adapterName, AddressCheckResult& result);

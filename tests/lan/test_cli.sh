@@ -202,6 +202,12 @@ e2e_wine reg add 'HKCU\Software\ScanLink' /v Communities /t REG_MULTI_SZ /d 'har
 macs='[(s["address"], s["mac"]) for s in j["scanners"]]'
 sl_expect_eq "credentials and communities: the default, the changed community and SNMPv3 only, all listed" \
   "$(cli /list) $(json "$macs")" "0 [('198.51.100.30', '02:00:00:00:00:30'), ('198.51.100.60', '02:00:00:00:00:20'), ('198.51.100.80', '02:00:00:00:00:80'), ('198.51.100.90', '02:00:00:00:00:90')]"
+e2e_start R7240SLK.exe
+out="$(drv wait "$TITLE" + wait-enabled 3010 + list 3009 + click 2 + wait-gone)"
+sl_check "the dialog closes" e2e_wait_exit 15
+sl_expect_eq "the dialog lists the same four and selects the stored, verified one" \
+  "$(sed -n 's/^row [0-9]* \([01]\) .*\(198\.51\.100\.[0-9]*\).*/\2:\1/p' <<<"${out//$'\r'/}" | paste -sd' ')" \
+  "198.51.100.30:0 198.51.100.60:0 198.51.100.80:0 198.51.100.90:1"
 e2e_wine reg add 'HKCU\Software\ScanLink' /v SnmpVersion /t REG_SZ /d v3 /f >/dev/null 2>&1
 sl_expect_eq "SnmpVersion v3: the SNMPv3 agent alone" "$(cli /list) $(json "$macs")" "0 [('198.51.100.90', '02:00:00:00:00:90')]"
 e2e_wine reg delete 'HKCU\Software\ScanLink' /v SnmpVersion /f >/dev/null 2>&1

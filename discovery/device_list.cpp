@@ -34,8 +34,9 @@ static bool SameDevice(const DeviceRecord& listed, const DeviceRecord& candidate
     return AdapterNamesEqual(listed.adapterName, candidate.adapterName);
 }
 
-void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol, const char* adapterName)
+size_t MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol, const char* adapterName)
 {
+    size_t changed = 0;
     for (size_t i = 0; i < passList.Count(); ++i) {
         DeviceRecord candidate = passList.At(i);
         if (protocol == kProtocolIPv6) CopyField(candidate.adapterName, sizeof candidate.adapterName, adapterName);
@@ -47,11 +48,16 @@ void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol,
                 const int foundBy = record.foundBy;
                 record = candidate;
                 record.foundBy = foundBy;
+                ++changed;
             }
             break;
         }
-        if (!listed) dialogList.Append(candidate);
+        if (!listed) {
+            dialogList.Append(candidate);
+            ++changed;
+        }
     }
+    return changed;
 }
 
 void SortByAddress(DeviceList& list)

@@ -57,7 +57,8 @@ private:
 // for one thing: a verified SNMPv3 answer (authenticated) makes a listed unverified record verified,
 // with the identifiers and the MAC address of the verified answer (any host could have claimed
 // them over SNMPv1); its place and found-by stay.
-void MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol, const char* adapterName);
+// Returns how many records it appended or made verified.
+size_t MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol, const char* adapterName);
 
 // Sorts the list ascending by address text, compared octet by octet as unsigned values (the order
 // of strcmp, so "10.0.0.10" comes before "10.0.0.9"). Records with equal addresses keep no

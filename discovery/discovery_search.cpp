@@ -194,10 +194,14 @@ void DiscoverySearch::Merge(const PassSocket& pass, const std::vector<PassAnswer
         DeviceList one;
         one.Append(answer.record);
         const size_t had = devices_.Count();
-        MergePass(devices_, one, ProtocolOfFamily(ipVersion), answer.record.adapterName);
+        const bool changed = MergePass(devices_, one, ProtocolOfFamily(ipVersion), answer.record.adapterName) > 0;
+        const bool verified = changed && devices_.Count() == had;  // a listed row became verified
+        rowsVerified_ = rowsVerified_ || verified;
         if (Diagnostics::Tracing())
             TraceDatagram(pass, answer.record.address, std::to_string(answer.size),
-                          devices_.Count() != had ? "listed" : "duplicate");
+                          devices_.Count() != had ? "listed"
+                          : verified              ? "verified"
+                                                  : "duplicate");
     }
 }
 
@@ -258,9 +262,10 @@ int DiscoverySearch::Step()
             open = true;
         }
         if (StepTargets(round, now)) open = true;
-        if (devices_.Count() != before) {
+        if (devices_.Count() != before || rowsVerified_) {
             SortByAddress(devices_);
             flags |= kSearchRowsChanged;
+            rowsVerified_ = false;
         }
         if (open) return flags;
         if (!StartRound()) {

@@ -14,7 +14,7 @@
 #include "discovery/discovery_transport.h"
 
 // What Step reports (bit flags).
-constexpr int kSearchRowsChanged = 1;  // Devices() gained rows since the last step
+constexpr int kSearchRowsChanged = 1;  // Devices() gained rows, or a row became verified, since the last step
 constexpr int kSearchEnded = 2;        // the search is over (Result() is final); reported once
 
 // How often the owner should call Step while the search runs. Answers wait in the sockets'
@@ -140,4 +140,5 @@ private:
     int result_ = kRunDiscoveryOk;
     bool running_ = false;
     bool endPending_ = false;
+    bool rowsVerified_ = false;  // a listed row became verified since the last report
 };

@@ -245,6 +245,7 @@ void CSetIPDlg::StartSearch(int passes)
     fillingList_ = false;
     deviceList.Clear();
     shownRows_.clear();
+    verifiedRows_ = 0;
     selectedIndex = -1;
     userPicked_ = false;
     // The settings are read again for every search: targets and LocalBroadcast as they are now.
@@ -278,6 +279,28 @@ void CSetIPDlg::OnSearchTimer()
     }
 }
 
+// A row shown before its verified SNMPv3 answer came becomes verified (with the answer's MAC
+// address), and the stored scanner is selected again if it is the one. Only when the search has
+// more verified records than the list, so this costs nothing without SNMPv3.
+void CSetIPDlg::TakeVerifiedRows(const std::vector<DeviceRecord>& found)
+{
+    size_t verified = 0;
+    for (const DeviceRecord& record : found) verified += record.authenticated ? 1 : 0;
+    if (verified == verifiedRows_) return;
+    verifiedRows_ = verified;
+    for (const DeviceRecord& record : found) {
+        if (!record.authenticated) continue;
+        for (DeviceRecord& row : deviceList.Records())
+            if (!row.authenticated && RowKey(row) == RowKey(record)) row = record;
+    }
+    if (userPicked_ || deviceList.Empty()) return;
+    int wanted = selectedIndex;
+    SelectStoredScanner(deviceList, SelectedProtocol(), wanted);
+    if (wanted == selectedIndex) return;
+    selectedIndex = wanted;
+    ListSetItemState(Item(kDeviceList), selectedIndex, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
+}
+
 // Inserts up to kRowsPerStep rows that the search found and the list does not show yet, each at
 // its place in the search's order, without touching the rows shown. Rows inserted above the first
 // row in view scroll the list with them, so that the rows the user sees stay where they are; the
@@ -287,6 +310,7 @@ void CSetIPDlg::OnSearchTimer()
 bool CSetIPDlg::AddSearchRows()
 {
     const std::vector<DeviceRecord>& found = search_.Devices().Records();
+    TakeVerifiedRows(found);
     if (found.size() <= deviceList.Count()) return false;
     WindowHandle list = Item(kDeviceList);
     const std::string deviceName = DeviceDisplayName(Products::Current());

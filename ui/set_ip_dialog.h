@@ -111,6 +111,8 @@ private:
     bool userPicked_ = false;
     // The keys (address and adapter) of the rows shown.
     std::set<std::string> shownRows_;
+    size_t verifiedRows_ = 0;  // verified records of the search already taken into the list
+    void TakeVerifiedRows(const std::vector<DeviceRecord>& found);
     // The typed address being checked, with the protocol and the adapter it goes out through.
     AddressCheck check_;
     std::string checkAddress_;

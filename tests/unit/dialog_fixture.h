@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <fstream>
 
 #include "app/startup_request.h"
+#include "discovery/address_text.h"
 #include "discovery/discovery_search.h"
 #include "tests/unit/fake_network.h"
 #include "tests/unit/test_support.h"
@@ -59,7 +61,8 @@ struct Recorder {
     // The unicast check: what it answers, and "address|protocol|adapter;" for each call.
     int checkOutcome = kCheckProductAnswered;
     std::string checkMac, checkAdapter, checks;
-    bool checkVerified = false;  // the check's answer was a verified SNMPv3 one
+    bool checkVerified = false;                // the check's answer was a verified SNMPv3 one
+    std::map<std::string, std::string> names;  // the resolver: the address text of each known name
 };
 inline Recorder rec;
 
@@ -132,6 +135,15 @@ inline ConnectionServices TestServices()
         int selected = -1;
         r.searchResult = Services().RunDiscovery(r.found, selected, kCommandLinePasses, kCommandLinePassTiming,
                                                  stored.protocol, &r.skipped, targets);
+    };
+    s.ResolveName = [](const char* name, int family, std::vector<UdpAddress>* addresses) {
+        const auto known = rec.names.find(name);
+        UdpAddress a;
+        char zone[64];
+        *addresses = {};
+        if (known == rec.names.end() || !ParseAddressText(known->second.c_str(), family == kUdpIPv6, a, zone, 64))
+            return kResolveNotFound;
+        return addresses->push_back(a), kResolveOk;
     };
     s.RegisterScannerDevice = [](auto, auto) {
         return rec.registrations.push_back(WaitCursor::Depth()), rec.registerResult;

@@ -15,6 +15,7 @@
 #include "app/command_line_modes.h"
 #include "app/json_writer.h"
 #include "json_check.h"
+#include "setup/settings_model.h"
 #include "setup/stored_connection.h"
 #include "tests/unit/dialog_fixture.h"
 
@@ -56,6 +57,7 @@ protected:
         if (where == kStoredNone) return "none";
         return c.address + "|" + c.macAddress + "|" + c.adapterName + "|" + std::to_string(c.protocol) + "|" +
                std::to_string(c.ipDirectInput) + (c.authenticated != 0 ? " verified" : "") +
+               (c.hostName.empty() ? "" : " name=" + c.hostName) +
                (where == kStoredRegistry ? " (registry)" : " (file)");
     }
     // Saving that fails: the call is recorded, nothing is stored.
@@ -89,7 +91,9 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         size_t searches;
         const char* saves;
         const char* after;
-        bool checkVerified = false;  // the check's answer verified over SNMPv3
+        bool checkVerified = false;   // the check's answer verified over SNMPv3
+        const char* storedName = "";  // HostName stored beside the connection
+        const char* defaultScanner = "";
     };
     DeviceRecord verifiedV4 = movedV4;
     verifiedV4.authenticated = true;
@@ -239,12 +243,49 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         {"a verified answer elsewhere marks a connection stored from SNMPv1", kV4, kCheckNoAnswer, "", {verifiedV4},
          true, 1, "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
          "198.51.100.40|02:00:00:00:00:aa||0|0 verified (registry)"},
+        // A stored host name is resolved first (mfp.example.test: 198.51.100.41); its name is kept.
+        {"the name moved and the scanner answers there", kV4, kCheckProductAnswered, "02:00:00:00:00:aa", {}, true, 1,
+         "198.51.100.41|0|;", 0, "198.51.100.41|02:00:00:00:00:aa||0|0;",
+         "198.51.100.41|02:00:00:00:00:aa||0|0 name=mfp.example.test (registry)", false, "mfp.example.test"},
+        {"the name moved, nothing answers there nor anywhere", kV4, kCheckNoAnswer, "", {}, true, 2,
+         "198.51.100.41|0|;198.51.100.10|0|;", 1, "", "198.51.100.10|02:00:00:00:00:AA||0|0 name=mfp.example.test (registry)",
+         false, "mfp.example.test"},
+        {"the name still names the stored address", kV4, kCheckProductAnswered, "02:00:00:00:00:AA", {}, true, 0,
+         "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 name=same.example.test (registry)", false,
+         "same.example.test"},
+        {"the name does not resolve: followed by MAC, the name kept", kV4, kCheckNoAnswer, "", {movedV4}, true, 1,
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 name=gone.example.test (registry)", false, "gone.example.test"},
+        // Nothing stored: DefaultScanner is checked and stored as a listed scanner (direct input 0).
+        {"DefaultScanner answers", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 1, "198.51.100.50|0|;",
+         0, "198.51.100.50|02:00:00:00:00:CC||0|0;", "198.51.100.50|02:00:00:00:00:CC||0|0 (registry)", false, "",
+         "198.51.100.50"},
+        {"DefaultScanner by name answers", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 1,
+         "198.51.100.41|0|;", 0, "198.51.100.41|02:00:00:00:00:CC||0|0;",
+         "198.51.100.41|02:00:00:00:00:CC||0|0 (registry)", false, "", "mfp.example.test"},
+        {"DefaultScanner: another product answers", kNone, kCheckOtherAnswered, "", {}, true, 3, "198.51.100.50|0|;", 0,
+         "", "none", false, "", "198.51.100.50"},
+        {"DefaultScanner: the name does not resolve", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 3, "",
+         0, "", "none", false, "", "gone.example.test"},
+        {"DefaultScanner is not used beside a stored connection", kV4, kCheckProductAnswered, "02:00:00:00:00:AA", {},
+         true, 0, "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)", false, "",
+         "198.51.100.50"},
         // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
         Store(c.stored);
+        if (c.storedName[0] != '\0') {
+            ASSERT_TRUE(MarkHostName(c.storedName));
+        }
+        if (c.defaultScanner[0] != '\0') {
+            SettingValue value;
+            value.text = c.defaultScanner;
+            ASSERT_EQ(kSettingWritten,
+                      Settings::WriteUserSetting("R7245", SettingScope::AllProducts, SettingId::DefaultScanner, value));
+        }
+        rec.names = {{"mfp.example.test", "198.51.100.41"}, {"same.example.test", "198.51.100.10"}};
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = c.checkMac;
         rec.checkVerified = c.checkVerified;
@@ -276,13 +317,24 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         int exit;
         const char* checks;
         const char* saves;
+        const char* hostName = "old.example.test";  // HostName afterwards ("" absent); stored before each case
     };
     const std::string tooLong = "/set ip:" + std::string(130, '1');
     const Case cases[] = {
         {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", true, 0, "198.51.100.7|0|;",
-         "198.51.100.7|02:AA||0|1;"},
-        {"R7245", "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
-        {"R7245", "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
+         "198.51.100.7|02:AA||0|1;", ""},
+        {"R7245", "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;", ""},
+        // A host name: resolved, its address checked and stored, the name beside it.
+        {"R7245", "/set ip:mfp.example.test", kCheckProductAnswered, "", true, 0, "198.51.100.41|0|;",
+         "198.51.100.41|02:AA||0|1;", "mfp.example.test"},
+        {"R7245", "/set ip:Old.Example.Test", kCheckNoAnswer, "", true, 1, "198.51.100.42|0|;", "198.51.100.42|||0|1;",
+         "Old.Example.Test"},
+        {"R7245", "/set /ipv6 ip:mfp.example.test", kCheckProductAnswered, "", true, 0, "2001:db8::41|1|eth0;",
+         "2001:db8::41|02:AA|eth0|1|1;", "mfp.example.test"},
+        {"R7245", "/set ip:gone.example.test", kCheckProductAnswered, "", true, 3, "", ""},
+        {"R7245", "/set ip:bad_name.example.test", kCheckProductAnswered, "", true, 3, "", ""},
+        {"R7245", "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;",
+         ""},
         {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;",
          "198.51.100.7|02:AA||0|1;"},
         {"R7245", "/set ip:198.51.100.300", kCheckProductAnswered, "", true, 3, "", ""},
@@ -290,8 +342,8 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         {"R7245", "/set", kCheckProductAnswered, "", true, 3, "", ""},
         {"R7245", tooLong.c_str(), kCheckProductAnswered, "", true, 3, "", ""},
         {"R7245", "/set ip:fe80::7", kCheckProductAnswered, "eth1", true, 0, "fe80::7|1|eth0;",
-         "fe80::7|02:AA|eth1|1|1;"},
-        {"R7245", "/set ip:fe80::7", kCheckNoAnswer, "", true, 1, "fe80::7|1|eth0;", "fe80::7||eth0|1|1;"},
+         "fe80::7|02:AA|eth1|1|1;", ""},
+        {"R7245", "/set ip:fe80::7", kCheckNoAnswer, "", true, 1, "fe80::7|1|eth0;", "fe80::7||eth0|1|1;", ""},
         {"R7245", "/set ip:fe80::7::8", kCheckNoAnswer, "", true, 3, "", ""},
         {"R7240", "/set ip:fe80::7", kCheckProductAnswered, "", true, 3, "", ""},  // no IPv6 for this product
     };
@@ -300,6 +352,9 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         Fresh();
         ScopedProduct product(c.product);
         SettingsStore::Save("fe80::1", "", "eth0", 1, 1);
+        ASSERT_TRUE(MarkHostName("old.example.test"));
+        rec.names = {{"mfp.example.test", "198.51.100.41"}, {"Old.Example.Test", "198.51.100.42"}};
+        if (std::string(c.line).find("/ipv6") != std::string::npos) rec.names["mfp.example.test"] = "2001:db8::41";
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = "02:AA";
         rec.checkAdapter = c.checkAdapter;
@@ -308,6 +363,9 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         EXPECT_EQ(c.exit, RunSetMode(ParseStartupRequest(c.line)));
         EXPECT_EQ(c.checks, rec.checks);
         EXPECT_EQ(c.saves, rec.saves);
+        const std::string key = SettingsKey(Products::Current());
+        EXPECT_EQ(c.hostName[0] != '\0' ? c.hostName : "absent",
+                  SettingsStore::ReadRegString(key.c_str(), "HostName", "absent"));
     }
 }
 

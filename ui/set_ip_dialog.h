@@ -97,8 +97,10 @@ private:
     void StartCheck(const char* address, int protocol, const char* adapterName);
     void ShowChecking(bool checking);
     // Saves the connection and marks whether it came from a verified SNMPv3 answer (MarkAuthenticated).
+    // hostName: the name typed for the address (kept as "HostName"), or empty.
     void Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed,
-               bool authenticated);
+               bool authenticated, const std::string& hostName);
+    void ShowNameUnresolved(const char* name);
 
     CMyComboBox protocolBox_;
     int dpi_ = Windowing::kDefaultDpi;
@@ -116,4 +118,8 @@ private:
     std::string checkAddress_;
     std::string checkAdapter_;
     int checkProtocol_ = 0;
+    std::string checkName_;  // the host name the checked address was resolved from, or empty
+    // The DefaultScanner setting's address (a name resolved once at the opening) for a user with no
+    // stored connection: its row is preselected. Empty otherwise.
+    std::string defaultAddress_;
 };

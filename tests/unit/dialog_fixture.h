@@ -41,7 +41,7 @@ inline const char kStrings[] =
     "STR_M_REGISTER_FAILED=Not registered.\nSTR_M_SAVE_FAILED=Not saved.\n"
     "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n"
     "STR_S_SEARCHING=Searching\nSTR_S_FOUND=Found %d, 100% %s\nSTR_S_NONE_FOUND=None\nSTR_S_SEARCH_FAILED=Failed\n"
-    "STR_S_TARGETS_REFUSED=Refused\n"
+    "STR_S_TARGETS_REFUSED=Refused\nSTR_M_NAME_UNRESOLVED=No address for %s.\n"
     "STR_S_MOVED=Moved from %1 to %2 (%s %d)\nSTR_S_CHECKING=Checking\n";
 
 // The network under the dialog's live search (Services().SearchTransport); fresh for each test.

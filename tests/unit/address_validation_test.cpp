@@ -64,6 +64,5 @@ TEST(AddressValidation, Table)
          std::vector<std::string>{name253 + "b", label63 + "a.test", "198.51.100.300", "198.51.100", "-mfp.test",
                                   "mfp-.test", "mfp..test", ".mfp", "mfp.", "mfp_3", "fe80::1", "", "b\xC3\xBCro"})
         EXPECT_FALSE(IsHostName(bad.c_str())) << bad;
-    EXPECT_FALSE(IsHostName(nullptr));
     Platform::StopSocketLibrary();
 }

@@ -137,13 +137,12 @@ inline ConnectionServices TestServices()
                                                  stored.protocol, &r.skipped, targets);
     };
     s.ResolveName = [](const char* name, int family, std::vector<UdpAddress>* addresses) {
-        const auto known = rec.names.find(name);
         UdpAddress a;
         char zone[64];
-        *addresses = {};
-        if (known == rec.names.end() || !ParseAddressText(known->second.c_str(), family == kUdpIPv6, a, zone, 64))
-            return kResolveNotFound;
-        return addresses->push_back(a), kResolveOk;
+        const bool known = rec.names.count(name) != 0 &&
+                           ParseAddressText(rec.names[name].c_str(), family == kUdpIPv6, a, zone, sizeof zone);
+        *addresses = known ? std::vector<UdpAddress>{a} : std::vector<UdpAddress>{};
+        return known ? kResolveOk : kResolveNotFound;
     };
     s.RegisterScannerDevice = [](auto, auto) {
         return rec.registrations.push_back(WaitCursor::Depth()), rec.registerResult;

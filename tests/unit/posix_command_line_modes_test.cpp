@@ -15,7 +15,6 @@
 #include "app/command_line_modes.h"
 #include "app/json_writer.h"
 #include "json_check.h"
-#include "setup/settings_model.h"
 #include "setup/stored_connection.h"
 #include "tests/unit/dialog_fixture.h"
 
@@ -93,12 +92,11 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         const char* after;
         bool checkVerified = false;   // the check's answer verified over SNMPv3
         const char* storedName = "";  // HostName stored beside the connection
-        const char* defaultScanner = "";
+        const char* defaultScanner = "198.51.100.50";
     };
     DeviceRecord verifiedV4 = movedV4;
     verifiedV4.authenticated = true;
     const Case cases[] = {
-        {"nothing stored", kNone, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "none"},
         {"no MAC stored", kNoMac, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "198.51.100.10|||0|1 (registry)"},
         {"answers at its address",
          kV4,
@@ -243,49 +241,37 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         {"a verified answer elsewhere marks a connection stored from SNMPv1", kV4, kCheckNoAnswer, "", {verifiedV4},
          true, 1, "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
          "198.51.100.40|02:00:00:00:00:aa||0|0 verified (registry)"},
-        // A stored host name is resolved first (mfp.example.test: 198.51.100.41); its name is kept.
+        // A stored host name is resolved first (mfp: 198.51.100.41); its name is kept.
         {"the name moved and the scanner answers there", kV4, kCheckProductAnswered, "02:00:00:00:00:aa", {}, true, 1,
          "198.51.100.41|0|;", 0, "198.51.100.41|02:00:00:00:00:aa||0|0;",
-         "198.51.100.41|02:00:00:00:00:aa||0|0 name=mfp.example.test (registry)", false, "mfp.example.test"},
+         "198.51.100.41|02:00:00:00:00:aa||0|0 name=mfp (registry)", false, "mfp"},
         {"the name moved, nothing answers there nor anywhere", kV4, kCheckNoAnswer, "", {}, true, 2,
-         "198.51.100.41|0|;198.51.100.10|0|;", 1, "", "198.51.100.10|02:00:00:00:00:AA||0|0 name=mfp.example.test (registry)",
-         false, "mfp.example.test"},
+         "198.51.100.41|0|;198.51.100.10|0|;", 1, "", "198.51.100.10|02:00:00:00:00:AA||0|0 name=mfp (registry)",
+         false, "mfp"},
         {"the name still names the stored address", kV4, kCheckProductAnswered, "02:00:00:00:00:AA", {}, true, 0,
-         "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 name=same.example.test (registry)", false,
-         "same.example.test"},
+         "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 name=same (registry)", false, "same"},
         {"the name does not resolve: followed by MAC, the name kept", kV4, kCheckNoAnswer, "", {movedV4}, true, 1,
          "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
-         "198.51.100.40|02:00:00:00:00:aa||0|0 name=gone.example.test (registry)", false, "gone.example.test"},
-        // Nothing stored: DefaultScanner is checked and stored as a listed scanner (direct input 0).
+         "198.51.100.40|02:00:00:00:00:aa||0|0 name=gone (registry)", false, "gone"},
+        // Nothing stored: DefaultScanner (198.51.100.50 unless given) checked and stored as a listed scanner.
+        {"nothing stored, DefaultScanner silent", kNone, kCheckNoAnswer, "", {movedV4}, true, 3, "198.51.100.50|0|;", 0,
+         "", "none"},
         {"DefaultScanner answers", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 1, "198.51.100.50|0|;",
-         0, "198.51.100.50|02:00:00:00:00:CC||0|0;", "198.51.100.50|02:00:00:00:00:CC||0|0 (registry)", false, "",
-         "198.51.100.50"},
+         0, "198.51.100.50|02:00:00:00:00:CC||0|0;", "198.51.100.50|02:00:00:00:00:CC||0|0 (registry)"},
         {"DefaultScanner by name answers", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 1,
          "198.51.100.41|0|;", 0, "198.51.100.41|02:00:00:00:00:CC||0|0;",
-         "198.51.100.41|02:00:00:00:00:CC||0|0 (registry)", false, "", "mfp.example.test"},
-        {"DefaultScanner: another product answers", kNone, kCheckOtherAnswered, "", {}, true, 3, "198.51.100.50|0|;", 0,
-         "", "none", false, "", "198.51.100.50"},
-        {"DefaultScanner: the name does not resolve", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 3, "",
-         0, "", "none", false, "", "gone.example.test"},
-        {"DefaultScanner is not used beside a stored connection", kV4, kCheckProductAnswered, "02:00:00:00:00:AA", {},
-         true, 0, "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 (registry)", false, "",
-         "198.51.100.50"},
+         "198.51.100.41|02:00:00:00:00:CC||0|0 (registry)", false, "", "mfp"},
+        {"DefaultScanner: the name does not resolve", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 3,
+         "", 0, "", "none", false, "", "gone"},
         // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
         Store(c.stored);
-        if (c.storedName[0] != '\0') {
-            ASSERT_TRUE(MarkHostName(c.storedName));
-        }
-        if (c.defaultScanner[0] != '\0') {
-            SettingValue value;
-            value.text = c.defaultScanner;
-            ASSERT_EQ(kSettingWritten,
-                      Settings::WriteUserSetting("R7245", SettingScope::AllProducts, SettingId::DefaultScanner, value));
-        }
-        rec.names = {{"mfp.example.test", "198.51.100.41"}, {"same.example.test", "198.51.100.10"}};
+        ASSERT_TRUE(MarkHostName(c.storedName));
+        SettingsStore::WriteRegString("Software\\ScanLink", "DefaultScanner", c.defaultScanner);
+        rec.names = {{"mfp", "198.51.100.41"}, {"same", "198.51.100.10"}};
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = c.checkMac;
         rec.checkVerified = c.checkVerified;
@@ -327,12 +313,9 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         // A host name: resolved, its address checked and stored, the name beside it.
         {"R7245", "/set ip:mfp.example.test", kCheckProductAnswered, "", true, 0, "198.51.100.41|0|;",
          "198.51.100.41|02:AA||0|1;", "mfp.example.test"},
-        {"R7245", "/set ip:Old.Example.Test", kCheckNoAnswer, "", true, 1, "198.51.100.42|0|;", "198.51.100.42|||0|1;",
-         "Old.Example.Test"},
         {"R7245", "/set /ipv6 ip:mfp.example.test", kCheckProductAnswered, "", true, 0, "2001:db8::41|1|eth0;",
          "2001:db8::41|02:AA|eth0|1|1;", "mfp.example.test"},
         {"R7245", "/set ip:gone.example.test", kCheckProductAnswered, "", true, 3, "", ""},
-        {"R7245", "/set ip:bad_name.example.test", kCheckProductAnswered, "", true, 3, "", ""},
         {"R7245", "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;",
          ""},
         {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;",
@@ -353,7 +336,7 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         ScopedProduct product(c.product);
         SettingsStore::Save("fe80::1", "", "eth0", 1, 1);
         ASSERT_TRUE(MarkHostName("old.example.test"));
-        rec.names = {{"mfp.example.test", "198.51.100.41"}, {"Old.Example.Test", "198.51.100.42"}};
+        rec.names = {{"mfp.example.test", "198.51.100.41"}};
         if (std::string(c.line).find("/ipv6") != std::string::npos) rec.names["mfp.example.test"] = "2001:db8::41";
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = "02:AA";

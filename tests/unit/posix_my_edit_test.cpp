@@ -15,18 +15,17 @@ class MyEditTest : public HeadlessTest {};
 
 TEST_F(MyEditTest, FiltersJudgeEachCharacterClassAndDropDoubleByteCharacters)
 {
+    // clang-format off
     const struct {
         const char* chars;
         bool ipv4, ipv6, names;  // names: the IPv4 filter with host names
-    } cases[] = {                // no filter: everything passes
-                 {"0123456789", true, true, true},
-                 {".", true, false, true},
-                 {"abcdefABCDEF", false, true, true},
-                 {":", false, true, false},
-                 {"gGzZ-", false, false, true},
-                 {"%/ _", false, false, false},
-                 {"\x03\x08\x16", true, true, true},
-                 {"\x01\x18\x1a\t\r\x1b\x7f", false, false, false}};  // copy, Backspace, paste; others
+    } cases[] = {
+        // no filter: everything passes
+        {"0123456789", true, true, true}, {".", true, false, true}, {"abcdefABCDEF", false, true, true},
+        {":", false, true, false}, {"gGzZ-", false, false, true}, {"%/ _", false, false, false},
+        {"\x03\x08\x16", true, true, true},  // copy, Backspace, paste; others
+        {"\x01\x18\x1a\t\r\x1b\x7f", false, false, false}};
+    // clang-format on
     CMyEdit edit;
     for (const auto& c : cases) {
         for (const char* p = c.chars; *p; ++p) {

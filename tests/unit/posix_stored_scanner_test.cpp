@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "doubles/headless_state.h"
-#include "setup/settings_model.h"
 #include "tests/unit/dialog_fixture.h"
 #include "ui/set_ip_dialog.h"
 
@@ -42,12 +41,8 @@ TEST_F(DialogTest, TheStoredScannersRowIsSelectedAndAPickLaterWins)
         SCOPED_TRACE(c.what);
         Fresh();
         if (c.storedMac != nullptr) SettingsStore::Save("198.51.100.5", c.storedMac, "", 0, 0);
-        if (c.storedName[0] != '\0') {
-            ASSERT_TRUE(MarkHostName(c.storedName));
-        }
-        SettingValue fleet;
-        fleet.text = c.defaultScanner;
-        Settings::WriteUserSetting("R7245", SettingScope::AllProducts, SettingId::DefaultScanner, fleet);
+        ASSERT_TRUE(MarkHostName(c.storedName));
+        SettingsStore::WriteRegString("Software\\ScanLink", "DefaultScanner", c.defaultScanner);
         rec.names = {{"mfp.example.test", "198.51.100.90"}};
         rec.saves.clear();
         for (int request = 0; request < 4; ++request)

@@ -110,10 +110,12 @@ TEST_F(DialogTest, GivenAddressStartStoresTheMacWhenThisProductAnswersAndNeverAs
     for (int outcome : {kCheckProductAnswered, kCheckNoAnswer, kCheckOtherAnswered}) {
         SCOPED_TRACE(outcome);
         Fresh();
+        ASSERT_TRUE(MarkHostName("old.example.test"));  // removed: a given address is no host name
         rec.checkOutcome = outcome;
         rec.checkMac = outcome == kCheckProductAnswered ? "02:00:00:00:00:AA" : "";
         CommitConnection(Request(GivenAddress, 1, 0, "192.0.2.20"));
         EXPECT_EQ("192.0.2.20|0|;", rec.checks);
+        EXPECT_EQ("absent", SettingsStore::ReadRegString(Key().c_str(), "HostName", "absent"));
         EXPECT_EQ(outcome == kCheckProductAnswered ? "192.0.2.20|02:00:00:00:00:AA||0|1;" : "192.0.2.20|||0|1;",
                   rec.saves);
         EXPECT_TRUE(Boxes().empty());

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/json_writer.h"
+#include "discovery/address_text.h"
 #include "discovery/discovery_driver.h"
 #include "platform/bounded_text.h"
 #include "platform/diagnostics.h"
@@ -15,7 +16,6 @@
 #include "product/product.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
-#include "discovery/address_text.h"
 #include "setup/search_settings.h"
 #include "setup/settings_model.h"
 #include "setup/settings_store.h"

@@ -46,6 +46,12 @@ constexpr int kIconFamily1 = IDI_FAMILY_1;               // ProductFamily 1
 // disabled; afterwards the status reads STR_S_FOUND (its "%d" replaced by the number of rows) or
 // STR_S_NONE_FOUND. Cancel and OK end the search at once (sockets closed, timer killed); a protocol
 // change starts a new one.
+//
+// The address field also takes a host name (shown there when the stored connection has one): OK
+// resolves it on this thread, for as long as the system's resolver takes, checks its address as a
+// typed one and stores the name as "HostName" (STR_M_NAME_UNRESOLVED when it has no address). For a
+// user without a stored connection the row at the DefaultScanner setting is selected instead of the
+// first.
 class CSetIPDlg : public Windowing::CDialog {
 public:
     CSetIPDlg();

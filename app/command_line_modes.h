@@ -41,13 +41,20 @@ constexpr int kExitCannotSearch = 6;      // /list: no adapter could be searched
 // through another adapter) is stored as the dialog's OK stores a listed scanner: address, MAC,
 // adapter (IPv6 only), protocol, direct input 0; then read back. Uses Services(). The search also
 // asks the targets (SearchTargetsForRun), expanded before the check: a refused set exits
-// kExitTargetsRefused before anything is sent.
+// kExitTargetsRefused before anything is sent. A connection stored from a host name ("HostName")
+// has the name resolved first: when it names another address where the stored scanner answers,
+// that address is stored (kExitFollowed, the name kept). Without any stored connection the
+// DefaultScanner setting is checked and, when this product answers there, stored as a listed
+// scanner (kExitFollowed); else kExitNothingToFollow.
 int RunRefreshMode(const StartupRequest& request);
 
 // /set: validates the address (IPv6 when it holds a ':', else IPv4) as the dialog does; checks it
 // by unicast (IPv6 through the stored connection's adapter) and stores it as a typed address
 // (direct input 1) with the MAC address and, over IPv6, the adapter of the product's answer (else
-// an empty MAC and the stored adapter); then reads it back.
+// an empty MAC and the stored adapter); then reads it back. A host name (IsHostName) is resolved
+// first (IPv4, or IPv6 with "/ipv6" where the product offers it) and its address checked and stored
+// so, the name written as "HostName" beside it (a typed address removes it); a name without an
+// address of the protocol is kExitBadAddress.
 int RunSetMode(const StartupRequest& request);
 
 // /list: one search (kCommandLinePasses passes of kCommandLinePassTiming; IPv6 when "/ipv6" was given and the product offers

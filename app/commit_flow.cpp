@@ -126,8 +126,9 @@ int CommitConnection(const StartupRequest& request)
         services.CheckAddress(address, kProtocolIPv4, "", check);
         const bool answered = check.outcome == kCheckProductAnswered;
         const char* mac = answered ? check.macAddress : "";
-        const bool saved =
-            services.Save(address, mac, "", 0, 1) == kSaveOk && MarkAuthenticated(answered && check.authenticated);
+        // A given address is no host name: a HostName stored before is removed with it.
+        const bool saved = services.Save(address, mac, "", 0, 1) == kSaveOk &&
+                           MarkAuthenticated(answered && check.authenticated) && MarkHostName("");
         if (!saved && !request.quiet) {
             char text[kMessageCapacity] = {};
             StringTable::Get(Key::STR_M_SAVE_FAILED, text, sizeof text);

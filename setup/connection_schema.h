@@ -18,6 +18,7 @@ struct StoredConnection {
     int protocol = 0;  // kProtocolIPv4 or kProtocolIPv6
     int ipDirectInput = 0;
     int authenticated = 0;  // 1: stored from a verified SNMPv3 answer (registry only)
+    std::string hostName;   // the host name typed for the address, or empty (registry only)
 };
 
 // One stored value.
@@ -46,6 +47,10 @@ inline constexpr StoredValue kDirectInput{
 // a missing value reads as 0.
 inline constexpr StoredValue kAuthenticated{
     "Authenticated", kRegTypeDword, 0, -1, nullptr, &StoredConnection::authenticated};
+// The host name that was typed instead of an address: "IPAddress" holds the address it resolved to
+// (what the driver reads) and /refresh resolves the name again first. Beside the connection in the
+// registry, absent when an address was typed; the data file has no line for it.
+inline constexpr StoredValue kHostName{"HostName", kRegTypeSz, 253, -1, &StoredConnection::hostName, nullptr};
 // The address dialog's outcome: 1 after a connection was stored, 2 after the dialog was cancelled.
 inline constexpr StoredValue kDialogResult{"IPDlgRet", kRegTypeDword, 0, -1, nullptr, nullptr};
 

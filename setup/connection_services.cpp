@@ -34,6 +34,7 @@ const ConnectionServices kReal = {
     RegisterScannerDevice,
     RealCheckAddress,
     RealFollowStored,
+    Platform::ResolveHostName,
 };
 
 }  // namespace

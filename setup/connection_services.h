@@ -9,6 +9,7 @@
 #include "discovery/discovery_pass.h"
 #include "discovery/discovery_search.h"
 #include "discovery/discovery_transport.h"
+#include "platform/name_resolution.h"
 #include "setup/stored_follow.h"
 
 // Each entry defaults to the real operation (RealConnectionServices). Native tests replace
@@ -61,6 +62,9 @@ struct ConnectionServices {
     // FollowStored (setup/stored_follow.h) with the command line's search: the check of the stored
     // address and the search for the stored scanner side by side (/refresh); the search asks targets too.
     void (*FollowStored)(const StoredConnection& stored, const SearchTargets& targets, FollowResult& result);
+
+    // Platform::ResolveHostName (platform/name_resolution.h): a typed or stored host name's addresses.
+    ResolveStatus (*ResolveName)(const char* name, int family, std::vector<UdpAddress>* addresses);
 };
 
 // The current table.

@@ -431,4 +431,15 @@ void WriteRegDword(const char* keyPath, const char* valueName, int value)
     WriteDword(keyPath, valueName, value);
 }
 
+bool DeleteRegValue(const char* keyPath, const char* valueName)
+{
+    RegKeyHandle key = nullptr;
+    const RegStatus opened = Registry::OpenUserKey(keyPath, &key);
+    if (opened == kRegMissing) return true;
+    if (opened != kRegOk) return false;
+    const RegStatus deleted = Registry::DeleteValue(key, valueName);
+    Registry::CloseUserKey(key);
+    return deleted == kRegOk || deleted == kRegMissing;
+}
+
 }  // namespace SettingsStore

@@ -69,6 +69,10 @@ void WriteRegString(const char* keyPath, const char* valueName, const char* text
 
 // Writes one REG_DWORD value with the open-or-create procedure.
 void WriteRegDword(const char* keyPath, const char* valueName, int value);
+
+// Removes one value below HKEY_CURRENT_USER. True when it is gone afterwards (also when the value or
+// the key did not exist).
+bool DeleteRegValue(const char* keyPath, const char* valueName);
 }  // namespace SettingsStore
 
 // Makes sure that the folder exists and can be written, creating missing folders; a folder on

@@ -32,6 +32,7 @@ bool ReadRegistry(StoredConnection& connection)
     }
     if (s.ReadRegDword(key.c_str(), ConnectionSchema::kAuthenticated.name, &read.authenticated) != 0)
         read.authenticated = 0;
+    read.hostName = s.ReadRegString(key.c_str(), ConnectionSchema::kHostName.name, "");
     connection = read;
     return true;
 }
@@ -151,6 +152,19 @@ bool MarkAuthenticated(bool authenticated)
     read = -1;
     return s.ReadRegDword(key.c_str(), ConnectionSchema::kAuthenticated.name, &read) == 0 &&
            read == (authenticated ? 1 : 0);
+}
+
+bool MarkHostName(const char* hostName)
+{
+    const std::string key = SettingsKey(Products::Current());
+    std::string name = hostName != nullptr ? hostName : "";
+    if (name.size() > ConnectionSchema::kHostName.width) name.resize(ConnectionSchema::kHostName.width);
+    // A newline is never in a stored name: it stands for "absent".
+    const std::string before = SettingsStore::ReadRegString(key.c_str(), ConnectionSchema::kHostName.name, "\n");
+    if (before == name || (name.empty() && before == "\n")) return true;
+    if (name.empty()) return SettingsStore::DeleteRegValue(key.c_str(), ConnectionSchema::kHostName.name);
+    SettingsStore::WriteRegString(key.c_str(), ConnectionSchema::kHostName.name, name.c_str());
+    return SettingsStore::ReadRegString(key.c_str(), ConnectionSchema::kHostName.name, "\n") == name;
 }
 
 bool StoredAt(const StoredConnection& stored, const char* address, const char* adapterName)

@@ -52,6 +52,12 @@ bool AnsweredAsStored(const StoredConnection& stored, const AddressCheckResult& 
 // connection is followed by it.
 bool MarkAuthenticated(bool authenticated);
 
+// Writes "HostName" beside the stored connection: the name typed for its address, or removes it
+// for an empty name (left absent when it is absent, and not written again when it holds the name: a
+// connection stored without a name stays as it was). True when the value reads back so. Every save
+// of a connection that was typed or followed by its name is followed by it.
+bool MarkHostName(const char* hostName);
+
 // Whether a scanner found at address through adapter (IPv6) is where the connection points: the
 // same address as parsed addresses (discovery/address_text.h), and over IPv6 the same adapter,
 // letter case ignored. What "nothing moved" means to /refresh and the address dialog.

@@ -40,6 +40,8 @@ bool CMyEdit::FilterChar(unsigned char c)
         const char lower = AsciiToLower(static_cast<char>(c));
         accepted = IsDigit(lower) || (lower >= 'a' && lower <= 'f') || lower == ':' || IsEditingControl(c);
     }
+    const char lower = AsciiToLower(static_cast<char>(c));
+    if (hostNames && ((lower >= 'a' && lower <= 'z') || IsDigit(c) || c == '-' || c == '.')) accepted = true;
     return accepted;
 }
 

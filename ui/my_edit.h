@@ -1,5 +1,5 @@
 // CMyEdit: the address field, an edit control that lets through only the characters of an IPv4
-// or IPv6 address, drops double-byte characters and hands Tab, Enter and Escape to its dialog.
+// or IPv6 address (and of a host name), drops double-byte characters and hands Tab, Enter and Escape to its dialog.
 #pragma once
 #include "platform/windowing.h"
 
@@ -11,6 +11,9 @@ public:
     int leadBytePending = 0;  // the previous character was the lead byte of a double-byte one
     int ipv4Filter = 0;
     int ipv6Filter = 0;
+    // 1: with either filter on, the characters of a host name (ASCII letters, digits, '-' and '.')
+    // pass as well.
+    int hostNames = 0;
 
     // WM_GETDLGCODE: the edit control's code plus DLGC_WANTALLKEYS. WM_KEYDOWN: Tab posts
     // WM_NEXTDLGCTL (wParam 1 with Shift held) to the parent; Enter posts WM_KILLFOCUS and

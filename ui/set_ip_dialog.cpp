@@ -12,7 +12,9 @@
 #include "discovery/address_text.h"
 #include "setup/address_validation.h"
 #include "setup/connection_services.h"
+#include "platform/diagnostics.h"
 #include "setup/search_settings.h"
+#include "setup/settings_model.h"
 #include "setup/settings_store.h"
 #include "setup/stored_connection.h"
 #include "ui/dialog_texts.h"
@@ -48,6 +50,7 @@ constexpr int kLaterPasses = 2;
 // The buffers of a confirmed choice, as the settings store takes them.
 constexpr int kAddressCapacity = 128;
 constexpr size_t kMacCapacity = 64;
+constexpr int kHostNameCapacity = 256;  // a typed host name (at most 253 characters) and a little more
 constexpr size_t kAdapterCapacity = 260;
 
 std::string CurrentSettingsKey()
@@ -64,11 +67,19 @@ int TextWidth(DcHandle dc, const char* text)
 }
 
 // After a search: the stored scanner's row (its MAC address, for the stored protocol) instead of
-// the first, when it is listed.
-void SelectStoredScanner(const DeviceList& list, int protocol, int& selectedIndex)
+// the first, when it is listed; without a stored connection the row at defaultAddress (the
+// DefaultScanner setting, resolved), when it is listed.
+void SelectStoredScanner(const DeviceList& list, int protocol, const std::string& defaultAddress, int& selectedIndex)
 {
     StoredConnection stored;
-    if (ReadStoredConnection(stored) == kStoredNone) return;
+    if (ReadStoredConnection(stored) == kStoredNone) {
+        for (size_t i = 0; !defaultAddress.empty() && i < list.Count(); ++i) {
+            if (!SameAddress(defaultAddress.c_str(), list.At(i).address, protocol)) continue;
+            selectedIndex = static_cast<int>(i);
+            return;
+        }
+        return;
+    }
     const int index = StoredIndexIn(list, protocol, stored);
     if (index >= 0) selectedIndex = index;
 }
@@ -208,6 +219,24 @@ bool CSetIPDlg::OnInitDialog()
 
     CheckItem(Handle(), kRadioList, true);
 
+    // The address field takes host names too, and shows the one the stored connection was typed as.
+    addressEdit_.hostNames = 1;
+    StoredConnection storedConnection;
+    const bool haveStored = ReadStoredConnection(storedConnection) != kStoredNone;
+    if (haveStored && !storedConnection.hostName.empty())
+        SetItemText(Handle(), kAddressEdit, storedConnection.hostName.c_str());
+    // A user without a stored connection: DefaultScanner's row is preselected (a name is resolved
+    // here, once, on this thread, within the resolver's own time).
+    const std::string fleetDefault = SettingsModel::ReadForCurrentProduct().Text(SettingId::DefaultScanner);
+    if (!haveStored && !fleetDefault.empty()) {
+        defaultAddress_ = fleetDefault;
+        if (IsHostName(fleetDefault.c_str()) &&
+            !ResolveTypedName(fleetDefault.c_str(), SelectedProtocol(), &defaultAddress_))
+            defaultAddress_.clear();
+        Diagnostics::Event("default-scanner",
+                           {{"value", fleetDefault}, {"address", defaultAddress_}, {"verdict", "preselect"}});
+    }
+
     // Columns: the device name column is as wide as the wider of the device name and its header,
     // measured in the dialog's device context (half the list without one); the
     // address column takes the rest of the list's outer width but 5 pixels (at 96 DPI).
@@ -342,7 +371,7 @@ bool CSetIPDlg::AddSearchRows()
     if (above > 0) ListScrollRows(list, above);
     if (!userPicked_ && !deviceList.Empty()) {
         int wanted = 0;
-        SelectStoredScanner(deviceList, SelectedProtocol(), wanted);
+        SelectStoredScanner(deviceList, SelectedProtocol(), defaultAddress_, wanted);
         if (wanted != selectedIndex) {
             selectedIndex = wanted;
             ListSetItemState(list, selectedIndex, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
@@ -481,12 +510,26 @@ void CSetIPDlg::OnOK()
     bool authenticated = false;
 
     bool valid = false;
+    std::string hostName;
     if (input) {
         // At most 127 characters. A longer text is refused rather than cut: its first 127
-        // characters could pass as an address that the user never typed.
-        const int length = GetText(Item(kAddressEdit), address, kAddressCapacity);
+        // characters could pass as an address that the user never typed. A host name is resolved
+        // here, on this thread, for as long as the system's resolver takes; its address is checked.
+        char typed[kHostNameCapacity] = {};
+        const int length = GetText(Item(kAddressEdit), typed, kHostNameCapacity);
         valid = length >= 0 && length < kAddressCapacity &&
-                ValidateAddress(address, kAddressCapacity, protocol) == kAddressValid;
+                ValidateAddress(typed, kAddressCapacity, protocol) == kAddressValid;
+        if (valid) CopyField(address, sizeof address, typed);
+        if (!valid && length > 0 && length < kHostNameCapacity && IsHostName(typed)) {
+            std::string resolved;
+            if (!ResolveTypedName(typed, protocol, &resolved)) {
+                ShowNameUnresolved(typed);
+                return;
+            }
+            hostName = typed;
+            CopyField(address, sizeof address, resolved.c_str());
+            valid = true;
+        }
         // A typed IPv6 address goes out through the adapter of the previously saved connection.
         if (protocol == kProtocolIPv6) {
             const std::string stored =
@@ -510,19 +553,20 @@ void CSetIPDlg::OnOK()
     }
     StopSearch();
     if (input) {
+        checkName_ = hostName;
         StartCheck(address, protocol, adapterName);
         return;
     }
-    Store(address, macAddress, adapterName, protocol, false, authenticated);
+    Store(address, macAddress, adapterName, protocol, false, authenticated, "");
 }
 
 // A choice that could not be stored keeps the dialog open: the user may close what holds the
 // settings and confirm again, or cancel.
 void CSetIPDlg::Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed,
-                      bool authenticated)
+                      bool authenticated, const std::string& hostName)
 {
     if (Services().Save(address, macAddress, adapterName, protocol, typed ? 1 : 0) != kSaveOk ||
-        !MarkAuthenticated(authenticated)) {
+        !MarkAuthenticated(authenticated) || !MarkHostName(hostName.c_str())) {
         ShowSaveFailed();
         ShowSearchStopped();
         return;
@@ -584,7 +628,7 @@ void CSetIPDlg::OnCheckTimer()
     std::string adapterName = checkAdapter_;
     if (check.outcome == kCheckProductAnswered) {
         if (checkProtocol_ == kProtocolIPv6 && check.adapterName[0] != '\0') adapterName = check.adapterName;
-        Store(address, check.macAddress, adapterName.c_str(), checkProtocol_, true, check.authenticated);
+        Store(address, check.macAddress, adapterName.c_str(), checkProtocol_, true, check.authenticated, checkName_);
         return;
     }
     const bool rejected = check.outcome == kCheckRejected;
@@ -594,7 +638,7 @@ void CSetIPDlg::OnCheckTimer()
                      : silent ? Key::STR_M_V3_SILENT
                               : Key::STR_M_NOT_VERIFIED,
                      format, sizeof format);
-    std::string text = StringTable::FormatWithName(format, address);
+    std::string text = StringTable::FormatWithName(format, checkName_.empty() ? address : checkName_.c_str());
     if (rejected) {
         StringTable::Get(Key::STR_M_V3_REASON, format, sizeof format);
         text += "\n\n" + StringTable::FormatWithName(format, check.reason);
@@ -604,7 +648,16 @@ void CSetIPDlg::OnCheckTimer()
         SelectAddressText(Item(kAddressEdit));
         return;
     }
-    Store(address, "", adapterName.c_str(), checkProtocol_, true, false);
+    Store(address, "", adapterName.c_str(), checkProtocol_, true, false, checkName_);
+}
+
+void CSetIPDlg::ShowNameUnresolved(const char* name)
+{
+    char format[kDialogTextCapacity] = {};
+    StringTable::Get(Key::STR_M_NAME_UNRESOLVED, format, sizeof format);
+    ShowMessageBox(Handle(), StringTable::FormatWithName(format, name).c_str(), Titles::App().c_str(),
+                   kMbIconWarning | kMbTopmost);
+    SelectAddressText(Item(kAddressEdit));
 }
 
 void CSetIPDlg::ShowSaveFailed()

@@ -46,6 +46,12 @@ constexpr int kIconFamily1 = IDI_FAMILY_1;               // ProductFamily 1
 // disabled; afterwards the status reads STR_S_FOUND (its "%d" replaced by the number of rows) or
 // STR_S_NONE_FOUND. Cancel and OK end the search at once (sockets closed, timer killed); a protocol
 // change starts a new one.
+//
+// The address field also takes a host name (shown there when the stored connection has one): OK
+// resolves it on this thread, for as long as the system's resolver takes, checks its address as a
+// typed one and stores the name as "HostName" (STR_M_NAME_UNRESOLVED when it has no address). For a
+// user without a stored connection the row at the DefaultScanner setting is selected instead of the
+// first.
 class CSetIPDlg : public Windowing::CDialog {
 public:
     CSetIPDlg();
@@ -97,8 +103,10 @@ private:
     void StartCheck(const char* address, int protocol, const char* adapterName);
     void ShowChecking(bool checking);
     // Saves the connection and marks whether it came from a verified SNMPv3 answer (MarkAuthenticated).
+    // hostName: the name typed for the address (kept as "HostName"), or empty.
     void Store(const char* address, const char* macAddress, const char* adapterName, int protocol, bool typed,
-               bool authenticated);
+               bool authenticated, const std::string& hostName);
+    void ShowNameUnresolved(const char* name);
 
     CMyComboBox protocolBox_;
     int dpi_ = Windowing::kDefaultDpi;
@@ -118,4 +126,8 @@ private:
     std::string checkAddress_;
     std::string checkAdapter_;
     int checkProtocol_ = 0;
+    std::string checkName_;  // the host name the checked address was resolved from, or empty
+    // The DefaultScanner setting's address (a name resolved once at the opening) for a user with no
+    // stored connection: its row is preselected. Empty otherwise.
+    std::string defaultAddress_;
 };

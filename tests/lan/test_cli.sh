@@ -3,7 +3,9 @@
 # /list, /set and /refresh (exit codes, what they store, the JSON read by python3's json module),
 # a scanner moving to a new address with the same MAC, the installer's given-address start, and
 # the address dialog checking a typed address (its MAC stored; the question when nothing answers),
-# and discovery targets: a scanner behind a router reached by /targets:, DiscoveryTargets and /refresh.
+# and discovery targets: a scanner behind a router reached by /targets:, DiscoveryTargets and /refresh;
+# host names (the host's namespace reads a hosts file of the test's own): /set ip:NAME stores
+# HostName, /refresh follows the name to a new address, DefaultScanner adopted without a connection.
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
 sl_need_cmd python3
@@ -268,4 +270,28 @@ ip -n "sl-$TAG-t1" addr flush dev eth0 && ip -n "sl-$TAG-t1" addr add 203.0.113.
   ip -n "sl-$TAG-t1" route replace default via 203.0.113.1
 sl_expect_eq "/refresh over a refused set: exit 3" "$(cli /refresh /targets:198.18.0.0/20,203.0.113.21)" 3
 sl_expect_eq "moved to .21: /refresh follows it through the targets, exit 1" "$(cli /refresh) $(stored | cut -d'|' -f1)" "1  203.0.113.21"
+
+sl_log "host names: 'ip netns exec' mounts /etc/netns/<namespace>/hosts over /etc/hosts (Wine resolves through it)"
+HOSTS_DIR="/etc/netns/$SL_LAN_HOST"
+mkdir -p "$HOSTS_DIR" && sl_on_exit "rm -rf '$HOSTS_DIR'"
+echo "203.0.113.21 mfp-r.example.test" >"$HOSTS_DIR/hosts"
+sl_expect_eq "/set ip:NAME: resolved, checked, exit 0" "$(cli /set ip:mfp-r.example.test)" 0
+sl_expect_contains "... the address stored, the name beside it" "$(stored)" \
+  "HostName=mfp-r.example.test IPAddress=203.0.113.21 IPDirectInput=1"
+sl_check "... the data file as for a typed address" grep -q '^ 203.0.113.21|02:00:00:00:00:21|0||1|' <<<"$(stored)"
+ip -n "sl-$TAG-t1" addr flush dev eth0 && ip -n "sl-$TAG-t1" addr add 203.0.113.22/24 dev eth0 &&
+  ip -n "sl-$TAG-t1" route replace default via 203.0.113.1
+echo "203.0.113.22 mfp-r.example.test" >"$HOSTS_DIR/hosts"
+sl_expect_eq "the name moved with the scanner: /refresh follows the name, exit 1" \
+  "$(cli /refresh '/trace:C:\name.log') $(grep -o 'follow decision=host-name-moved' "$E2E_C/name.log")" \
+  "1 follow decision=host-name-moved"
+sl_expect_contains "... the new address stored, the name kept" "$(stored)" "HostName=mfp-r.example.test IPAddress=203.0.113.22"
+sl_expect_eq "a name that does not resolve: exit 3" "$(cli /set ip:gone.example.test)" 3
+sl_expect_eq "a typed address: exit 0, HostName removed" \
+  "$(cli /set ip:203.0.113.22) $(stored | grep -c HostName=)" "0 0"
+e2e_wine reg delete "${E2E_KEY[7240MF]}" /f >/dev/null 2>&1
+rm -f "$E2E_C/ProgramData/${E2E_FOLDER[7240MF]}/ScanLink.dat"
+e2e_wine reg add 'HKCU\Software\ScanLink' /v DefaultScanner /t REG_SZ /d mfp-r.example.test /f >/dev/null 2>&1
+sl_expect_eq "no stored connection, DefaultScanner a name: /refresh stores it as a listed scanner, exit 1" \
+  "$(cli /refresh) $(stored | cut -d'|' -f1-5)" "1  203.0.113.22|02:00:00:00:00:21|0||0"
 sl_finish

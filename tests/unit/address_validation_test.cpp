@@ -2,6 +2,7 @@
 #include "setup/address_validation.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/framework_init.h"
 #include "test_support.h"
@@ -53,5 +54,15 @@ TEST(AddressValidation, Table)
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, ValidateAddress(c.text, 128, c.protocol))
             << (c.text ? c.text : "null") << " " << c.protocol;
+    // Host names typed instead of an address; a text of digits and dots is a malformed address.
+    const std::string label63 = std::string(63, 'a'),
+                      name253 = label63 + "." + label63 + "." + label63 + "." + std::string(61, 'b');
+    for (const std::string& name :
+         std::vector<std::string>{"mfp", "mfp-3.example.test", "MFP3.Example.TEST", "1.2.3.4x", name253})
+        EXPECT_TRUE(IsHostName(name.c_str())) << name;
+    for (const std::string& bad :
+         std::vector<std::string>{name253 + "b", label63 + "a.test", "198.51.100.300", "198.51.100", "-mfp.test",
+                                  "mfp-.test", "mfp..test", ".mfp", "mfp.", "mfp_3", "fe80::1", "", "b\xC3\xBCro"})
+        EXPECT_FALSE(IsHostName(bad.c_str())) << bad;
     Platform::StopSocketLibrary();
 }

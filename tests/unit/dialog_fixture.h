@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <fstream>
 
 #include "app/startup_request.h"
+#include "discovery/address_text.h"
 #include "discovery/discovery_search.h"
 #include "tests/unit/fake_network.h"
 #include "tests/unit/test_support.h"
@@ -39,7 +41,7 @@ inline const char kStrings[] =
     "STR_M_REGISTER_FAILED=Not registered.\nSTR_M_SAVE_FAILED=Not saved.\n"
     "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n"
     "STR_S_SEARCHING=Searching\nSTR_S_FOUND=Found %d, 100% %s\nSTR_S_NONE_FOUND=None\nSTR_S_SEARCH_FAILED=Failed\n"
-    "STR_S_TARGETS_REFUSED=Refused\n"
+    "STR_S_TARGETS_REFUSED=Refused\nSTR_M_NAME_UNRESOLVED=No address for %s.\n"
     "STR_S_MOVED=Moved from %1 to %2 (%s %d)\nSTR_S_CHECKING=Checking\n";
 
 // The network under the dialog's live search (Services().SearchTransport); fresh for each test.
@@ -59,7 +61,8 @@ struct Recorder {
     // The unicast check: what it answers, and "address|protocol|adapter;" for each call.
     int checkOutcome = kCheckProductAnswered;
     std::string checkMac, checkAdapter, checks;
-    bool checkVerified = false;  // the check's answer was a verified SNMPv3 one
+    bool checkVerified = false;                // the check's answer was a verified SNMPv3 one
+    std::map<std::string, std::string> names;  // the resolver: the address text of each known name
 };
 inline Recorder rec;
 
@@ -132,6 +135,14 @@ inline ConnectionServices TestServices()
         int selected = -1;
         r.searchResult = Services().RunDiscovery(r.found, selected, kCommandLinePasses, kCommandLinePassTiming,
                                                  stored.protocol, &r.skipped, targets);
+    };
+    s.ResolveName = [](const char* name, int family, std::vector<UdpAddress>* addresses) {
+        UdpAddress a;
+        char zone[64];
+        const bool known = rec.names.count(name) != 0 &&
+                           ParseAddressText(rec.names[name].c_str(), family == kUdpIPv6, a, zone, sizeof zone);
+        *addresses = known ? std::vector<UdpAddress>{a} : std::vector<UdpAddress>{};
+        return known ? kResolveOk : kResolveNotFound;
     };
     s.RegisterScannerDevice = [](auto, auto) {
         return rec.registrations.push_back(WaitCursor::Depth()), rec.registerResult;

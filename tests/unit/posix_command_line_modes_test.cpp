@@ -56,6 +56,7 @@ protected:
         if (where == kStoredNone) return "none";
         return c.address + "|" + c.macAddress + "|" + c.adapterName + "|" + std::to_string(c.protocol) + "|" +
                std::to_string(c.ipDirectInput) + (c.authenticated != 0 ? " verified" : "") +
+               (c.hostName.empty() ? "" : " name=" + c.hostName) +
                (where == kStoredRegistry ? " (registry)" : " (file)");
     }
     // Saving that fails: the call is recorded, nothing is stored.
@@ -89,12 +90,13 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         size_t searches;
         const char* saves;
         const char* after;
-        bool checkVerified = false;  // the check's answer verified over SNMPv3
+        bool checkVerified = false;   // the check's answer verified over SNMPv3
+        const char* storedName = "";  // HostName stored beside the connection
+        const char* defaultScanner = "198.51.100.50";
     };
     DeviceRecord verifiedV4 = movedV4;
     verifiedV4.authenticated = true;
     const Case cases[] = {
-        {"nothing stored", kNone, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "none"},
         {"no MAC stored", kNoMac, kCheckNoAnswer, "", {movedV4}, true, 3, "", 0, "", "198.51.100.10|||0|1 (registry)"},
         {"answers at its address",
          kV4,
@@ -239,12 +241,37 @@ TEST_F(CommandLineModeTest, RefreshDecisionTable)
         {"a verified answer elsewhere marks a connection stored from SNMPv1", kV4, kCheckNoAnswer, "", {verifiedV4},
          true, 1, "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
          "198.51.100.40|02:00:00:00:00:aa||0|0 verified (registry)"},
+        // A stored host name is resolved first (mfp: 198.51.100.41); its name is kept.
+        {"the name moved and the scanner answers there", kV4, kCheckProductAnswered, "02:00:00:00:00:aa", {}, true, 1,
+         "198.51.100.41|0|;", 0, "198.51.100.41|02:00:00:00:00:aa||0|0;",
+         "198.51.100.41|02:00:00:00:00:aa||0|0 name=mfp (registry)", false, "mfp"},
+        {"the name moved, nothing answers there nor anywhere", kV4, kCheckNoAnswer, "", {}, true, 2,
+         "198.51.100.41|0|;198.51.100.10|0|;", 1, "", "198.51.100.10|02:00:00:00:00:AA||0|0 name=mfp (registry)",
+         false, "mfp"},
+        {"the name still names the stored address", kV4, kCheckProductAnswered, "02:00:00:00:00:AA", {}, true, 0,
+         "198.51.100.10|0|;", 0, "", "198.51.100.10|02:00:00:00:00:AA||0|0 name=same (registry)", false, "same"},
+        {"the name does not resolve: followed by MAC, the name kept", kV4, kCheckNoAnswer, "", {movedV4}, true, 1,
+         "198.51.100.10|0|;", 1, "198.51.100.40|02:00:00:00:00:aa||0|0;",
+         "198.51.100.40|02:00:00:00:00:aa||0|0 name=gone (registry)", false, "gone"},
+        // Nothing stored: DefaultScanner (198.51.100.50 unless given) checked and stored as a listed scanner.
+        {"nothing stored, DefaultScanner silent", kNone, kCheckNoAnswer, "", {movedV4}, true, 3, "198.51.100.50|0|;", 0,
+         "", "none"},
+        {"DefaultScanner answers", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 1, "198.51.100.50|0|;",
+         0, "198.51.100.50|02:00:00:00:00:CC||0|0;", "198.51.100.50|02:00:00:00:00:CC||0|0 (registry)"},
+        {"DefaultScanner by name answers", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 1,
+         "198.51.100.41|0|;", 0, "198.51.100.41|02:00:00:00:00:CC||0|0;",
+         "198.51.100.41|02:00:00:00:00:CC||0|0 (registry)", false, "", "mfp"},
+        {"DefaultScanner: the name does not resolve", kNone, kCheckProductAnswered, "02:00:00:00:00:CC", {}, true, 3,
+         "", 0, "", "none", false, "", "gone"},
         // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
         Store(c.stored);
+        ASSERT_TRUE(MarkHostName(c.storedName));
+        SettingsStore::WriteRegString("Software\\ScanLink", "DefaultScanner", c.defaultScanner);
+        rec.names = {{"mfp", "198.51.100.41"}, {"same", "198.51.100.10"}};
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = c.checkMac;
         rec.checkVerified = c.checkVerified;
@@ -276,13 +303,21 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         int exit;
         const char* checks;
         const char* saves;
+        const char* hostName = "old.example.test";  // HostName afterwards ("" absent); stored before each case
     };
     const std::string tooLong = "/set ip:" + std::string(130, '1');
     const Case cases[] = {
         {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", true, 0, "198.51.100.7|0|;",
-         "198.51.100.7|02:AA||0|1;"},
-        {"R7245", "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
-        {"R7245", "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;"},
+         "198.51.100.7|02:AA||0|1;", ""},
+        {"R7245", "/set ip:198.51.100.7", kCheckNoAnswer, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;", ""},
+        // A host name: resolved, its address checked and stored, the name beside it.
+        {"R7245", "/set ip:mfp.example.test", kCheckProductAnswered, "", true, 0, "198.51.100.41|0|;",
+         "198.51.100.41|02:AA||0|1;", "mfp.example.test"},
+        {"R7245", "/set /ipv6 ip:mfp.example.test", kCheckProductAnswered, "", true, 0, "2001:db8::41|1|eth0;",
+         "2001:db8::41|02:AA|eth0|1|1;", "mfp.example.test"},
+        {"R7245", "/set ip:gone.example.test", kCheckProductAnswered, "", true, 3, "", ""},
+        {"R7245", "/set ip:198.51.100.7", kCheckOtherAnswered, "", true, 1, "198.51.100.7|0|;", "198.51.100.7|||0|1;",
+         ""},
         {"R7245", "/set ip:198.51.100.7", kCheckProductAnswered, "", false, 4, "198.51.100.7|0|;",
          "198.51.100.7|02:AA||0|1;"},
         {"R7245", "/set ip:198.51.100.300", kCheckProductAnswered, "", true, 3, "", ""},
@@ -290,8 +325,8 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         {"R7245", "/set", kCheckProductAnswered, "", true, 3, "", ""},
         {"R7245", tooLong.c_str(), kCheckProductAnswered, "", true, 3, "", ""},
         {"R7245", "/set ip:fe80::7", kCheckProductAnswered, "eth1", true, 0, "fe80::7|1|eth0;",
-         "fe80::7|02:AA|eth1|1|1;"},
-        {"R7245", "/set ip:fe80::7", kCheckNoAnswer, "", true, 1, "fe80::7|1|eth0;", "fe80::7||eth0|1|1;"},
+         "fe80::7|02:AA|eth1|1|1;", ""},
+        {"R7245", "/set ip:fe80::7", kCheckNoAnswer, "", true, 1, "fe80::7|1|eth0;", "fe80::7||eth0|1|1;", ""},
         {"R7245", "/set ip:fe80::7::8", kCheckNoAnswer, "", true, 3, "", ""},
         {"R7240", "/set ip:fe80::7", kCheckProductAnswered, "", true, 3, "", ""},  // no IPv6 for this product
     };
@@ -300,6 +335,9 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         Fresh();
         ScopedProduct product(c.product);
         SettingsStore::Save("fe80::1", "", "eth0", 1, 1);
+        ASSERT_TRUE(MarkHostName("old.example.test"));
+        rec.names = {{"mfp.example.test", "198.51.100.41"}};
+        if (std::string(c.line).find("/ipv6") != std::string::npos) rec.names["mfp.example.test"] = "2001:db8::41";
         rec.checkOutcome = c.checkOutcome;
         rec.checkMac = "02:AA";
         rec.checkAdapter = c.checkAdapter;
@@ -308,6 +346,9 @@ TEST_F(CommandLineModeTest, SetChecksTheAddressAndStoresItAsTyped)
         EXPECT_EQ(c.exit, RunSetMode(ParseStartupRequest(c.line)));
         EXPECT_EQ(c.checks, rec.checks);
         EXPECT_EQ(c.saves, rec.saves);
+        const std::string key = SettingsKey(Products::Current());
+        EXPECT_EQ(c.hostName[0] != '\0' ? c.hostName : "absent",
+                  SettingsStore::ReadRegString(key.c_str(), "HostName", "absent"));
     }
 }
 

@@ -15,21 +15,26 @@ class MyEditTest : public HeadlessTest {};
 
 TEST_F(MyEditTest, FiltersJudgeEachCharacterClassAndDropDoubleByteCharacters)
 {
+    // clang-format off
     const struct {
         const char* chars;
-        bool ipv4, ipv6;
+        bool ipv4, ipv6, names;  // names: the IPv4 filter with host names
     } cases[] = {
         // no filter: everything passes
-        {"0123456789", true, true},     {".", true, false},
-        {"abcdefABCDEF:", false, true}, {"gGzZ%/- ", false, false},
-        {"\x03\x08\x16", true, true},   {"\x01\x18\x1a\t\r\x1b\x7f", false, false}};  // copy, Backspace, paste; others
+        {"0123456789", true, true, true}, {".", true, false, true}, {"abcdefABCDEF", false, true, true},
+        {":", false, true, false}, {"gGzZ-", false, false, true}, {"%/ _", false, false, false},
+        {"\x03\x08\x16", true, true, true},  // copy, Backspace, paste; others
+        {"\x01\x18\x1a\t\r\x1b\x7f", false, false, false}};
+    // clang-format on
     CMyEdit edit;
     for (const auto& c : cases) {
         for (const char* p = c.chars; *p; ++p) {
             const unsigned char ch = static_cast<unsigned char>(*p);
             edit.ipv4Filter = 1, edit.ipv6Filter = 0;
             EXPECT_EQ(c.ipv4, edit.FilterChar(ch)) << "IPv4 " << int(ch);
-            edit.ipv4Filter = 0, edit.ipv6Filter = 1;
+            edit.hostNames = 1;
+            EXPECT_EQ(c.names, edit.FilterChar(ch)) << "names " << int(ch);
+            edit.hostNames = 0, edit.ipv4Filter = 0, edit.ipv6Filter = 1;
             EXPECT_EQ(c.ipv6, edit.FilterChar(ch)) << "IPv6 " << int(ch);
             edit.ipv6Filter = 0;
             EXPECT_TRUE(edit.FilterChar(ch)) << "no filter " << int(ch);

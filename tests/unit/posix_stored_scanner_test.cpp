@@ -21,6 +21,8 @@ TEST_F(DialogTest, TheStoredScannersRowIsSelectedAndAPickLaterWins)
         int pick;  // the row the user clicks before OK; -1 for none
         int selected;
         const char* saves;
+        const char* defaultScanner = "";  // the DefaultScanner setting
+        const char* storedName = "";      // HostName stored beside the connection: shown in the field
     };
     // The rows, sorted as the dialog's list is: "198.51.100.10" (MAC ...:0A) < "198.51.100.9" (...:09) <
     // "198.51.100.90" (...:5A).
@@ -29,16 +31,25 @@ TEST_F(DialogTest, TheStoredScannersRowIsSelectedAndAPickLaterWins)
         {"the user's later pick wins", "02:00:00:00:00:5A", 1, 2, "198.51.100.9|02:00:00:00:00:09||0|0;"},
         {"not listed: the first row", "02:00:00:00:00:4B", -1, 0, "198.51.100.10|02:00:00:00:00:0A||0|0;"},
         {"no MAC stored: the first row", "", -1, 0, "198.51.100.10|02:00:00:00:00:0A||0|0;"},
+        // Nothing stored (null MAC): DefaultScanner's row, by address or by name (mfp: 198.51.100.90).
+        {"DefaultScanner", nullptr, -1, 1, "198.51.100.9|02:00:00:00:00:09||0|0;", "198.51.100.9"},
+        {"DefaultScanner by name", nullptr, -1, 2, "198.51.100.90|02:00:00:00:00:5A||0|0;", "mfp.example.test"},
+        {"a stored connection, not listed, wins over DefaultScanner", "02:00:00:00:00:4B", -1, 0,
+         "198.51.100.10|02:00:00:00:00:0A||0|0;", "198.51.100.9", "mfp.example.test"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
-        SettingsStore::Save("198.51.100.5", c.storedMac, "", 0, 0);
+        if (c.storedMac != nullptr) SettingsStore::Save("198.51.100.5", c.storedMac, "", 0, 0);
+        ASSERT_TRUE(MarkHostName(c.storedName));
+        SettingsStore::WriteRegString("Software\\ScanLink", "DefaultScanner", c.defaultScanner);
+        rec.names = {{"mfp.example.test", "198.51.100.90"}};
         rec.saves.clear();
         for (int request = 0; request < 4; ++request)
             net.bursts.push_back({ScannerAt(10, 50), ScannerAt(9, 100), ScannerAt(90, 150)});
         SetDriver([&](WindowHandle d) {
             HeadlessDetail::Window* list = HeadlessDetail::W(ItemOf(d, kDeviceList));
+            EXPECT_EQ(c.storedName, Text(d, kAddressEdit));
             for (int search = 0; search < 2; ++search) {  // the opening search, then Search again
                 RunSearch();
                 ASSERT_EQ(3u, list->rows.size()) << search;

@@ -8,6 +8,7 @@
 
 #include "app/commit_flow.h"
 #include "doubles/headless_state.h"
+#include "setup/address_validation.h"
 #include "tests/unit/dialog_fixture.h"
 #include "ui/set_ip_dialog.h"
 
@@ -49,11 +50,16 @@ TEST_F(DialogTest, TypedAddressStoresTheAnsweringMacOrAsksFirst)
         {"Cancel during the check", 0, "198.51.100.7", {}, kIdNo, kIdCancel, "0.0.0.0>198.51.100.7@+0 ", "", {}},
         {"not valid: no check", 0, "198.51.100.300", {}, kIdNo, kLeftOpen, "", "",
          {"The address is not valid. (warning)"}},
+        {"a host name: its address checked and stored, the name beside it", 0, "mfp.example.test",
+         {{ScannerAt(7, 300)}}, kIdNo, kIdOk, "0.0.0.0>198.51.100.7@+0 ", "198.51.100.7|02:00:00:00:00:07||0|1;", {}},
+        {"a host name without address: no check", 0, "gone.example.test", {}, kIdNo, kLeftOpen, "", "",
+         {"No address for gone.example.test. (warning)"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Fresh();
         SettingsStore::WriteRegString(Key().c_str(), "AdapName", "old0");
+        rec.names = {{"mfp.example.test", "198.51.100.7"}};
         Platform::SetMessageBoxCapture(true, c.answer);
         std::string checks;
         SetDriver([&](WindowHandle d) {
@@ -89,6 +95,8 @@ TEST_F(DialogTest, TypedAddressStoresTheAnsweringMacOrAsksFirst)
         EXPECT_EQ(c.checks, checks);
         EXPECT_EQ(c.saves, rec.saves);
         EXPECT_EQ(c.boxes, Boxes());
+        EXPECT_EQ(rec.saves.empty() || !IsHostName(c.typed) ? "absent" : c.typed,
+                  SettingsStore::ReadRegString(Key().c_str(), "HostName", "absent"));
         EXPECT_EQ(0u, net.OpenNow());
         for (const auto& box : Platform::RecordedMessageBoxes()) {
             if (box.text != asked) continue;
@@ -102,10 +110,12 @@ TEST_F(DialogTest, GivenAddressStartStoresTheMacWhenThisProductAnswersAndNeverAs
     for (int outcome : {kCheckProductAnswered, kCheckNoAnswer, kCheckOtherAnswered}) {
         SCOPED_TRACE(outcome);
         Fresh();
+        ASSERT_TRUE(MarkHostName("old.example.test"));  // removed: a given address is no host name
         rec.checkOutcome = outcome;
         rec.checkMac = outcome == kCheckProductAnswered ? "02:00:00:00:00:AA" : "";
         CommitConnection(Request(GivenAddress, 1, 0, "192.0.2.20"));
         EXPECT_EQ("192.0.2.20|0|;", rec.checks);
+        EXPECT_EQ("absent", SettingsStore::ReadRegString(Key().c_str(), "HostName", "absent"));
         EXPECT_EQ(outcome == kCheckProductAnswered ? "192.0.2.20|02:00:00:00:00:AA||0|1;" : "192.0.2.20|||0|1;",
                   rec.saves);
         EXPECT_TRUE(Boxes().empty());

@@ -324,7 +324,7 @@ void CSetIPDlg::TakeVerifiedRows(const std::vector<DeviceRecord>& found)
     }
     if (userPicked_ || deviceList.Empty()) return;
     int wanted = selectedIndex;
-    SelectStoredScanner(deviceList, SelectedProtocol(), wanted);
+    SelectStoredScanner(deviceList, SelectedProtocol(), defaultAddress_, wanted);
     if (wanted == selectedIndex) return;
     selectedIndex = wanted;
     ListSetItemState(Item(kDeviceList), selectedIndex, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);

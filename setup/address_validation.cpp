@@ -60,7 +60,8 @@ bool ResolveTypedName(const char* name, int protocol, std::string* address)
     char text[64];
     FormatRecordAddress(found[0], text);
     std::string written = text;
-    if (found[0].family == kUdpIPv6 && found[0].scopeId != 0) written += "%" + std::to_string(found[0].scopeId);
+    if (found[0].family == kUdpIPv6 && found[0].scopeId != 0)
+        written.append("%").append(std::to_string(found[0].scopeId));
     *address = CompressedAddressText(written.c_str(), protocol);
     Diagnostics::Event("host-name", {{"name", name},
                                      {"protocol", protocolName},

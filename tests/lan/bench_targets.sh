@@ -1,0 +1,45 @@
+#!/bin/bash
+# Benchmark (not a test): sweeps of discovery targets under warm Wine on the virtual LAN: /list with
+# /targets: a /24 and a /22 (1024 addresses) holding 20 scanners (one net-snmp agent answering on
+# 20 addresses of 198.18.0.0/22), LocalBroadcast 0 so that only the targets are asked. For each:
+# the wall time, the program's own time, and the time from the first request to the 20th row (from
+# the trace), medians of RUNS runs.
+#   bash tests/lan/bench_targets.sh [RUNS]     (as root, after the Windows build; default 5 runs)
+source "$(dirname "$0")/../lib/common.sh"
+source "$(dirname "$0")/e2e_lib.sh"
+RUNS="${1:-5}"
+TAG="bt$$"
+e2e_init "$TAG" C.UTF-8 198.51.100.1/24 \
+  s1 198.51.100.30 02:00:00:00:00:30 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0"
+sl_lan_agent many 198.18.0.10 02:00:00:00:01:00 "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" ||
+  sl_fail_now "the agent did not start"
+ip -n "sl-$TAG-many" addr flush dev eth0
+for i in $(seq 10 29); do ip -n "sl-$TAG-many" addr add "198.18.0.$i/22" dev eth0; done
+ip -n "$SL_LAN_HOST" addr add 198.18.0.1/22 dev lan0
+SL_LAN_AGENTS=(198.18.0.12/harbor)
+sl_lan_wait_agents || sl_fail_now "the agent does not answer"
+e2e_place 7240MF en system
+cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7240SLK.exe"
+e2e_wine reg add 'HKCU\Software\ScanLink' /v LocalBroadcast /t REG_DWORD /d 0 /f >/dev/null 2>&1
+median() { sort -n | sed -n "$(( (RUNS + 1) / 2 ))p"; }
+
+sweep() {  # sweep TARGETS: one line of medians
+  local walls=() insides=() rows=() i t0 first last
+  for ((i = 0; i <= RUNS; i++)); do
+    t0=$(date +%s%N)
+    e2e_wine 'C:\ScanLink\R7240SLK.exe' /list "/targets:$1" '/out:C:\t.json' '/trace:C:\t.log' >/dev/null 2>&1 </dev/null
+    [[ "$(grep -c ' verdict=listed' "$E2E_C/t.log")" == 20 ]] || sl_fail_now "$1: not all 20 scanners listed"
+    ((i > 0)) || continue
+    walls+=($(( ($(date +%s%N) - t0) / 1000000 )))
+    insides+=("$(sed -n 's/^\([0-9]*\) exit .*/\1/p' "$E2E_C/t.log")")
+    first="$(grep -m1 ' request ' "$E2E_C/t.log" | cut -d' ' -f1)"
+    last="$(grep ' verdict=listed' "$E2E_C/t.log" | sed -n 20p | cut -d' ' -f1)"
+    rows+=($((last - first)))
+  done
+  printf '%-34s wall %5d ms, inside %5d ms, 20th row %5d ms after the first request\n' "/targets:$1 (20 scanners)" \
+    "$(printf '%s\n' "${walls[@]}" | median)" "$(printf '%s\n' "${insides[@]}" | median)" \
+    "$(printf '%s\n' "${rows[@]}" | median)"
+}
+sweep 198.18.0.0/24
+sweep 198.18.0.0/22
+sl_run_cleanups

@@ -10,34 +10,29 @@
 
 namespace {
 #include "platform/name_resolution_list.inc"
+
+// How a non-zero getaddrinfo result reads; the system's code is kept.
+ResolveStatus FailureOf(int status)
+{
+    Platform::KeepSystemError(static_cast<std::uint32_t>(status));
+    switch (status) {
+    case WSAHOST_NOT_FOUND:  // 11001
+    case WSATRY_AGAIN:       // 11002: what Wine answers for an unknown name
+    case WSANO_RECOVERY:
+    case WSANO_DATA:
+        return kResolveNotFound;
+    default:
+        return kResolveFailed;
+    }
+}
+
 }  // namespace
 
 namespace Platform {
 
 ResolveStatus ResolveHostName(const char* name, int family, std::vector<UdpAddress>* addresses)
 {
-    if (addresses == nullptr) return kResolveFailed;
-    addresses->clear();
-    if (name == nullptr || *name == '\0' || (family != 0 && family != kUdpIPv4 && family != kUdpIPv6))
-        return kResolveFailed;
-    const addrinfo hints = LookupHints<addrinfo>(family);
-    addrinfo* list = nullptr;
-    const int status = getaddrinfo(name, nullptr, &hints, &list);
-    if (status != 0) {
-        KeepSystemError(static_cast<std::uint32_t>(status));
-        switch (status) {
-        case WSAHOST_NOT_FOUND:  // 11001
-        case WSATRY_AGAIN:       // 11002: what Wine answers for an unknown name
-        case WSANO_RECOVERY:
-        case WSANO_DATA:
-            return kResolveNotFound;
-        default:
-            return kResolveFailed;
-        }
-    }
-    CollectAddresses(list, addresses);
-    freeaddrinfo(list);
-    return addresses->empty() ? kResolveNotFound : kResolveOk;
+    return LookUp(name, family, addresses, FailureOf);
 }
 
 }  // namespace Platform

@@ -250,6 +250,11 @@ void ProgressSetMarquee(WindowHandle bar, bool on);
 // Edit control.
 void EditSetSelection(WindowHandle edit, int start, int end);  // EM_SETSEL (0, -1 = all)
 void EditScrollCaret(WindowHandle edit);                       // EM_SCROLLCARET
+// Selects line (0-based) of a multi-line edit without its line break and scrolls it into view
+// (EM_LINEINDEX, EM_LINELENGTH, EM_SETSEL, EM_SCROLLCARET). Lines are those the control shows: with
+// ES_AUTOHSCROLL (no word wrap) the text's own lines, which end in CR LF. False when there is no
+// such line.
+bool EditSelectLine(WindowHandle edit, int line);
 
 // ---------------------------------------------------------------------------------------------
 // Drawing and measuring. A device context from GetWindowDc must go back through ReleaseWindowDc.
@@ -362,8 +367,10 @@ public:
 
     // Creates the dialog and its controls, runs OnInitDialog, shows the dialog and handles its
     // messages until EndDialog. Returns the value given to EndDialog (IDOK after OnOK, IDCANCEL
-    // after OnCancel), or kDialogFailed when the template cannot be loaded.
-    int DoModal();
+    // after OnCancel), or kDialogFailed when the template cannot be loaded. With an owner (a
+    // running dialog that opens this one) the dialog is owned by it and centred on it, and the
+    // owner is disabled until this dialog ends; the owner's timers keep running.
+    int DoModal(WindowHandle owner = nullptr);
 
     // Opening: the controls exist with their IDs. True = the dialog manager puts the focus on the
     // first tab stop. The default does nothing and returns true.

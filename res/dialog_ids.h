@@ -21,6 +21,13 @@
 #define IDC_LABEL_IPADDRESS 2154
 #define IDC_STATIC_SEARCH_STATUS 3011
 #define IDC_PROGRESS_SEARCH 3012
+#define IDC_BTN_OTHER_NETWORKS 3019
+
+// Other networks: the user's own discovery targets, one per line.
+#define IDD_OTHER_NETWORKS 3020
+#define IDC_OTHER_NETWORKS_TEXT 3021
+#define IDC_EDIT_TARGETS 3022
+#define IDC_OTHER_NETWORKS_STATUS 3023
 
 // Window icons: one per product family.
 #define IDI_FAMILY_0 2015

@@ -234,14 +234,15 @@ SettingsModel SettingsModel::ReadForCurrentProduct()
 
 namespace Settings {
 
-SettingWriteStatus WriteUserSetting(const char* productCode, SettingScope scope, SettingId id,
-                                    const SettingValue& value, const SettingsKeys& keys)
+// Writes value, or removes the user's value when value is null (RemoveUserSetting).
+static SettingWriteStatus WriteOrRemove(const char* productCode, SettingScope scope, SettingId id,
+                                        const SettingValue* value, const SettingsKeys& keys)
 {
     const SettingDefinition& definition = Definition(id);
     const bool productKey = scope == SettingScope::ThisProduct && productCode != nullptr && *productCode != '\0';
     const std::string path = productKey ? SubkeyPath(keys.user, productCode) : keys.user;
     const char* scopeName = productKey ? "product" : "common";
-    if (definition.type == SettingType::Text && !TextPasses(definition.check, value.text)) {
+    if (value != nullptr && definition.type == SettingType::Text && !TextPasses(definition.check, value->text)) {
         Diagnostics::Event("setting.write", {{"name", definition.name}, {"scope", scopeName}, {"result", "invalid"}});
         return kSettingInvalid;
     }
@@ -258,18 +259,26 @@ SettingWriteStatus WriteUserSetting(const char* productCode, SettingScope scope,
         Registry::CloseUserKey(key);
         key = nullptr;
     }
-    RegStatus status = Registry::CreateUserKey(path.c_str(), kKeyClass, &key);
-    if (status == kRegOk) {
+    RegStatus status = kRegOk;
+    if (value == nullptr) {
+        // Removing: a missing key or value is already what is asked for.
+        status = Registry::OpenUserKey(path.c_str(), &key);
+        if (status == kRegOk) {
+            status = Registry::DeleteValue(key, definition.name);
+            Registry::CloseUserKey(key);
+        }
+        if (status == kRegMissing) status = kRegOk;
+    } else if ((status = Registry::CreateUserKey(path.c_str(), kKeyClass, &key)) == kRegOk) {
         switch (definition.type) {
         case SettingType::Number:
-            status = Registry::SetValue(key, definition.name, kRegTypeDword, &value.number, 4);
+            status = Registry::SetValue(key, definition.name, kRegTypeDword, &value->number, 4);
             break;
         case SettingType::Text:
-            status = Registry::SetValue(key, definition.name, kRegTypeSz, value.text.c_str(),
-                                        static_cast<uint32_t>(value.text.size() + 1));
+            status = Registry::SetValue(key, definition.name, kRegTypeSz, value->text.c_str(),
+                                        static_cast<uint32_t>(value->text.size() + 1));
             break;
         case SettingType::Texts:
-            status = Registry::SetMultiString(key, definition.name, value.texts);
+            status = Registry::SetMultiString(key, definition.name, value->texts);
             break;
         }
         Registry::CloseUserKey(key);
@@ -277,9 +286,28 @@ SettingWriteStatus WriteUserSetting(const char* productCode, SettingScope scope,
     Diagnostics::Event("setting.write", {{"name", definition.name},
                                          {"scope", scopeName},
                                          {"old", hadOld ? Shown(definition, old) : "(none)"},
-                                         {"new", Shown(definition, value)},
+                                         {"new", value != nullptr ? Shown(definition, *value) : "(removed)"},
                                          {"result", RegResultName(status)}});
     return status == kRegOk ? kSettingWritten : kSettingWriteFailed;
+}
+
+SettingWriteStatus WriteUserSetting(const char* productCode, SettingScope scope, SettingId id,
+                                    const SettingValue& value, const SettingsKeys& keys)
+{
+    return WriteOrRemove(productCode, scope, id, &value, keys);
+}
+
+SettingWriteStatus RemoveUserSetting(const char* productCode, SettingScope scope, SettingId id,
+                                     const SettingsKeys& keys)
+{
+    return WriteOrRemove(productCode, scope, id, nullptr, keys);
+}
+
+SettingScope UserScopeOf(const SettingsModel& settings, SettingId id)
+{
+    const SettingValue& value = settings.Get(id);
+    return value.level == SettingLevel::User && value.fromProductKey ? SettingScope::ThisProduct
+                                                                     : SettingScope::AllProducts;
 }
 
 }  // namespace Settings

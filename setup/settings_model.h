@@ -119,4 +119,13 @@ namespace Settings {
 // for a secret value) and the result.
 SettingWriteStatus WriteUserSetting(const char* productCode, SettingScope scope, SettingId id,
                                     const SettingValue& value, const SettingsKeys& keys = kSettingsKeys);
+// Removes the user's value from the user's key or the product's subkey of it, so that the lower
+// levels decide again; policy is checked as for a write. A value (or key) that is not there counts
+// as removed (kSettingWritten). The trace gets "setting.write" as above, with the new value
+// "(removed)".
+SettingWriteStatus RemoveUserSetting(const char* productCode, SettingScope scope, SettingId id,
+                                     const SettingsKeys& keys = kSettingsKeys);
+// The scope where the user's own value of id sits now: the product's subkey when the model took it
+// from there, else the user's key itself. A write there replaces what the user sees.
+SettingScope UserScopeOf(const SettingsModel& settings, SettingId id);
 }  // namespace Settings

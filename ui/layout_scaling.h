@@ -4,9 +4,10 @@
 #include "platform/windowing.h"
 #include "product/string_keys.h"
 
-// The ratio keys of the two dialogs.
+// The ratio keys of the dialogs.
 constexpr StringKey kRatioKeySelConnect = Key::STR_RATIO_DLG_SEL_CONNECT;
 constexpr StringKey kRatioKeySetIp = Key::STR_RATIO_DLG_SETIP;
+constexpr StringKey kRatioKeyOtherNetworks = Key::STR_RATIO_DLG_OTHER_NETWORKS;
 
 // Reads a ratio text the way atof does: optional leading white space, an optional sign, digits
 // with an optional fraction after a full stop and an optional exponent; reading stops at the

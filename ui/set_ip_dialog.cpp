@@ -19,6 +19,7 @@
 #include "setup/stored_connection.h"
 #include "ui/dialog_texts.h"
 #include "ui/layout_scaling.h"
+#include "ui/other_networks_dialog.h"
 
 using namespace Windowing;
 using namespace SetIpIds;
@@ -33,6 +34,7 @@ constexpr ControlText kTexts[] = {
     {kLabelAddress, Key::STR_C_LABEL_IPADDRESS},
     {kRadioList, Key::STR_C_RAD_SEL_IP},
     {kSearchAgain, Key::STR_C_BTN_UPDATE_IP},
+    {kOtherNetworks, Key::STR_C_BTN_OTHER_NETWORKS},
     {kIdOk, Key::STR_OK},
     {kIdCancel, Key::STR_BTN_CANCEL},
 };
@@ -110,6 +112,7 @@ CSetIPDlg::CSetIPDlg() : CDialog(kTemplate), search_(Services().SearchTransport(
     OnNotification(kRadioInput, kBnClicked, [this](const Notification&) { Refresh(); });
     OnNotification(kRadioList, kBnClicked, [this](const Notification&) { Refresh(); });
     OnNotification(kSearchAgain, kBnClicked, [this](const Notification&) { OnSearchAgain(); });
+    OnNotification(kOtherNetworks, kBnClicked, [this](const Notification&) { OnOtherNetworks(); });
     OnNotification(kProtocolBox, kCbnSelChange, [this](const Notification&) { OnProtocolChange(); });
     OnNotification(kDeviceList, kLvnItemChanged, [this](const Notification& n) { OnListItemChanged(n); });
     OnNotification(kAddressEdit, kEnChange, [this](const Notification&) { OnAddressEdited(); });
@@ -227,7 +230,9 @@ bool CSetIPDlg::OnInitDialog()
         SetItemText(Handle(), kAddressEdit, storedConnection.hostName.c_str());
     // A user without a stored connection: DefaultScanner's row is preselected (a name is resolved
     // here, once, on this thread, within the resolver's own time).
-    const std::string fleetDefault = SettingsModel::ReadForCurrentProduct().Text(SettingId::DefaultScanner);
+    const SettingsModel settings = SettingsModel::ReadForCurrentProduct();
+    const std::string fleetDefault = settings.Text(SettingId::DefaultScanner);
+    targetsByPolicy_ = settings.SetByPolicy(SettingId::DiscoveryTargets);
     if (!haveStored && !fleetDefault.empty()) {
         defaultAddress_ = fleetDefault;
         if (IsHostName(fleetDefault.c_str()) &&
@@ -440,6 +445,7 @@ void CSetIPDlg::Refresh()
     EnableWindowTo(Item(kAddressEdit), input);
     EnableWindowTo(Item(kDeviceList), !input);
     EnableWindowTo(Item(kSearchAgain), !input && !Searching());
+    EnableWindowTo(Item(kOtherNetworks), !targetsByPolicy_);
 
     if (input) {
         EnableOk(TextLength(Item(kAddressEdit)) > 0);
@@ -453,6 +459,14 @@ void CSetIPDlg::OnSearchAgain()
     if (!Searching()) {
         StartSearch(kLaterPasses);
     }
+}
+
+void CSetIPDlg::OnOtherNetworks()
+{
+    COtherNetworksDlg targets;
+    if (targets.DoModal(Handle()) != kIdOk) return;
+    // The stored targets take effect at once: the running search gives way to one that reads them.
+    StartSearch(kLaterPasses);
 }
 
 void CSetIPDlg::OnProtocolChange()
@@ -597,7 +611,7 @@ void CSetIPDlg::StartCheck(const char* address, int protocol, const char* adapte
 
 void CSetIPDlg::ShowChecking(bool checking)
 {
-    for (int id : {kIdOk, kAddressEdit, kRadioInput, kRadioList, kProtocolBox, kSearchAgain})
+    for (int id : {kIdOk, kAddressEdit, kRadioInput, kRadioList, kProtocolBox, kSearchAgain, kOtherNetworks})
         EnableWindowTo(Item(id), !checking);
     if (!checking) {
         ShowSearchState();

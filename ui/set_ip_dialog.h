@@ -27,6 +27,7 @@ constexpr int kDeviceList = IDC_LIST_SCANNERS;    // list view, report style, si
 constexpr int kSearchAgain = IDC_BTN_UPDATE_IP;
 constexpr int kSearchStatus = IDC_STATIC_SEARCH_STATUS;  // the search's state, under the list
 constexpr int kSearchProgress = IDC_PROGRESS_SEARCH;     // marquee bar, shown while searching
+constexpr int kOtherNetworks = IDC_BTN_OTHER_NETWORKS;   // opens COtherNetworksDlg
 constexpr unsigned kSearchTimerId = 1;                   // the dialog's timer that steps the search
 constexpr unsigned kCheckTimerId = 2;                    // the timer that steps a typed address's check
 constexpr int kIconFamily0 = IDI_FAMILY_0;               // ProductFamily 0
@@ -52,6 +53,10 @@ constexpr int kIconFamily1 = IDI_FAMILY_1;               // ProductFamily 1
 // typed one and stores the name as "HostName" (STR_M_NAME_UNRESOLVED when it has no address). For a
 // user without a stored connection the row at the DefaultScanner setting is selected instead of the
 // first.
+//
+// "Other networks..." opens COtherNetworksDlg (ui/other_networks_dialog.h) over the dialog; after
+// its OK a new search starts with the targets stored there. The button is disabled when machine
+// policy sets DiscoveryTargets (read at the opening) and while a typed address is checked.
 class CSetIPDlg : public Windowing::CDialog {
 public:
     CSetIPDlg();
@@ -70,6 +75,7 @@ public:
     // The handlers of the dialog's controls (public for the tests of single handlers).
     void Refresh();
     void OnSearchAgain();
+    void OnOtherNetworks();
     void OnProtocolChange();
     void OnListItemChanged(const Windowing::Notification& notification);
     void OnAddressEdited();
@@ -130,4 +136,5 @@ private:
     // The DefaultScanner setting's address (a name resolved once at the opening) for a user with no
     // stored connection: its row is preselected. Empty otherwise.
     std::string defaultAddress_;
+    bool targetsByPolicy_ = false;  // machine policy sets DiscoveryTargets: "Other networks..." stays disabled
 };

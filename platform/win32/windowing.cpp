@@ -495,6 +495,17 @@ void EditScrollCaret(WindowHandle edit)
     if (edit) SendMessageA(H(edit), EM_SCROLLCARET, 0, 0);
 }
 
+bool EditSelectLine(WindowHandle edit, int line)
+{
+    if (!edit || line < 0) return false;
+    const LRESULT start = SendMessageA(H(edit), EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+    if (start < 0) return false;
+    const LRESULT length = SendMessageA(H(edit), EM_LINELENGTH, static_cast<WPARAM>(start), 0);
+    SendMessageA(H(edit), EM_SETSEL, static_cast<WPARAM>(start), start + length);
+    SendMessageA(H(edit), EM_SCROLLCARET, 0, 0);
+    return true;
+}
+
 DcHandle GetWindowDc(WindowHandle window)
 {
     return window ? GetDC(H(window)) : nullptr;
@@ -668,7 +679,7 @@ intptr_t CWnd::Default(unsigned message, uintptr_t wParam, intptr_t lParam)
     return original ? CallWindowProcA(original, H(handle_), message, wParam, lParam) : 0;
 }
 
-int CDialog::DoModal()
+int CDialog::DoModal(WindowHandle owner)
 {
     static const bool registered = [] {
         INITCOMMONCONTROLSEX controls{sizeof controls,
@@ -677,12 +688,14 @@ int CDialog::DoModal()
     }();
     (void)registered;
     Restart();
-    HWND hwnd = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(TemplateId()), nullptr, DialogProc,
+    HWND hwnd = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(TemplateId()), H(owner), DialogProc,
                                    reinterpret_cast<LPARAM>(this));
     if (!hwnd) {
         SetHandle(nullptr);
         return kDialogFailed;
     }
+    // The owner takes no input while this dialog runs, as under DialogBox.
+    const bool ownerWasEnabled = owner && EnableWindow(H(owner), FALSE) == 0;
     if (!Ended()) ShowWindow(hwnd, SW_SHOW);
     MSG msg;
     while (!Ended()) {
@@ -701,6 +714,8 @@ int CDialog::DoModal()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    // The owner is enabled before this window goes, so that the activation returns to it.
+    if (ownerWasEnabled) EnableWindow(H(owner), TRUE);
     DestroyWindow(hwnd);
     SetHandle(nullptr);
     return Result();

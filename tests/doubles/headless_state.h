@@ -33,6 +33,7 @@ struct Window {
     Window* parent = nullptr;
     std::vector<std::unique_ptr<Window>> children;
     CDialog* dialog = nullptr;  // the running dialog object of a dialog window
+    Window* owner = nullptr;    // a dialog's owner (DoModal's)
     CWnd* subclass = nullptr;
     bool checked = false;
     FontHandle font = nullptr;
@@ -52,8 +53,8 @@ struct Window {
     std::vector<Column> columns;
     std::vector<Row> rows;
     int ensured = -1;
-    int top = 0;           // the first row shown; ListEnsureVisible and ListScrollRows move it
-    int rowsPerPage = 8;   // rows that fit in the view
+    int top = 0;          // the first row shown; ListEnsureVisible and ListScrollRows move it
+    int rowsPerPage = 8;  // rows that fit in the view
     // Edit control.
     int selStart = 0, selEnd = 0;
     int caretScrolls = 0;
@@ -75,6 +76,7 @@ struct State {
     std::map<int, Headless::DialogLayout> templates;
     std::function<void(WindowHandle)> driver;
     std::unique_ptr<Window> lastDialog;
+    std::vector<std::unique_ptr<Window>> closedInner;  // dialogs that ran inside another, until Reset
     std::deque<Headless::MessageRecord> queue;
     std::vector<Headless::MessageRecord> posted, sent;
     std::vector<Headless::DrawOp> drawOps;

@@ -372,9 +372,9 @@ WindowHandle ParentOf(WindowHandle window)
     return W(window) ? W(window)->parent : nullptr;
 }
 
-WindowHandle OwnerOf(WindowHandle)
+WindowHandle OwnerOf(WindowHandle window)
 {
-    return nullptr;
+    return W(window) ? W(window)->owner : nullptr;
 }
 
 void EnumDescendants(WindowHandle window, const std::function<void(WindowHandle)>& visit)
@@ -705,6 +705,24 @@ void EditScrollCaret(WindowHandle edit)
     if (Window* w = W(edit)) ++w->caretScrolls;
 }
 
+bool EditSelectLine(WindowHandle edit, int line)
+{
+    Window* w = W(edit);
+    if (!w || line < 0) return false;
+    size_t start = 0;
+    for (int at = 0; at < line; ++at) {
+        start = w->text.find('\n', start);
+        if (start == std::string::npos) return false;
+        ++start;
+    }
+    size_t end = std::min(w->text.find('\n', start), w->text.size());
+    if (end > start && w->text[end - 1] == '\r') --end;
+    w->selStart = static_cast<int>(start);
+    w->selEnd = static_cast<int>(end);
+    ++w->caretScrolls;
+    return true;
+}
+
 DcHandle GetWindowDc(WindowHandle window)
 {
     if (!W(window) || S().failDc) return nullptr;
@@ -855,20 +873,32 @@ intptr_t CWnd::Default(unsigned message, uintptr_t wParam, intptr_t lParam)
     return handle_ ? DefaultProc(W(handle_), message, wParam, lParam) : 0;
 }
 
-int CDialog::DoModal()
+int CDialog::DoModal(WindowHandle owner)
 {
     State& s = S();
     auto found = s.templates.find(TemplateId());
     if (found == s.templates.end()) return kDialogFailed;
     Restart();
+    // A dialog opened while another runs: the running one's window, focus, posted messages and
+    // timers wait aside and come back when this one ends (its windows stay readable until Reset).
+    const bool inner = s.lastDialog && s.lastDialog->dialog;
+    std::unique_ptr<Window> outer = inner ? std::move(s.lastDialog) : nullptr;
+    Window* outerFocus = s.focus;
+    std::deque<Headless::MessageRecord> outerQueue = inner ? std::move(s.queue) : decltype(s.queue){};
+    std::vector<Headless::TimerRecord> outerTimers = inner ? std::move(s.timers) : decltype(s.timers){};
+    const bool ownerWasEnabled = owner && !(W(owner)->style & kWsDisabled);
+    if (ownerWasEnabled) W(owner)->style |= kWsDisabled;
     s.focus = nullptr;
     s.queue.clear();
     s.lastDialog = Create(found->second, this);
     Window* d = s.lastDialog.get();
+    d->owner = W(owner);
     SetHandle(d);
     if (OnInitDialog() && !s.focus) MoveFocus(d, false);
     RunPosted();
-    if (!Ended() && s.driver) s.driver(d);
+    // A copy: the driver may set the next dialog's driver while it runs.
+    const auto driver = s.driver;
+    if (!Ended() && driver) driver(d);
     int result = Ended() ? Result() : Headless::kLeftOpen;
     // The windows stay for the test to read; the dialog object and its controls let go of them.
     std::function<void(Window*)> release = [&](Window* w) {
@@ -880,6 +910,14 @@ int CDialog::DoModal()
     s.timers.clear();  // a window's timers end with it
     s.queue.clear();
     SetHandle(nullptr);
+    if (ownerWasEnabled) W(owner)->style &= ~kWsDisabled;
+    if (inner) {
+        s.closedInner.push_back(std::move(s.lastDialog));
+        s.lastDialog = std::move(outer);
+        s.focus = outerFocus;
+        s.queue = std::move(outerQueue);
+        s.timers = std::move(outerTimers);
+    }
     return result;
 }
 

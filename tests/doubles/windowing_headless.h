@@ -6,7 +6,9 @@
 // coordinates, style, text). DoModal creates the windows, runs OnInitDialog, runs the posted
 // messages, then calls the driver with the dialog window. When the driver returns and the dialog
 // has not ended, DoModal returns kLeftOpen. The windows of the last dialog stay readable (through
-// the ordinary Windowing operations) until the next DoModal or Reset. The stand-in models what the
+// the ordinary Windowing operations) until the next DoModal or Reset. A dialog opened from a
+// running one's handler runs the same driver, keeps the running one aside (its timers wait) and
+// gives it back when it ends; its own windows stay readable until Reset. The stand-in models what the
 // dialogs' logic relies on; the fine behaviour of the real controls is checked under Wine.
 //
 // Fixed facts of the model: a dialog's client area starts 3 pixels right of and 26 pixels below

@@ -42,7 +42,9 @@ inline const char kStrings[] =
     "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n"
     "STR_S_SEARCHING=Searching\nSTR_S_FOUND=Found %d, 100% %s\nSTR_S_NONE_FOUND=None\nSTR_S_SEARCH_FAILED=Failed\n"
     "STR_S_TARGETS_REFUSED=Refused\nSTR_M_NAME_UNRESOLVED=No address for %s.\n"
-    "STR_S_MOVED=Moved from %1 to %2 (%s %d)\nSTR_S_CHECKING=Checking\n";
+    "STR_S_MOVED=Moved from %1 to %2 (%s %d)\nSTR_S_CHECKING=Checking\n"
+    "STR_S_TARGET_LINE=Line %1: %2\nSTR_S_TARGET_BAD_BLOCK=bad block\nSTR_S_TARGET_TOO_MANY=too many\n"
+    "STR_M_TARGETS_SAVE_FAILED=Targets not saved.\n";
 
 // The network under the dialog's live search (Services().SearchTransport); fresh for each test.
 inline FakeNetwork net;
@@ -171,7 +173,7 @@ protected:
         Platform::ClearRecordedMessageBoxes();
         std::filesystem::remove_all(root_);
     }
-    // Starts over: no registry, no data file, no recorded calls or boxes, both templates.
+    // Starts over: no registry, no data file, no recorded calls or boxes, the three templates.
     void Fresh()
     {
         std::filesystem::remove_all(root_);
@@ -180,7 +182,7 @@ protected:
         Platform::SetTestShellFolder(Platform::kFolderCommonAppData, (root_ / "appdata").string().c_str());
         Platform::ClearRecordedMessageBoxes();
         Reset();
-        // The two templates in pixels, controls in the tab order of the resource module.
+        // The templates in pixels, controls in the tab order of the resource module.
         using K = Kind;
         const uint32_t t = Windowing::kWsTabStop, g = Windowing::kWsGroup | t;
         const uint32_t frame = Windowing::kWsCaption | Windowing::kWsSysMenu;
@@ -201,8 +203,21 @@ protected:
                       {3010, K::Button, 328, 206, 75, 23, t, "Search"},
                       {2154, K::Static, 28, 271, 90, 13, g - t, "&IP:"},
                       {3008, K::Edit, 123, 268, 280, 23, t, ""},
+                      {3019, K::Button, 10, 327, 135, 23, g, "Other"},
                       {1, K::Button, 247, 327, 75, 23, g, "OK"},
                       {2, K::Button, 328, 327, 75, 23, t, "Cancel"}}});
+        AddTemplate({3020,
+                     "Other",
+                     120,
+                     120,
+                     345,
+                     290,
+                     frame,
+                     {{3021, K::Static, 10, 10, 324, 52, 0, ""},
+                      {3022, K::Edit, 10, 66, 324, 140, t, ""},
+                      {3023, K::Static, 10, 212, 324, 32, 0, ""},
+                      {1, K::Button, 178, 250, 75, 23, g, "OK"},
+                      {2, K::Button, 259, 250, 75, 23, t, "Cancel"}}});
         AddTemplate({3000,
                      "Connection",
                      100,

@@ -3,8 +3,10 @@
 // store. Its texts and main paths run under Wine in tests/lan/test_e2e_*.sh.
 #include <gtest/gtest.h>
 
+#include "doubles/headless_state.h"
 #include "setup/settings_model.h"
 #include "tests/unit/dialog_fixture.h"
+#include "ui/other_networks_dialog.h"
 #include "ui/set_ip_dialog.h"
 
 namespace dialog_test {
@@ -287,6 +289,139 @@ TEST_F(SetIpDialogTest, ASaveThatFailsIsReportedAndKeepsTheDialogOpen)
     EXPECT_EQ("198.51.100.20|02:00:00:00:00:14||0|0;198.51.100.20|02:00:00:00:00:14||0|0;", rec.saves);
     EXPECT_EQ(1u, Boxes().size());
     EXPECT_TRUE(std::filesystem::is_regular_file(blocked + "/ScanLink.dat"));
+}
+
+// "Other networks...": the user's targets, one a line, read with the search's parser. Valid ones are
+// stored for the user (an empty list removes the user's value) and the next search sends to them;
+// the first bad line is named and selected and keeps the dialog open, as does a failed write,
+// which loses nothing; policy disables the button; Cancel stores nothing.
+TEST_F(SetIpDialogTest, OtherNetworksStoresCheckedTargetsAndSearchesThem)
+{
+    struct Case {
+        const char *what, *policy, *machine, *user;  // DiscoveryTargets at each level before (one entry)
+        const char* typed;                           // the field's new text
+        int button;
+        bool failFirstWrite;
+        const char *shown, *status;  // the field at the opening; the status line after the button
+        std::pair<int, int> selected;
+        const char *stored, *searched;  // the user's value after; a target the next search asks
+    };
+    const Case cases[] = {
+        {"valid lines",
+         nullptr,
+         nullptr,
+         nullptr,
+         " 203.0.113.5 \r\n\r\n198.51.100.0/30",
+         kIdOk,
+         false,
+         "",
+         "",
+         {0, 0},
+         "203.0.113.5,198.51.100.0/30",
+         ">198.51.100.2@"},
+        {"a bad line",
+         nullptr,
+         nullptr,
+         nullptr,
+         "203.0.113.5\r\n203.0.113.0/33\r\n",
+         kIdOk,
+         false,
+         "",
+         "Line 2: bad block",
+         {13, 27},
+         "",
+         ""},
+        {"4097 addresses",
+         nullptr,
+         nullptr,
+         nullptr,
+         "198.18.0.0/20\r\n203.0.113.9",
+         kIdOk,
+         false,
+         "",
+         "Line 2: too many",
+         {15, 26},
+         "",
+         ""},
+        {"machine defaults shown, the user's list overrides them",
+         nullptr,
+         "192.0.2.0/29",
+         nullptr,
+         "192.0.2.7",
+         kIdOk,
+         true,
+         "192.0.2.0/29",
+         "",
+         {0, 0},
+         "192.0.2.7",
+         ">192.0.2.7@"},
+        {"an empty list: the machine defaults apply again",
+         nullptr,
+         "192.0.2.0/29",
+         "203.0.113.5",
+         "",
+         kIdOk,
+         false,
+         "203.0.113.5",
+         "",
+         {0, 0},
+         "",
+         ">192.0.2.6@"},
+        {"Cancel",
+         nullptr,
+         nullptr,
+         "203.0.113.5",
+         "198.51.100.7",
+         kIdCancel,
+         false,
+         "203.0.113.5",
+         "",
+         {0, 0},
+         "203.0.113.5",
+         ""},
+        {"policy", "203.0.113.5", nullptr, nullptr, nullptr, 0, false, nullptr, nullptr, {0, 0}, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        SettingValue value;
+        for (auto [path, entry] : {std::pair{kSettingsKeys.policy, c.policy}, {kSettingsKeys.machine, c.machine}}) {
+            RegKeyHandle key = nullptr;
+            if (entry && Platform::CreateTestMachineKey(path, &key) == kRegOk)
+                Registry::SetMultiString(key, "DiscoveryTargets", {entry}), Registry::CloseUserKey(key);
+        }
+        if (c.user) value.texts = {c.user};
+        if (c.user) Settings::WriteUserSetting("R7245", SettingScope::AllProducts, SettingId::DiscoveryTargets, value);
+        Run([&](WindowHandle d) {
+            RunSearch();
+            EXPECT_EQ(c.shown != nullptr, Enabled(d, kOtherNetworks));
+            SetDriver([&](WindowHandle inner) {
+                using namespace OtherNetworksIds;
+                EXPECT_EQ(c.shown, Text(inner, kTargetsEdit));
+                SetText(ItemOf(inner, kTargetsEdit), c.typed);
+                if (c.failFirstWrite) PosixRegistry::SetStoreFile(root_.string());  // a folder: unreadable
+                ASSERT_TRUE(Click(inner, c.button));
+                EXPECT_EQ(std::vector<std::string>(c.failFirstWrite, "Targets not saved."), Boxes());
+                PosixRegistry::SetStoreFile((root_ / "registry").string());
+                if (c.failFirstWrite) Click(inner, kIdOk);
+                EXPECT_EQ(c.status, Text(inner, kStatus));
+                const HeadlessDetail::Window* edit = HeadlessDetail::W(ItemOf(inner, kTargetsEdit));
+                EXPECT_EQ(c.selected, std::pair(edit->selStart, edit->selEnd));
+                Click(inner, kIdCancel);  // a dialog left open by a refused line
+            });
+            const size_t before = net.sends.size();
+            EXPECT_EQ(c.shown != nullptr, Click(d, kOtherNetworks));
+            RunSearch();
+            std::string sent;
+            for (size_t i = before; i < net.sends.size(); ++i) sent += net.sends[i] + " ";
+            EXPECT_TRUE(*c.searched ? sent.find(c.searched) != std::string::npos : sent.empty()) << sent;
+            Click(d, kIdCancel);
+        });
+        const SettingValue after = SettingsModel::ReadForCurrentProduct().Get(SettingId::DiscoveryTargets);
+        std::string stored;
+        for (const std::string& entry : after.texts) stored += (stored.empty() ? "" : ",") + entry;
+        EXPECT_EQ(c.stored, after.level == SettingLevel::User ? stored : "");
+    }
 }
 
 }  // namespace

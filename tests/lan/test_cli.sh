@@ -3,7 +3,8 @@
 # /list, /set and /refresh (exit codes, what they store, the JSON read by python3's json module),
 # a scanner moving to a new address with the same MAC, the installer's given-address start, and
 # the address dialog checking a typed address (its MAC stored; the question when nothing answers),
-# and discovery targets: a scanner behind a router reached by /targets:, DiscoveryTargets and /refresh;
+# and discovery targets: a scanner behind a router reached by /targets:, DiscoveryTargets (also as the
+# address dialog's "Other networks..." stores them) and /refresh;
 # host names (the host's namespace reads a hosts file of the test's own): /set ip:NAME stores
 # HostName, /refresh follows the name to a new address, DefaultScanner adopted without a connection.
 source "$(dirname "$0")/../lib/common.sh"
@@ -265,6 +266,17 @@ sl_expect_eq "4,097 addresses: refused, exit 3, the reason traced" "$(cli /list 
 e2e_wine reg add 'HKCU\Software\ScanLink' /v LocalBroadcast /t REG_DWORD /d 0 /f >/dev/null 2>&1
 e2e_wine reg add 'HKCU\Software\ScanLink' /v DiscoveryTargets /t REG_MULTI_SZ /d 203.0.113.10-203.0.113.40 /f >/dev/null 2>&1
 sl_expect_eq "LocalBroadcast 0, DiscoveryTargets a range: the target only" "$(cli /list) $(json "$rows")" "0 [('203.0.113.20', 'target')]"
+e2e_start R7240SLK.exe '/trace:C:\nets.log'
+out="$(drv wait "$TITLE" + wait-enabled 3010 + click 3019 + wait "Other networks" + text 3022 + type 3022 \
+  203.0.113.0/33 + click 1 + text 3023 + sel 3022 + type 3022 203.0.113.16/28 + click 1 + wait "$TITLE" + click 2)"
+sl_check "the dialog closes" e2e_wait_exit 15
+sl_expect_eq "Other networks: the user's targets shown; a bad line named and selected" \
+  "$(grep -E '^(text|sel) 302' <<<"${out//$'\r'/}" | paste -sd'|')" \
+  'text 3022 203.0.113.10-203.0.113.40|text 3023 Line 1: a block needs an IPv4 address, "/" and a prefix from 0 to 32.|sel 3022 0 14 focus=1'
+sl_expect_eq "... a good list stored as the user's REG_MULTI_SZ, and the search asks it at once" \
+  "$(e2e_wine reg query 'HKCU\Software\ScanLink' /v DiscoveryTargets | tr -d '\r' | grep -o 'REG_MULTI_SZ.*' |
+  tr -s ' ') $(grep -q 'targets entries=1 counted=16 ' "$E2E_C/nets.log" && echo asked)" "REG_MULTI_SZ 203.0.113.16/28 asked"
+e2e_wine reg add 'HKCU\Software\ScanLink' /v DiscoveryTargets /t REG_MULTI_SZ /d 203.0.113.10-203.0.113.40 /f >/dev/null 2>&1
 sl_expect_eq "/set ip: of the routed scanner: exit 0" "$(cli /set ip:203.0.113.20)" 0
 ip -n "sl-$TAG-t1" addr flush dev eth0 && ip -n "sl-$TAG-t1" addr add 203.0.113.21/24 dev eth0 &&
   ip -n "sl-$TAG-t1" route replace default via 203.0.113.1

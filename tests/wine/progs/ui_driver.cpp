@@ -26,7 +26,8 @@
 //   list ID             "rows N", then "row I SELECTED COL0<TAB>COL1" per row
 //   columns ID          "column I TEXT" per header column
 //   combo ID            "combo ID count=N sel=N", then "item I TEXT" per item
-//   click ID            presses a button; returns once handled, or the window went, or a box opened
+//   click ID            presses a button; returns once handled, or the window went, or a box or
+//                       another dialog opened over it (the window is then disabled)
 //   type ID TEXT        sends each character of TEXT to the control as WM_CHAR, as typing does
 //   select-row ID N     selects and focuses list row N; N = -1 clears every row's selection
 //   select-combo ID N   selects combo item N and tells the dialog (CBN_SELCHANGE)
@@ -123,7 +124,8 @@ DWORD WINAPI SendThread(void* arg)
 }
 
 // Sends the message from a thread and returns once it was handled, the current window went
-// away, or a message box appeared (the send then finishes by itself when that box is closed).
+// away, a message box appeared, or the window was disabled by a dialog opened over it (the send
+// then finishes by itself when that box or dialog is closed).
 void SendAndSettle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     static MSG m;
@@ -133,7 +135,7 @@ void SendAndSettle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     for (DWORD start = GetTickCount(); WaitForSingleObject(t, 50) != WAIT_OBJECT_0;) {
         winui::Match box{L"", true};
         EnumWindows(winui::MatchProc, reinterpret_cast<LPARAM>(&box));
-        if (box.found || !IsWindow(g_window) || !IsWindowVisible(g_window)) break;
+        if (box.found || !IsWindow(g_window) || !IsWindowVisible(g_window) || !IsWindowEnabled(g_window)) break;
         if (GetTickCount() - start >= g_timeout) Fail("the window did not handle the message in time");
     }
     CloseHandle(t);

@@ -298,119 +298,53 @@ TEST_F(SetIpDialogTest, ASaveThatFailsIsReportedAndKeepsTheDialogOpen)
 TEST_F(SetIpDialogTest, OtherNetworksStoresCheckedTargetsAndSearchesThem)
 {
     struct Case {
-        const char *what, *policy, *machine, *user;  // DiscoveryTargets at each level before (one entry)
-        const char* typed;                           // the field's new text
-        int button;
-        bool failFirstWrite;
-        const char *shown, *status;  // the field at the opening; the status line after the button
-        std::pair<int, int> selected;
+        std::vector<const char*> before;  // DiscoveryTargets of policy, machine defaults and user (null: none)
+        const char* typed;
+        int button;                  // 0: OK after a write that failed
+        const char *shown, *status;  // the field at the opening (null: not opened); the status line
+        int selStart, selEnd;
         const char *stored, *searched;  // the user's value after; a target the next search asks
     };
+    const char* no = nullptr;
     const Case cases[] = {
-        {"valid lines",
-         nullptr,
-         nullptr,
-         nullptr,
-         " 203.0.113.5 \r\n\r\n198.51.100.0/30",
-         kIdOk,
-         false,
-         "",
-         "",
-         {0, 0},
-         "203.0.113.5,198.51.100.0/30",
-         ">198.51.100.2@"},
-        {"a bad line",
-         nullptr,
-         nullptr,
-         nullptr,
-         "203.0.113.5\r\n203.0.113.0/33\r\n",
-         kIdOk,
-         false,
-         "",
-         "Line 2: bad block",
-         {13, 27},
-         "",
-         ""},
-        {"4097 addresses",
-         nullptr,
-         nullptr,
-         nullptr,
-         "198.18.0.0/20\r\n203.0.113.9",
-         kIdOk,
-         false,
-         "",
-         "Line 2: too many",
-         {15, 26},
-         "",
-         ""},
-        {"machine defaults shown, the user's list overrides them",
-         nullptr,
-         "192.0.2.0/29",
-         nullptr,
-         "192.0.2.7",
-         kIdOk,
-         true,
-         "192.0.2.0/29",
-         "",
-         {0, 0},
-         "192.0.2.7",
-         ">192.0.2.7@"},
-        {"an empty list: the machine defaults apply again",
-         nullptr,
-         "192.0.2.0/29",
-         "203.0.113.5",
-         "",
-         kIdOk,
-         false,
-         "203.0.113.5",
-         "",
-         {0, 0},
-         "",
-         ">192.0.2.6@"},
-        {"Cancel",
-         nullptr,
-         nullptr,
-         "203.0.113.5",
-         "198.51.100.7",
-         kIdCancel,
-         false,
-         "203.0.113.5",
-         "",
-         {0, 0},
-         "203.0.113.5",
-         ""},
-        {"policy", "203.0.113.5", nullptr, nullptr, nullptr, 0, false, nullptr, nullptr, {0, 0}, "", ""},
+        {{no, no, no}, " 192.0.2.9 \r\n\r\n192.0.2.0/30", kIdOk, "", "", 0, 0, "192.0.2.9,192.0.2.0/30", ">192.0.2.2@"},
+        {{no, no, no}, "203.0.113.5\r\n203.0.113.0/33\r\n", kIdOk, "", "Line 2: bad block", 13, 27, "", ""},
+        {{no, no, no}, "198.18.0.0/20\r\n203.0.113.9", kIdOk, "", "Line 2: too many", 15, 26, "", ""},  // 4097
+        {{no, "192.0.2.0/29", no}, "192.0.2.7", 0, "192.0.2.0/29", "", 0, 0, "192.0.2.7", ">192.0.2.7@"},
+        {{no, "192.0.2.0/29", "203.0.113.5"}, "", kIdOk, "203.0.113.5", "", 0, 0, "", ">192.0.2.6@"},
+        {{no, no, "203.0.113.5"}, "198.51.100.7", kIdCancel, "203.0.113.5", "", 0, 0, "203.0.113.5", ""},
+        {{"203.0.113.5", no, no}, no, kIdOk, no, no, 0, 0, "", ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(&c - cases);
         Fresh();
-        SettingValue value;
-        for (auto [path, entry] : {std::pair{kSettingsKeys.policy, c.policy}, {kSettingsKeys.machine, c.machine}}) {
+        for (int level = 0; level < 3; ++level) {
             RegKeyHandle key = nullptr;
-            if (entry && Platform::CreateTestMachineKey(path, &key) == kRegOk)
-                Registry::SetMultiString(key, "DiscoveryTargets", {entry}), Registry::CloseUserKey(key);
+            const char* path = level == 0   ? kSettingsKeys.policy
+                               : level == 1 ? kSettingsKeys.machine
+                                            : kSettingsKeys.user;
+            if (c.before[level] && (level == 2 ? Registry::CreateUserKey(path, "", &key)
+                                               : Platform::CreateTestMachineKey(path, &key)) == kRegOk)
+                Registry::SetMultiString(key, "DiscoveryTargets", {c.before[level]}), Registry::CloseUserKey(key);
         }
-        if (c.user) value.texts = {c.user};
-        if (c.user) Settings::WriteUserSetting("R7245", SettingScope::AllProducts, SettingId::DiscoveryTargets, value);
         Run([&](WindowHandle d) {
             RunSearch();
-            EXPECT_EQ(c.shown != nullptr, Enabled(d, kOtherNetworks));
             SetDriver([&](WindowHandle inner) {
                 using namespace OtherNetworksIds;
                 EXPECT_EQ(c.shown, Text(inner, kTargetsEdit));
                 SetText(ItemOf(inner, kTargetsEdit), c.typed);
-                if (c.failFirstWrite) PosixRegistry::SetStoreFile(root_.string());  // a folder: unreadable
-                ASSERT_TRUE(Click(inner, c.button));
-                EXPECT_EQ(std::vector<std::string>(c.failFirstWrite, "Targets not saved."), Boxes());
+                if (c.button == 0) PosixRegistry::SetStoreFile(root_.string());  // a folder: unreadable
+                ASSERT_TRUE(Click(inner, c.button == kIdCancel ? kIdCancel : kIdOk));
+                EXPECT_EQ(std::vector<std::string>(c.button == 0, "Targets not saved."), Boxes());
                 PosixRegistry::SetStoreFile((root_ / "registry").string());
-                if (c.failFirstWrite) Click(inner, kIdOk);
+                if (c.button == 0) Click(inner, kIdOk);
                 EXPECT_EQ(c.status, Text(inner, kStatus));
                 const HeadlessDetail::Window* edit = HeadlessDetail::W(ItemOf(inner, kTargetsEdit));
-                EXPECT_EQ(c.selected, std::pair(edit->selStart, edit->selEnd));
+                EXPECT_EQ(std::pair(c.selStart, c.selEnd), std::pair(edit->selStart, edit->selEnd));
                 Click(inner, kIdCancel);  // a dialog left open by a refused line
             });
             const size_t before = net.sends.size();
-            EXPECT_EQ(c.shown != nullptr, Click(d, kOtherNetworks));
+            EXPECT_EQ(c.shown != nullptr, Click(d, kOtherNetworks)) << "disabled by policy only";
             RunSearch();
             std::string sent;
             for (size_t i = before; i < net.sends.size(); ++i) sent += net.sends[i] + " ";

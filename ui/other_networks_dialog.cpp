@@ -108,6 +108,7 @@ void COtherNetworksDlg::OnOK()
         }
         entries.push_back(entry.text);
     }
+    SetItemText(Handle(), kStatus, "");  // the last refused line is no longer the news
     if (entries != shown_) {
         const SettingsModel settings = SettingsModel::ReadForCurrentProduct();
         const SettingScope scope = Settings::UserScopeOf(settings, SettingId::DiscoveryTargets);
@@ -126,7 +127,6 @@ void COtherNetworksDlg::OnOK()
     }
     Diagnostics::Event("targets.saved",
                        {{"count", std::to_string(entries.size())}, {"changed", entries != shown_ ? "1" : "0"}});
-    SetItemText(Handle(), kStatus, "");
     CDialog::OnOK();
 }
 

@@ -38,7 +38,7 @@ for dpi in 96 144; do
   # Once the opening search has ended (Search again enabled again): its marquee bar is hidden then.
   out="$(drv wait "$TITLE" + wait-enabled 3010 + layout + list 3009 + combo 2152)"
   sl_expect_eq "$dpi DPI address dialog: all controls inside the dialog, none overlapping" "$(layout_faults "$out")" ""
-  sl_expect_eq "$dpi DPI address dialog: eleven controls shown (the status line too)" "$(grep -c '^control ' <<<"$out")" 11
+  sl_expect_eq "$dpi DPI address dialog: twelve controls shown (the status line too)" "$(grep -c '^control ' <<<"$out")" 12
   sl_expect_eq "$dpi DPI: the scanners listed" "$(pick rows "$out")" "rows 3"
   WIDTH[set-$dpi]="$(client "$out")"
   [[ $dpi == 144 ]] && e2e_shot "$TITLE" "$E2E_SHOTS/en/address-dialog-144dpi.png"

@@ -159,7 +159,7 @@ sl_expect_eq "an upgrade without the properties keeps the machine defaults and t
   "$(msi /i "C:\\packages\\new\\ScanLink-R7240-$NEWER-x64.msi"; echo $?; defaults)" "0"$'\n'"$DEFAULTS"
 sl_expect_eq "uninstalling removes them and the kept properties (HKLM\\SOFTWARE\\ScanLink)" \
   "$(msi /x "C:\\packages\\new\\ScanLink-R7240-$NEWER-x64.msi"; echo $?; defaults
-     e2e_wine reg query 'HKLM\SOFTWARE\ScanLink' /s /reg:64 </dev/null 2>/dev/null)" "0"
+     e2e_wine reg query 'HKLM\SOFTWARE\ScanLink' /reg:64 </dev/null >/dev/null 2>&1 && echo "the key is left")" "0"
 sl_check "SCANLINK_LANGUAGE=fr (no texts of its own) installs the English string file" \
   eval 'msi /i "$x86" SCANLINK_LANGUAGE=fr && cmp "$SL_ROOT/strings/en/R7240STR.tbl" "$E2E_C/windows/syswow64/R7240STR.tbl"'
 sl_check "SCANLINK_LANGUAGE=ja on the command line overrides the language" \

@@ -11,6 +11,7 @@ packages=(
   wine64                                              # runs the Windows build
   wine32:i386                                         # runs the x86 build (i386 architecture added below)
   wixl msitools osslsigncode openssl                  # Windows Installer packages, code signing
+  libxml2-utils                                       # xmllint: the Group Policy templates are well-formed
   xvfb x11-apps imagemagick                           # windows without a desktop, screenshots
   fonts-wine fonts-ipafont-gothic                     # Wine's own fonts (Tahoma, Marlett); Japanese glyphs
   snmpd snmp                                          # the virtual scanner LAN's agents

@@ -6,6 +6,10 @@
 # languages beside it (<code>STR-en.tbl, -de, -ja), the resource module for the system in the system
 # directory with a copy of the string file of the user's language as <code>STR.tbl, and a Start
 # menu shortcut (the x86 package's named with " (x86)", so that both packages can be installed).
+# Public properties write machine defaults (docs/install.md): one per value of setup/settings.def
+# that is not secret, named after it (DISCOVERY_TARGETS, LOCAL_BROADCAST, DEFAULT_SCANNER, ...), and
+# REFRESH_AT_LOGON=1 adds a Run value that starts "<code>SLK.exe /refresh" at every logon.
+# Also writes the Group Policy templates into build/packages/policy/ (scripts/policy_templates.sh).
 # Environment (all optional):
 #   SCANLINK_SIGN_PFX, SCANLINK_SIGN_PASSWORD, SCANLINK_SIGN_TIMESTAMP_URL   sign (scripts/sign.sh)
 #   SCANLINK_PACKAGE_PRODUCTS="R7240 L835_"   only these products (default: all eight)
@@ -35,6 +39,7 @@ ARCHS=(${SCANLINK_PACKAGE_ARCHS:-x64 x86})
 
 # The products' facts come from the one table (product/products.def).
 source "$ROOT/scripts/products.sh"
+source "$ROOT/scripts/settings.sh"
 # Language IDs whose user gets the German or Japanese string file (every German-speaking region).
 DE_IDS=(1031 2055 3079 4103 5127)
 JA_IDS=(1041)
@@ -47,6 +52,7 @@ guid() {
 xml() { sed 's/&/\&amp;/g; s/</\&lt;/g; s/>/\&gt;/g; s/"/\&quot;/g' <<<"$1"; }
 
 mkdir -p "$OUT"
+bash "$ROOT/scripts/policy_templates.sh" "$OUT/policy"
 for arch in "${ARCHS[@]}"; do
   install="$ROOT/build/windows-$arch/install"
   if [[ -z "${SCANLINK_PACKAGE_NO_BUILD:-}" ]]; then
@@ -112,6 +118,86 @@ for arch in "${ARCHS[@]}"; do
     done
     strings+="
               </Component>$langs"
+    # Machine defaults: each public property given writes its value into the machine defaults'
+    # subkey of this product, in the package's view (an x86 package's land in WOW6432Node, where
+    # the 32-bit program reads them). The package keeps the properties it was given in a key of
+    # its own (Installer\<code> beside the product subkeys; the program reads no such product) and
+    # reads them back (AppSearch, then Restore_*) for a property not given, so that a repair or an
+    # upgrade writes the same values again; an uninstall removes both. Secret values are not
+    # offered: a property's value lands in the installer's log.
+    machine_key="$SL_SETTINGS_MACHINE_KEY\\$code"
+    memory_key="$SL_SETTINGS_MACHINE_KEY\\Installer\\$code"
+    memory() { echo "<RegistryValue Root=\"HKLM\" Key=\"$memory_key\" Name=\"$1\" Type=\"string\" Value=\"[$1]\"${2:-}/>"; }
+    defaults="" searches="" restores="" lists="" previous=AppSearch
+    conditions=('RefreshAtLogon|REFRESH_AT_LOGON="1"')  # component|condition (set below with msibuild)
+    properties=(REFRESH_AT_LOGON)
+    for setting in "${SL_SETTING_NAMES[@]}"; do
+      [[ "$(sl_setting "$setting" SECRET)" == No ]] || continue
+      p="$(sl_setting_property "$setting")"
+      properties+=("$p"); conditions+=("Setting_$setting|$p")
+      value="<RegistryValue Root=\"HKLM\" Key=\"$machine_key\" Name=\"$setting\" Value=\"[$p]\""
+      case "$(sl_setting "$setting" TYPE)" in
+        Number) value+=' Type="integer"/>' ;;
+        Text) value+=' Type="string"/>' ;;
+        Texts) value=""; lists+="  list(\"$setting\", \"$p\");"$'\n' ;;  # by setting_lists.js (below)
+      esac
+      defaults+="
+              <Component Id=\"Setting_$setting\" Guid=\"$(guid "ScanLink setting $code $arch $setting")\"$win64>
+                $(memory "$p" ' KeyPath="yes"')
+                $value
+              </Component>"
+    done
+    defaults+="
+              <Component Id=\"RefreshAtLogon\" Guid=\"$(guid "ScanLink refresh at logon $code $arch")\"$win64>
+                <RegistryValue Root=\"HKLM\" Key=\"Software\\Microsoft\\Windows\\CurrentVersion\\Run\" Name=\"ScanLink refresh $code\"
+                               Type=\"string\" Value=\"&quot;[PROGRAMDIR]${code}SLK.exe&quot; /refresh\" KeyPath=\"yes\"/>
+                $(memory REFRESH_AT_LOGON)
+              </Component>"
+    for p in "${properties[@]}"; do
+      searches+="
+    <Property Id=\"SL_SAVED_$p\">
+      <RegistrySearch Id=\"Saved_$p\" Root=\"HKLM\" Key=\"$memory_key\" Name=\"$p\" Type=\"raw\"$win64/>
+    </Property>
+    <CustomAction Id=\"Restore_$p\" Property=\"$p\" Value=\"[SL_SAVED_$p]\"/>"
+      restores+="
+      <Custom Action=\"Restore_$p\" After=\"$previous\">NOT $p AND SL_SAVED_$p</Custom>"
+      previous="Restore_$p"
+    done
+    # wixl writes no multi-string from a property: each list value given as "a;b" becomes a
+    # temporary Registry row (before costing) whose value "[~]a[~]b[~]" Windows Installer writes as
+    # the multi-string a, b, replacing what was there. The row is added in every session, the
+    # uninstall's too, so that removing the component removes the value. Entries are trimmed,
+    # empty ones left out (a list without entries writes nothing), brackets kept as they are.
+    if [[ -n "$lists" ]]; then
+      cat >"$stage/setting_lists.js" <<EOF
+function main() {
+$lists  return 1;
+}
+function list(name, property) {
+  var entries = Session.Property(property).split(";"), value = "";
+  for (var i = 0; i < entries.length; i++) {
+    var entry = entries[i].replace(/^\s+|\s+$/g, "");
+    if (entry != "") value += "[~]" + entry.replace(/[\[\]]/g, function (c) { return "[\\\\" + c + "]"; });
+  }
+  if (value == "") return;
+  var view = Session.Database.OpenView("INSERT INTO \`Registry\` (\`Registry\`, \`Root\`, \`Key\`, \`Name\`, \`Value\`, " +
+                                       "\`Component_\`) VALUES (?, 2, ?, ?, ?, ?) TEMPORARY");
+  var row = Session.Installer.CreateRecord(5);
+  row.StringData(1) = "Setting_" + name;
+  row.StringData(2) = "${machine_key//\\/\\\\}";
+  row.StringData(3) = name;
+  row.StringData(4) = value + "[~]";
+  row.StringData(5) = "Setting_" + name;
+  view.Execute(row);
+  view.Close();
+}
+EOF
+      searches+="
+    <Binary Id=\"SettingLists\" SourceFile=\"setting_lists.js\"/>
+    <CustomAction Id=\"SettingLists\" BinaryKey=\"SettingLists\" JScriptCall=\"main\" Return=\"check\"/>"
+      restores+="
+      <Custom Action=\"SettingLists\" Before=\"CostInitialize\"/>"
+    fi
     cat >"$stage/package.wxs" <<EOF
 <?xml version="1.0" encoding="utf-8"?>
 <Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
@@ -123,7 +209,9 @@ for arch in "${ARCHS[@]}"; do
     <Media Id="1" Cabinet="scanlink.cab" EmbedCab="yes"/>
     <Icon Id="product.ico" SourceFile="product.ico"/>
     <Property Id="ARPPRODUCTICON" Value="product.ico"/>
-    <Property Id="ARPNOMODIFY" Value="1"/>
+    <Property Id="ARPNOMODIFY" Value="1"/>$searches
+    <InstallExecuteSequence>$restores
+    </InstallExecuteSequence>
     <Directory Id="TARGETDIR" Name="SourceDir">
       <Directory Id="$pf">
         <Directory Id="MakerDir" Name="$(xml "$maker_folder")">
@@ -131,7 +219,7 @@ for arch in "${ARCHS[@]}"; do
             <Directory Id="PROGRAMDIR" Name="ScanLink">
               <Component Id="Program" Guid="*"$win64>
                 <File Id="Program" Name="${code}SLK.exe" Source="${code}SLK.exe" KeyPath="yes"/>
-              </Component>$strings
+              </Component>$strings$defaults
             </Directory>
           </Directory>
         </Directory>
@@ -148,7 +236,7 @@ $modules
       <ComponentRef Id="Strings"/>
       <ComponentRef Id="Lang_en"/>
       <ComponentRef Id="Lang_de"/>
-      <ComponentRef Id="Lang_ja"/>
+      <ComponentRef Id="Lang_ja"/>$(for c in "${conditions[@]}"; do printf '\n      <ComponentRef Id="%s"/>' "${c%%|*}"; done)
     </Feature>
   </Product>
 </Wix>
@@ -180,6 +268,9 @@ EOF
     [[ $arch == x86 ]] && queries+=(
       "UPDATE \`Component\` SET \`Condition\` = 'VersionNT64' WHERE \`Component\` = 'ModuleRS6'"
       "UPDATE \`Component\` SET \`Condition\` = 'NOT VersionNT64' WHERE \`Component\` = 'ModuleRES'")
+    for c in "${conditions[@]}"; do
+      queries+=("UPDATE \`Component\` SET \`Condition\` = '${c#*|}' WHERE \`Component\` = '${c%%|*}'")
+    done
     for q in "${queries[@]}"; do msibuild "$msi" -q "$q"; done
     if [[ -n "${SCANLINK_SIGN_PFX:-}" ]]; then sign "$msi"; fi
     echo "package: $msi ($(stat -c %s "$msi") bytes)"

@@ -123,6 +123,7 @@ bool PolicySets(const char* productCode, const char* policyPath, const SettingDe
 
 }  // namespace
 
+// scripts/settings.sh reads this line for the packages and the Group Policy templates: keep it one line.
 const SettingsKeys kSettingsKeys = {"SOFTWARE\\Policies\\ScanLink", "Software\\ScanLink", "SOFTWARE\\ScanLink"};
 
 namespace Settings {

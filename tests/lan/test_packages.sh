@@ -6,10 +6,13 @@
 # one; uninstalling removes the files and keeps the stored connection. A German user gets the
 # German string file. The packages are the test run's (scripts/package.sh from both builds, built
 # once per run: tests/lib/common.sh sl_packages); the newer ones are copies with a newer version.
-# Also: no two components install one file; SCANLINK_LANGUAGE=fr gets English; x64 and x86 side by side.
+# Also: no two components install one file; SCANLINK_LANGUAGE=fr gets English; x64 and x86 side by side;
+# the installer's properties write machine defaults and the Run value, an upgrade keeps them and
+# uninstalling removes them; the Group Policy templates are well-formed and name every setting.
 source "$(dirname "$0")/../lib/common.sh"
 source "$(dirname "$0")/e2e_lib.sh"
-sl_need_cmd wixl msibuild
+sl_need_cmd wixl msibuild xmllint
+source "$SL_ROOT/scripts/settings.sh"
 for arch in x64 x86; do
   [[ -f "$SL_ROOT/build/windows-$arch/install/ScanLink.exe" && -f "$SL_ROOT/build/windows-$arch/tests/ui_driver.exe" ]] ||
     sl_skip "needs the installed windows-$arch build"
@@ -49,6 +52,13 @@ sl_expect_eq "no two components install a file of one name into one folder; the 
   "$(for m in "$PKG"/old/*.msi; do awk -F'\t' -v m="${m##*/}" 'NR == FNR { d[$1] = $3; next } { print m, d[$2], tolower($3) }' \
        <(rows "$m" Component) <(rows "$m" File); done | sort | uniq -d; rows "$PKG/old/ScanLink-R7240-$VERSION-x86.msi" DuplicateFile | cut -f2- | sort)" \
   "$(printf 'Lang_%s\tStrings_%s\tR7240STR.tbl\tSystemFolder\n' de de en en ja ja)"
+POLICY="$(sl_packages)/policy"
+for f in ScanLink.admx {en-US,de-DE,ja-JP}/ScanLink.adml; do
+  [[ $f == *.admx ]] && names='valueName="%s"' || names='<string id="%s">'
+  sl_expect_eq "policy/$f is well-formed and names every value of setup/settings.def" \
+    "$(xmllint --noout "$POLICY/$f" 2>&1; for n in "${SL_SETTING_NAMES[@]}"; do
+         grep -qF "$(printf "$names" "$n")" "$POLICY/$f" || echo "no $n"; done)" ""
+done
 
 e2e_init "pk$$"
 sl_on_exit "e2e_stop"
@@ -126,13 +136,30 @@ done
 sl_log "a German user: the German string file and shortcut"
 e2e_prefix "pk-de$$" de_DE.UTF-8
 cp -r "$PKG" "$E2E_C/packages"
-sl_check "x64 R7240 installs for a German user" msi /i "C:\\packages\\old\\ScanLink-R7240-$VERSION-x64.msi"
+sl_check "x64 R7240 installs for a German user, with the machine defaults' properties" msi /i \
+  "C:\\packages\\old\\ScanLink-R7240-$VERSION-x64.msi" "DISCOVERY_TARGETS=203.0.113.0/28;198.51.100.7" \
+  DEFAULT_SCANNER=scan-3.example.com LOCAL_BROADCAST=0 REFRESH_AT_LOGON=1
+# defaults: R7240's machine defaults (64-bit view) and its Run value, "NAME    TYPE    DATA" sorted.
+defaults() {
+  { e2e_wine reg query 'HKLM\SOFTWARE\ScanLink\R7240' /reg:64
+    e2e_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /reg:64 | grep ScanLink; } </dev/null 2>/dev/null |
+    tr -d '\r' | sed -n 's/^    //p' | sort
+}
+DEFAULTS="$(printf '%s    %s    %s\n' DefaultScanner REG_SZ scan-3.example.com DiscoveryTargets REG_MULTI_SZ \
+  '203.0.113.0/28\0198.51.100.7' LocalBroadcast REG_DWORD 0x0 "ScanLink refresh R7240" REG_SZ \
+  '"C:\Program Files\VEL MORA\chromaline 7240MF\ScanLink\R7240SLK.exe" /refresh')"
+sl_expect_eq "the properties are written as machine defaults, with the Run value" "$(defaults)" "$DEFAULTS"
 sl_check "the German string file is installed" cmp "$SL_ROOT/strings/de/R7240STR.tbl" "$E2E_C/windows/system32/R7240STR.tbl"
 de_title="VEL MORA chromaline 7240MF $(sed -n 's/^STR_S_UTIL_APPNAME=//p' "$SL_ROOT/strings/de/R7240STR.tbl" | tr -d '\r')"
 sl_check "the shortcut carries the German title" test -n "$(shortcut "$de_title")"
 x86="C:\\packages\\old\\ScanLink-R7240-$VERSION-x86.msi"
 sl_check "x86 R7240 installs beside it, with a shortcut of its own (\" (x86)\")" eval 'msi /i "$x86" && test -n "$(shortcut "$de_title (x86)")"'
 sl_expect_eq "uninstalling it keeps the x64 one's shortcut" "$(msi /x "$x86"; echo $?; shortcut "$de_title" | wc -l)" $'0\n1'
+sl_expect_eq "an upgrade without the properties keeps the machine defaults and the Run value" \
+  "$(msi /i "C:\\packages\\new\\ScanLink-R7240-$NEWER-x64.msi"; echo $?; defaults)" "0"$'\n'"$DEFAULTS"
+sl_expect_eq "uninstalling removes them and the kept properties (HKLM\\SOFTWARE\\ScanLink)" \
+  "$(msi /x "C:\\packages\\new\\ScanLink-R7240-$NEWER-x64.msi"; echo $?; defaults
+     e2e_wine reg query 'HKLM\SOFTWARE\ScanLink' /reg:64 </dev/null >/dev/null 2>&1 && echo "the key is left")" "0"
 sl_check "SCANLINK_LANGUAGE=fr (no texts of its own) installs the English string file" \
   eval 'msi /i "$x86" SCANLINK_LANGUAGE=fr && cmp "$SL_ROOT/strings/en/R7240STR.tbl" "$E2E_C/windows/syswow64/R7240STR.tbl"'
 sl_check "SCANLINK_LANGUAGE=ja on the command line overrides the language" \

@@ -28,8 +28,11 @@ std::string ObjectsText(unsigned objects)
 {
     static const char* const kNames[] = {"name", "location", "serial"};
     std::string text;
-    for (unsigned i = 0; i < 3; ++i)
-        if (objects & (1u << i)) text += (text.empty() ? "" : ",") + std::string(kNames[i]);
+    for (unsigned i = 0; i < 3; ++i) {
+        if (!(objects & (1u << i))) continue;
+        if (!text.empty()) text += ',';
+        text += kNames[i];
+    }
     return text;
 }
 

@@ -190,6 +190,12 @@ std::string ListJson(const char* product, const char* code, int protocol, const 
         json.String(r.adapterName);
         json.Key("found_by");
         json.String(FoundByName(r.foundBy));
+        json.Key("name");
+        json.String(r.name);
+        json.Key("location");
+        json.String(r.location);
+        json.Key("serial");
+        json.String(r.serial);
         json.EndObject();
     }
     json.EndArray();
@@ -242,6 +248,7 @@ int RunListMode(const StartupRequest& request)
     std::vector<SkippedAdapter> skipped;
     SearchTargets targets;
     if (!SearchTargetsForRun(request, protocol, &targets)) return kExitTargetsRefused;
+    targets.askDetails = true;  // the search's end waits for them a bounded time
     const int searched = Services().RunDiscovery(list, selected, kCommandLinePasses, kCommandLinePassTiming, protocol,
                                                  &skipped, targets);
     StoredConnection stored;

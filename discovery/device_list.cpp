@@ -27,6 +27,18 @@ void CopyField(char* field, size_t capacity, const char* text)
     std::memcpy(field, text, length);
 }
 
+bool HasDetails(const DeviceRecord& record)
+{
+    return record.name[0] != '\0' || record.location[0] != '\0' || record.serial[0] != '\0';
+}
+
+void CopyDetails(DeviceRecord& to, const DeviceRecord& from)
+{
+    std::memcpy(to.name, from.name, sizeof to.name);
+    std::memcpy(to.location, from.location, sizeof to.location);
+    std::memcpy(to.serial, from.serial, sizeof to.serial);
+}
+
 static bool SameDevice(const DeviceRecord& listed, const DeviceRecord& candidate, int protocol)
 {
     if (std::memcmp(listed.address, candidate.address, sizeof listed.address) != 0) return false;
@@ -49,6 +61,8 @@ size_t MergePass(DeviceList& dialogList, const DeviceList& passList, int protoco
                 record = candidate;
                 record.foundBy = foundBy;
                 ++changed;
+            } else if (candidate.authenticated == record.authenticated && HasDetails(candidate)) {
+                CopyDetails(record, candidate);
             }
             break;
         }

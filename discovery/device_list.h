@@ -18,6 +18,12 @@ struct DeviceRecord {
     char adapterName[260];  // IPv6 only: friendly name of the local adapter whose pass found it
     bool authenticated;     // the answer was an SNMPv3 Response whose MAC verified
     int foundBy;            // how its first answer came: kFoundByBroadcast, kFoundByMulticast, kFoundByTarget
+    // The details asked for once the scanner is listed (discovery/scanner_details.h), each cut like
+    // sysDescr (at its first NUL, to the field's width less one); empty until they arrive, and for
+    // good when the agent lacks the object.
+    char name[128];      // sysName.0
+    char location[128];  // sysLocation.0
+    char serial[64];     // prtGeneralSerialNumber.1 (the Printer MIB)
 };
 
 // How a record's first answer came (DeviceRecord::foundBy): the IPv4 broadcast, the IPv6 multicast,
@@ -55,8 +61,10 @@ private:
 // kProtocolIPv6 each record's adapterName is first set to adapterName (cut to 259 octets); with
 // kProtocolIPv4 adapterName is not used and may be null. The earliest record of a device wins, but
 // for one thing: a verified SNMPv3 answer (authenticated) makes a listed unverified record verified,
-// with the identifiers and the MAC address of the verified answer (any host could have claimed
-// them over SNMPv1); its place and found-by stay.
+// with the identifiers, the MAC address and the details of the verified answer (any host could have
+// claimed them over SNMPv1; details learned over SNMPv1 are dropped); its place and found-by stay.
+// Details survive merging: a record that is already listed keeps its details, and takes those of a
+// candidate of the same verification that has some (a list merged again after they arrived).
 // Returns how many records it appended or made verified.
 size_t MergePass(DeviceList& dialogList, const DeviceList& passList, int protocol, const char* adapterName);
 
@@ -64,6 +72,11 @@ size_t MergePass(DeviceList& dialogList, const DeviceList& passList, int protoco
 // of strcmp, so "10.0.0.10" comes before "10.0.0.9"). Records with equal addresses keep no
 // particular order.
 void SortByAddress(DeviceList& list);
+
+// True when the record has any of the details (name, location, serial).
+bool HasDetails(const DeviceRecord& record);
+// Copies the details (name, location, serial) of from into to.
+void CopyDetails(DeviceRecord& to, const DeviceRecord& from);
 
 // Copies text into a fixed-size field of capacity octets: cut to capacity - 1 octets, terminated,
 // the rest of the field zeroed. A null text gives the empty text.

@@ -415,7 +415,7 @@ bool TakeWaitingAnswers(DiscoveryTransport& transport, PassSocket& pass, int ipV
         candidate.foundBy = pass.foundBy;
         std::memcpy(candidate.address, from, sizeof from);
         if (ipVersion == kUdpIPv6) CopyField(candidate.adapterName, sizeof candidate.adapterName, pass.adapterName);
-        found.push_back(PassAnswer{candidate, length});
+        found.push_back(PassAnswer{candidate, length, sender});
     }
     return true;
 }

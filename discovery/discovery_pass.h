@@ -137,6 +137,7 @@ void ResendRequest(DiscoveryTransport& transport, PassSocket& pass);
 struct PassAnswer {
     DeviceRecord record;
     size_t size;
+    UdpAddress sender;  // where it came from
 };
 
 // Takes every datagram waiting on the pass's socket (at most kMaxDatagramsPerStep) and appends to

@@ -27,7 +27,7 @@ void PreBindAgentPort(DiscoveryTransport& transport)
 
 }  // namespace
 
-DiscoverySearch::DiscoverySearch(DiscoveryTransport& transport) : transport_(transport)
+DiscoverySearch::DiscoverySearch(DiscoveryTransport& transport) : transport_(transport), details_(transport)
 {
 }
 
@@ -57,6 +57,8 @@ void DiscoverySearch::CloseAll()
 void DiscoverySearch::Cancel()
 {
     CloseAll();
+    details_.Cancel();
+    detailsOnly_ = false;
     running_ = false;
     endPending_ = false;
 }
@@ -72,6 +74,8 @@ void DiscoverySearch::Skip(const char* adapter, const std::string& reason)
 void DiscoverySearch::Finish(int result)
 {
     CloseAll();
+    details_.Cancel();
+    detailsOnly_ = false;
     result_ = result;
     running_ = false;
     endPending_ = true;
@@ -91,6 +95,7 @@ void DiscoverySearch::Start(int protocol, int passes, const PassTiming& timing, 
     result_ = kRunDiscoveryOk;
     running_ = true;
     targets_ = TargetSet{};
+    askDetails_ = targets.askDetails;
     const bool local = targets.localBroadcast;
     if (protocol == kProtocolIPv4 || protocol == kProtocolIPv6) {
         const int family = FamilyOfProtocol(protocol);
@@ -142,7 +147,15 @@ bool DiscoverySearch::StartRound()
 {
     CloseAll();
     if (nextRound_ >= rounds_.size()) {
-        Finish(sentAny_ || rounds_.empty() ? result_ : kRunDiscoveryFailed);
+        const int result = sentAny_ || rounds_.empty() ? result_ : kRunDiscoveryFailed;
+        if (!details_.Pending()) {
+            Finish(result);
+            return false;
+        }
+        // The rows are all in; the details still asked get a bounded wait.
+        roundsResult_ = result;
+        detailsOnly_ = true;
+        detailsUntil_ = transport_.NowMs() + kDetailsEndWaitMs;
         return false;
     }
     round_ = static_cast<int>(nextRound_++);
@@ -197,6 +210,11 @@ void DiscoverySearch::Merge(const PassSocket& pass, const std::vector<PassAnswer
         const bool changed = MergePass(devices_, one, ProtocolOfFamily(ipVersion), answer.record.adapterName) > 0;
         const bool verified = changed && devices_.Count() == had;  // a listed row became verified
         rowsVerified_ = rowsVerified_ || verified;
+        if (changed && askDetails_) {
+            UdpAddress agent = answer.sender;
+            if (agent.family == kUdpIPv6 && agent.scopeId == 0) agent.scopeId = pass.destination.scopeId;
+            details_.Ask(answer.record, agent);
+        }
         if (Diagnostics::Tracing())
             TraceDatagram(pass, answer.record.address, std::to_string(answer.size),
                           devices_.Count() != had ? "listed"
@@ -224,12 +242,24 @@ bool DiscoverySearch::StepTargets(const Round& round, std::int64_t now)
     return false;
 }
 
+int DiscoverySearch::StepDetails()
+{
+    return askDetails_ && details_.Step(devices_) ? kSearchDetailsChanged : 0;
+}
+
 int DiscoverySearch::Step()
 {
     if (!running_) {
         const bool ended = endPending_;
         endPending_ = false;
         return ended ? kSearchEnded : 0;
+    }
+    if (detailsOnly_) {
+        const int flags = StepDetails();
+        if (details_.Pending() && transport_.NowMs() < detailsUntil_) return flags;
+        Finish(roundsResult_);
+        endPending_ = false;
+        return flags | kSearchEnded;
     }
     int flags = 0;
     // A round whose sockets all end at once (every adapter skipped) is followed by the next one
@@ -262,6 +292,7 @@ int DiscoverySearch::Step()
             open = true;
         }
         if (StepTargets(round, now)) open = true;
+        flags |= StepDetails();
         if (devices_.Count() != before || rowsVerified_) {
             SortByAddress(devices_);
             flags |= kSearchRowsChanged;
@@ -269,6 +300,7 @@ int DiscoverySearch::Step()
         }
         if (open) return flags;
         if (!StartRound()) {
+            if (running_) return flags;  // the details still asked are awaited
             endPending_ = false;
             return flags | kSearchEnded;
         }

@@ -12,10 +12,12 @@
 #include "discovery/discovery_pass.h"
 #include "discovery/discovery_targets.h"
 #include "discovery/discovery_transport.h"
+#include "discovery/scanner_details.h"
 
 // What Step reports (bit flags).
 constexpr int kSearchRowsChanged = 1;  // Devices() gained rows, or a row became verified, since the last step
 constexpr int kSearchEnded = 2;        // the search is over (Result() is final); reported once
+constexpr int kSearchDetailsChanged = 4;  // a row's name, location or serial arrived since the last step
 
 // How often the owner should call Step while the search runs. Answers wait in the sockets'
 // buffers between steps; a pass ends at most one step after its quiet second or its cap.
@@ -30,6 +32,8 @@ struct SearchTargets {
     std::optional<TargetSet> expanded;  // set: used instead of entries (the caller expanded them for
                                         // this search's family, for example to refuse a set before it)
     TargetResolver resolve;             // empty: the system's resolver (Platform::ResolveHostName)
+    bool askDetails = false;            // ask every row listed for its name, location and serial
+                                        // (discovery/scanner_details.h): the dialog and /list do
 };
 
 // The search over a transport (the transport must outlive the search).
@@ -67,6 +71,12 @@ struct SearchTargets {
 // Every matching answer is merged into Devices() without duplicates as MergePass does (the same
 // address, and for IPv6 the same adapter name ignoring case, is one device; the earliest record
 // wins) and the list is kept sorted by SortByAddress.
+//
+// Details (SearchTargets::askDetails): every row listed, and every row that becomes verified, is
+// asked for its name, location and serial by ScannerDetails over the search's transport, stepped
+// with the search; a row is reported at once, its details when they come (kSearchDetailsChanged).
+// When the last round is over, the search keeps running only while details requests are still
+// out, and at most kDetailsEndWaitMs longer; then it ends and what did not come stays empty.
 //
 // Result(): kRunDiscoveryOk when at least one request went out (or there was no round to run);
 // kRunDiscoveryFailed when no adapter at all could be searched: the IPv6 adapters could not be
@@ -121,6 +131,7 @@ private:
     void SendTargets();
     bool StepTargets(const Round& round, std::int64_t now);
     void Merge(const PassSocket& pass, const std::vector<PassAnswer>& found, int ipVersion);
+    int StepDetails();
 
     DiscoveryTransport& transport_;
     PassTiming timing_ = kDialogPassTiming;
@@ -141,4 +152,9 @@ private:
     bool running_ = false;
     bool endPending_ = false;
     bool rowsVerified_ = false;  // a listed row became verified since the last report
+    bool askDetails_ = false;
+    ScannerDetails details_;
+    bool detailsOnly_ = false;        // the rounds are over; the details still asked are awaited
+    std::int64_t detailsUntil_ = 0;   // until then at most
+    int roundsResult_ = kRunDiscoveryOk;  // the result once the rounds are over
 };

@@ -11,14 +11,15 @@ namespace {
 
 using namespace Ber;
 
-void StoreDescription(DeviceRecord& candidate, Cursor value)
+// Stores an OCTET STRING's text into a fixed field: cut at its first NUL and to capacity - 1.
+void StoreText(char* field, size_t capacity, Cursor value)
 {
     size_t length = value.Left();
-    if (length > sizeof candidate.sysDescr - 1) length = sizeof candidate.sysDescr - 1;
+    if (length > capacity - 1) length = capacity - 1;
     const void* nul = std::memchr(value.pos, 0, length);
     if (nul != nullptr) length = static_cast<size_t>(static_cast<const std::uint8_t*>(nul) - value.pos);
-    std::memset(candidate.sysDescr, 0, sizeof candidate.sysDescr);
-    std::memcpy(candidate.sysDescr, value.pos, length);
+    std::memset(field, 0, capacity);
+    std::memcpy(field, value.pos, length);
 }
 
 void StorePhysicalAddress(DeviceRecord& candidate, Cursor value)
@@ -50,7 +51,13 @@ bool DecodeBinding(Cursor binding, DeviceRecord& candidate)
     if (nameResult == OidResult::TextTooLong) return true;  // not one of ours
 
     if (std::strcmp(nameText, kOidSysDescr) == 0) {
-        if (valueTag == kTagOctetString) StoreDescription(candidate, value);
+        if (valueTag == kTagOctetString) StoreText(candidate.sysDescr, sizeof candidate.sysDescr, value);
+    } else if (std::strcmp(nameText, kOidSysName) == 0) {
+        if (valueTag == kTagOctetString) StoreText(candidate.name, sizeof candidate.name, value);
+    } else if (std::strcmp(nameText, kOidSysLocation) == 0) {
+        if (valueTag == kTagOctetString) StoreText(candidate.location, sizeof candidate.location, value);
+    } else if (std::strcmp(nameText, kOidPrtGeneralSerialNumber1) == 0) {
+        if (valueTag == kTagOctetString) StoreText(candidate.serial, sizeof candidate.serial, value);
     } else if (std::strcmp(nameText, kOidSysObjectId) == 0) {
         if (valueTag == kTagObjectId &&
             DecodeObjectId(value, candidate.sysObjectId, sizeof candidate.sysObjectId) == OidResult::Malformed)
@@ -61,15 +68,13 @@ bool DecodeBinding(Cursor binding, DeviceRecord& candidate)
     return true;
 }
 
-}  // namespace
-
-int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity, const char* community)
+// An SNMPv1 GetRequest of the names (each with a NULL value) with the community and request-id.
+int EncodeGetRequest(std::uint8_t* buffer, size_t capacity, const char* community, std::int32_t requestId,
+                     const char* const* names, size_t count)
 {
     BerWriter w = {buffer, buffer + capacity, buffer + capacity, true};
-    const char* names[] = {kOidSysDescr, kOidSysObjectId, kOidIfPhysAddress1};
-
     size_t listMark = Written(w);
-    for (size_t i = 3; i-- > 0;) {
+    for (size_t i = count; i-- > 0;) {
         size_t bindingMark = Written(w);
         PutHeader(w, kTagNull, 0);
         PutObjectId(w, names[i]);
@@ -78,7 +83,7 @@ int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity, const char* co
     PutHeader(w, kTagSequence, Written(w) - listMark);
     PutSmallInteger(w, 0);  // error-index
     PutSmallInteger(w, 0);  // error-status
-    PutSmallInteger(w, 1);  // request-id
+    PutInteger(w, requestId);
     PutHeader(w, kTagGetRequest, Written(w) - listMark);
 
     size_t communityLength = std::strlen(community);
@@ -93,15 +98,49 @@ int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity, const char* co
     return static_cast<int>(length);
 }
 
+}  // namespace
+
+int EncodeDiscoveryRequest(std::uint8_t* buffer, size_t capacity, const char* community)
+{
+    const char* names[] = {kOidSysDescr, kOidSysObjectId, kOidIfPhysAddress1};
+    return EncodeGetRequest(buffer, capacity, community, 1, names, 3);
+}
+
+bool IsDetailsRequestId(std::int32_t requestId)
+{
+    return (requestId & ~std::int32_t{0xFFFF}) == kDetailsRequestIdBase;
+}
+
+size_t DetailsNames(unsigned objects, const char* names[3])
+{
+    size_t count = 0;
+    for (size_t i = 0; i < 3; ++i)
+        if (objects & (1u << i)) names[count++] = kDetailsOids[i];
+    return count;
+}
+
+int EncodeDetailsRequest(std::uint8_t* buffer, size_t capacity, const char* community, std::int32_t requestId,
+                         unsigned objects)
+{
+    const char* names[3];
+    return EncodeGetRequest(buffer, capacity, community, requestId, names, DetailsNames(objects, names));
+}
+
 AnswerKind DecodeDiscoveryReply(const std::uint8_t* data, size_t length, DeviceRecord& candidate)
+{
+    return DecodeSnmpReply(data, length, candidate, nullptr);
+}
+
+AnswerKind DecodeSnmpReply(const std::uint8_t* data, size_t length, DeviceRecord& candidate, SnmpPduHeader* header)
 {
     constexpr AnswerKind kMalformed = AnswerKind::Undecodable;
     constexpr std::uint8_t kTagGetResponse = 0xA2;
     candidate = EmptyDeviceRecord();
+    if (header != nullptr) *header = SnmpPduHeader{};
     if (data == nullptr) return kMalformed;
     Cursor datagram = {data, data + length};
     Cursor message, community, pdu, list;
-    std::int32_t version, ignored, errorStatus;
+    std::int32_t version, requestId, errorStatus, errorIndex;
     std::uint8_t pduTag;
 
     if (!ReadExpected(datagram, kTagSequence, &message) || datagram.Left() != 0) return kMalformed;
@@ -109,11 +148,12 @@ AnswerKind DecodeDiscoveryReply(const std::uint8_t* data, size_t length, DeviceR
     if (!ReadExpected(message, kTagOctetString, &community)) return kMalformed;
     if (!ReadElement(message, &pduTag, &pdu) || message.Left() != 0) return kMalformed;
     if ((pduTag & 0xE0) != 0xA0) return kMalformed;  // a PDU is context-specific and constructed
-    if (!ReadInteger(pdu, &ignored) || !ReadInteger(pdu, &errorStatus) || !ReadInteger(pdu, &ignored))
+    if (!ReadInteger(pdu, &requestId) || !ReadInteger(pdu, &errorStatus) || !ReadInteger(pdu, &errorIndex))
         return kMalformed;
     if (!ReadExpected(pdu, kTagSequence, &list) || pdu.Left() != 0) return kMalformed;
 
     if (!DecodeDiscoveryBindings(list.pos, list.Left(), candidate)) return kMalformed;
+    if (header != nullptr) *header = SnmpPduHeader{pduTag, requestId, errorStatus, errorIndex};
     return pduTag == kTagGetResponse && errorStatus == 0 ? AnswerKind::Reply : AnswerKind::NotAReply;
 }
 

@@ -69,6 +69,11 @@ SnmpV3Exchange::SnmpV3Exchange(const UsmCredentials& credentials) : credentials_
 {
 }
 
+SnmpV3Exchange::SnmpV3Exchange(const UsmCredentials& credentials, const char* const* names, size_t count)
+    : credentials_(credentials), names_(names), nameCount_(count)
+{
+}
+
 int SnmpV3Exchange::Start(std::uint8_t* buffer, size_t capacity)
 {
     engineKnown_ = resynchronised_ = over_ = false;
@@ -104,6 +109,8 @@ int SnmpV3Exchange::Again(std::uint8_t* buffer, size_t capacity)
     if (!engineKnown_) return EncodeEngineDiscoveryRequest(messageId_, requestId, buffer, capacity);
     std::uint8_t salt[kUsmSaltLength];
     NextSalt(salt);
+    if (names_ != nullptr)
+        return EncodeV3GetRequest(user_, engine_, messageId_, requestId, names_, nameCount_, salt, buffer, capacity);
     return EncodeV3DiscoveryRequest(user_, engine_, messageId_, requestId, salt, buffer, capacity);
 }
 
@@ -128,6 +135,8 @@ V3Step SnmpV3Exchange::Take(const std::uint8_t* data, size_t length, std::uint8_
         if (!answer.authenticated) return V3Step::Ignored;
         device_ = answer.device;
         device_.authenticated = true;
+        errorStatus_ = answer.errorStatus;
+        errorIndex_ = answer.errorIndex;
         over_ = true;
         return V3Step::Answered;
     } else if (answer.report == UsmReport::NotInTimeWindow && answer.authenticated && !resynchronised_) {

@@ -28,6 +28,9 @@ inline constexpr const char* kV3NoAnswerReason = "no-answer";
 class SnmpV3Exchange {
 public:
     explicit SnmpV3Exchange(const UsmCredentials& credentials);
+    // An exchange whose signed request asks for names (at most 3) instead of the discovery objects:
+    // the details request (discovery/scanner_details.h). names must outlive the exchange.
+    SnmpV3Exchange(const UsmCredentials& credentials, const char* const* names, size_t count);
 
     // Writes the engine discovery request. Its length, or kSnmpV3BufferTooSmall.
     int Start(std::uint8_t* buffer, size_t capacity);
@@ -48,6 +51,9 @@ public:
     const SnmpEngine& Engine() const { return engine_; }
     UsmReport Report() const { return report_; }
     const DeviceRecord& Device() const { return device_; }
+    // The Response's error-status and error-index (0 for a discovery answer that had none).
+    std::int32_t ErrorStatus() const { return errorStatus_; }
+    std::int32_t ErrorIndex() const { return errorIndex_; }
 
 private:
     UsmCredentials credentials_;
@@ -59,6 +65,10 @@ private:
     std::int32_t messageId_ = 0;
     UsmReport report_ = UsmReport::None;
     DeviceRecord device_ = EmptyDeviceRecord();
+    const char* const* names_ = nullptr;  // null: the discovery objects
+    size_t nameCount_ = 0;
+    std::int32_t errorStatus_ = 0;
+    std::int32_t errorIndex_ = 0;
 };
 
 // An engine discovery request of its own (a fresh message ID), for a search to broadcast: every

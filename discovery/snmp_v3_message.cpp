@@ -179,11 +179,19 @@ int EncodeEngineDiscoveryRequest(std::int32_t messageId, std::int32_t requestId,
 int EncodeV3DiscoveryRequest(const UsmUser& user, const SnmpEngine& engine, std::int32_t messageId,
                              std::int32_t requestId, const std::uint8_t* salt, std::uint8_t* buffer, size_t capacity)
 {
-    // The three bindings, each name with a NULL value.
+    const char* names[] = {kOidSysDescr, kOidSysObjectId, kOidIfPhysAddress1};
+    return EncodeV3GetRequest(user, engine, messageId, requestId, names, 3, salt, buffer, capacity);
+}
+
+int EncodeV3GetRequest(const UsmUser& user, const SnmpEngine& engine, std::int32_t messageId, std::int32_t requestId,
+                       const char* const* names, size_t count, const std::uint8_t* salt, std::uint8_t* buffer,
+                       size_t capacity)
+{
+    // The bindings, each name with a NULL value.
     std::uint8_t bindings[128];
     BerWriter w = {bindings, bindings + sizeof bindings, bindings + sizeof bindings, true};
-    const char* names[] = {kOidSysDescr, kOidSysObjectId, kOidIfPhysAddress1};
-    for (size_t i = 3; i-- > 0;) {
+    if (count > 3) return kSnmpV3BufferTooSmall;
+    for (size_t i = count; i-- > 0;) {
         size_t bindingMark = Written(w);
         PutHeader(w, kTagNull, 0);
         PutObjectId(w, names[i]);
@@ -241,6 +249,7 @@ SnmpV3Result DecodeV3ScopedPdu(const std::uint8_t* data, size_t length, SnmpV3An
     answer.pduType = pduTag;
     answer.requestId = requestId;
     answer.errorStatus = errorStatus;
+    answer.errorIndex = errorIndex;
     answer.report = report;
     answer.device = device;
     return pduTag == kTagResponse ? SnmpV3Result::Response : SnmpV3Result::Report;

@@ -62,6 +62,10 @@ int EncodeEngineDiscoveryRequest(std::int32_t messageId, std::int32_t requestId,
 // twice with one key. Returns the length, kSnmpV3BufferTooSmall or kSnmpV3CryptoFailed.
 int EncodeV3DiscoveryRequest(const UsmUser& user, const SnmpEngine& engine, std::int32_t messageId,
                              std::int32_t requestId, const std::uint8_t* salt, std::uint8_t* buffer, size_t capacity);
+// The same request for other names (at most 3, each with a NULL value): the details request.
+int EncodeV3GetRequest(const UsmUser& user, const SnmpEngine& engine, std::int32_t messageId, std::int32_t requestId,
+                       const char* const* names, size_t count, const std::uint8_t* salt, std::uint8_t* buffer,
+                       size_t capacity);
 
 // The reason a Report gives, from the usmStats counter in its first binding.
 enum class UsmReport : int {
@@ -97,6 +101,7 @@ struct SnmpV3Answer {
     std::uint8_t pduType;  // 0xA2 Response or 0xA8 Report
     std::int32_t requestId;
     std::int32_t errorStatus;
+    std::int32_t errorIndex;
     UsmReport report;     // None for a Response
     DeviceRecord device;  // a Response's bindings, decoded by DecodeDiscoveryBindings' rules
 };

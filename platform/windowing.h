@@ -21,6 +21,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/message_box.h"
@@ -101,6 +102,8 @@ constexpr int kCbnSelEndOk = 9;
 constexpr int kCbnSelEndCancel = 10;
 constexpr int kEnChange = 0x0300;
 constexpr int kLvnItemChanged = -101;
+constexpr int kLvnColumnClick = -108;  // a click on a column's header: Notification::column
+constexpr int kLvnGetInfoTip = -157;   // the tip of a row (LVS_EX_INFOTIP): the handler writes Notification::tip
 
 // Owner-draw item states.
 constexpr unsigned kOdsSelected = 0x0001;
@@ -127,6 +130,7 @@ constexpr int kBkOpaque = 2;
 
 // List view: extended style, item states, column format.
 constexpr uint32_t kLvsExFullRowSelect = 0x00000020;
+constexpr uint32_t kLvsExInfoTip = 0x00000400;
 constexpr unsigned kLvisFocused = 0x0001;
 constexpr unsigned kLvisSelected = 0x0002;
 constexpr int kLvcfmtLeft = 0;
@@ -353,7 +357,11 @@ private:
 struct Notification {
     int controlId = 0;
     int code = 0;   // BN_CLICKED, CBN_SELCHANGE, EN_CHANGE, LVN_ITEMCHANGED ...
-    int item = -1;  // LVN_ITEMCHANGED: the row it names (-1 for none)
+    int item = -1;  // LVN_ITEMCHANGED, LVN_GETINFOTIP: the row it names (-1 for none)
+    int column = -1;  // LVN_COLUMNCLICK: the column whose header was clicked
+    // LVN_GETINFOTIP: the handler writes the row's tip here (ANSI code page); left empty, the list
+    // view shows what it would without a handler.
+    std::string* tip = nullptr;
 };
 using Handler = std::function<void(const Notification&)>;
 

@@ -2,6 +2,7 @@
 #include "ui/set_ip_dialog.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <iterator>
 #include <vector>
@@ -115,6 +116,8 @@ CSetIPDlg::CSetIPDlg() : CDialog(kTemplate), search_(Services().SearchTransport(
     OnNotification(kOtherNetworks, kBnClicked, [this](const Notification&) { OnOtherNetworks(); });
     OnNotification(kProtocolBox, kCbnSelChange, [this](const Notification&) { OnProtocolChange(); });
     OnNotification(kDeviceList, kLvnItemChanged, [this](const Notification& n) { OnListItemChanged(n); });
+    OnNotification(kDeviceList, kLvnColumnClick, [this](const Notification& n) { OnColumnClick(n); });
+    OnNotification(kDeviceList, kLvnGetInfoTip, [this](const Notification& n) { OnInfoTip(n); });
     OnNotification(kAddressEdit, kEnChange, [this](const Notification&) { OnAddressEdited(); });
     OnMessage(kDpiChangedMessage, [this](uintptr_t wParam, intptr_t lParam) {
         OnDpiChanged(static_cast<int>(wParam & 0xFFFF), DpiChangedRect(lParam));
@@ -144,7 +147,7 @@ void CSetIPDlg::OnDpiChanged(int dpi, const Rect& suggested)
     SetWindowPosition(Handle(), suggested.left, suggested.top, suggested.Width(), suggested.Height(), kSwpNoZOrder);
     ScaleProtocolItems(change);
     WindowHandle list = Item(kDeviceList);
-    for (int column = 0; column < 2; ++column) {
+    for (int column = 0; column < ListColumnCount(list); ++column) {
         ListSetColumnWidth(list, column, ScaleLength(ListColumnWidth(list, column), change));
     }
     SetDpiIcon();
@@ -243,10 +246,11 @@ bool CSetIPDlg::OnInitDialog()
     }
 
     // Columns: the device name column is as wide as the wider of the device name and its header,
-    // measured in the dialog's device context (half the list without one); the
-    // address column takes the rest of the list's outer width but 5 pixels (at 96 DPI).
+    // measured in the dialog's device context (half the list without one); the address, name and
+    // location columns share the rest of the list's outer width but 5 pixels (at 96 DPI), the
+    // address two fifths of it, wide enough for any IPv4 address.
     WindowHandle list = Item(kDeviceList);
-    ListSetExtendedStyle(list, kLvsExFullRowSelect);
+    ListSetExtendedStyle(list, kLvsExFullRowSelect | kLvsExInfoTip);
     const int listWidth = GetWindowRectangle(list).Width();
     char header0[kDialogTextCapacity] = {};
     char header1[kDialogTextCapacity] = {};
@@ -259,10 +263,16 @@ bool CSetIPDlg::OnInitDialog()
     const int padding = previousFont ? ScaleToDpi(12, dpi_) : 0;
     const int width0 =
         dc ? std::max(TextWidth(dc, deviceName.c_str()), TextWidth(dc, header0)) + padding : listWidth / 2;
+    const int rest = std::max(0, listWidth - width0 - ScaleToDpi(5, dpi_));
+    const int widthAddress = std::min(rest, std::max(rest * 2 / 5, dc ? TextWidth(dc, "255.255.255.255") + padding : 0));
     if (previousFont) SelectFontInto(dc, previousFont);
-    ListInsertColumn(list, 0, header0, width0, kLvcfmtLeft);
+    ListInsertColumn(list, kColumnDevice, header0, width0, kLvcfmtLeft);
     StringTable::Get(Key::STR_S_IPLST_CLMN_IP, header1, sizeof header1);
-    ListInsertColumn(list, 1, header1, listWidth - width0 - ScaleToDpi(5, dpi_), kLvcfmtLeft);
+    ListInsertColumn(list, kColumnAddress, header1, widthAddress, kLvcfmtLeft);
+    StringTable::Get(Key::STR_S_IPLST_CLMN_NAME, header1, sizeof header1);
+    ListInsertColumn(list, kColumnName, header1, (rest - widthAddress) / 2, kLvcfmtLeft);
+    StringTable::Get(Key::STR_S_IPLST_CLMN_LOCATION, header1, sizeof header1);
+    ListInsertColumn(list, kColumnLocation, header1, rest - widthAddress - (rest - widthAddress) / 2, kLvcfmtLeft);
 
     if (dc) {
         ReleaseWindowDc(Handle(), dc);
@@ -283,7 +293,9 @@ void CSetIPDlg::StartSearch(int passes)
     selectedIndex = -1;
     userPicked_ = false;
     // The settings are read again for every search: targets and LocalBroadcast as they are now.
-    search_.Start(SelectedProtocol(), passes, kDialogPassTiming, CurrentSearchTargets());
+    SearchTargets targets = CurrentSearchTargets();
+    targets.askDetails = true;  // name and location fill in as they come
+    search_.Start(SelectedProtocol(), passes, kDialogPassTiming, targets);
     AddSearchRows();
     SetWindowTimer(Handle(), kSearchTimerId, kSearchStepMs);
     ShowSearchState();
@@ -301,9 +313,10 @@ void CSetIPDlg::StopSearch()
 void CSetIPDlg::OnSearchTimer()
 {
     const bool running = search_.Running();
-    if (running) search_.Step();
+    const int flags = running ? search_.Step() : 0;
     const size_t before = deviceList.Count();
     const bool more = AddSearchRows();
+    if (flags & kSearchDetailsChanged) TakeDetails(search_.Devices().Records());
     if (!search_.Running() && !more) {
         KillWindowTimer(Handle(), kSearchTimerId);
         ShowSearchState();
@@ -324,8 +337,12 @@ void CSetIPDlg::TakeVerifiedRows(const std::vector<DeviceRecord>& found)
     verifiedRows_ = verified;
     for (const DeviceRecord& record : found) {
         if (!record.authenticated) continue;
-        for (DeviceRecord& row : deviceList.Records())
-            if (!row.authenticated && RowKey(row) == RowKey(record)) row = record;
+        for (size_t i = 0; i < deviceList.Count(); ++i) {
+            DeviceRecord& row = deviceList.At(i);
+            if (row.authenticated || RowKey(row) != RowKey(record)) continue;
+            row = record;  // details learned over SNMPv1 go with the unverified answer
+            ShowDetailCells(static_cast<int>(i));
+        }
     }
     if (userPicked_ || deviceList.Empty()) return;
     int wanted = selectedIndex;
@@ -333,6 +350,98 @@ void CSetIPDlg::TakeVerifiedRows(const std::vector<DeviceRecord>& found)
     if (wanted == selectedIndex) return;
     selectedIndex = wanted;
     ListSetItemState(Item(kDeviceList), selectedIndex, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
+}
+
+// The name and location cells of a row from deviceList.
+void CSetIPDlg::ShowDetailCells(int row)
+{
+    WindowHandle list = Item(kDeviceList);
+    const DeviceRecord& record = deviceList.At(static_cast<size_t>(row));
+    ListSetSubItem(list, row, kColumnName, record.name);
+    ListSetSubItem(list, row, kColumnLocation, record.location);
+}
+
+// Details that arrived for rows shown: written into the row and its cells where it stands.
+void CSetIPDlg::TakeDetails(const std::vector<DeviceRecord>& found)
+{
+    for (const DeviceRecord& record : found) {
+        for (size_t i = 0; i < deviceList.Count(); ++i) {
+            DeviceRecord& row = deviceList.At(i);
+            if (RowKey(row) != RowKey(record) || row.authenticated != record.authenticated) continue;
+            if (std::strcmp(row.name, record.name) != 0 || std::strcmp(row.location, record.location) != 0 ||
+                std::strcmp(row.serial, record.serial) != 0) {
+                CopyDetails(row, record);
+                ShowDetailCells(static_cast<int>(i));
+            }
+            break;
+        }
+    }
+}
+
+namespace {
+
+// Texts compared as the user reads them: letter case ignored (ASCII), then octet by octet.
+int CompareText(const char* a, const char* b)
+{
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        const int x = std::tolower(static_cast<unsigned char>(*a)), y = std::tolower(static_cast<unsigned char>(*b));
+        if (x != y) return x - y;
+    }
+    return static_cast<unsigned char>(*a) - static_cast<unsigned char>(*b);
+}
+
+}  // namespace
+
+bool CSetIPDlg::RowBefore(const DeviceRecord& a, const DeviceRecord& b) const
+{
+    int order = sortColumn_ == kColumnName       ? CompareText(a.name, b.name)
+                : sortColumn_ == kColumnLocation ? CompareText(a.location, b.location)
+                                                 : 0;
+    if (order == 0) order = std::strcmp(a.address, b.address);
+    if (order == 0) order = std::strcmp(a.adapterName, b.adapterName);
+    return sortDescending_ ? order > 0 : order < 0;
+}
+
+// A click on a header sorts by its column (the device name column: by address), a second click on
+// the same header reverses the order. The cells are rewritten in place and the selection follows
+// its scanner.
+void CSetIPDlg::OnColumnClick(const Notification& notification)
+{
+    if (notification.column < 0) return;
+    sortDescending_ = notification.column == sortColumn_ ? !sortDescending_ : false;
+    sortColumn_ = notification.column;
+    const std::string selected =
+        selectedIndex >= 0 ? RowKey(deviceList.At(static_cast<size_t>(selectedIndex))) : std::string();
+    std::vector<DeviceRecord>& rows = deviceList.Records();
+    std::stable_sort(rows.begin(), rows.end(),
+                     [this](const DeviceRecord& a, const DeviceRecord& b) { return RowBefore(a, b); });
+    WindowHandle list = Item(kDeviceList);
+    fillingList_ = true;
+    SetRedraw(list, false);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        ListSetSubItem(list, static_cast<int>(i), kColumnAddress, rows[i].address);
+        ShowDetailCells(static_cast<int>(i));
+        if (RowKey(rows[i]) == selected) selectedIndex = static_cast<int>(i);
+    }
+    if (selectedIndex >= 0)
+        ListSetItemState(list, selectedIndex, kLvisSelected | kLvisFocused, kLvisSelected | kLvisFocused);
+    SetRedraw(list, true);
+    InvalidateWindow(list, true);
+    if (selectedIndex >= 0) ListEnsureVisible(list, selectedIndex, false);
+    fillingList_ = false;
+}
+
+// The row's tip: its serial number, when the scanner gave one.
+void CSetIPDlg::OnInfoTip(const Notification& notification)
+{
+    if (notification.tip == nullptr || notification.item < 0 ||
+        static_cast<size_t>(notification.item) >= deviceList.Count())
+        return;
+    const char* serial = deviceList.At(static_cast<size_t>(notification.item)).serial;
+    if (serial[0] == '\0') return;
+    char format[kDialogTextCapacity] = {};
+    StringTable::Get(Key::STR_S_IPLST_TIP_SERIAL, format, sizeof format);
+    *notification.tip = StringTable::FormatWithName(format, serial);
 }
 
 // Inserts up to kRowsPerStep rows that the search found and the list does not show yet, each at
@@ -360,13 +469,13 @@ bool CSetIPDlg::AddSearchRows()
     for (const DeviceRecord& record : found) {
         if (added == kRowsPerStep) break;
         if (!shownRows_.insert(RowKey(record)).second) continue;
-        const auto at = std::upper_bound(
-            rows.begin(), rows.end(), record,
-            [](const DeviceRecord& a, const DeviceRecord& b) { return std::strcmp(a.address, b.address) < 0; });
+        const auto at = std::upper_bound(rows.begin(), rows.end(), record,
+                                         [this](const DeviceRecord& a, const DeviceRecord& b) { return RowBefore(a, b); });
         const int row = static_cast<int>(at - rows.begin());
         rows.insert(at, record);
         ListInsertRow(list, row, deviceName.c_str());
-        ListSetSubItem(list, row, 1, record.address);
+        ListSetSubItem(list, row, kColumnAddress, record.address);
+        ShowDetailCells(row);
         if (row <= selectedIndex) ++selectedIndex;
         if (row < top || (row == top && top > 0)) ++top, ++above;
         ++added;

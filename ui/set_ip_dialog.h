@@ -24,6 +24,11 @@ constexpr int kProtocolBox = IDC_CMB_PROTOCOL;  // CMyComboBox
 constexpr int kLabelAddress = IDC_LABEL_IPADDRESS;
 constexpr int kAddressEdit = IDC_EDIT_IPADDRESS;  // CMyEdit
 constexpr int kDeviceList = IDC_LIST_SCANNERS;    // list view, report style, single selection
+// The list's columns: the device name, the address, the scanner's sysName and sysLocation.
+constexpr int kColumnDevice = 0;
+constexpr int kColumnAddress = 1;
+constexpr int kColumnName = 2;
+constexpr int kColumnLocation = 3;
 constexpr int kSearchAgain = IDC_BTN_UPDATE_IP;
 constexpr int kSearchStatus = IDC_STATIC_SEARCH_STATUS;  // the search's state, under the list
 constexpr int kSearchProgress = IDC_PROGRESS_SEARCH;     // marquee bar, shown while searching
@@ -47,6 +52,14 @@ constexpr int kIconFamily1 = IDI_FAMILY_1;               // ProductFamily 1
 // disabled; afterwards the status reads STR_S_FOUND (its "%d" replaced by the number of rows) or
 // STR_S_NONE_FOUND. Cancel and OK end the search at once (sockets closed, timer killed); a protocol
 // change starts a new one.
+//
+// The list's columns are the device name, the address, and the scanner's name and location, which
+// the search asks each row for (discovery/scanner_details.h) and which fill in, cell by cell, as
+// they arrive; the row's tip shows the scanner's serial number. A click on a column's header sorts
+// the rows by that column (ties by address), a second click on it reverses the order; the rows'
+// cells are rewritten in place, and the selection stays with its scanner. Rows arriving later go to
+// their place in the current order, by default the address order. deviceList always holds the
+// rows in the list view's order.
 //
 // The address field also takes a host name (shown there when the stored connection has one): OK
 // resolves it on this thread, for as long as the system's resolver takes, checks its address as a
@@ -78,6 +91,8 @@ public:
     void OnOtherNetworks();
     void OnProtocolChange();
     void OnListItemChanged(const Windowing::Notification& notification);
+    void OnColumnClick(const Windowing::Notification& notification);
+    void OnInfoTip(const Windowing::Notification& notification);
     void OnAddressEdited();
     // WM_DPICHANGED: the dialog takes the suggested rectangle, and its item heights, column widths
     // and icon follow the new DPI.
@@ -127,6 +142,12 @@ private:
     std::set<std::string> shownRows_;
     size_t verifiedRows_ = 0;  // verified records of the search already taken into the list
     void TakeVerifiedRows(const std::vector<DeviceRecord>& found);
+    void TakeDetails(const std::vector<DeviceRecord>& found);
+    // Whether a comes before b in the list's current order.
+    bool RowBefore(const DeviceRecord& a, const DeviceRecord& b) const;
+    void ShowDetailCells(int row);
+    int sortColumn_ = SetIpIds::kColumnAddress;
+    bool sortDescending_ = false;
     // The typed address being checked, with the protocol and the adapter it goes out through.
     AddressCheck check_;
     std::string checkAddress_;

@@ -83,6 +83,36 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        const int from = static_cast<int>(header->idFrom);
+        if (header->code == static_cast<UINT>(LVN_COLUMNCLICK)) {
+            Notification clicked{from, kLvnColumnClick, -1};
+            clicked.column = reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem;
+            dialog->Dispatch(clicked);
+            SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
+        if (header->code == static_cast<UINT>(LVN_GETINFOTIPA) || header->code == static_cast<UINT>(LVN_GETINFOTIPW)) {
+            // The list view asks in the character set the dialog's window answered WM_NOTIFYFORMAT
+            // with; both are taken, the tip converted from the ANSI code page for the wide one.
+            const bool wide = header->code == static_cast<UINT>(LVN_GETINFOTIPW);
+            const int row = wide ? reinterpret_cast<const NMLVGETINFOTIPW*>(lParam)->iItem
+                                 : reinterpret_cast<const NMLVGETINFOTIPA*>(lParam)->iItem;
+            std::string tip;
+            Notification asked{from, kLvnGetInfoTip, row};
+            asked.tip = &tip;
+            dialog->Dispatch(asked);
+            if (!tip.empty() && wide) {
+                NMLVGETINFOTIPW* info = reinterpret_cast<NMLVGETINFOTIPW*>(lParam);
+                if (info->pszText != nullptr && info->cchTextMax > 0 &&
+                    MultiByteToWideChar(CP_ACP, 0, tip.c_str(), -1, info->pszText, info->cchTextMax) == 0)
+                    info->pszText[info->cchTextMax - 1] = L'\0';
+            } else if (!tip.empty()) {
+                NMLVGETINFOTIPA* info = reinterpret_cast<NMLVGETINFOTIPA*>(lParam);
+                if (info->pszText != nullptr && info->cchTextMax > 0) lstrcpynA(info->pszText, tip.c_str(), info->cchTextMax);
+            }
+            SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
         if (header->code != static_cast<UINT>(LVN_ITEMCHANGED)) return FALSE;
         const NMLISTVIEW* item = reinterpret_cast<const NMLISTVIEW*>(lParam);
         dialog->Dispatch(Notification{static_cast<int>(header->idFrom), kLvnItemChanged, item->iItem});

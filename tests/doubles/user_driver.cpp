@@ -134,6 +134,31 @@ bool ClickListRow(WindowHandle dialog, int id, int row)
     return true;
 }
 
+bool ClickListHeader(WindowHandle dialog, int id, int column)
+{
+    Window* w = Reachable(dialog, id);
+    if (!w || w->kind != Kind::ListView || column < 0 || column >= ListColumnCount(w)) return false;
+    Notification clicked{id, kLvnColumnClick, -1};
+    clicked.column = column;
+    DialogOf(w)->dialog->Dispatch(clicked);
+    RunPosted();
+    return true;
+}
+
+std::string HoverListRow(WindowHandle dialog, int id, int row)
+{
+    Window* w = Reachable(dialog, id);
+    std::string tip;
+    if (!w || w->kind != Kind::ListView || !(w->extendedStyle & kLvsExInfoTip) || row < 0 ||
+        row >= static_cast<int>(w->rows.size()))
+        return tip;
+    Notification asked{id, kLvnGetInfoTip, row};
+    asked.tip = &tip;
+    DialogOf(w)->dialog->Dispatch(asked);
+    RunPosted();
+    return tip;
+}
+
 void SetShiftHeld(bool held)
 {
     S().shift = held;

@@ -5,6 +5,8 @@
 // the control) and afterwards every posted message, in posting order.
 #pragma once
 
+#include <string>
+
 #include "doubles/windowing_headless.h"
 
 namespace Headless {
@@ -22,6 +24,11 @@ bool CloseComboList(WindowHandle dialog, int id);
 // Clicks a row of a list view (selected and focused); row -1 clicks its empty part (every row
 // loses the selection).
 bool ClickListRow(WindowHandle dialog, int id, int row);
+// Clicks a column's header of a list view (LVN_COLUMNCLICK).
+bool ClickListHeader(WindowHandle dialog, int id, int column);
+// The tip a list view shows while the mouse rests on a row: what the dialog answers LVN_GETINFOTIP
+// with; empty without LVS_EX_INFOTIP, for an unreachable list or a row it does not have.
+std::string HoverListRow(WindowHandle dialog, int id, int row);
 void SetShiftHeld(bool held);
 
 }  // namespace Headless

@@ -176,7 +176,8 @@ sl_check "... and the stored values it read" grep -q ' setting-read key=.* value
 
 sl_log "Communities: a scanner whose community was changed is found once the setting names it"
 SL_LAN_AGENTS=()
-SL_LAN_COMMUNITY="h4rdened-ro" sl_lan_agent h1 198.51.100.80 02:00:00:00:00:80 "VEL MORA chromaline 7240MF" \
+SL_LAN_AGENT_CONF=$'sysName mfp-annex-80\nsysLocation Building A, room 214' \
+  SL_LAN_COMMUNITY="h4rdened-ro" sl_lan_agent h1 198.51.100.80 02:00:00:00:00:80 "VEL MORA chromaline 7240MF" \
   "$SL_LAN_OID_V0" && sl_lan_wait_agents || sl_fail_now "the hardened agent did not come up"
 listed() { json '[s["address"] for s in j["scanners"]]'; }
 sl_expect_eq "without the setting it stays unlisted" "$(cli /list) $(listed)" "0 ['198.51.100.30', '198.51.100.60']"
@@ -189,7 +190,9 @@ sl_expect_eq "... never by their text" "$(grep -c h4rdened "$E2E_C/comm.log")" 0
 sl_log "SNMPv3: /credentials, a typed address verified and marked, a /refresh no other host can redirect"
 SL_LAN_AGENTS=()
 SL_LAN_AGENT_CONF='createUser scan256 SHA-256 "maple-syrup-256" AES "privacy-pass-12"
-rouser scan256 priv' SL_LAN_COMMUNITY="n0t-known" sl_lan_agent v3 198.51.100.90 02:00:00:00:00:90 \
+rouser scan256 priv
+sysName mfp-v3-90
+sysLocation Basement' SL_LAN_COMMUNITY="n0t-known" sl_lan_agent v3 198.51.100.90 02:00:00:00:00:90 \
   "VEL MORA chromaline 7240MF" "$SL_LAN_OID_V0" && sl_lan_wait_agents || sl_fail_now "the SNMPv3 agent did not come up"
 e2e_wine reg delete 'HKCU\Software\ScanLink' /v Communities /f >/dev/null 2>&1
 sl_expect_eq "without credentials the SNMPv3-only scanner is not verified: /set exits 1" "$(cli /set ip:198.51.100.90)" 1
@@ -205,6 +208,9 @@ e2e_wine reg add 'HKCU\Software\ScanLink' /v Communities /t REG_MULTI_SZ /d 'har
 macs='[(s["address"], s["mac"]) for s in j["scanners"]]'
 sl_expect_eq "credentials and communities: the default, the changed community and SNMPv3 only, all listed" \
   "$(cli /list) $(json "$macs")" "0 [('198.51.100.30', '02:00:00:00:00:30'), ('198.51.100.60', '02:00:00:00:00:20'), ('198.51.100.80', '02:00:00:00:00:80'), ('198.51.100.90', '02:00:00:00:00:90')]"
+details='[(s["address"], s["name"], s["location"], s["serial"]) for s in j["scanners"] if s["address"] >= "198.51.100.80"]'
+sl_expect_eq "... each with its sysName and sysLocation (SNMPv1 and SNMPv3), no serial without the Printer MIB" \
+  "$(json "$details")" "[('198.51.100.80', 'mfp-annex-80', 'Building A, room 214', ''), ('198.51.100.90', 'mfp-v3-90', 'Basement', '')]"
 e2e_start R7240SLK.exe
 out="$(drv wait "$TITLE" + wait-enabled 3010 + list 3009 + click 2 + wait-gone)"
 sl_check "the dialog closes" e2e_wait_exit 15

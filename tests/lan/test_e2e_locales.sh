@@ -21,7 +21,7 @@ language_run() {
   e2e_start R7240SLK.exe
   out="$(drv wait "$app" + wait-enabled 3010 + text 3007 + text 3006 + text 2153 + text 2154 + text 3010 + text 2 + text 3011 + columns 3009 + list 3009)"
   sl_expect_eq "$lang: address dialog texts, the search status and column headers" "$(grep -E '^(text|column)' <<<"$out" | cut -d' ' -f3- | tr '\n' '|')" \
-    "$(t STR_C_RAD_SEL_IP)|$(t STR_C_RAD_INPUT_IP)|$(t STR_C_LABEL_PROTOCOL)|$(t STR_C_LABEL_IPADDRESS)|$(t STR_C_BTN_UPDATE_IP)|$(t STR_BTN_CANCEL)|$(t STR_S_FOUND | sed "s/%d/3/")|$(t STR_S_IPLST_CLMN_DEVNAME)|$(t STR_S_IPLST_CLMN_IP)|"
+    "$(t STR_C_RAD_SEL_IP)|$(t STR_C_RAD_INPUT_IP)|$(t STR_C_LABEL_PROTOCOL)|$(t STR_C_LABEL_IPADDRESS)|$(t STR_C_BTN_UPDATE_IP)|$(t STR_BTN_CANCEL)|$(t STR_S_FOUND | sed "s/%d/3/")|$(t STR_S_IPLST_CLMN_DEVNAME)|$(t STR_S_IPLST_CLMN_IP)|$(t STR_S_IPLST_CLMN_NAME)|$(t STR_S_IPLST_CLMN_LOCATION)|"
   sl_expect_eq "$lang: three scanners listed" "$(grep -c '^row ' <<<"$out")" 3
   e2e_shot "$app" "$E2E_SHOTS/$lang/address-dialog.png"
   drv wait "$app" + click 2 + wait-gone >/dev/null

@@ -42,7 +42,7 @@ inline const char kStrings[] =
     "STR_S_DEVNAME_7245MF=chromaline 7245MF\nSTR_M_NOT_VERIFIED=Nothing at %s. Store it?\n"
     "STR_S_SEARCHING=Searching\nSTR_S_FOUND=Found %d, 100% %s\nSTR_S_NONE_FOUND=None\nSTR_S_SEARCH_FAILED=Failed\n"
     "STR_S_TARGETS_REFUSED=Refused\nSTR_M_NAME_UNRESOLVED=No address for %s.\n"
-    "STR_S_MOVED=Moved from %1 to %2 (%s %d)\nSTR_S_CHECKING=Checking\n"
+    "STR_S_MOVED=Moved from %1 to %2 (%s %d)\nSTR_S_CHECKING=Checking\nSTR_S_IPLST_TIP_SERIAL=Serial %s\n"
     "STR_S_TARGET_LINE=Line %1: %2\nSTR_S_TARGET_BAD_BLOCK=bad block\nSTR_S_TARGET_TOO_MANY=too many\n"
     "STR_M_TARGETS_SAVE_FAILED=Targets not saved.\n";
 

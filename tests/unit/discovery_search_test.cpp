@@ -276,7 +276,10 @@ TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
 // Targets: the request goes by unicast to every target of the search's family (names resolved at
 // Start), at most kTargetBurst at once and kTargetsPerSecond, from a socket open a quiet second past
 // its last send; answers merge with the broadcast's, a row keeping how its first answer came.
-// LocalBroadcast 0 asks the targets only; a refused set none.
+// LocalBroadcast 0 asks the targets only; a refused set none. With details asked, each row listed is
+// asked once by unicast: an agent without the Printer MIB (noSuchName on the serial) still gives its
+// name and location, an SNMPv2 exception value leaves its detail empty, a silent agent leaves all
+// empty, and neither the rows nor the search's end wait for them.
 TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnlyThem)
 {
     // clang-format off
@@ -284,6 +287,7 @@ TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnl
         int protocol; bool local; std::vector<std::string> entries;
         std::string sends, rows;  // "broadcasts targets lastTargetSendAt refused", "address/found-by ..."
         std::int64_t endAfter;
+        bool details = false;
     } const cases[] = {  // 62 + 1022 targets: 32 at once, then 12.8 a step
         {kProtocolIPv4, true, {"203.0.113.0/26", " 198.18.0.0/22"}, "1 1084 3075 0",
          "198.51.100.9/broadcast 203.0.113.20/target 203.0.113.30/broadcast ", 3075},
@@ -294,6 +298,8 @@ TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnl
         {kProtocolIPv6, true, {"2001:db8::7", "203.0.113.20", "scan.example"}, "1 2 1000 0",
          "fe80:0000:0000:0000:0000:0000:0000:0011%eth0/multicast ", 1100},
         {kProtocolIPv4, false, {}, "0 0 0 0", "", kSearchStepMs},
+        {kProtocolIPv4, true, {"203.0.113.20"}, "1 1 1000 0", "198.51.100.9/broadcast[Floor 3|Room 301|] "
+         "203.0.113.20/target[||] 203.0.113.30/broadcast[MFP-30||CL-0042] ", 1900, true},
     };
     for (const Case& c : cases) {
         FakeNetwork net;
@@ -302,14 +308,25 @@ TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnl
         net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"}};
         net.answersTo = {{"255.255.255.255", {At(10, 203, 0, 113, 30), At(100, 198, 51, 100, 9), At(900, 203, 0, 113, 20)}},
             {"203.0.113.20", {At(50, 203, 0, 113, 20)}}, {"203.0.113.30", {At(50, 203, 0, 113, 30)}}, {"ff02::1%2", {V6(100, 0x11)}}};
+        const Bytes name = Binding(kOidSysName, Str("Floor 3")), location = Binding(kOidSysLocation, Str("Room 301"));
+        net.detailsTo = {{"198.51.100.9", {{{DetailsAnswer(2, 3, {name, location, Binding(kOidPrtGeneralSerialNumber1, Tlv(5, {}))}), {}, 20}},
+                                           {{DetailsAnswer(0, 0, {name, location}), {}, 20}}}},
+            {"203.0.113.30", {{{DetailsAnswer(0, 0, {Binding(kOidSysName, Str("MFP-30")), Binding(kOidSysLocation, Tlv(0x81, {})),
+                                                     Binding(kOidPrtGeneralSerialNumber1, Str("CL-0042"))}, 1), {}, 400}}}}};
         // clang-format on
         DiscoverySearch search(net);
         search.Start(c.protocol, 1, kDialogPassTiming,
                      {c.local, c.entries, {}, [](const char*, int family, std::vector<UdpAddress>* found) {
                           return found->push_back({family, {0x20, 1, 0x0d, 0xb8}, 0, 0}), kResolveOk;
-                      }});
+                      }, c.details});
         std::int64_t elapsed = 0, broadcasts = 0, targetSends = 0, at = 0;
-        StepToEnd(search, net, elapsed);
+        const std::vector<std::string> seen = StepToEnd(search, net, elapsed);
+        if (c.details) {  // each row at once (before its details), each asked once more at most
+            EXPECT_EQ("203.0.113.30 ", seen.at(0));
+            EXPECT_EQ((std::vector<std::string>{"203.0.113.30@1025", "203.0.113.20@1050", "198.51.100.9@1100",
+                                                "198.51.100.9@1125", "203.0.113.30@1325", "203.0.113.20@1350"}),
+                      net.detailSends);
+        }
         std::map<std::int64_t, size_t> burst;
         for (const std::string& send : net.sends) {
             const bool local = send.find(">255.") != std::string::npos || send.find(">ff02") != std::string::npos;
@@ -318,7 +335,8 @@ TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnl
         }
         std::string rows;
         for (const DeviceRecord& r : search.Devices().Records())
-            rows += std::string(r.address) + (r.adapterName[0] ? "%eth0/" : "/") + FoundByName(r.foundBy) + " ";
+            rows += std::string(r.address) + (r.adapterName[0] ? "%eth0/" : "/") + FoundByName(r.foundBy) +
+                    (c.details ? std::string("[") + r.name + "|" + r.location + "|" + r.serial + "]" : "") + " ";
         EXPECT_EQ(c.sends + " " + c.rows,
                   std::to_string(broadcasts) + " " + std::to_string(targetSends) + " " + std::to_string(at) + " " +
                       std::to_string(search.Targets().status == kTargetSetTooLarge) + " " + rows);

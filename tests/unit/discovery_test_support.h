@@ -70,6 +70,14 @@ inline Bytes Answer(std::initializer_list<Bytes> bindings, std::uint8_t version 
     return Tlv(0x30, Cat({Int(version), Str("harbor"), pdu}));
 }
 
+// An SNMPv1 answer to a details request (its request-id is set by the scripted network).
+inline Bytes DetailsAnswer(std::uint8_t errorStatus, std::uint8_t errorIndex, std::initializer_list<Bytes> bindings,
+                           std::uint8_t version = 0)
+{
+    Bytes pdu = Tlv(0xA2, Cat({Tlv(0x02, {0x53, 0x44, 0, 0}), Int(errorStatus), Int(errorIndex), Tlv(0x30, Cat(bindings))}));
+    return Tlv(0x30, Cat({Int(version), Str("harbor"), pdu}));
+}
+
 // The usual answer of a scanner: sysDescr, sysObjectID and the first physical address.
 inline Bytes ScannerAnswer(const std::string& descr, const std::string& objectId,
                            const Bytes& mac = Hex("020000000011"))

@@ -1,6 +1,7 @@
 // A scripted network with a fake clock for the discovery and dialog tests: each request sent takes
 // the next scripted burst, whose datagrams arrive on that socket after their delays.
 #pragma once
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "discovery/discovery_transport.h"
+#include "discovery/snmp_message.h"
 #include "discovery_test_support.h"
 
 struct Datagram {
@@ -20,7 +22,9 @@ struct Datagram {
 // Sockets are numbered from 3 on; Pause moves the clock on. The failOpen-th Open fails (counted
 // from 1; 0 for none); binding fails for every socket from the failBindFrom-th on and for the
 // address failBindAt; sending fails from the address failSendAt. Without a scripted burst a
-// request draws no answer.
+// request draws no answer. A details request (its request-id says so) never draws a burst: the
+// n-th one to a destination draws detailsTo's n-th answers (the last ones again after that), each
+// answer's request-id (built as DetailsAnswer does) set to the request's; it goes to detailSends.
 struct FakeNetwork final : DiscoveryTransport {
     std::deque<std::vector<Datagram>> bursts;
     std::map<std::string, std::vector<Datagram>> answersTo;  // by destination (Text): drawn instead of a burst
@@ -30,6 +34,8 @@ struct FakeNetwork final : DiscoveryTransport {
     std::int64_t now = 1000;
     std::string scopes;              // the IPv6 scope of each request sent
     std::vector<std::string> sends;  // "bound-address>destination@time" of each request
+    std::map<std::string, std::vector<std::vector<Datagram>>> detailsTo;
+    std::vector<std::string> detailSends;  // "destination@time"
     std::map<UdpHandle, std::string> bound;
     std::map<UdpHandle, std::deque<Datagram>> queues;  // open sockets and what is on its way to them
     int closes = 0;
@@ -50,10 +56,31 @@ struct FakeNetwork final : DiscoveryTransport {
         bound[s] = Text(local);
         return (failBindFrom != 0 && opens >= failBindFrom) || bound[s] == failBindAt ? kUdpFailed : kUdpOk;
     }
-    int SendTo(UdpHandle s, const void*, size_t, const UdpAddress& to) override
+    int SendTo(UdpHandle s, const void* data, size_t length, const UdpAddress& to) override
     {
         scopes += std::to_string(to.scopeId) + " ";
         if (bound[s] == failSendAt) return kUdpFailed;
+        DeviceRecord ignored;
+        SnmpPduHeader request;
+        DecodeSnmpReply(static_cast<const std::uint8_t*>(data), length, ignored, &request);
+        if (IsDetailsRequestId(request.requestId)) {
+            const auto& script = detailsTo[Text(to)];
+            const size_t n = std::count_if(detailSends.begin(), detailSends.end(),
+                                           [&](const std::string& d) { return d.rfind(Text(to) + "@", 0) == 0; });
+            detailSends.push_back(Text(to) + "@" + std::to_string(now));
+            for (Datagram d : script.empty() ? std::vector<Datagram>{} : script[std::min(n, script.size() - 1)]) {
+                for (size_t i = 0; i + 3 < d.bytes.size(); ++i)
+                    if (d.bytes[i] == 0x02 && d.bytes[i + 1] == 0x04 && d.bytes[i + 2] == 0x53 && d.bytes[i + 3] == 0x44)
+                        d.bytes[i + 4] = std::uint8_t(request.requestId >> 8), d.bytes[i + 5] = std::uint8_t(request.requestId);
+                d.sender = to;
+                d.delayMs += static_cast<int>(now);  // queued in order of arrival
+                auto& q = queues[s];
+                q.insert(std::upper_bound(q.begin(), q.end(), d.delayMs,
+                                          [](int at, const Datagram& x) { return at < x.delayMs; }),
+                         d);
+            }
+            return kUdpOk;
+        }
         sends.push_back(bound[s] + ">" + Text(to) + "@" + std::to_string(now));
         std::vector<Datagram> burst;
         if (const auto to_ = answersTo.find(Text(to)); to_ != answersTo.end())

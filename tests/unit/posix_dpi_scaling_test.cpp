@@ -36,14 +36,15 @@ protected:
         dialog_ = nullptr;
     }
     CSetIPDlg* dialog_ = nullptr;
-    // "field/items height | column 0 + column 1 + margin = list width | icon pixels"
+    // "field/items height | the columns + margin = list width | icon pixels"
     static std::string Describe(WindowHandle d)
     {
         WindowHandle box = ItemOf(d, kProtocolBox), list = ItemOf(d, kDeviceList);
-        const int c0 = ListColumnWidth(list, 0), c1 = ListColumnWidth(list, 1);
+        int columns = 0;
+        for (int c = 0; c < ListColumnCount(list); ++c) columns += ListColumnWidth(list, c);
         char text[96];
         std::snprintf(text, sizeof text, "%d/%d | margin %d | icon %d", ComboGetItemHeight(box, -1),
-                      ComboGetItemHeight(box, 0), GetWindowRectangle(list).Width() - c0 - c1, SmallIconPixels(d));
+                      ComboGetItemHeight(box, 0), GetWindowRectangle(list).Width() - columns, SmallIconPixels(d));
         return text;
     }
 };

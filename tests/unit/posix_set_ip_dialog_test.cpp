@@ -83,10 +83,24 @@ TEST_F(SetIpDialogTest, EnablingFollowsTheModeAndTheRowReallySelected)
 
 // The dialog is up with the search running: rows come as answers arrive, sorted, the first row
 // selected until the user picks one, which then stays selected; "Search again" waits for the end;
-// the status line and the marquee follow the search; every socket is closed at its end.
+// the status line and the marquee follow the search; every socket is closed at its end. Names and
+// locations fill in place as they come, the serial is the row's tip; a header click sorts by its
+// column, a second one reverses, and the picked row stays selected.
 TEST_F(SetIpDialogTest, RowsArriveSortedWhileTheDialogIsUpAndThePickedRowStays)
 {
     net.bursts = {{ScannerAt(20, 100), ScannerAt(9, 300), ScannerAt(10, 500), ScannerAt(4, 700)}, {}};
+    auto details = [](const char* name, const char* location, const char* serial, int delayMs) {
+        return std::vector<std::vector<Datagram>>{{{DetailsAnswer(0, 0, {Binding(kOidSysName, Str(name)),
+            Binding(kOidSysLocation, Str(location)), Binding(kOidPrtGeneralSerialNumber1, Str(serial))}), {}, delayMs}}};
+    };
+    net.detailsTo = {{"198.51.100.9", details("annex", "Room 2", "SN9", 300)},
+                     {"198.51.100.20", details("Basement MFP", "", "", 10)}};
+    auto column = [](WindowHandle d, int c) {
+        std::string cells;
+        for (int row = 0; row < ListRowCount(ItemOf(d, kDeviceList)); ++row)
+            cells += ListCellText(ItemOf(d, kDeviceList), row, c) + "|";
+        return cells;
+    };
     SetDriver([&](WindowHandle d) {
         EXPECT_TRUE(dialog_->Searching());
         EXPECT_EQ((std::vector<std::string>{}), Rows(d));
@@ -103,6 +117,18 @@ TEST_F(SetIpDialogTest, RowsArriveSortedWhileTheDialogIsUpAndThePickedRowStays)
                   Rows(d))
             << "the picked row stays selected";
         EXPECT_EQ(3, dialog_->selectedIndex);
+        EXPECT_EQ("|Basement MFP||annex|", column(d, kColumnName));
+        EXPECT_EQ("|||Room 2|", column(d, kColumnLocation));
+        EXPECT_EQ("Serial SN9|", HoverListRow(d, kDeviceList, 3) + "|" + HoverListRow(d, kDeviceList, 1));
+        for (const char* expected : {"198.51.100.10 198.51.100.4 198.51.100.9* 198.51.100.20 |||annex|Basement MFP|",
+                                     "198.51.100.20 198.51.100.9* 198.51.100.4 198.51.100.10 |Basement MFP|annex|||"}) {
+            ASSERT_TRUE(ClickListHeader(d, kDeviceList, kColumnName));
+            const std::vector<std::string> shown = Rows(d);
+            std::string rows;
+            for (const std::string& row : shown) rows += row + " ";
+            EXPECT_EQ(expected, rows + "|" + column(d, kColumnName));
+            EXPECT_EQ(std::find(shown.begin(), shown.end(), "198.51.100.9*") - shown.begin(), dialog_->selectedIndex);
+        }
         RunSearch();
         EXPECT_FALSE(dialog_->Searching());
         EXPECT_EQ(0u, net.OpenNow());
@@ -178,7 +204,7 @@ TEST_F(SetIpDialogTest, OkCancelAndProtocolChangeDuringASearch)
         EXPECT_EQ(button, Run([&](WindowHandle d) {
                       RunSearch(150);
                       EXPECT_TRUE(dialog_->Searching());
-                      EXPECT_EQ(1u, net.OpenNow());
+                      EXPECT_EQ(2u, net.OpenNow()) << "the broadcast's socket and the details socket";
                       ASSERT_TRUE(Click(d, button));
                   }));
         EXPECT_EQ(0u, net.OpenNow());

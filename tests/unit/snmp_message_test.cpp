@@ -122,3 +122,39 @@ TEST(SnmpAnswer, RejectsMalformedDatagramsAndEveryTruncatedPrefixOfARealAnswerLe
             << testing::PrintToString(bytes);
     }
 }
+
+// The details request asks for the objects of its mask under its own request-id; a Response gives
+// name, location and serial (cut to their fields, an SNMPv2 exception value leaving one empty), or
+// noSuchName with the error-index of the object the agent lacks.
+TEST(SnmpDetails, EncodesTheRequestAndDecodesAnswersWithTheirErrorIndex)
+{
+    std::uint8_t buffer[kSnmpRequestCapacity];
+    const int length = EncodeDetailsRequest(buffer, sizeof buffer, "harbor", kDetailsRequestIdBase | 7, 5);
+    const Bytes request(buffer, buffer + length), serial = Oid(kOidPrtGeneralSerialNumber1);
+    EXPECT_EQ(Cat({Hex("30 3a 02 01 00 04 06 68 61 72 62 6f 72 a0 2d 02 04 53 44 00 07 02 01 00 02 01 00 30 1f"),
+                   Binding(kOidSysName, Tlv(5, {})), Binding(kOidPrtGeneralSerialNumber1, Tlv(5, {}))}),
+              request);
+    const std::string longName(200, 'n');
+    struct Case {
+        Bytes answer;
+        AnswerKind kind;
+        std::int32_t errorStatus, errorIndex;
+        std::string name, location, serial;
+    } const cases[] = {
+        {DetailsAnswer(0, 0, {Binding(kOidSysName, Str(longName)), Binding(kOidSysLocation, Str("Room 301")),
+                              Binding(kOidPrtGeneralSerialNumber1, Str("CL-0042"))}),
+         AnswerKind::Reply, 0, 0, longName.substr(0, 127), "Room 301", "CL-0042"},
+        {DetailsAnswer(2, 3, {Binding(kOidSysName, Tlv(5, {})), Binding(kOidPrtGeneralSerialNumber1, Tlv(5, {}))}),
+         AnswerKind::NotAReply, 2, 3, "", "", ""},
+        {DetailsAnswer(0, 0, {Binding(kOidSysName, Str("n")), Binding(kOidPrtGeneralSerialNumber1, Tlv(0x80, {}))}, 1),
+         AnswerKind::Reply, 0, 0, "n", "", ""},
+    };
+    for (const Case& c : cases) {
+        DeviceRecord r;
+        SnmpPduHeader h;
+        EXPECT_EQ(c.kind, DecodeSnmpReply(c.answer.data(), c.answer.size(), r, &h));
+        EXPECT_TRUE(IsDetailsRequestId(h.requestId) && !IsDetailsRequestId(1));
+        EXPECT_EQ(std::make_pair(c.errorStatus, c.errorIndex), std::make_pair(h.errorStatus, h.errorIndex));
+        EXPECT_EQ(c.name + "|" + c.location + "|" + c.serial, std::string(r.name) + "|" + r.location + "|" + r.serial);
+    }
+}

@@ -276,7 +276,8 @@ TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
 // Targets: the request goes by unicast to every target of the search's family (names resolved at
 // Start), at most kTargetBurst at once and kTargetsPerSecond, from a socket open a quiet second past
 // its last send; answers merge with the broadcast's, a row keeping how its first answer came.
-// LocalBroadcast 0 asks the targets only; a refused set none.
+// LocalBroadcast 0 asks the targets only; a refused set none. A socket without room (on-link
+// neighbours being resolved) holds the rest back, none lost, and the search waits for them.
 TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnlyThem)
 {
     // clang-format off
@@ -284,6 +285,7 @@ TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnl
         int protocol; bool local; std::vector<std::string> entries;
         std::string sends, rows;  // "broadcasts targets lastTargetSendAt refused", "address/found-by ..."
         std::int64_t endAfter;
+        size_t room = 0;  // datagrams the sweep's socket holds for a second each
     } const cases[] = {  // 62 + 1022 targets: 32 at once, then 12.8 a step
         {kProtocolIPv4, true, {"203.0.113.0/26", " 198.18.0.0/22"}, "1 1084 3075 0",
          "198.51.100.9/broadcast 203.0.113.20/target 203.0.113.30/broadcast ", 3075},
@@ -294,9 +296,11 @@ TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnl
         {kProtocolIPv6, true, {"2001:db8::7", "203.0.113.20", "scan.example"}, "1 2 1000 0",
          "fe80:0000:0000:0000:0000:0000:0000:0011%eth0/multicast ", 1100},
         {kProtocolIPv4, false, {}, "0 0 0 0", "", kSearchStepMs},
+        {kProtocolIPv4, false, {"203.0.113.0/26"}, "0 62 4000 0", "203.0.113.20/target 203.0.113.30/target ", 4000, 20},
     };
     for (const Case& c : cases) {
         FakeNetwork net;
+        net.sendRoom = c.room, net.holdMs = 1000;
         net.ipv4Result = kAdaptersOk;
         net.ipv4 = {{kIfTypeEthernet, kOperUp, {198, 51, 100, 1}}};
         net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"}};

@@ -20,7 +20,8 @@ struct Datagram {
 // Sockets are numbered from 3 on; Pause moves the clock on. The failOpen-th Open fails (counted
 // from 1; 0 for none); binding fails for every socket from the failBindFrom-th on and for the
 // address failBindAt; sending fails from the address failSendAt. Without a scripted burst a
-// request draws no answer.
+// request draws no answer. With sendRoom > 0 a socket set non-blocking holds each datagram it sends
+// for holdMs (a neighbour being resolved) and takes no more than sendRoom at once (kUdpWouldBlock).
 struct FakeNetwork final : DiscoveryTransport {
     std::deque<std::vector<Datagram>> bursts;
     std::map<std::string, std::vector<Datagram>> answersTo;  // by destination (Text): drawn instead of a burst
@@ -34,6 +35,9 @@ struct FakeNetwork final : DiscoveryTransport {
     std::map<UdpHandle, std::deque<Datagram>> queues;  // open sockets and what is on its way to them
     int closes = 0;
     std::string failBindAt, failSendAt;
+    size_t sendRoom = 0;
+    int holdMs = 0;
+    std::map<UdpHandle, std::deque<std::int64_t>> held;  // non-blocking sockets: when each datagram leaves
 
     UdpHandle Open(int) override
     {
@@ -45,6 +49,7 @@ struct FakeNetwork final : DiscoveryTransport {
     int SetBroadcast(UdpHandle) override { return kUdpOk; }
     int SetMulticastInterface(UdpHandle, std::uint32_t) override { return kUdpOk; }
     int SetReceiveBuffer(UdpHandle, int) override { return kUdpOk; }
+    int SetNonBlocking(UdpHandle s) override { return held[s], kUdpOk; }
     int Bind(UdpHandle s, const UdpAddress& local) override
     {
         bound[s] = Text(local);
@@ -54,6 +59,11 @@ struct FakeNetwork final : DiscoveryTransport {
     {
         scopes += std::to_string(to.scopeId) + " ";
         if (bound[s] == failSendAt) return kUdpFailed;
+        if (auto h = held.find(s); h != held.end() && sendRoom > 0) {
+            while (!h->second.empty() && h->second.front() <= now) h->second.pop_front();
+            if (h->second.size() >= sendRoom) return kUdpWouldBlock;
+            h->second.push_back(now + holdMs);
+        }
         sends.push_back(bound[s] + ">" + Text(to) + "@" + std::to_string(now));
         std::vector<Datagram> burst;
         if (const auto to_ = answersTo.find(Text(to)); to_ != answersTo.end())

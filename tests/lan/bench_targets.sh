@@ -5,7 +5,8 @@
 # at the start of the sweep), and behind a router (one agent answering on 20 addresses spread over
 # 198.18.7.0/24, the end of 198.18.4.0/22). For each: the wall time, the program's own time, the
 # time from the first request to the 20th row and the peak request rate (most requests within one
-# second, and within 100 ms; from the trace), medians of RUNS runs. Then the address dialog with each
+# second, and within 100 ms; from the trace), medians of RUNS runs, and the datagrams the router
+# dropped over all runs because its neighbour table was full. Then the address dialog with each
 # /22 as the user's DiscoveryTargets: the longest wait for an answer to a window message during the
 # first 6 s of its sweep (probed every 50 ms; goal 100 ms), when the last row came and the rows of each run.
 #   bash tests/lan/bench_targets.sh [RUNS]     (as root, after the Windows build; default 5 runs)
@@ -32,9 +33,11 @@ e2e_place 7240MF en system
 cp "$SL_INSTALL/ScanLink.exe" "$E2E_C/ScanLink/R7240SLK.exe"
 e2e_wine reg add 'HKCU\Software\ScanLink' /v LocalBroadcast /t REG_DWORD /d 0 /f >/dev/null 2>&1
 median() { sort -n | sed -n "$(( (RUNS + 1) / 2 ))p"; }
+# How often the router could not make a neighbour entry (it then drops the datagram), so far.
+overflows() { ip -n "sl-$TAG-r1" -s ntable show name arp_cache | grep -o -m1 'table_fulls [0-9]*' | cut -d' ' -f2; }
 
 sweep() {  # sweep TARGETS: one line of medians
-  local walls=() insides=() rows=() second=() tenth=() i t0 first last
+  local walls=() insides=() rows=() second=() tenth=() i t0 first last full0="$(overflows)"
   for ((i = 0; i <= RUNS; i++)); do
     t0=$(date +%s%N)
     e2e_wine 'C:\ScanLink\R7240SLK.exe' /list "/targets:$1" '/out:C:\t.json' '/trace:C:\t.log' >/dev/null 2>&1 </dev/null
@@ -50,10 +53,10 @@ sweep() {  # sweep TARGETS: one line of medians
             if (i - j > s) s = i - j; if (i - k > t) t = i - k } print s, t }')
     second+=("$s") tenth+=("$t")
   done
-  printf '%-30s wall %5d ms, inside %5d ms, 20th row %5d ms after the first request, peak %4d requests/s (%d in 100 ms)\n' \
+  printf '%-20s wall %5d ms, inside %5d ms, 20th row %5d ms after the first request, peak %3d requests/s (%d in 100 ms); router drops %d\n' \
     "$1" "$(printf '%s\n' "${walls[@]}" | median)" "$(printf '%s\n' "${insides[@]}" | median)" \
     "$(printf '%s\n' "${rows[@]}" | median)" "$(printf '%s\n' "${second[@]}" | median)" \
-    "$(printf '%s\n' "${tenth[@]}" | median)"
+    "$(printf '%s\n' "${tenth[@]}" | median)" "$(($(overflows) - full0))"
 }
 echo "on the PC's own network, scanners at the start of the sweep:"
 sweep 198.18.0.0/24

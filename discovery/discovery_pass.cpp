@@ -47,47 +47,48 @@ std::string DestinationText(const UdpAddress& destination)
     return text;
 }
 
-// Sends the request from the pass's socket as request_security.h says: SNMPv1 once per community
-// (traced with the community's position only), and with SNMPv3 credentials an engine discovery
-// request; false when a send failed (the rest are not tried).
-bool SendOnce(DiscoveryTransport& transport, const PassSocket& pass, int attempt)
+// Sends the request from the pass's socket as request_security.h says: with SNMPv3 credentials an
+// engine discovery request, then SNMPv1 once per community (traced with the community's position
+// only), from the datagram *next on (0: all of them). kSendDone when all went out; kSendFailed when
+// a send failed (traced; the rest are not tried); kSendLater when a non-blocking socket could not
+// take one now: *next is then that datagram, to be sent first next time (nothing traced).
+SendResult SendOnce(DiscoveryTransport& transport, const PassSocket& pass, int attempt, size_t* next = nullptr)
 {
-    if (RequestSnmpV3Credentials() != nullptr) {
-        std::uint8_t request[kSnmpV3RequestCapacity];
-        const int requestLength = EncodeSearchEngineDiscovery(request, sizeof request);
-        const bool sent =
-            requestLength >= 0 &&
-            transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength), pass.destination) == kUdpOk;
+    const bool v3 = RequestSnmpV3Credentials() != nullptr;
+    const std::vector<std::string>& communities = RequestCommunities();
+    const size_t datagrams = (v3 ? 1 : 0) + (RequestsSnmpV1() ? communities.size() : 0);
+    for (size_t d = next != nullptr ? *next : 0; d < datagrams; ++d) {
+        const size_t community = v3 ? d - 1 : d;  // meaningful for the SNMPv1 datagrams only
+        std::uint8_t request[kSnmpV3RequestCapacity > kSnmpRequestCapacity ? kSnmpV3RequestCapacity
+                                                                           : kSnmpRequestCapacity];
+        const int requestLength = v3 && d == 0
+                                      ? EncodeSearchEngineDiscovery(request, sizeof request)
+                                      : EncodeDiscoveryRequest(request, sizeof request, communities[community].c_str());
+        const int status = requestLength < 0 ? kUdpFailed
+                                             : transport.SendTo(pass.socket, request,
+                                                                static_cast<size_t>(requestLength), pass.destination);
+        if (status == kUdpWouldBlock && next != nullptr) {
+            *next = d;
+            return kSendLater;
+        }
+        const bool sent = status == kUdpOk;
         if (Diagnostics::Tracing())
             Diagnostics::Event("request", {{"protocol", pass.destination.family == kUdpIPv6 ? "ipv6" : "ipv4"},
                                            {"destination", DestinationText(pass.destination)},
                                            {"adapter", pass.source},
                                            {"size", std::to_string(requestLength)},
                                            {"attempt", std::to_string(attempt)},
-                                           {"security", "v3-engine-discovery"},
+                                           v3 && d == 0 ? Diagnostics::Field{"security", "v3-engine-discovery"}
+                                                        : Diagnostics::Field{"community", std::to_string(community + 1)},
                                            {"sent", sent ? "yes" : "no"}});
-        if (!sent) return false;
-    }
-    const std::vector<std::string>& communities = RequestCommunities();
-    for (size_t i = 0; RequestsSnmpV1() && i < communities.size(); ++i) {
-        std::uint8_t request[kSnmpRequestCapacity];
-        const int requestLength = EncodeDiscoveryRequest(request, sizeof request, communities[i].c_str());
-        const bool sent =
-            requestLength >= 0 &&
-            transport.SendTo(pass.socket, request, static_cast<size_t>(requestLength), pass.destination) == kUdpOk;
-        if (Diagnostics::Tracing()) {
-            Diagnostics::Event("request", {{"protocol", pass.destination.family == kUdpIPv6 ? "ipv6" : "ipv4"},
-                                           {"destination", DestinationText(pass.destination)},
-                                           {"adapter", pass.source},
-                                           {"size", std::to_string(requestLength)},
-                                           {"attempt", std::to_string(attempt)},
-                                           {"community", std::to_string(i + 1)},
-                                           {"sent", sent ? "yes" : "no"}});
-            if (!sent) Diagnostics::Event("send-failed", {{"adapter", pass.source}, {"error", ErrorText()}});
+        if (!sent) {
+            Diagnostics::Event("send-failed", {{"adapter", pass.source},
+                                               {"error", status == kUdpWouldBlock ? "would-block" : ErrorText()}});
+            return kSendFailed;
         }
-        if (!sent) return false;
     }
-    return true;
+    if (next != nullptr) *next = 0;
+    return kSendDone;
 }
 
 // Sends the request on a socket that is bound; closes it when the send fails.
@@ -96,7 +97,7 @@ PassOpenStatus SendRequest(DiscoveryTransport& transport, const UdpAddress& dest
     transport.SetReceiveBuffer(pass.socket, kAnswerBurstBufferBytes);  // a smaller buffer still works
     pass.destination = destination;
     pass.sentAtMs = pass.lastHeardMs = transport.NowMs();
-    if (!SendOnce(transport, pass, 1)) {
+    if (SendOnce(transport, pass, 1) != kSendDone) {
         transport.Close(pass.socket);
         pass.socket = kUdpInvalidHandle;
         return kPassSendFailed;
@@ -280,17 +281,22 @@ PassOpenStatus OpenTargetPass(DiscoveryTransport& transport, int family, PassSoc
     pass.foundBy = kFoundByTarget;
     const PassOpenStatus opened = OpenBound(transport, family, MakeAddress(family, 0, 0), 0, pass, false);
     if (opened != kPassSent) return opened;
+    if (transport.SetNonBlocking(pass.socket) != kUdpOk) {
+        transport.Close(pass.socket);
+        pass.socket = kUdpInvalidHandle;
+        return kPassSetupFailed;
+    }
     transport.SetReceiveBuffer(pass.socket, kAnswerBurstBufferBytes);  // a smaller buffer still works
     pass.sentAtMs = pass.lastHeardMs = transport.NowMs();
     return kPassSent;
 }
 
-bool SendTargetRequest(DiscoveryTransport& transport, PassSocket& pass, const UdpAddress& target)
+SendResult SendTargetRequest(DiscoveryTransport& transport, PassSocket& pass, const UdpAddress& target, size_t* next)
 {
     pass.destination = target;
-    if (!SendOnce(transport, pass, 1)) return false;
-    pass.sentAtMs = pass.lastHeardMs = transport.NowMs();
-    return true;
+    const SendResult result = SendOnce(transport, pass, 1, next);
+    if (result == kSendDone) pass.sentAtMs = pass.lastHeardMs = transport.NowMs();
+    return result;
 }
 
 void ResendRequest(DiscoveryTransport& transport, PassSocket& pass)
@@ -353,7 +359,10 @@ const char* TakeV3Datagram(DiscoveryTransport& transport, PassSocket& pass, cons
         else if (step == V3Step::Ignored)
             return nullptr;
     }
-    if (written >= 0) transport.SendTo(pass.socket, next, static_cast<size_t>(written), sender);
+    const int sent = written >= 0 ? transport.SendTo(pass.socket, next, static_cast<size_t>(written), sender) : kUdpOk;
+    if (sent != kUdpOk)  // the exchange waits for an answer that will not come; say why
+        Diagnostics::Event("send-failed",
+                           {{"adapter", pass.source}, {"error", sent == kUdpWouldBlock ? "would-block" : ErrorText()}});
     return "v3-engine";
 }
 

@@ -120,15 +120,23 @@ PassOpenStatus OpenIPv4Pass(DiscoveryTransport& transport, const IPv4Source& sou
 // As OpenIPv4Pass for IPv6: bound to [::]:0, IPV6_MULTICAST_IF 0, the request sent to
 // [ff02::1%adapter.interfaceIndex]:161; the adapter's name is kept in pass.adapterName.
 PassOpenStatus OpenIPv6Pass(DiscoveryTransport& transport, const AdapterRecord& adapter, PassSocket& pass);
-// Opens the socket of a target sweep: bound to the family's any-address, port 0, with the large
-// receive buffer, neither broadcasting nor a multicast interface set; nothing is sent. kPassSent
-// with the socket open (pass.source "targets", records found by kFoundByTarget); otherwise the step
-// that failed, with nothing left open.
+// Opens the socket of a target sweep: bound to the family's any-address, port 0, non-blocking, with
+// the large receive buffer, neither broadcasting nor a multicast interface set; nothing is sent.
+// kPassSent with the socket open (pass.source "targets", records found by kFoundByTarget);
+// otherwise the step that failed, with nothing left open.
 PassOpenStatus OpenTargetPass(DiscoveryTransport& transport, int family, PassSocket& pass);
-// Sends the request by unicast to one target from the sweep's socket (traced as every request);
-// sets pass.destination and, on success, pass.sentAtMs and pass.lastHeardMs to now. False when the
-// send failed (traced; the sweep goes on).
-bool SendTargetRequest(DiscoveryTransport& transport, PassSocket& pass, const UdpAddress& target);
+// How sending a request ended.
+enum SendResult : int {
+    kSendDone = 0,    // every datagram of it went out
+    kSendFailed = 1,  // a send failed (traced); the rest were not tried
+    kSendLater = 2,   // the non-blocking socket had no room: *next says where to go on
+};
+// Sends the request by unicast to one target from the sweep's socket (traced as every request),
+// from its datagram *next on (one per community, and the engine discovery: a request may be more
+// than one datagram). kSendLater leaves *next at the first datagram not sent, for the next call;
+// any other result sets it to 0. Sets pass.destination and, when done, pass.sentAtMs and
+// pass.lastHeardMs to now.
+SendResult SendTargetRequest(DiscoveryTransport& transport, PassSocket& pass, const UdpAddress& target, size_t* next);
 // Sends the pass's request once more to its destination; a failed send is traced and the pass goes
 // on with what its first request brings. The caller marks which resend it was.
 void ResendRequest(DiscoveryTransport& transport, PassSocket& pass);

@@ -185,20 +185,39 @@ void DiscoverySearch::OpenTargets(int family)
                                      std::to_string(Platform::LastSystemError()) + ")");
         return;
     }
-    nextTarget_ = 0;
+    nextTarget_ = nextDatagram_ = 0;
+    waitingSince_ = -1;
     pacing_ = TargetPacing{};
     SendTargets();
 }
 
-// Sends as many of the sweep's waiting requests as the pacing allows now.
+// Sends as many of the sweep's waiting requests as the pacing allows now. When the socket has no
+// room (on-link targets whose neighbours are still being resolved hold the send buffer), the rest
+// wait for the next step: the thread never blocks and no target is left out. The wait is traced
+// when it starts and when it ends.
 void DiscoverySearch::SendTargets()
 {
     const size_t waiting = targets_.addresses.size() - nextTarget_;
     if (waiting == 0) return;
     const std::int64_t now = transport_.NowMs();
     const size_t sends = TakeTargetSends(pacing_, static_cast<uint64_t>(now < 0 ? 0 : now), waiting);
-    for (size_t i = 0; i < sends; ++i)
-        if (SendTargetRequest(transport_, targetPass_, targets_.addresses[nextTarget_++])) sentAny_ = true;
+    for (size_t i = 0; i < sends; ++i) {
+        const SendResult result =
+            SendTargetRequest(transport_, targetPass_, targets_.addresses[nextTarget_], &nextDatagram_);
+        if (result == kSendLater) {
+            if (waitingSince_ < 0) {
+                Diagnostics::Event("target-sweep", {{"state", "no-room"}, {"sent", std::to_string(nextTarget_)}});
+                waitingSince_ = now;
+            }
+            return;
+        }
+        if (waitingSince_ >= 0)
+            Diagnostics::Event("target-sweep",
+                               {{"state", "room"}, {"waited-ms", std::to_string(now - waitingSince_)}});
+        waitingSince_ = -1;
+        ++nextTarget_;
+        if (result == kSendDone) sentAny_ = true;
+    }
 }
 
 void DiscoverySearch::Merge(const PassSocket& pass, const std::vector<PassAnswer>& found, int ipVersion)

@@ -143,6 +143,8 @@ private:
     TargetSet targets_;
     PassSocket targetPass_;  // the round's target socket (socket invalid when none is open)
     size_t nextTarget_ = 0;  // the next target address the round's sweep sends to
+    size_t nextDatagram_ = 0;       // and the first of its request's datagrams not yet sent
+    std::int64_t waitingSince_ = -1;  // the sweep's socket had no room since then (-1: it had)
     TargetPacing pacing_;
     DeviceList devices_;
     std::vector<SkippedAdapter> skipped_;

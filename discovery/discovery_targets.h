@@ -34,7 +34,7 @@
 constexpr uint64_t kMaxTargetAddresses = 4096;
 constexpr size_t kMaxHostNameLength = 253;
 constexpr size_t kTargetBurst = 32;
-constexpr uint32_t kTargetsPerSecond = 512;
+constexpr uint32_t kTargetsPerSecond = 320;
 
 enum class TargetKind : int { Address, Block, Range, HostName };
 

@@ -17,6 +17,7 @@ public:
         return UdpSetMulticastInterface(socket, interfaceIndex);
     }
     int SetReceiveBuffer(UdpHandle socket, int bytes) override { return UdpSetReceiveBuffer(socket, bytes); }
+    int SetNonBlocking(UdpHandle socket) override { return UdpSetNonBlocking(socket); }
     int Bind(UdpHandle socket, const UdpAddress& local) override { return UdpBind(socket, local); }
     int SendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination) override
     {

@@ -21,6 +21,8 @@ public:
     virtual int IgnorePortUnreachable(UdpHandle) { return kUdpOk; }
     virtual int SetMulticastInterface(UdpHandle socket, std::uint32_t interfaceIndex) = 0;
     virtual int SetReceiveBuffer(UdpHandle socket, int bytes) = 0;
+    // A scripted network that never runs out of send buffer keeps this.
+    virtual int SetNonBlocking(UdpHandle) { return kUdpOk; }
     virtual int Bind(UdpHandle socket, const UdpAddress& local) = 0;
     virtual int SendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination) = 0;
     virtual int WaitReadable(UdpHandle socket, int timeoutMs) = 0;

@@ -24,6 +24,8 @@ enum UdpStatus : int {
                       // off the socket and is lost
     kUdpRefused = 3,  // a connected socket learnt that its peer refused a datagram (ICMP
                       // port-unreachable): UdpReceiveFrom or UdpPendingError
+    kUdpWouldBlock = 4,  // UdpSendTo on a non-blocking socket: the system could not take the
+                         // datagram now (the socket's send buffer is full); nothing was sent
 };
 
 // A socket address. For kUdpIPv4 the first 4 octets hold the address, for kUdpIPv6 all 16;
@@ -54,9 +56,16 @@ UdpStatus UdpSetMulticastInterface(UdpHandle socket, std::uint32_t interfaceInde
 // process may, the cap is passed over. kUdpOk when the buffer now holds at least bytes, else
 // kUdpFailed (the socket stays usable with the buffer it has).
 UdpStatus UdpSetReceiveBuffer(UdpHandle socket, int bytes);
+// Makes sends on the socket return kUdpWouldBlock instead of waiting for room in its send buffer
+// (FIONBIO on Windows, O_NONBLOCK natively). A target sweep needs it: on Linux (and so under Wine)
+// every datagram to an on-link address whose neighbour is still being resolved holds its share of
+// the send buffer for up to three seconds. Receives are unchanged for callers that wait with
+// UdpWaitReadable first. kUdpOk or kUdpFailed.
+UdpStatus UdpSetNonBlocking(UdpHandle socket);
 // Binds to the local address (all-zero octets: any address; port 0: the system chooses).
 UdpStatus UdpBind(UdpHandle socket, const UdpAddress& local);
-// Sends one datagram to the destination. kUdpOk when the whole datagram was handed to the system.
+// Sends one datagram to the destination. kUdpOk when the whole datagram was handed to the system;
+// kUdpWouldBlock (non-blocking sockets only) when it could not be taken now.
 UdpStatus UdpSendTo(UdpHandle socket, const void* data, size_t length, const UdpAddress& destination);
 // Waits up to timeoutMs milliseconds until a datagram can be read: kUdpOk, kUdpTimeout, or
 // kUdpFailed when the wait itself failed.

@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -77,6 +78,12 @@ UdpStatus UdpSetReceiveBuffer(UdpHandle socket, int bytes)
     return granted() >= bytes ? kUdpOk : Failed();
 }
 
+UdpStatus UdpSetNonBlocking(UdpHandle socket)
+{
+    const int flags = fcntl(Fd(socket), F_GETFL);
+    return flags >= 0 && fcntl(Fd(socket), F_SETFL, flags | O_NONBLOCK) == 0 ? kUdpOk : Failed();
+}
+
 UdpStatus UdpBind(UdpHandle socket, const UdpAddress& local)
 {
     sockaddr_storage storage;
@@ -89,6 +96,7 @@ UdpStatus UdpSendTo(UdpHandle socket, const void* data, size_t length, const Udp
     sockaddr_storage storage;
     socklen_t addressLength = ToSockaddr(destination, &storage);
     ssize_t sent = ::sendto(Fd(socket), data, length, 0, reinterpret_cast<sockaddr*>(&storage), addressLength);
+    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return kUdpWouldBlock;
     return sent >= 0 && static_cast<size_t>(sent) == length ? kUdpOk : Failed();
 }
 

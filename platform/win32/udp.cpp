@@ -78,6 +78,12 @@ UdpStatus UdpSetReceiveBuffer(UdpHandle socket, int bytes)
     return size >= bytes ? kUdpOk : Failed();
 }
 
+UdpStatus UdpSetNonBlocking(UdpHandle socket)
+{
+    u_long on = 1;
+    return ioctlsocket(Sock(socket), FIONBIO, &on) == 0 ? kUdpOk : Failed();
+}
+
 UdpStatus UdpBind(UdpHandle socket, const UdpAddress& local)
 {
     sockaddr_storage storage;
@@ -91,6 +97,7 @@ UdpStatus UdpSendTo(UdpHandle socket, const void* data, size_t length, const Udp
     int addressLength = ToSockaddr(destination, &storage);
     int sent = ::sendto(Sock(socket), static_cast<const char*>(data), static_cast<int>(length), 0,
                         reinterpret_cast<sockaddr*>(&storage), addressLength);
+    if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) return kUdpWouldBlock;
     return sent != SOCKET_ERROR && static_cast<size_t>(sent) == length ? kUdpOk : Failed();
 }
 

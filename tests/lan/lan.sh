@@ -155,6 +155,19 @@ sl_lan() {
   sl_lan_wait_agents
 }
 
+# sl_lan_routed_network ROUTER_IP GATEWAY NETWORK/BITS: a router node r1 on the LAN (ROUTER_IP,
+# forwarding) and a second switch (sl-TAG-sw2) behind it, where r1 has GATEWAY; the test host routes
+# NETWORK through r1, and no broadcast of the LAN reaches it. Nodes made afterwards join the second
+# switch with the network's prefix length; give them "route replace default via GATEWAY".
+sl_lan_routed_network() {
+  local r1="sl-$SL_LAN_TAG-r1"
+  sl_lan_node r1 "$1" 02:00:00:00:00:fe && ip netns exec "$r1" sysctl -qw net.ipv4.ip_forward=1 &&
+    SL_LAN_SW="sl-$SL_LAN_TAG-sw2" && ip netns add "$SL_LAN_SW" && ip -n "$SL_LAN_SW" link add br0 type bridge &&
+    ip -n "$SL_LAN_SW" link set br0 up && _sl_lan_port "$r1" eth1 02:00:00:00:01:fe &&
+    ip -n "$r1" addr add "$2/${3#*/}" dev eth1 && SL_LAN_SUBNET_BITS="${3#*/}" &&
+    ip -n "$SL_LAN_HOST" route add "$3" via "$1"
+}
+
 # sl_lan_up [TAG]: the standard LAN.
 #   a1  198.18.0.9    02:00:00:00:00:09  variant 0's identifier
 #   a2  198.18.0.10   02:00:00:00:00:10  variant 0's identifier

@@ -256,13 +256,9 @@ else
 fi
 
 sl_log "discovery targets: a 7240MF on another subnet behind a router (r1), out of every broadcast's reach"
-sl_lan_node r1 198.51.100.254 02:00:00:00:00:fe && ip netns exec "sl-$TAG-r1" sysctl -qw net.ipv4.ip_forward=1 &&
-  SL_LAN_SW="sl-$TAG-sw2" && ip netns add "$SL_LAN_SW" && ip -n "$SL_LAN_SW" link add br0 type bridge &&
-  ip -n "$SL_LAN_SW" link set br0 up && _sl_lan_port "sl-$TAG-r1" eth1 02:00:00:00:01:fe &&
-  ip -n "sl-$TAG-r1" addr add 203.0.113.1/24 dev eth1 && SL_LAN_SUBNET_BITS=24 &&
+sl_lan_routed_network 198.51.100.254 203.0.113.1 203.0.113.0/24 &&
   SL_LAN_AGENTS=() && sl_lan_agent t1 203.0.113.20 02:00:00:00:00:21 "VEL MORA chromaline 7240MF routed" "$SL_LAN_OID_V0" &&
-  ip -n "sl-$TAG-t1" route replace default via 203.0.113.1 &&
-  ip -n "$SL_LAN_HOST" route add 203.0.113.0/24 via 198.51.100.254 && sl_lan_wait_agents || sl_fail_now "no routed network"
+  ip -n "sl-$TAG-t1" route replace default via 203.0.113.1 && sl_lan_wait_agents || sl_fail_now "no routed network"
 rows='[(s["address"], s["found_by"]) for s in j["scanners"]]'
 sl_expect_eq "/list /targets: a block: listed beside the LAN's scanners, found by target" \
   "$(cli /list /targets:203.0.113.0/24) $(json "$rows")" \

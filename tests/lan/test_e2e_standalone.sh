@@ -35,7 +35,7 @@ sl_expect_eq "input mode: field enabled, list disabled, OK disabled while empty"
   "$(grep '^state' <<<"$out" | cut -d' ' -f2,3 | tr '\n' ' ')" "3008 enabled=1 3009 enabled=0 1 enabled=0 "
 sl_expect_eq "the IPv4 filter drops a character that no address or host name has" "$(pick "text 3008" "$out")" "text 3008 198.18.0.999"
 sl_expect_eq "the warning, captioned with the application title" "$(pick msgbox "$out")" \
-  "msgbox $TITLE"$'\t'"This is not a valid IP address.\\nPlease check the address and enter it again."
+  "msgbox $TITLE"$'\t'"This is neither a valid IP address nor a valid host name.\\nPlease check what you entered and enter it again."
 sl_expect_eq "after the warning the whole address is selected and focused" "$(pick sel "$out")" "sel 3008 0 12 focus=1"
 sl_expect_eq "nothing stored by the refused address" "$(e2e_state 7240MF)" "$STORED IPDlgRet=1 MACAddr=02:00:00:00:00:09 ProtocolType=0"
 drv wait "$TITLE" + click 2 + wait-gone >/dev/null

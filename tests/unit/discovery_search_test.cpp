@@ -280,6 +280,8 @@ TEST_F(DiscoverySearchTest, UnusableAdaptersAreSkippedAndOnlyASearchOfNoneFails)
 // asked once by unicast: an agent without the Printer MIB (noSuchName on the serial) still gives its
 // name and location, an SNMPv2 exception value leaves its detail empty, a silent agent leaves all
 // empty, and neither the rows nor the search's end wait for them.
+// A socket without room (on-link neighbours being resolved) holds the rest back, none lost, and
+// the search waits for them.
 TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnlyThem)
 {
     // clang-format off
@@ -288,9 +290,10 @@ TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnl
         std::string sends, rows;  // "broadcasts targets lastTargetSendAt refused", "address/found-by ..."
         std::int64_t endAfter;
         bool details = false;
-    } const cases[] = {  // 62 + 1022 targets: 32 at once, then 12.8 a step
-        {kProtocolIPv4, true, {"203.0.113.0/26", " 198.18.0.0/22"}, "1 1084 3075 0",
-         "198.51.100.9/broadcast 203.0.113.20/target 203.0.113.30/broadcast ", 3075},
+        size_t room = 0;  // datagrams the sweep's socket holds for a second each
+    } const cases[] = {  // 62 + 1022 targets: 32 at once, then 8 a step
+        {kProtocolIPv4, true, {"203.0.113.0/26", " 198.18.0.0/22"}, "1 1084 4300 0",
+         "198.51.100.9/broadcast 203.0.113.20/target 203.0.113.30/broadcast ", 4300},
         {kProtocolIPv4, false, {"203.0.113.20-203.0.113.40", "2001:db8::7"}, "0 21 1000 0",
          "203.0.113.20/target 203.0.113.30/target ", 1050},
         {kProtocolIPv4, true, {"198.18.0.0/20", "203.0.113.20"}, "1 0 0 1",
@@ -300,9 +303,11 @@ TEST_F(DiscoverySearchTest, TargetsArePacedAndMergedAndLocalBroadcastZeroAsksOnl
         {kProtocolIPv4, false, {}, "0 0 0 0", "", kSearchStepMs},
         {kProtocolIPv4, true, {"203.0.113.20"}, "1 1 1000 0", "198.51.100.9/broadcast[Floor 3|Room 301|] "
          "203.0.113.20/target[||] 203.0.113.30/broadcast[MFP-30||CL-0042] ", 1900, true},
+        {kProtocolIPv4, false, {"203.0.113.0/26"}, "0 62 4000 0", "203.0.113.20/target 203.0.113.30/target ", 4000, false, 20},
     };
     for (const Case& c : cases) {
         FakeNetwork net;
+        net.sendRoom = c.room, net.holdMs = 1000;
         net.ipv4Result = kAdaptersOk;
         net.ipv4 = {{kIfTypeEthernet, kOperUp, {198, 51, 100, 1}}};
         net.adapters = {{kIfTypeEthernet, kOperUp, 2, 2, "eth0"}};

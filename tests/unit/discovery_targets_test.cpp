@@ -131,8 +131,9 @@ TEST(TargetPacing, BurstsNeverExceedTheBucketAndTheRateHoldsOverASecond)
     TargetPacing pacing;
     EXPECT_EQ(TakeTargetSends(pacing, 1000, 4094), kTargetBurst);  // the first burst at once
     EXPECT_EQ(TakeTargetSends(pacing, 1000, 4094), 0u);
-    EXPECT_EQ(TakeTargetSends(pacing, 1025, 4094), 12u);  // 25 ms: 12.8 sends, the rest kept
-    size_t sent = kTargetBurst + 12;
+    EXPECT_EQ(TakeTargetSends(pacing, 1025, 4094), 8u);  // 25 ms: 8 sends
+    EXPECT_EQ(TakeTargetSends(pacing, 1035, 4094), 3u);  // 10 ms: 3.2 sends, the rest kept
+    size_t sent = kTargetBurst + 11;
     for (uint64_t now = 1050; now <= 2000; now += 25) sent += TakeTargetSends(pacing, now, 4094);
     EXPECT_EQ(sent, kTargetBurst + kTargetsPerSecond);
     EXPECT_EQ(TakeTargetSends(pacing, 60000, 4094), kTargetBurst);  // after a stall: one burst, no catching up

@@ -25,6 +25,8 @@ struct Datagram {
 // request draws no answer. A details request (its request-id says so) never draws a burst: the
 // n-th one to a destination draws detailsTo's n-th answers (the last ones again after that), each
 // answer's request-id (built as DetailsAnswer does) set to the request's; it goes to detailSends.
+// With sendRoom > 0 a socket set non-blocking holds each datagram it sends for holdMs (a
+// neighbour being resolved) and takes no more than sendRoom at once (kUdpWouldBlock).
 struct FakeNetwork final : DiscoveryTransport {
     std::deque<std::vector<Datagram>> bursts;
     std::map<std::string, std::vector<Datagram>> answersTo;  // by destination (Text): drawn instead of a burst
@@ -40,6 +42,9 @@ struct FakeNetwork final : DiscoveryTransport {
     std::map<UdpHandle, std::deque<Datagram>> queues;  // open sockets and what is on its way to them
     int closes = 0;
     std::string failBindAt, failSendAt;
+    size_t sendRoom = 0;
+    int holdMs = 0;
+    std::map<UdpHandle, std::deque<std::int64_t>> held;  // non-blocking sockets: when each datagram leaves
 
     UdpHandle Open(int) override
     {
@@ -51,6 +56,7 @@ struct FakeNetwork final : DiscoveryTransport {
     int SetBroadcast(UdpHandle) override { return kUdpOk; }
     int SetMulticastInterface(UdpHandle, std::uint32_t) override { return kUdpOk; }
     int SetReceiveBuffer(UdpHandle, int) override { return kUdpOk; }
+    int SetNonBlocking(UdpHandle s) override { return held[s], kUdpOk; }
     int Bind(UdpHandle s, const UdpAddress& local) override
     {
         bound[s] = Text(local);
@@ -60,6 +66,11 @@ struct FakeNetwork final : DiscoveryTransport {
     {
         scopes += std::to_string(to.scopeId) + " ";
         if (bound[s] == failSendAt) return kUdpFailed;
+        if (auto h = held.find(s); h != held.end() && sendRoom > 0) {
+            while (!h->second.empty() && h->second.front() <= now) h->second.pop_front();
+            if (h->second.size() >= sendRoom) return kUdpWouldBlock;
+            h->second.push_back(now + holdMs);
+        }
         DeviceRecord ignored;
         SnmpPduHeader request;
         DecodeSnmpReply(static_cast<const std::uint8_t*>(data), length, ignored, &request);

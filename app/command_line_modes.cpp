@@ -172,30 +172,20 @@ std::string ListJson(const char* product, const char* code, int protocol, const 
     auto protocolName = [](int p) { return p == kProtocolIPv6 ? "ipv6" : "ipv4"; };
     JsonWriter json;
     json.BeginObject();
-    json.Key("product");
-    json.String(product);
-    json.Key("code");
-    json.String(code);
-    json.Key("protocol");
-    json.String(protocolName(protocol));
+    json.Member("product", product);
+    json.Member("code", code);
+    json.Member("protocol", protocolName(protocol));
     json.Key("scanners");
     json.BeginArray();
     for (const DeviceRecord& r : list.Records()) {
         json.BeginObject();
-        json.Key("address");
-        json.String(r.address);
-        json.Key("mac");
-        json.String(r.macAddress);
-        json.Key("adapter");
-        json.String(r.adapterName);
-        json.Key("found_by");
-        json.String(FoundByName(r.foundBy));
-        json.Key("name");
-        json.String(r.name);
-        json.Key("location");
-        json.String(r.location);
-        json.Key("serial");
-        json.String(r.serial);
+        json.Member("address", r.address);
+        json.Member("mac", r.macAddress);
+        json.Member("adapter", r.adapterName);
+        json.Member("found_by", FoundByName(r.foundBy));
+        json.Member("name", r.name);
+        json.Member("location", r.location);
+        json.Member("serial", r.serial);
         json.EndObject();
     }
     json.EndArray();
@@ -204,14 +194,10 @@ std::string ListJson(const char* product, const char* code, int protocol, const 
         json.Null();
     } else {
         json.BeginObject();
-        json.Key("address");
-        json.String(stored->address.c_str());
-        json.Key("mac");
-        json.String(stored->macAddress.c_str());
-        json.Key("protocol");
-        json.String(protocolName(stored->protocol));
-        json.Key("adapter");
-        json.String(stored->adapterName.c_str());
+        json.Member("address", stored->address.c_str());
+        json.Member("mac", stored->macAddress.c_str());
+        json.Member("protocol", protocolName(stored->protocol));
+        json.Member("adapter", stored->adapterName.c_str());
         json.EndObject();
     }
     json.Key("stored_index");
@@ -225,10 +211,8 @@ std::string ListJson(const char* product, const char* code, int protocol, const 
     json.BeginArray();
     for (const SkippedAdapter& s : skipped) {
         json.BeginObject();
-        json.Key("adapter");
-        json.String(s.adapter.c_str());
-        json.Key("reason");
-        json.String(s.reason.c_str());
+        json.Member("adapter", s.adapter.c_str());
+        json.Member("reason", s.reason.c_str());
         json.EndObject();
     }
     json.EndArray();

@@ -20,6 +20,12 @@ public:
     void Integer(long long value);
     void Boolean(bool value);
     void Null();
+    // A member whose value is a string: Key(name) then String(ansiText).
+    void Member(const char* name, const char* ansiText)
+    {
+        Key(name);
+        String(ansiText);
+    }
     // The text so far, ended by a line break once the outermost value is closed.
     const std::string& Text() const { return text_; }
 

@@ -289,6 +289,8 @@ sl_log "host names: 'ip netns exec' mounts /etc/netns/<namespace>/hosts over /et
 HOSTS_DIR="/etc/netns/$SL_LAN_HOST"
 mkdir -p "$HOSTS_DIR" && sl_on_exit "rm -rf '$HOSTS_DIR'"
 echo "203.0.113.21 mfp-r.example.test" >"$HOSTS_DIR/hosts"
+sl_expect_eq "/list /targets:NAME: listed through the host name, found by target" \
+  "$(cli /list /targets:mfp-r.example.test) $(json "$rows")" "0 [('203.0.113.21', 'target')]"
 sl_expect_eq "/set ip:NAME: resolved, checked, exit 0" "$(cli /set ip:mfp-r.example.test)" 0
 sl_expect_contains "... the address stored, the name beside it" "$(stored)" \
   "HostName=mfp-r.example.test IPAddress=203.0.113.21 IPDirectInput=1"

@@ -268,6 +268,19 @@ sl_expect_eq "4,097 addresses: refused, exit 3, the reason traced" "$(cli /list 
 e2e_wine reg add 'HKCU\Software\ScanLink' /v LocalBroadcast /t REG_DWORD /d 0 /f >/dev/null 2>&1
 e2e_wine reg add 'HKCU\Software\ScanLink' /v DiscoveryTargets /t REG_MULTI_SZ /d 203.0.113.10-203.0.113.40 /f >/dev/null 2>&1
 sl_expect_eq "LocalBroadcast 0, DiscoveryTargets a range: the target only" "$(cli /list) $(json "$rows")" "0 [('203.0.113.20', 'target')]"
+# The levels in the real registry: user 0 over machine default 1; the product's policy subkey 1
+# over the user's 0; with neither, machine default 0 over the built-in 1.
+wreg() { e2e_wine reg "$@" /f >/dev/null 2>&1; }
+both="0 [('198.51.100.30', 'broadcast'), ('198.51.100.60', 'broadcast'), ('203.0.113.20', 'target')]"
+wreg add 'HKLM\SOFTWARE\ScanLink' /v LocalBroadcast /t REG_DWORD /d 1
+l1="$(cli /list) $(json "$rows")"
+wreg add 'HKLM\SOFTWARE\Policies\ScanLink\R7240' /v LocalBroadcast /t REG_DWORD /d 1
+l2="$(cli /list) $(json "$rows")"
+wreg delete 'HKLM\SOFTWARE\Policies\ScanLink' && wreg delete 'HKCU\Software\ScanLink' /v LocalBroadcast &&
+  wreg add 'HKLM\SOFTWARE\ScanLink' /v LocalBroadcast /t REG_DWORD /d 0
+sl_expect_eq "LocalBroadcast: user over machine default, policy subkey over user, machine default over built-in" \
+  "$l1|$l2|$(cli /list) $(json "$rows")" "0 [('203.0.113.20', 'target')]|$both|0 [('203.0.113.20', 'target')]"
+wreg delete 'HKLM\SOFTWARE\ScanLink' /v LocalBroadcast && wreg add 'HKCU\Software\ScanLink' /v LocalBroadcast /t REG_DWORD /d 0
 e2e_start R7240SLK.exe '/trace:C:\nets.log'
 out="$(drv wait "$TITLE" + wait-enabled 3010 + click 3019 + wait "Other networks" + text 3022 + type 3022 \
   203.0.113.0/33 + click 1 + text 3023 + sel 3022 + type 3022 203.0.113.16/28 + click 1 + wait "$TITLE" + click 2)"

@@ -1,9 +1,11 @@
-// libFuzzer target: the discovery answer decoder and the model match on arbitrary datagrams. Any
-// crash, sanitizer report or broken field invariant (a text not terminated inside its field, a
-// non-empty field after a rejected datagram) stops the run.
+// libFuzzer target: the discovery answer decoder (the details answer's fields and the PDU header
+// too) and the model match on arbitrary datagrams. Any crash, sanitizer report or broken field
+// invariant (a text not terminated inside its field, a non-empty field after a rejected datagram,
+// a header left set after one) stops the run.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "discovery/snmp_message.h"
 
@@ -23,7 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 {
     DeviceRecord record;
     std::memset(&record, 0x5A, sizeof record);
-    bool decoded = DecodeDiscoveryAnswer(data, size, record);
+    SnmpPduHeader header;
+    std::memset(&header, 0x5A, sizeof header);
+    const AnswerKind kind = DecodeSnmpReply(data, size, record, &header);
+    const bool decoded = kind != AnswerKind::Undecodable;
+    if (!decoded && (header.pduType != 0 || header.requestId != 0 || header.errorStatus != 0)) std::abort();
+    for (auto field : {std::make_pair(record.name, sizeof record.name),
+                       std::make_pair(record.location, sizeof record.location),
+                       std::make_pair(record.serial, sizeof record.serial)}) {
+        CheckField(field.first, field.second);
+        if (!decoded && field.first[0]) std::abort();
+    }
     CheckField(record.sysDescr, sizeof record.sysDescr);
     CheckField(record.sysObjectId, sizeof record.sysObjectId);
     CheckField(record.address, sizeof record.address);

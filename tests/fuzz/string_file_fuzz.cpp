@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/message_box.h"
+#include "control/test_control.h"
 #include "product/string_table.h"
 
 namespace {
@@ -21,8 +21,8 @@ const std::string& FilePath()
 }
 
 // Looks key up into a small buffer filled with a marker: the text must come back terminated
-// inside it, and a miss must leave it untouched.
-void CheckLookup(const char* key)
+// inside it, and a miss must leave it untouched (Key::None empties it).
+void CheckLookup(StringKey key)
 {
     char text[16];
     std::memset(text, 0x5A, sizeof text);
@@ -30,7 +30,7 @@ void CheckLookup(const char* key)
     const int found = StringTable::Get(key, text, sizeof text);
     if (found != 0 && found != 1) std::abort();
     if (strnlen(text, sizeof text) == sizeof text) std::abort();
-    if (found == 0 && std::strlen(text) != sizeof text - 1) std::abort();
+    if (found == 0 && std::strlen(text) != (key.IsNone() ? 0 : sizeof text - 1)) std::abort();
 }
 
 }  // namespace
@@ -50,12 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     // The file exists: the only message a load may show is the one for a file that cannot be opened.
     if (!Platform::RecordedMessageBoxes().empty()) std::abort();
 
-    // Keys taken from the input itself as well as fixed ones, so that loaded entries are hit.
+    // Every key (only the list's keys exist), so that every loaded entry of a known key is hit.
+    for (StringKey key : Key::kAll) CheckLookup(key);
+    CheckLookup(Key::None);
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const size_t equals = text.find('=');
-    if (equals != std::string::npos) CheckLookup(text.substr(0, equals).c_str());
-    CheckLookup("STR_M_IPERR");
-    CheckLookup("");
     const std::string formatted = StringTable::FormatWithName(text.c_str(), "chromaline 7240MF");
     if (formatted.size() > text.size() + std::strlen("chromaline 7240MF")) std::abort();
     StringTable::Clear();

@@ -33,7 +33,7 @@ selected() {
 # needs STEP: the builds whose results a test step uses.
 needs() {
   case "$1" in
-    build/*) ;;
+    build/* | fuzz/*) ;;
     unit/native) echo native ;;
     x86/*) echo windows-x86 ;;
     # the run's packages (tests/lib/common.sh sl_packages) and the import tables hold both builds
@@ -57,7 +57,7 @@ step() {
   else
     # timeout cannot run shell functions: the step runs in a fresh bash that has this script's
     # functions and the shared helpers.
-    timeout 1800 bash -c "source tests/lib/common.sh; $(declare -f build in_loopback_ns wine_unit_tests); \"\$@\"" \
+    timeout 1800 bash -c "source tests/lib/common.sh; $(declare -f build in_loopback_ns wine_unit_tests fuzz_smoke); \"\$@\"" \
       step "$@" >"$log" 2>&1 </dev/null
     rc=$?
   fi
@@ -97,6 +97,29 @@ wine_unit_tests() {
   WINEPREFIX="$prefix" ip netns exec "$SL_NS" ctest --test-dir "build/windows-$arch" --output-on-failure
 }
 
+# fuzz_smoke: builds the fuzz targets (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
+# and runs each for 15 s from its seeds in a loopback-only namespace, so that a target that no
+# longer compiles, a crash, a sanitizer report or a broken invariant fails the run. The long runs
+# and their figures: docs/robustness.md and docs/discovery.md.
+fuzz_smoke() {
+  cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j"$(nproc)" || return 1
+  sl_netns_new fuzz
+  local t corpus
+  for t in snmp_answer snmp_v3 string_file command_line; do
+    corpus="$SL_RUN_DIR/corpus-$t"
+    mkdir -p "$corpus"
+    if [[ -d tests/fuzz/seeds/$t ]]; then cp tests/fuzz/seeds/$t/* "$corpus/"; fi
+    if [[ $t == string_file ]]; then cp strings/en/R7240STR.tbl "$corpus/"; fi
+    echo "--- ${t}_fuzz"
+    if ! ip netns exec "$SL_NS" "build/fuzz/tests/${t}_fuzz" -max_total_time=15 -max_len=1100 \
+      -print_final_stats=1 "$corpus" >"$corpus.log" 2>&1; then
+      tail -n 40 "$corpus.log"
+      return 1
+    fi
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' "$corpus.log"
+  done
+}
+
 step build/native build native
 step build/windows-x64 build windows-x64
 step build/windows-x86 build windows-x86
@@ -104,6 +127,7 @@ step build/windows-x86 build windows-x86
 selected unit/native && step unit/native in_loopback_ns ctest --test-dir build/native --output-on-failure
 selected unit/windows && step unit/windows wine_unit_tests
 selected x86/unit/windows && step x86/unit/windows wine_unit_tests x86
+selected fuzz/smoke && step fuzz/smoke fuzz_smoke
 
 for t in tests/wine/test_*.sh tests/lan/test_*.sh; do
   [[ -e "$t" ]] || continue

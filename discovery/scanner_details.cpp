@@ -111,14 +111,13 @@ bool ScannerDetails::Send(Request& request)
         }
         sent = length >= 0 && Transmit(request, message, static_cast<size_t>(length));
     } else {
-        if (request.attempt == 1)
-            request.requestId = kDetailsRequestIdBase | static_cast<std::int32_t>(nextId_++);
+        if (request.attempt == 1) request.requestId = kDetailsRequestIdBase | static_cast<std::int32_t>(nextId_++);
         const std::vector<std::string>& communities = RequestCommunities();
         for (size_t i = 0; RequestsSnmpV1() && i < communities.size(); ++i) {
             std::uint8_t message[kSnmpRequestCapacity];
-            const int length = EncodeDetailsRequest(message, sizeof message, communities[i].c_str(),
-                                                    request.requestId, request.objects);
-            sent = length >= 0 && Transmit(request, message, static_cast<size_t>(length)) ? true : sent;
+            const int length = EncodeDetailsRequest(message, sizeof message, communities[i].c_str(), request.requestId,
+                                                    request.objects);
+            if (length >= 0 && Transmit(request, message, static_cast<size_t>(length))) sent = true;
         }
     }
     if (Diagnostics::Tracing())
@@ -132,13 +131,13 @@ bool ScannerDetails::Send(Request& request)
 }
 
 // Ends a request: traces its outcome and writes what came into its row.
-void ScannerDetails::Finish(const Request& request, const char* outcome, const DeviceRecord* answer,
-                            DeviceList& rows, bool& changed)
+void ScannerDetails::Finish(const Request& request, const char* outcome, const DeviceRecord* answer, DeviceList& rows,
+                            bool& changed)
 {
     std::string found = "";
     if (answer != nullptr) {
-        found = ObjectsText((answer->name[0] ? 1u : 0u) | (answer->location[0] ? 2u : 0u) |
-                            (answer->serial[0] ? 4u : 0u));
+        found =
+            ObjectsText((answer->name[0] ? 1u : 0u) | (answer->location[0] ? 2u : 0u) | (answer->serial[0] ? 4u : 0u));
         for (DeviceRecord& row : rows.Records()) {
             if (std::strcmp(row.address, request.address) != 0 ||
                 !AdapterNamesEqual(row.adapterName, request.adapterName) || row.authenticated != request.verified)
@@ -170,9 +169,8 @@ bool ScannerDetails::TakeAnswer(Request& request, std::int32_t errorStatus, std:
     for (unsigned bit = 0; bit < 3; ++bit) {
         if (!(request.objects & (1u << bit)) || ++seen != static_cast<unsigned>(errorIndex)) continue;
         request.objects &= ~(1u << bit);
-        Diagnostics::Event("details", {{"agent", request.address},
-                                       {"outcome", "no-such-name"},
-                                       {"object", ObjectsText(1u << bit)}});
+        Diagnostics::Event(
+            "details", {{"agent", request.address}, {"outcome", "no-such-name"}, {"object", ObjectsText(1u << bit)}});
         break;
     }
     if (request.objects == 0) {
@@ -222,8 +220,7 @@ void ScannerDetails::Read(int family, DeviceList& rows, bool& changed)
             if (!SameAgent(request.agent, sender)) continue;
             bool over = false;
             if (!request.verified) {
-                if (kind == AnswerKind::Undecodable || header.pduType != 0xA2 ||
-                    header.requestId != request.requestId)
+                if (kind == AnswerKind::Undecodable || header.pduType != 0xA2 || header.requestId != request.requestId)
                     continue;
                 over = TakeAnswer(request, header.errorStatus, header.errorIndex, answer, rows, changed);
             } else if (kind == AnswerKind::Undecodable && request.exchange != nullptr) {

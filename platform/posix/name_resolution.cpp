@@ -8,7 +8,6 @@
 #include <sys/socket.h>
 
 namespace {
-#include "platform/name_resolution_list.inc"
 
 // How a non-zero getaddrinfo result reads; the system's code is kept.
 ResolveStatus FailureOf(int status)
@@ -32,11 +31,4 @@ ResolveStatus FailureOf(int status)
 
 }  // namespace
 
-namespace Platform {
-
-ResolveStatus ResolveHostName(const char* name, int family, std::vector<UdpAddress>* addresses)
-{
-    return LookUp(name, family, addresses, FailureOf);
-}
-
-}  // namespace Platform
+#include "platform/name_resolution_list.inc"

@@ -9,7 +9,6 @@
 #include "platform/system_error.h"
 
 namespace {
-#include "platform/name_resolution_list.inc"
 
 // How a non-zero getaddrinfo result reads; the system's code is kept.
 ResolveStatus FailureOf(int status)
@@ -28,11 +27,4 @@ ResolveStatus FailureOf(int status)
 
 }  // namespace
 
-namespace Platform {
-
-ResolveStatus ResolveHostName(const char* name, int family, std::vector<UdpAddress>* addresses)
-{
-    return LookUp(name, family, addresses, FailureOf);
-}
-
-}  // namespace Platform
+#include "platform/name_resolution_list.inc"
